@@ -1,0 +1,37 @@
+# A folder's sources (all .cpp, .h and .qrc below it) make one static library.
+function(qm_folder_library name dir)
+  file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
+    ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.qrc)
+  list(FILTER srcs EXCLUDE REGEX ".*/main\\.cpp$")
+  if(NOT srcs)
+    set(srcs ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  endif()
+  add_library(${name} STATIC ${srcs})
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_link_libraries(${name} PUBLIC ${ARGN})
+  target_compile_definitions(${name} PUBLIC QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+endfunction()
+
+# Every tests/<folder>/tst_*.cpp is one Qt Test executable registered with CTest.
+# Shared helpers of a folder live in tests/<folder>/*.h or testutil_*.cpp.
+function(qm_add_folder_tests folder lib)
+  file(GLOB tests CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/tst_*.cpp)
+  file(GLOB helpers CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/${folder}/testutil_*.cpp
+                                      ${CMAKE_SOURCE_DIR}/tests/common/*.cpp)
+  foreach(t ${tests})
+    get_filename_component(base ${t} NAME_WE)
+    set(target ${folder}_${base})
+    add_executable(${target} ${t} ${helpers})
+    set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
+    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+    target_link_libraries(${target} PRIVATE ${lib} Qt6::Test)
+    target_compile_definitions(${target} PRIVATE
+      QM_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
+      QM_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
+      QM_BIN_DIR="${QM_BIN_DIR}")
+    add_test(NAME ${target} COMMAND ${target})
+    set_tests_properties(${target} PROPERTIES
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FONT_DPI=96"
+      TIMEOUT 600)
+  endforeach()
+endfunction()

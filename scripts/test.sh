@@ -1,0 +1,16 @@
+#!/usr/bin/env bash
+# Installs what is needed, builds everything and runs all tests twice: a normal build,
+# then the same suite built with AddressSanitizer and UndefinedBehaviorSanitizer.
+set -euo pipefail
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh"
+export QT_QPA_PLATFORM=offscreen
+jobs=$(nproc)
+
+"$top/scripts/build.sh" "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+(cd "$top/build" && ctest --output-on-failure -j "$jobs")
+
+"$top/scripts/build.sh" "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON
+export ASAN_OPTIONS=detect_leaks=0:abort_on_error=1
+export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
+(cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")

@@ -1,0 +1,100 @@
+#pragma once
+// The document: sheet size, print settings, notes and one stack of elements for both sides.
+
+#include "document/docelement.h"
+#include <QList>
+#include <QString>
+#include <memory>
+#include <stdexcept>
+
+class QPainter;
+class QWidget;
+
+// Raised when a document file cannot be read or written; the message names the file.
+class TDocumentError : public std::runtime_error {
+public:
+    explicit TDocumentError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// Raised by RenderPathList for a line whose numbers are not integers; names the line.
+class TPathListError : public std::runtime_error {
+public:
+    explicit TPathListError(const QString& message)
+        : std::runtime_error(message.toStdString()), m_message(message) {}
+    QString message() const { return m_message; }
+
+private:
+    QString m_message;
+};
+
+// One undo entry: a key text and, for some kinds, a copy of an element (owned).
+struct TUndoEntry {
+    QString Key;
+    std::shared_ptr<TDocElement> Object;
+};
+
+class TAppDocument {
+public:
+    explicit TAppDocument(bool askBeforeDiscard);
+    ~TAppDocument();
+    TAppDocument(const TAppDocument&) = delete;
+    TAppDocument& operator=(const TAppDocument&) = delete;
+
+    void SetFileName(const QString& name);
+    QString GetFileName() const { return FileName; }
+    void Clear();
+    bool QueryDiscard();
+    void CopyFrom(const TAppDocument& source);
+    double FitZoom(int boxWidth, int boxHeight) const;
+    void DrawElements(QPainter& canvas, double zoom) const;
+    TDocElement* HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,
+                         bool doubleClick = false);
+    void DrawSelection(QPainter& canvas, double zoom) const;
+    // Removes the selected element from the stack and hands it to the caller.
+    std::unique_ptr<TDocElement> DeleteSelected();
+    TDocElementWMF* AddGraphic(const TMetafile& metafile, int sourceKind,
+                               const QStringList* pathList);
+    TDocElementTXT* AddText(const QString& text);
+    void PushUndo();
+    // Inserts an undo entry at index 0 and trims the list to UndoLimit.
+    void InsertUndo(const QString& key, std::shared_ptr<TDocElement> object = nullptr);
+
+    void LoadFromFile(const QString& name); // throws TDocumentError
+    void SaveToFile(const QString& name);   // throws TDocumentError
+    void FillPlaceholders();
+    static void RenderPathList(TMetafile& metafile, const QStringList& pathList);
+
+    // Element stack helpers (index 0 is the topmost element).
+    int Count() const { return int(Elements.size()); }
+    TDocElement* Element(int index) const { return Elements.at(index).get(); }
+    TDocElement* Selected() const;
+    void InsertElement(int index, std::unique_ptr<TDocElement> element);
+    std::unique_ptr<TDocElement> TakeElement(int index);
+
+    QString FileName;
+    bool AskBeforeDiscard;
+    std::vector<std::unique_ptr<TDocElement>> Elements;
+    QList<TUndoEntry> UndoList;
+    std::int32_t UndoLimit = 10;
+    std::int32_t SelectedIndex = -1;
+    bool Modified = false;
+    double PageWidth = 210;
+    double PageHeight = 297;
+    double PrintMarginLeft = 0;
+    double PrintMarginRight = 0;
+    double PrintMarginTop = 0;
+    double PrintMarginBottom = 0;
+    double PrintDistHor = 0;
+    double PrintDistVer = 0;
+    std::uint16_t CopyCount = 1;
+    bool SelectAllCells = false;
+    QWidget* MainWindow = nullptr;
+    bool ShowsTitle = false;
+    std::uint8_t Orientation = 0; // 0 portrait, 1 landscape
+    QString Notes;
+};

@@ -1,0 +1,50 @@
+#pragma once
+// The program's global state, one instance each for the whole run. ResetGlobals() puts
+// everything back to its start values (used by tests).
+
+#include "document/appdocument.h"
+#include <QSettings>
+#include <QString>
+#include <QStringList>
+#include <array>
+#include <functional>
+
+class QWidget;
+
+// The main window's services that workspaces below it may call. The main window installs
+// itself in MainLink; without one (in tests of a single workspace) calls fall back to
+// plain behaviour.
+class TMainLink {
+public:
+    virtual ~TMainLink() = default;
+    virtual void SelectElement(int index, int mode) = 0;
+    virtual void Change2Save() = 0;
+    // The yes/no dialog "Frage": returns true for "OK".
+    virtual bool AskFrage(const QString& caption, const QString& question) = 0;
+};
+
+extern TAppDocument* Document;
+extern std::int32_t CurrentSide;
+extern std::array<QString, 11> TextBlocks;    // 1..10 used
+extern std::array<QString, 23> AddressFields;
+extern QStringList AddressRecords;
+extern QStringList LangStrings;
+extern QStringList LangKeys;
+extern QStringList HelpFiles;
+extern QColor FormColor;
+extern QSettings* Registry;
+extern QString TemplateDir;
+extern QString ClipartDir;
+extern QString CatalogueFile;
+extern bool KeepEditorView;
+extern bool KeepEditorBitmap;
+extern TMainLink* MainLink;
+// Answers QueryDiscard's question when no main window is installed (tests set it).
+extern std::function<bool(const QString& caption, const QString& question)> AskQuestionHook;
+
+// The text of the loaded language column for a decimal key; empty when unknown.
+QString LangText(const QString& key);
+// Parks a form in a panel: child of the panel, filling it, without border, visible.
+void EmbedForm(QWidget* panel, QWidget* form);
+// Fresh Document, default globals; for start-up and tests.
+void ResetGlobals();
