@@ -17,7 +17,7 @@ class QWidget;
 class TMainLink {
 public:
     virtual ~TMainLink() = default;
-    virtual void SelectElement(int index, int mode) = 0;
+    virtual void SelectElement(int index, bool insertion) = 0;
     virtual void Change2Save() = 0;
     // The yes/no dialog "Frage": returns true for "OK".
     virtual bool AskFrage(const QString& caption, const QString& question) = 0;
