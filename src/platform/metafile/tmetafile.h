@@ -82,4 +82,9 @@ private:
     int m_mmWidth = 0;
     int m_mmHeight = 0;
     QString m_problem;
+    // Derived from m_bytes by analyse(): what the player reads.
+    QByteArray m_emf;         // the EMF to play (EMF form, or the one inside a WMF)
+    qsizetype m_wmfOffset = 0; // start of the WMF header for the WMF forms
+
+    friend class TMetafilePlayer;
 };

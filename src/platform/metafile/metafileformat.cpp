@@ -1,0 +1,303 @@
+#include "metafileformat.h"
+
+#include <QtMath>
+#include <cstdlib>
+
+namespace mf {
+
+namespace {
+
+constexpr quint16 kMetaEof = 0x0000;
+constexpr quint16 kMetaEscape = 0x0626;
+constexpr quint16 kMetaSetMapMode = 0x0103;
+constexpr quint16 kMetaSetWindowExt = 0x020C;
+constexpr quint16 kMetaSetViewportExt = 0x020E;
+constexpr quint16 kMfComment = 0x000F;
+constexpr int kMaxEmbeddedEmf = 256 * 1024 * 1024;
+
+int roundDiv(qint64 num, qint64 den) {
+    if (den == 0)
+        return 0;
+    qint64 q = (std::llabs(num) * 2 + std::llabs(den)) / (2 * std::llabs(den));
+    qint64 v = ((num < 0) != (den < 0)) ? -q : q;
+    return int(qBound<qint64>(-(qint64(1) << 30), v, qint64(1) << 30));
+}
+
+// The EMF carried in MFCOMMENT escapes ("WMFC" chunks) of a WMF, reassembled in order.
+// Returns an empty array when there is none or the chunks do not fit together.
+QByteArray collectEmbeddedEmf(ByteReader whole, qsizetype wmfStart) {
+    WmfRecordIterator it(whole, wmfStart);
+    WmfRecord rec;
+    QByteArray out;
+    qint64 expected = -1;
+    while (it.next(rec)) {
+        if (rec.function != kMetaEscape)
+            continue;
+        ByteReader p = rec.params;
+        quint16 escape = p.u16();
+        quint16 byteCount = p.u16();
+        if (escape != kMfComment || p.failed())
+            continue;
+        ByteReader c = p.sub(p.pos(), byteCount);
+        if (c.peekU32(0) != kWmfCommentId)
+            continue;
+        c.skip(4);
+        quint32 commentType = c.u32();
+        c.u32();                     // version
+        c.u16();                     // checksum
+        c.u32();                     // flags
+        c.u32();                     // comment record count
+        quint32 chunkSize = c.u32(); // this chunk
+        c.u32();                     // remaining bytes
+        quint32 total = c.u32();     // size of the whole EMF
+        if (c.failed() || commentType != 1)
+            continue;
+        if (expected < 0) {
+            if (total == 0 || total > quint32(kMaxEmbeddedEmf))
+                return {};
+            expected = total;
+            out.reserve(qsizetype(total));
+        } else if (qint64(total) != expected) {
+            return {};
+        }
+        if (!c.has(chunkSize) || qint64(out.size()) + chunkSize > expected)
+            return {};
+        out.append(c.data() + c.pos(), qsizetype(chunkSize));
+        if (out.size() == expected)
+            break;
+    }
+    if (expected < 0 || out.size() != expected)
+        return {};
+    return out;
+}
+
+// A WMF without a placeable header carries no physical size. Use its window (or, in the
+// free mapping modes, its viewport) extent in the units of its mapping mode; logical units
+// of MM_TEXT count as pixels of the 96-dpi reference.
+void sizeFromWmfRecords(ByteReader whole, qsizetype wmfStart, int& mmW, int& mmH) {
+    WmfRecordIterator it(whole, wmfStart);
+    WmfRecord rec;
+    int mapMode = 1;
+    int winX = 0, winY = 0, vpX = 0, vpY = 0;
+    while (it.next(rec)) {
+        ByteReader p = rec.params;
+        switch (rec.function) {
+        case kMetaSetMapMode:
+            mapMode = p.u16();
+            break;
+        case kMetaSetWindowExt:
+            winY = p.i16();
+            winX = p.i16();
+            break;
+        case kMetaSetViewportExt:
+            vpY = p.i16();
+            vpX = p.i16();
+            break;
+        default:
+            break;
+        }
+    }
+    // 0.01 mm per logical unit as a fraction num/den.
+    qint64 num = 2540, den = kReferenceDpi;
+    int x = winX, y = winY;
+    switch (mapMode) {
+    case 2: num = 10, den = 1; break;       // MM_LOMETRIC
+    case 3: num = 1, den = 1; break;        // MM_HIMETRIC
+    case 4: num = 254, den = 10; break;     // MM_LOENGLISH
+    case 5: num = 254, den = 100; break;    // MM_HIENGLISH
+    case 6: num = 2540, den = 1440; break;  // MM_TWIPS
+    case 7:
+    case 8:
+        if (vpX != 0 && vpY != 0) {
+            x = vpX;
+            y = vpY;
+        }
+        break;
+    default: break;
+    }
+    if (x != 0 && y != 0) {
+        mmW = roundDiv(qint64(std::abs(x)) * num, den);
+        mmH = roundDiv(qint64(std::abs(y)) * num, den);
+    }
+}
+
+} // namespace
+
+bool LooksLikeEmf(ByteReader r) {
+    return r.size() >= 88 && r.peekU32(0) == 1 && r.peekU32(40) == kEmfSignature &&
+           r.peekU32(4) >= 88;
+}
+
+bool LooksLikeWmfHeader(ByteReader r, qsizetype at) {
+    if (r.size() - at < kWmfHeaderSize)
+        return false;
+    quint16 type = r.peekU16(at);
+    quint16 headerWords = r.peekU16(at + 2);
+    quint16 version = r.peekU16(at + 4);
+    return (type == 1 || type == 2) && headerWords == 9 &&
+           (version == 0x0100 || version == 0x0300 || version == 0x0200);
+}
+
+bool ReadEmfFrame(const QByteArray& emf, int& mmWidth, int& mmHeight) {
+    ByteReader r(emf);
+    if (!LooksLikeEmf(r))
+        return false;
+    r.seek(8);
+    qint32 bl = r.i32(), bt = r.i32(), br = r.i32(), bb = r.i32();
+    qint32 fl = r.i32(), ft = r.i32(), fr = r.i32(), fb = r.i32();
+    qint64 w = std::llabs(qint64(fr) - fl);
+    qint64 h = std::llabs(qint64(fb) - ft);
+    if (w == 0 || h == 0 || w > (1 << 30) || h > (1 << 30)) {
+        // No usable frame: derive it from the bounds in device pixels.
+        qint32 devX = qint32(r.peekU32(72)), devY = qint32(r.peekU32(76));
+        qint32 mmX = qint32(r.peekU32(80)), mmY = qint32(r.peekU32(84));
+        qint64 bw = std::llabs(qint64(br) - bl) + 1, bh = std::llabs(qint64(bb) - bt) + 1;
+        if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
+            w = roundDiv(bw * mmX * 100, devX);
+            h = roundDiv(bh * mmY * 100, devY);
+        } else {
+            w = roundDiv(bw * 2540, kReferenceDpi);
+            h = roundDiv(bh * 2540, kReferenceDpi);
+        }
+    }
+    mmWidth = int(qMin<qint64>(w, 1 << 30));
+    mmHeight = int(qMin<qint64>(h, 1 << 30));
+    return true;
+}
+
+Layout InspectBytes(const QByteArray& bytes) {
+    Layout l;
+    ByteReader r(bytes);
+    if (bytes.isEmpty()) {
+        l.form = TMetafile::Form::None;
+        return l;
+    }
+    if (LooksLikeEmf(r)) {
+        l.form = TMetafile::Form::Emf;
+        l.emf = bytes;
+        ReadEmfFrame(bytes, l.mmWidth, l.mmHeight);
+        return l;
+    }
+    if (r.peekU32(0) == kPlaceableKey) {
+        if (!LooksLikeWmfHeader(r, kPlaceableSize)) {
+            l.form = TMetafile::Form::Unknown;
+            l.problem = QStringLiteral("Der Kopf der WMF-Metadatei ist unvollständig oder beschädigt.");
+            return l;
+        }
+        l.hasPlaceable = true;
+        l.wmfOffset = kPlaceableSize;
+        l.placeableLeft = qint16(r.peekU16(6));
+        l.placeableTop = qint16(r.peekU16(8));
+        l.placeableRight = qint16(r.peekU16(10));
+        l.placeableBottom = qint16(r.peekU16(12));
+        l.placeableInch = r.peekU16(14);
+        // An inch of 0 would divide by zero; 1440 (twips) is what most writers use.
+        int inch = l.placeableInch > 0 ? l.placeableInch : 1440;
+        l.mmWidth = roundDiv(qint64(std::abs(l.placeableRight - l.placeableLeft)) * 2540, inch);
+        l.mmHeight = roundDiv(qint64(std::abs(l.placeableBottom - l.placeableTop)) * 2540, inch);
+        l.form = TMetafile::Form::PlaceableWmf;
+    } else if (LooksLikeWmfHeader(r, 0)) {
+        l.form = TMetafile::Form::Wmf;
+        l.wmfOffset = 0;
+    } else {
+        l.form = TMetafile::Form::Unknown;
+        l.problem = QStringLiteral("Die Daten sind keine Windows-Metadatei (weder WMF noch EMF).");
+        return l;
+    }
+
+    QByteArray emf = collectEmbeddedEmf(r, l.wmfOffset);
+    if (!emf.isEmpty() && LooksLikeEmf(ByteReader(emf))) {
+        l.emf = emf;
+        l.form = TMetafile::Form::EmfInWmf;
+        if (!l.hasPlaceable)
+            ReadEmfFrame(emf, l.mmWidth, l.mmHeight);
+    }
+    if (!l.hasPlaceable && l.form == TMetafile::Form::Wmf)
+        sizeFromWmfRecords(r, l.wmfOffset, l.mmWidth, l.mmHeight);
+    return l;
+}
+
+WmfRecordIterator::WmfRecordIterator(ByteReader r, qsizetype start)
+    : m_r(r), m_pos(start + kWmfHeaderSize), m_end(r.size()) {
+    // The header's total size (in 16-bit words) may be smaller than the bytes present;
+    // never trust it to be larger.
+    qint64 words = r.peekU32(start + 6);
+    qint64 declared = 0;
+    if (words > 0 && checked::mul(words, 2, declared) && checked::add(declared, start, declared) &&
+        declared < m_end && declared >= m_pos)
+        m_end = declared;
+}
+
+bool WmfRecordIterator::next(WmfRecord& rec) {
+    if (m_done)
+        return false;
+    if (m_count >= kMaxRecords) {
+        m_problem = QStringLiteral("Zu viele Datensätze; der Rest wird übergangen.");
+        m_done = true;
+        return false;
+    }
+    if (m_end - m_pos < 6) {
+        // A missing META_EOF is common; only stray bytes count as a problem.
+        if (m_end - m_pos > 0 && m_end - m_pos != 2)
+            m_problem = QStringLiteral("Die Metadatei endet mitten in einem Datensatz.");
+        m_done = true;
+        return false;
+    }
+    quint32 words = m_r.peekU32(m_pos);
+    quint16 function = m_r.peekU16(m_pos + 4);
+    qint64 bytes = qint64(words) * 2;
+    if (words < 3 || bytes > m_end - m_pos) {
+        m_problem = QStringLiteral("Ein Datensatz hat eine ungültige Größe (an Stelle %1).").arg(m_pos);
+        m_done = true;
+        return false;
+    }
+    rec.function = function;
+    rec.offset = m_pos;
+    rec.params = m_r.sub(m_pos + 6, bytes - 6);
+    m_pos += bytes;
+    ++m_count;
+    if (function == kMetaEof)
+        m_done = true;
+    return true;
+}
+
+EmfRecordIterator::EmfRecordIterator(ByteReader r) : m_r(r), m_end(r.size()) {
+    qint64 declared = r.peekU32(48);
+    if (declared >= 88 && declared < m_end)
+        m_end = declared;
+    m_declaredRecords = r.peekU32(52);
+}
+
+bool EmfRecordIterator::next(EmfRecord& rec) {
+    if (m_done)
+        return false;
+    if (m_count >= kMaxRecords) {
+        m_problem = QStringLiteral("Zu viele Datensätze; der Rest wird übergangen.");
+        m_done = true;
+        return false;
+    }
+    if (m_end - m_pos < 8) {
+        if (m_end - m_pos > 0)
+            m_problem = QStringLiteral("Die Metadatei endet mitten in einem Datensatz.");
+        m_done = true;
+        return false;
+    }
+    quint32 type = m_r.peekU32(m_pos);
+    qint64 size = m_r.peekU32(m_pos + 4);
+    if (size < 8 || size > m_end - m_pos) {
+        m_problem = QStringLiteral("Ein Datensatz hat eine ungültige Größe (an Stelle %1).").arg(m_pos);
+        m_done = true;
+        return false;
+    }
+    rec.type = type;
+    rec.offset = m_pos;
+    rec.whole = m_r.sub(m_pos, size);
+    rec.data = m_r.sub(m_pos + 8, size - 8);
+    m_pos += size;
+    ++m_count;
+    if (type == 14) // EMR_EOF
+        m_done = true;
+    return true;
+}
+
+} // namespace mf

@@ -1,0 +1,3 @@
+#include "metafileplayer.h"
+
+void TMetafilePlayer::Play(const TMetafile&, QPainter&, const QRectF&, const TMetafilePlayOptions&) {}
