@@ -3,6 +3,7 @@
 // everything back to its start values (used by tests).
 
 #include "document/appdocument.h"
+#include <QColor>
 #include <QSettings>
 #include <QString>
 #include <QStringList>
@@ -21,6 +22,9 @@ public:
     virtual void Change2Save() = 0;
     // The yes/no dialog "Frage": returns true for "OK".
     virtual bool AskFrage(const QString& caption, const QString& question) = 0;
+    // Makes the sheet editor ("Blatt") the active workspace and runs the tab-change
+    // handling, as after opening a file or applying a template.
+    virtual void Change2Editor() {}
 };
 
 extern TAppDocument* Document;

@@ -1,0 +1,165 @@
+#include "libraries/tfrmtabcliparts.h"
+
+#include "document/appdocument.h"
+#include "document/globals.h"
+#include "platform/metafile/tmetafilecanvas.h"
+#include <QImageReader>
+#include <QApplication>
+#include <QFileInfo>
+#include <QPainter>
+#include <QPushButton>
+
+namespace {
+// Hourglass while a picture is read or drawn, also when that fails.
+struct WaitCursor {
+    WaitCursor() { QApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~WaitCursor() { QApplication::restoreOverrideCursor(); }
+};
+} // namespace
+
+TfrmTabCliparts::TfrmTabCliparts(QWidget* parent)
+    : TLibraryWorkspace(QStringLiteral("|Clipartbibliothekenauswahl"),
+                        QStringLiteral("|Clipartauswahl"), parent)
+{
+}
+
+TfrmTabCliparts::~TfrmTabCliparts() = default;
+
+QString TfrmTabCliparts::LibraryRoot() const
+{
+    return ClipartDir;
+}
+
+QList<TLibraryNode> TfrmTabCliparts::ParseList(const QStringList& lines) const
+{
+    return ParseClipartList(lines);
+}
+
+void TfrmTabCliparts::LoadPathList(const QString& fileName, QStringList& lines,
+                                   TMetafile& metafile)
+{
+    lines.clear();
+    ReadTextLines(fileName, lines);
+    int w = 0;
+    int h = 0;
+    if (lines.isEmpty() || !ParseQmgSize(lines.first(), w, h) || w <= 0 || h <= 0)
+        throw TLibraryError(
+            QStringLiteral("Die Datei \"%1\" ist keine Pfadliste: die erste Zeile nennt keine "
+                           "Größe (erwartet z. B. \"G2100b1480h\").")
+                .arg(fileName));
+    metafile.Clear();
+    metafile.SetMMWidth(w);
+    metafile.SetMMHeight(h);
+    try {
+        TAppDocument::RenderPathList(metafile, lines);
+    } catch (const TPathListError& e) {
+        throw TLibraryError(QStringLiteral("Die Pfadliste \"%1\" ist fehlerhaft: %2")
+                                .arg(fileName, e.message()));
+    }
+}
+
+void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& metafile)
+{
+    QImageReader reader(fileName, "bmp");
+    QImage image = reader.read();
+    if (image.isNull())
+        throw TLibraryError(QStringLiteral("Das Bild \"%1\" kann nicht gelesen werden: %2")
+                                .arg(fileName, reader.errorString()));
+    metafile.Clear();
+    metafile.SetWidth(image.width());
+    metafile.SetHeight(image.height());
+    TMetafileCanvas canvas(metafile);
+    canvas.Draw(0, 0, image.convertToFormat(QImage::Format_RGB888));
+    canvas.Close();
+}
+
+void TfrmTabCliparts::PreviewEntry(const QString& name)
+{
+    WaitCursor wait;
+    const QString path = EntryPath(name);
+    if (!QFileInfo::exists(path))
+        return;
+    const QString type = LibraryType().toUpper();
+    TMetafile picture;
+    if (type == QLatin1String("WMF")) {
+        try {
+            picture.LoadFromFile(path);
+        } catch (const TMetafileError& e) {
+            throw TLibraryError(e.message());
+        }
+    } else if (type == QLatin1String("BMP")) {
+        LoadBitmapPicture(path, picture);
+    } else if (type == QLatin1String("QMG")) {
+        QStringList lines;
+        LoadPathList(path, lines, picture);
+    } else {
+        return;
+    }
+    m_metafile = picture;
+    m_pictureWidth = m_metafile.Width();
+    m_pictureHeight = m_metafile.Height();
+    Button->setEnabled(true);
+    fitPreview();
+}
+
+void TfrmTabCliparts::fitPreview()
+{
+    if (m_pictureWidth <= 0 || m_pictureHeight <= 0)
+        return;
+    int w = 0;
+    int h = 0;
+    FitKeepingAspect(m_pictureWidth, m_pictureHeight, PreviewBox->width(), PreviewBox->height(),
+                     w, h);
+    m_metafile.SetWidth(w);
+    m_metafile.SetHeight(h);
+}
+
+void TfrmTabCliparts::PreviewResized()
+{
+    if (m_metafile.Width() != 0 && m_metafile.Height() != 0)
+        fitPreview();
+}
+
+void TfrmTabCliparts::PaintPreview(QPainter& painter)
+{
+    if (m_metafile.Empty())
+        return;
+    WaitCursor wait;
+    painter.setRenderHint(QPainter::Antialiasing);
+    m_metafile.Play(painter, QRect(1, 1, m_metafile.Width(), m_metafile.Height()));
+}
+
+void TfrmTabCliparts::ButtonClick()
+{
+    if (!Button->isEnabled())
+        return;
+    KeepEditorBitmap = false;
+    if (MainLink)
+        MainLink->Change2Editor();
+    const QString type = LibraryType().toUpper();
+    bool added = false;
+    if (type == QLatin1String("WMF") || type == QLatin1String("BMP")) {
+        if (!m_metafile.Empty()) {
+            Document->AddGraphic(m_metafile, type == QLatin1String("WMF") ? 0 : 1, nullptr);
+            added = true;
+        }
+    } else if (type == QLatin1String("QMG")) {
+        QStringList lines;
+        TMetafile picture;
+        try {
+            LoadPathList(EntryPath(SelectedName()), lines, picture);
+        } catch (const TLibraryError& e) {
+            ShowError(e.message());
+            return;
+        }
+        Document->AddGraphic(picture, 2, &lines);
+        added = true;
+    }
+    if (!added)
+        return;
+    if (MainLink)
+        MainLink->SelectElement(0, true);
+    else
+        Document->SelectedIndex = 0;
+    Document->InsertUndo(QStringLiteral("-0"));
+}

@@ -1,0 +1,193 @@
+#include "libraries/tlibraryworkspace.h"
+
+#include "document/globals.h"
+#include <QComboBox>
+#include <QFrame>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPushButton>
+#include <QTreeWidget>
+
+std::function<void(const QString&)> TLibraryWorkspace::ErrorHook;
+
+void TPreviewBox::paintEvent(QPaintEvent*)
+{
+    QPainter painter(this);
+    painter.fillRect(rect(), Qt::white);
+    if (OnPaint)
+        OnPaint(painter);
+}
+
+TLibraryWorkspace::TLibraryWorkspace(const QString& libraryHint, const QString& treeHint,
+                                     QWidget* parent)
+    : QWidget(parent)
+{
+    if (FormColor.isValid()) {
+        QPalette pal = palette();
+        pal.setColor(QPalette::Window, FormColor);
+        setPalette(pal);
+        setAutoFillBackground(true);
+    }
+    LibraryComboBox = new QComboBox(this);
+    LibraryComboBox->setGeometry(8, 8, 240, 24);
+    LibraryComboBox->setToolTip(libraryHint.section(QLatin1Char('|'), 0, 0));
+    LibraryComboBox->setStatusTip(libraryHint.section(QLatin1Char('|'), 1));
+    LibraryComboBox->setWhatsThis(libraryHint);
+
+    TreeView = new QTreeWidget(this);
+    TreeView->setHeaderHidden(true);
+    TreeView->setGeometry(8, 40, 240, 300);
+    TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    TreeView->setStatusTip(treeHint.section(QLatin1Char('|'), 1));
+    TreeView->setWhatsThis(treeHint);
+
+    Button = new QPushButton(QStringLiteral("Übernehmen"), this);
+    Button->setGeometry(8, 348, 240, 32);
+    Button->setEnabled(false);
+
+    ShadowShape = new QFrame(this);
+    ShadowShape->setAutoFillBackground(true);
+    QPalette shadow = ShadowShape->palette();
+    shadow.setColor(QPalette::Window, Qt::black);
+    ShadowShape->setPalette(shadow);
+
+    PreviewBox = new TPreviewBox(this);
+    PreviewBox->setGeometry(264, 8, 300, 300);
+    PreviewBox->OnPaint = [this](QPainter& p) { PaintPreview(p); };
+    ShadowShape->setGeometry(PreviewBox->geometry().translated(5, 5));
+    ShadowShape->lower();
+
+    connect(LibraryComboBox, &QComboBox::activated, this,
+            [this](int) { LibraryComboBoxClick(); });
+    connect(Button, &QPushButton::clicked, this, [this] { ButtonClick(); });
+    connect(TreeView, &QTreeWidget::itemDoubleClicked, this,
+            [this](QTreeWidgetItem*, int) { ButtonClick(); });
+}
+
+void TLibraryWorkspace::ShowError(const QString& message)
+{
+    if (ErrorHook)
+        ErrorHook(message);
+    else
+        QMessageBox::critical(nullptr, QStringLiteral("Fehler"), message);
+}
+
+void TLibraryWorkspace::LibrariesRead()
+{
+    if (!Titles.isEmpty()) {
+        LibraryComboBox->clear();
+        LibraryComboBox->addItems(Titles);
+    }
+    if (LibraryCount > 0 && LibraryComboBox->count() > 0)
+        LibraryComboBox->setCurrentIndex(0);
+    LibraryComboBoxClick();
+}
+
+QString TLibraryWorkspace::LibraryType() const
+{
+    return m_libraryIndex >= 0 && m_libraryIndex < Types.size() ? Types.at(m_libraryIndex).trimmed()
+                                                                : QString();
+}
+
+QString TLibraryWorkspace::EntryPath(const QString& name) const
+{
+    const QString dir = m_libraryIndex >= 0 && m_libraryIndex < Dirs.size()
+                            ? Dirs.at(m_libraryIndex).trimmed()
+                            : QString();
+    QString path = LibraryRoot() + dir;
+    if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
+        path += QLatin1Char('/');
+    return path + name + QLatin1Char('.') + LibraryType();
+}
+
+QString TLibraryWorkspace::SelectedName() const
+{
+    const QTreeWidgetItem* item = TreeView->currentItem();
+    if (!item)
+        return QString();
+    const QVariant data = item->data(0, Qt::UserRole);
+    return data.isValid() ? data.toString() : QString();
+}
+
+void TLibraryWorkspace::fillTree(const QList<TLibraryNode>& nodes, QTreeWidgetItem* parent)
+{
+    for (const TLibraryNode& node : nodes) {
+        auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TreeView);
+        item->setText(0, node.Text);
+        if (node.HasName)
+            item->setData(0, Qt::UserRole, node.Name);
+        fillTree(node.Children, item);
+    }
+}
+
+void TLibraryWorkspace::LibraryComboBoxClick()
+{
+    m_populated = false;
+    m_libraryIndex = LibraryComboBox->currentIndex();
+    if (m_libraryIndex >= LibraryCount || m_libraryIndex >= Bibs.size())
+        m_libraryIndex = -1;
+    if (m_libraryIndex < 0) {
+        m_populated = true;
+        return;
+    }
+    disconnect(TreeView, &QTreeWidget::currentItemChanged, this, nullptr);
+    TreeView->clear();
+    Button->setEnabled(false);
+
+    QStringList lines;
+    try {
+        ReadTextLines(LibraryRoot() + Bibs.at(m_libraryIndex).trimmed(), lines);
+    } catch (const TLibraryError& e) {
+        // Whatever was read before the failure still goes into the tree.
+        fillTree(ParseList(lines), nullptr);
+        ShowError(e.message());
+        lines.clear();
+    }
+    if (!lines.isEmpty())
+        fillTree(ParseList(lines), nullptr);
+    TreeView->expandAll();
+
+    connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { TreeViewChange(); });
+    m_populated = true;
+    if (TreeView->topLevelItemCount() > 0)
+        TreeView->setCurrentItem(TreeView->topLevelItem(0));
+}
+
+void TLibraryWorkspace::TreeViewChange()
+{
+    if (!m_populated)
+        return;
+    Button->setEnabled(false);
+    const QTreeWidgetItem* item = TreeView->currentItem();
+    if (!item || !item->data(0, Qt::UserRole).isValid())
+        return;
+    try {
+        PreviewEntry(SelectedName());
+    } catch (const TLibraryError& e) {
+        ShowError(e.message());
+    } catch (const std::exception& e) {
+        ShowError(QString::fromLocal8Bit(e.what()));
+    }
+    PreviewBox->update();
+}
+
+void TLibraryWorkspace::resizeEvent(QResizeEvent* event)
+{
+    QWidget::resizeEvent(event);
+    const int left = PreviewBox->x();
+    const int top = PreviewBox->y();
+    const int w = std::max(22, width() - left - 15);
+    const int h = std::max(22, height() - top - 15);
+    PreviewBox->setGeometry(left, top, w, h);
+    ShadowShape->setGeometry(left + 5, top + 5, w, h);
+    TreeView->setGeometry(8, 40, 240, std::max(40, height() - 40 - 56));
+    Button->setGeometry(8, TreeView->geometry().bottom() + 9, 240, 32);
+    PreviewResized();
+    PreviewBox->update();
+}
+
+void TLibraryWorkspace::showEvent(QShowEvent* event)
+{
+    QWidget::showEvent(event);
+    LibraryComboBox->setFocus();
+}
