@@ -27,7 +27,9 @@
 #include "tmetafile.h"
 
 class QImage;
+namespace emf {
 class EmfWriter;
+}
 
 using TColor = std::uint32_t; // Windows colour value 0x00BBGGRR
 
@@ -108,7 +110,7 @@ public:
     void SetViewportExtEx(int cx, int cy);
     // World transform (logical -> page), on top of the mapping mode; identity by default.
     void SetWorldTransform(const QTransform& t);
-    int MapMode() const { return m_mapMode; }
+    int MapMode() const { return m_map.mode; }
 
     // Pen
     void SetPen(int style, int width, TColor colour);
@@ -156,7 +158,7 @@ public:
     void TextOut(int x, int y, const QString& text) { ExtTextOut(x, y, 0, nullptr, text); }
 
     // A packed DIB (BITMAPINFOHEADER, palette, rows) stretched from its source rectangle (in
-    // pixels, origin at the top-left row) into the destination (logical units). A negative
+    // pixels; the whole picture is 0, 0, width, height) into the destination (logical units). A negative
     // destination width or height mirrors. The bytes are checked; a bad DIB is not recorded.
     void StretchDIBits(int xDest, int yDest, int cxDest, int cyDest, int xSrc, int ySrc,
                        int cxSrc, int cySrc, const QByteArray& dib,
@@ -192,37 +194,62 @@ private:
         QSize windowExt{1, 1}, viewportExt{1, 1};
         QTransform world;
     };
+    // What the recording has selected (handles with the high bit are stock objects).
+    struct Selection {
+        std::uint32_t pen = 0, brush = 0, font = 0;
+        bool penValid = false, brushValid = false, fontValid = false;
+        PenState penState;
+        BrushState brushState;
+        TLogFont fontState;
+    };
+    // Device-context values GDI starts with.
+    struct TextState {
+        TColor textColour = 0;
+        TColor bkColour = 0xFFFFFF;
+        int bkMode = BK_OPAQUE;
+        std::uint32_t align = 0;
+        int fillMode = ALTERNATE;
+    };
     struct SavedState {
         Mapping mapping;
-        QRectF clipDevice; // empty: no clip
-        bool clipped = false;
+        Selection sel;
+        TextState text;
+        QPoint current;
+        bool advancedMode = false;
     };
 
     bool usable() const { return !m_closed; }
+    static void setModeExtents(Mapping& m);
+    void fixIsotropic();
+    QTransform logicalToDevice() const;
+    double deviceScale() const;
+    double penMargin() const;
+    void addDeviceBounds(const QRectF& logical, double logicalMargin, bool exclusive = false);
+    QRect deviceBoundsOf(const QRectF& logical, bool exclusive = false) const;
     void realisePen();
     void realiseBrush();
     void realiseFont();
-    QTransform logicalToDevice() const;
-    void fixIsotropic();
-    void addDeviceBounds(const QRectF& logical);
-    void addPointsBounds(const QList<QPoint>& points, int penWidth);
-    QRect logicalBounds(const QList<QPoint>& points) const;
-    QByteArray finish() const;
+    void selectObject(std::uint32_t& slot, std::uint32_t handle);
+    bool handleInUse(std::uint32_t h) const;
+    void releaseHandles();
+    void writePoly(std::uint32_t type, const QList<QPoint>& pts, bool bounds);
+    void writePolyPoly(std::uint32_t type, const QList<QList<QPoint>>& polys, int minPoints,
+                       bool bounds);
+    QByteArray finish(QRect* frame) const;
 
     TMetafile& m_target;
-    std::unique_ptr<EmfWriter> m_writer;
+    std::unique_ptr<emf::EmfWriter> m_writer;
     bool m_closed = false;
+    int m_frameW = 0, m_frameH = 0; // target size when the canvas was opened
 
     Mapping m_map;
-    int m_mapMode = MM_TEXT;
-    PenState m_pen, m_penRecorded;
-    BrushState m_brush, m_brushRecorded;
+    bool m_advancedMode = false;
+    PenState m_pen;
+    BrushState m_brush;
     TLogFont m_font;
-    bool m_penSelected = false, m_brushSelected = false, m_fontSelected = false;
-    quint32 m_penHandle = 0, m_brushHandle = 0, m_fontHandle = 0;
-    TLogFont m_fontRecorded;
+    Selection m_sel;
+    TextState m_text;
     QPoint m_current;
-    QRectF m_clipDevice;
-    bool m_clipped = false;
     QList<SavedState> m_saved;
+    QList<std::uint32_t> m_pending; // objects to delete once nothing selects them
 };
