@@ -5,6 +5,7 @@
 #include <QList>
 #include <QString>
 #include <memory>
+#include <vector>
 #include <stdexcept>
 
 class QPainter;
@@ -66,6 +67,9 @@ public:
 
     void LoadFromFile(const QString& name); // throws TDocumentError
     void SaveToFile(const QString& name);   // throws TDocumentError
+    // The file's bytes, and reading them into this (already cleared) document.
+    QByteArray SaveToBytes() const;
+    void LoadFromBytes(const QByteArray& bytes);
     void FillPlaceholders();
     static void RenderPathList(TMetafile& metafile, const QStringList& pathList);
 
@@ -97,4 +101,7 @@ public:
     bool ShowsTitle = false;
     std::uint8_t Orientation = 0; // 0 portrait, 1 landscape
     QString Notes;
+
+    // The application title last set by SetFileName of a document that shows its title.
+    static QString ApplicationTitle;
 };

@@ -1,0 +1,219 @@
+#include "document/appdocument.h"
+
+#include "document/globals.h"
+#include "document/units.h"
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QWidget>
+
+namespace {
+
+// Language texts replace the built-in German ones only when a full language file is loaded.
+constexpr int kLanguageThreshold = 100;
+
+QString programTitle()
+{
+    const QString t = LangText(QStringLiteral("0"));
+    return t.isEmpty() ? QStringLiteral("Quillmark") : t;
+}
+
+} // namespace
+
+QString TAppDocument::ApplicationTitle;
+
+TAppDocument::TAppDocument(bool askBeforeDiscard) : AskBeforeDiscard(askBeforeDiscard)
+{
+    Clear();
+}
+
+TAppDocument::~TAppDocument() = default;
+
+void TAppDocument::SetFileName(const QString& name)
+{
+    FileName = name;
+    if (ShowsTitle) {
+        if (name.isEmpty())
+            ApplicationTitle = programTitle();
+        else
+            ApplicationTitle = QFileInfo(name).fileName() + QStringLiteral(" - ") + programTitle();
+        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
+            QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+    }
+    if (MainWindow)
+        MainWindow->setWindowTitle(ApplicationTitle);
+}
+
+void TAppDocument::Clear()
+{
+    Elements.clear();
+    SetFileName(QString());
+    SelectedIndex = -1;
+    PageWidth = 210;
+    PageHeight = 297;
+    PrintMarginLeft = 0;
+    PrintMarginRight = 0;
+    PrintMarginTop = 0;
+    PrintMarginBottom = 0;
+    PrintDistHor = 0;
+    PrintDistVer = 0;
+    Modified = false;
+    CopyCount = 1;
+    SelectAllCells = false;
+    Orientation = 0;
+}
+
+bool TAppDocument::QueryDiscard()
+{
+    if (AskBeforeDiscard && Modified) {
+        QString caption = QStringLiteral("Bestätigung");
+        QString question = QStringLiteral("Nicht gespeicherte Änderungen verwerfen?");
+        if (LangStrings.size() > kLanguageThreshold) {
+            caption = LangText(QStringLiteral("0"));
+            question = LangText(QStringLiteral("124"));
+        }
+        bool discard = false;
+        if (MainLink)
+            discard = MainLink->AskFrage(caption, question);
+        else if (AskQuestionHook)
+            discard = AskQuestionHook(caption, question);
+        // With nobody to ask, the changes are kept: losing them silently is worse.
+        if (!discard)
+            return false;
+    }
+    Clear();
+    return true;
+}
+
+void TAppDocument::CopyFrom(const TAppDocument& source)
+{
+    QueryDiscard();
+    Modified = true;
+    SetFileName(QString());
+    PageWidth = source.PageWidth;
+    PageHeight = source.PageHeight;
+    PrintMarginLeft = source.PrintMarginLeft;
+    PrintMarginRight = source.PrintMarginRight;
+    PrintMarginTop = source.PrintMarginTop;
+    PrintMarginBottom = source.PrintMarginBottom;
+    PrintDistHor = source.PrintDistHor;
+    PrintDistVer = source.PrintDistVer;
+    CopyCount = source.CopyCount;
+    SelectAllCells = source.SelectAllCells;
+    Orientation = source.Orientation;
+    for (const auto& e : source.Elements) {
+        if (TDocElement* copy = e->Clone())
+            Elements.emplace_back(copy);
+    }
+}
+
+double TAppDocument::FitZoom(int boxWidth, int boxHeight) const
+{
+    if (PageWidth / PageHeight > double(boxWidth) / double(boxHeight))
+        return boxWidth * MmPerPixel / PageWidth;
+    return boxHeight * MmPerPixel / PageHeight;
+}
+
+TDocElement* TAppDocument::Selected() const
+{
+    if (SelectedIndex < 0 || SelectedIndex >= Count())
+        return nullptr;
+    return Elements[SelectedIndex].get();
+}
+
+void TAppDocument::InsertElement(int index, std::unique_ptr<TDocElement> element)
+{
+    index = std::clamp(index, 0, Count());
+    Elements.insert(Elements.begin() + index, std::move(element));
+}
+
+std::unique_ptr<TDocElement> TAppDocument::TakeElement(int index)
+{
+    if (index < 0 || index >= Count())
+        return nullptr;
+    std::unique_ptr<TDocElement> e = std::move(Elements[index]);
+    Elements.erase(Elements.begin() + index);
+    return e;
+}
+
+std::unique_ptr<TDocElement> TAppDocument::DeleteSelected()
+{
+    if (SelectedIndex < 0)
+        return nullptr;
+    std::unique_ptr<TDocElement> e = TakeElement(SelectedIndex);
+    SelectedIndex = -1;
+    return e;
+}
+
+TDocElementWMF* TAppDocument::AddGraphic(const TMetafile& metafile, int sourceKind,
+                                         const QStringList* pathList)
+{
+    auto e = std::make_unique<TDocElementWMF>();
+    e->Left = 0;
+    e->Top = 0;
+    e->Width = PixelToMm(metafile.Width(), 1);
+    e->Height = PixelToMm(metafile.Height(), 1);
+    e->Side = CurrentSide;
+    e->Metafile = metafile;
+    e->SourceKind = std::uint8_t(sourceKind);
+    if (pathList)
+        e->PathList = *pathList;
+    TDocElementWMF* raw = e.get();
+    InsertElement(0, std::move(e));
+    Modified = true;
+    return raw;
+}
+
+TDocElementTXT* TAppDocument::AddText(const QString& text)
+{
+    auto e = std::make_unique<TDocElementTXT>();
+    e->Left = 0;
+    e->Top = 0;
+    e->Width = 30;
+    e->Height = 10;
+    e->Side = CurrentSide;
+    e->Text = text;
+    TDocElementTXT* raw = e.get();
+    InsertElement(0, std::move(e));
+    Modified = true;
+    return raw;
+}
+
+void TAppDocument::PushUndo()
+{
+    // The entry records this document's selection (the program has one document that edits).
+    const TDocElement* sel = Selected();
+    if (!sel)
+        return;
+    InsertUndo(QString::number(SelectedIndex), std::shared_ptr<TDocElement>(sel->Clone()));
+}
+
+void TAppDocument::InsertUndo(const QString& key, std::shared_ptr<TDocElement> object)
+{
+    UndoList.insert(0, TUndoEntry{key, std::move(object)});
+    const int limit = std::max(0, int(UndoLimit));
+    while (UndoList.size() > limit)
+        UndoList.removeLast();
+}
+
+void TAppDocument::FillPlaceholders()
+{
+    static const char* const kAddressKeys[] = {
+        "<firma1>", "<firma2>", "<zusatz1>", "<zusatz2>", "<strasse>", "<plz>", "<ort>",
+        "<telefon>", "<telefax>", "<telefonprivat>", "<telefaxprivat>", "<mobil>", "<email>",
+        "<url>", "<bank1>", "<blz1>", "<konto1>", "<bank2>", "<blz2>", "<konto2>", "<titel>",
+        "<vorname>", "<name>"};
+    // AddressFields index of each placeholder above, in replacement order.
+    static const int kAddressIndex[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  21, 22, 9,
+                                        10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    for (const auto& e : Elements) {
+        auto* txt = dynamic_cast<TDocElementTXT*>(e.get());
+        if (!txt || txt->MacroText.isEmpty())
+            continue;
+        QString s = txt->MacroText;
+        for (int i = 1; i <= 10; ++i)
+            s = ReplaceAll(QStringLiteral("<t%1>").arg(i), TextBlocks[i], s);
+        for (int i = 0; i < 23; ++i)
+            s = ReplaceAll(QString::fromLatin1(kAddressKeys[i]), AddressFields[kAddressIndex[i]], s);
+        txt->Text = s;
+    }
+}

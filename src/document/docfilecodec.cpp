@@ -1,0 +1,148 @@
+#include "document/docfilecodec.h"
+
+#include <charconv>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+
+namespace docfile {
+
+QByteArray FormatReal(double value)
+{
+    // Values no reader could take back are stored as 0 rather than as "NAN" or "INF".
+    if (!std::isfinite(value) || value == 0)
+        value = 0;
+    char buf[64];
+    const int n = std::snprintf(buf, sizeof buf, "%.14E", std::fabs(value));
+    // buf is "d.ddddddddddddddE+xx" with at least two exponent digits.
+    const char* e = static_cast<const char*>(std::memchr(buf, 'E', size_t(n)));
+    QByteArray out;
+    out.reserve(23);
+    out.append(value < 0 ? '-' : ' ');
+    out.append(buf, e - buf);
+    out.append('E');
+    out.append(e[1]);
+    const char* digits = e + 2;
+    const int len = int(std::strlen(digits));
+    for (int i = len; i < 4; ++i)
+        out.append('0');
+    out.append(digits, len);
+    return out;
+}
+
+namespace {
+
+QByteArrayView trimmed(QByteArrayView t)
+{
+    qsizetype b = 0, e = t.size();
+    while (b < e && (t[b] == ' ' || t[b] == '\t'))
+        ++b;
+    while (e > b && (t[e - 1] == ' ' || t[e - 1] == '\t'))
+        --e;
+    return t.sliced(b, e - b);
+}
+
+} // namespace
+
+double ParseReal(QByteArrayView text)
+{
+    QByteArrayView t = trimmed(text);
+    if (!t.isEmpty() && t[0] == '+')
+        t = t.sliced(1);
+    if (t.isEmpty() || t[0] == '+')
+        return 0;
+    double v = 0;
+    const auto r = std::from_chars(t.data(), t.data() + t.size(), v, std::chars_format::general);
+    if (r.ec != std::errc() || r.ptr != t.data() + t.size() || !std::isfinite(v))
+        return 0;
+    return v;
+}
+
+std::int64_t ParseInt(QByteArrayView text, bool* ok)
+{
+    QByteArrayView t = trimmed(text);
+    if (!t.isEmpty() && t[0] == '+')
+        t = t.sliced(1);
+    std::int64_t v = 0;
+    const auto r = t.isEmpty() || t[0] == '+'
+                       ? std::from_chars_result{t.data(), std::errc::invalid_argument}
+                       : std::from_chars(t.data(), t.data() + t.size(), v, 10);
+    const bool good = r.ec == std::errc() && r.ptr == t.data() + t.size();
+    if (ok)
+        *ok = good;
+    return good ? v : 0;
+}
+
+namespace {
+
+struct PairTable {
+    char pairs[256][2];
+    PairTable()
+    {
+        for (int b = 0; b < 256; ++b) {
+            pairs[b][0] = char('A' + (b >> 4));
+            pairs[b][1] = char('A' + (b & 15));
+        }
+    }
+};
+
+const PairTable& pairTable()
+{
+    static const PairTable t;
+    return t;
+}
+
+} // namespace
+
+void AppendLetterPairs(QByteArray& out, const QByteArray& bytes)
+{
+    const qsizetype n = bytes.size();
+    if (n == 0)
+        return;
+    const qsizetype lines = (n + 39) / 40;
+    const qsizetype start = out.size();
+    out.resize(start + n * 2 + lines * 5);
+    char* w = out.data() + start;
+    const unsigned char* src = reinterpret_cast<const unsigned char*>(bytes.constData());
+    const PairTable& tab = pairTable();
+    for (qsizetype i = 0; i < n; i += 40) {
+        const qsizetype chunk = std::min<qsizetype>(40, n - i);
+        *w++ = '#';
+        *w++ = '#';
+        *w++ = ' ';
+        for (qsizetype k = 0; k < chunk; ++k) {
+            std::memcpy(w, tab.pairs[src[i + k]], 2);
+            w += 2;
+        }
+        *w++ = '\r';
+        *w++ = '\n';
+    }
+}
+
+void DecodeLetterPairs(QByteArrayView text, QByteArray& out)
+{
+    const qsizetype pairs = text.size() / 2;
+    const qsizetype start = out.size();
+    out.resize(start + pairs);
+    unsigned char* w = reinterpret_cast<unsigned char*>(out.data()) + start;
+    const unsigned char* r = reinterpret_cast<const unsigned char*>(text.data());
+    for (qsizetype i = 0; i < pairs; ++i) {
+        // Unsigned arithmetic wraps, which is the modulo 256 the format asks for.
+        w[i] = static_cast<unsigned char>((r[2 * i] - 'A') * 16 + (r[2 * i + 1] - 'A'));
+    }
+}
+
+QByteArrayView LineReader::Next()
+{
+    if (m_p >= m_end)
+        return {};
+    const char* start = m_p;
+    const char* nl = static_cast<const char*>(std::memchr(m_p, '\n', size_t(m_end - m_p)));
+    const char* stop = nl ? nl : m_end;
+    m_p = nl ? nl + 1 : m_end;
+    if (stop > start && stop[-1] == '\r')
+        --stop;
+    return QByteArrayView(start, stop - start);
+}
+
+} // namespace docfile

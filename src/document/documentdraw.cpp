@@ -1,0 +1,241 @@
+// Drawing a side of the sheet, hit testing and the selection frame.
+//
+// Every length is converted with MmToPixel into the painter's coordinates, whatever the
+// device: the caller picks the zoom that makes those coordinates right for it (screen
+// bitmap, printer, metafile recorder). Font sizes follow the same scale: a size of p points
+// becomes p * 25.4 / 72 mm, converted to pixels at the sheet scale, so text keeps its
+// proportion to the box on every device and at every zoom.
+
+#include "document/appdocument.h"
+#include "document/globals.h"
+#include "document/units.h"
+#include <QFontMetricsF>
+#include <QPainter>
+#include <QPolygon>
+#include <cmath>
+
+namespace {
+
+QColor toQColor(TColor c)
+{
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+// Windows-style rectangle with exclusive right and bottom, as a QRect.
+QRect boxRect(int l, int t, int r, int b)
+{
+    return QRect(l, t, r - l, b - t);
+}
+
+struct Anchor {
+    int x = 0;
+    int y = 0;
+    int hAlign = 0; // 0 left, 1 centre, 2 right
+    bool baseline = false;
+};
+
+Anchor textAnchor(const TDocElementTXT& e, double zoom)
+{
+    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
+    const double L = e.Left, T = e.Top, W = e.Width, H = e.Height;
+    // Angles beyond the handled range are folded into it; the result is the same direction.
+    int a = e.Angle % 3600;
+    if (a > 1800)
+        a -= 3600;
+    else if (a < -1799)
+        a += 3600;
+    Anchor an;
+    switch (e.AlignH) {
+    case 1:
+        an.hAlign = 1;
+        an.x = px(L + W / 2);
+        if (a == 0) {
+            an.y = px(T);
+        } else {
+            an.baseline = true;
+            an.y = px(T + H / 2);
+        }
+        break;
+    case 2:
+        an.hAlign = 2;
+        if (a <= -900) {
+            an.x = px(L + W + (a + 900) * W / 900);
+            an.y = px(T + H);
+        } else if (a <= 0) {
+            an.x = px(L + W);
+            an.y = px(T + H - (a + 900) * H / 900);
+        } else if (a <= 900) {
+            an.x = px(L + W - a * W / 900);
+            an.y = px(T);
+        } else {
+            an.x = px(L);
+            an.y = px(T + (a - 900) * H / 900);
+        }
+        break;
+    default:
+        // Left alignment, also for values no editor writes.
+        if (a <= -900) {
+            an.x = px(L + W);
+            an.y = px(T - (a + 900) * H / 900);
+        } else if (a <= 0) {
+            an.x = px(L - a * W / 900);
+            an.y = px(T);
+        } else if (a <= 900) {
+            an.x = px(L);
+            an.y = px(T + a * H / 900);
+        } else {
+            an.x = px(L + (a - 900) * W / 900);
+            an.y = px(T + H);
+        }
+        break;
+    }
+    return an;
+}
+
+void drawTextAt(QPainter& p, const QString& text, const Anchor& an, int dx, int dy, double angle,
+                const QRect& clip, const QColor& color)
+{
+    if (clip.isEmpty())
+        return;
+    p.save();
+    if (p.hasClipping())
+        p.setClipRect(clip, Qt::IntersectClip);
+    else
+        p.setClipRect(clip);
+    p.translate(an.x + dx, an.y + dy);
+    if (angle != 0)
+        p.rotate(-angle);
+    const QFontMetricsF fm(p.font(), p.device());
+    double x = 0;
+    if (an.hAlign == 1)
+        x = -fm.horizontalAdvance(text) / 2;
+    else if (an.hAlign == 2)
+        x = -fm.horizontalAdvance(text);
+    const double y = an.baseline ? 0 : fm.ascent();
+    p.setPen(color);
+    p.drawText(QPointF(x, y), text);
+    p.restore();
+}
+
+void drawText(QPainter& p, const TDocElementTXT& e, double zoom)
+{
+    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
+    // Points at this zoom, rounded to the nearest integer with halves going to the even one.
+    const double points = std::nearbyint(zoom * e.FontSize / 10.0);
+    if (!(points >= 1))
+        return; // too small to be seen at this zoom
+    const double pixelSize = points * 25.4 / 72.0 / MmPerPixel;
+    if (!(pixelSize >= 0.5) || pixelSize > 1e6)
+        return;
+    QFont font(e.FontName);
+    font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
+    font.setBold(e.FontStyle & fsBold);
+    font.setItalic(e.FontStyle & fsItalic);
+    font.setUnderline(e.FontStyle & fsUnderline);
+    font.setStrikeOut(e.FontStyle & fsStrikeOut);
+
+    p.save();
+    p.setBrush(Qt::NoBrush);
+    p.setBackgroundMode(Qt::TransparentMode);
+    p.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    p.setFont(font);
+    const Anchor an = textAnchor(e, zoom);
+    const double angle = e.Angle / 10.0;
+    const double L = e.Left, T = e.Top, R = e.Left + e.Width, B = e.Top + e.Height;
+    if (e.Shadow) {
+        const double sx = e.ShadowX, sy = e.ShadowY;
+        const QRect clip = boxRect(px(L + sx), px(T + sy), px(R + sx), px(B + sy));
+        drawTextAt(p, e.Text, an, px(sx), px(sy), angle, clip, toQColor(e.ShadowColor));
+    }
+    drawTextAt(p, e.Text, an, 0, 0, angle, boxRect(px(L), px(T), px(R), px(B)),
+               toQColor(e.FontColor));
+    p.restore();
+}
+
+} // namespace
+
+void TAppDocument::DrawElements(QPainter& canvas, double zoom) const
+{
+    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
+    for (int i = Count() - 1; i >= 0; --i) {
+        const TDocElement* e = Elements[i].get();
+        if (e->Side != CurrentSide)
+            continue;
+        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e)) {
+            const QRect dest = boxRect(px(e->Left), px(e->Top), px(e->Left + e->Width),
+                                       px(e->Top + e->Height));
+            canvas.save();
+            g->Metafile.Play(canvas, dest);
+            canvas.restore();
+        } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e)) {
+            drawText(canvas, *t, zoom);
+        }
+    }
+}
+
+TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,
+                                   bool doubleClick)
+{
+    const double xm = PixelToMm(x, zoom);
+    const double ym = PixelToMm(y, zoom);
+    const double tol = PixelToMm(5, zoom);
+    const int previous = SelectedIndex;
+    SelectedIndex = -1;
+    // The keypad flag says nothing about what the user holds down.
+    const Qt::KeyboardModifiers mods = shift & ~Qt::KeypadModifier;
+    const bool plain = mods == Qt::NoModifier && !doubleClick;
+    const bool altWalk = mods == Qt::AltModifier && !doubleClick;
+    if (!plain && !altWalk)
+        return nullptr;
+    for (int i = 0; i < Count(); ++i) {
+        const TDocElement* e = Elements[i].get();
+        const bool hit = e->Left - tol <= xm && xm <= e->Left + e->Width + tol &&
+                         e->Top - tol <= ym && ym <= e->Top + e->Height + tol &&
+                         e->Side == CurrentSide;
+        if (!hit)
+            continue;
+        if (plain || i > previous) {
+            SelectedIndex = i;
+            return Elements[i].get();
+        }
+    }
+    return nullptr;
+}
+
+void TAppDocument::DrawSelection(QPainter& canvas, double zoom) const
+{
+    const TDocElement* e = Selected();
+    if (!e)
+        return;
+    int l = MmToPixel(zoom, e->Left), t = MmToPixel(zoom, e->Top);
+    int r = MmToPixel(zoom, e->Left + e->Width), b = MmToPixel(zoom, e->Top + e->Height);
+    if (r < l)
+        std::swap(l, r);
+    if (b < t)
+        std::swap(t, b);
+    // Right and bottom are exclusive, as for a drawn rectangle; each pixel is set once so
+    // that a second drawing in not-xor mode restores the picture exactly.
+    const int R = std::max(l, r - 1), B = std::max(t, b - 1);
+    QPolygon dots;
+    auto dot = [&dots](int x, int y) {
+        if (((x + y) & 1) == 0)
+            dots << QPoint(x, y);
+    };
+    for (int x = l; x <= R; ++x) {
+        dot(x, t);
+        if (B != t)
+            dot(x, B);
+    }
+    for (int y = t + 1; y < B; ++y) {
+        dot(l, y);
+        if (R != l)
+            dot(R, y);
+    }
+    canvas.save();
+    canvas.setRenderHint(QPainter::Antialiasing, false);
+    canvas.setPen(QPen(QColor(0, 0, 255), 0));
+    canvas.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+    canvas.drawPoints(dots);
+    canvas.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    canvas.restore();
+}

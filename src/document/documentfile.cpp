@@ -1,0 +1,453 @@
+// Reading and writing the document file.
+
+#include "document/appdocument.h"
+#include "document/cp1252.h"
+#include "document/docfilecodec.h"
+#include "document/units.h"
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QCursor>
+#include <QSaveFile>
+
+using namespace docfile;
+
+namespace {
+
+const QByteArray kMagic = QByteArrayLiteral("Quillmark 10000");
+// Larger files are refused rather than read into memory.
+constexpr qint64 kMaxFileSize = qint64(1) << 30;
+
+class WaitCursor {
+public:
+    WaitCursor()
+    {
+        m_active = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        if (m_active)
+            QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
+    }
+    ~WaitCursor()
+    {
+        if (m_active)
+            QGuiApplication::restoreOverrideCursor();
+    }
+    WaitCursor(const WaitCursor&) = delete;
+    WaitCursor& operator=(const WaitCursor&) = delete;
+
+private:
+    bool m_active = false;
+};
+
+QString displayName(const QString& name)
+{
+    return QDir::toNativeSeparators(name);
+}
+
+// The value after key when line starts with it.
+bool takeKey(QByteArrayView line, const char* key, QByteArrayView& value)
+{
+    const QByteArrayView k(key);
+    if (!line.startsWith(k))
+        return false;
+    value = line.sliced(k.size());
+    return true;
+}
+
+std::int32_t toInt32(QByteArrayView v)
+{
+    bool ok = false;
+    const std::int64_t n = ParseInt(v, &ok);
+    if (!ok || n < INT32_MIN || n > INT32_MAX)
+        return 0;
+    return std::int32_t(n);
+}
+
+TColor toColor(QByteArrayView v)
+{
+    // Written signed; accepted signed or unsigned.
+    bool ok = false;
+    const std::int64_t n = ParseInt(v, &ok);
+    if (!ok || n < INT32_MIN || n > std::int64_t(UINT32_MAX))
+        return 0;
+    return TColor(std::uint32_t(n));
+}
+
+void applyBool(QByteArrayView v, bool& field)
+{
+    if (v.isEmpty())
+        return;
+    if (v[0] == 'T')
+        field = true;
+    else if (v[0] == 'F')
+        field = false;
+}
+
+// Keeps every byte of a text line, whatever it is.
+QString text(QByteArrayView v)
+{
+    return FromCp1252(v.data(), v.size());
+}
+
+// A single-line text must not break the line it is written on.
+QString oneLine(const QString& s)
+{
+    if (!s.contains(QLatin1Char('\r')) && !s.contains(QLatin1Char('\n')))
+        return s;
+    QString t = s;
+    t.replace(QLatin1String("\r\n"), QLatin1String(" "));
+    t.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    t.replace(QLatin1Char('\n'), QLatin1Char(' '));
+    return t;
+}
+
+bool applyBaseKey(QByteArrayView line, TDocElement& e)
+{
+    QByteArrayView v;
+    if (takeKey(line, "## CL=", v))
+        e.Left = ParseReal(v);
+    else if (takeKey(line, "## CT=", v))
+        e.Top = ParseReal(v);
+    else if (takeKey(line, "## CW=", v))
+        e.Width = ParseReal(v);
+    else if (takeKey(line, "## CH=", v))
+        e.Height = ParseReal(v);
+    else if (takeKey(line, "## B=", v))
+        e.Side = toInt32(v);
+    else
+        return false;
+    return true;
+}
+
+void applyTextKey(QByteArrayView line, TDocElementTXT& e)
+{
+    QByteArrayView v;
+    if (applyBaseKey(line, e))
+        return;
+    if (takeKey(line, "## S?=", v))
+        applyBool(v, e.Shadow);
+    else if (takeKey(line, "## SX=", v))
+        e.ShadowX = ParseReal(v);
+    else if (takeKey(line, "## SY=", v))
+        e.ShadowY = ParseReal(v);
+    else if (takeKey(line, "## SC=", v))
+        e.ShadowColor = toColor(v);
+    else if (takeKey(line, "## L=", v))
+        e.ReservedL = std::uint8_t(toInt32(v) & 0xFF);
+    else if (takeKey(line, "## T=", v))
+        e.Text = text(v);
+    else if (takeKey(line, "## M=", v))
+        e.MacroText = text(v);
+    else if (takeKey(line, "## FN=", v))
+        e.FontName = text(v);
+    else if (takeKey(line, "## FE=", v))
+        e.Angle = toInt32(v);
+    else if (takeKey(line, "## FS=", v))
+        e.FontSize = toInt32(v);
+    else if (takeKey(line, "## FY=", v))
+        e.FontStyle = std::uint8_t(toInt32(v) & 0x0F);
+    else if (takeKey(line, "## FC=", v))
+        e.FontColor = toColor(v);
+    else if (takeKey(line, "## AH=", v)) {
+        if (v.startsWith("L"))
+            e.AlignH = 0;
+        else if (v.startsWith("C"))
+            e.AlignH = 1;
+        else if (v.startsWith("R"))
+            e.AlignH = 2;
+    } else if (takeKey(line, "## AV=", v)) {
+        if (v.startsWith("T"))
+            e.AlignV = 0;
+        else if (v.startsWith("C"))
+            e.AlignV = 1;
+        else if (v.startsWith("B"))
+            e.AlignV = 2;
+    }
+}
+
+// Data lines up to an exact "##" or the end of the data.
+QByteArray readDataBlock(LineReader& in)
+{
+    QByteArray bytes;
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (line == "##")
+            break;
+        if (line.startsWith("## "))
+            DecodeLetterPairs(line.sliced(3), bytes);
+    }
+    return bytes;
+}
+
+QStringList pathListFromBytes(const QByteArray& bytes)
+{
+    QStringList lines;
+    LineReader in(bytes);
+    while (!in.AtEnd())
+        lines << text(in.Next());
+    return lines;
+}
+
+std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in)
+{
+    auto e = std::make_unique<TDocElementWMF>();
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (line == "##")
+            break;
+        QByteArrayView v;
+        if (applyBaseKey(line, *e))
+            continue;
+        if (takeKey(line, "## PT=", v)) {
+            if (v.startsWith("W"))
+                e->SourceKind = 0;
+            else if (v.startsWith("B"))
+                e->SourceKind = 1;
+            else if (v.startsWith("P"))
+                e->SourceKind = 2;
+        }
+    }
+    e->Metafile.LoadFromBytes(readDataBlock(in));
+    if (e->SourceKind == 2)
+        e->PathList = pathListFromBytes(readDataBlock(in));
+    return e;
+}
+
+std::unique_ptr<TDocElementTXT> readText(LineReader& in)
+{
+    auto e = std::make_unique<TDocElementTXT>();
+    QByteArrayView line = in.Next();
+    // The last line of a file that ends inside the element is not applied.
+    while (line != "##" && !in.AtEnd()) {
+        applyTextKey(line, *e);
+        line = in.Next();
+    }
+    return e;
+}
+
+void readHeader(LineReader& in, TAppDocument& d)
+{
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (line.isEmpty())
+            break;
+        QByteArrayView v;
+        if (takeKey(line, "# W=", v))
+            d.PageWidth = ParseReal(v);
+        else if (takeKey(line, "# H=", v))
+            d.PageHeight = ParseReal(v);
+        else if (takeKey(line, "# ML=", v))
+            d.PrintMarginLeft = ParseReal(v);
+        else if (takeKey(line, "# MT=", v))
+            d.PrintMarginTop = ParseReal(v);
+        else if (takeKey(line, "# MR=", v))
+            d.PrintMarginRight = ParseReal(v);
+        else if (takeKey(line, "# MB=", v))
+            d.PrintMarginBottom = ParseReal(v);
+        else if (takeKey(line, "# DH=", v))
+            d.PrintDistHor = ParseReal(v);
+        else if (takeKey(line, "# DV=", v))
+            d.PrintDistVer = ParseReal(v);
+        else if (takeKey(line, "# CC=", v)) {
+            bool ok = false;
+            const std::int64_t n = ParseInt(v, &ok);
+            // A count no printer run could use keeps the default.
+            if (ok && n >= 0 && n <= 65535)
+                d.CopyCount = std::uint16_t(n);
+        } else if (takeKey(line, "# PM=", v))
+            applyBool(v, d.SelectAllCells);
+        else if (line.startsWith("# POP"))
+            d.Orientation = 0;
+        else if (line.startsWith("# POL"))
+            d.Orientation = 1;
+        else if (takeKey(line, "# NTZ=", v))
+            d.Notes = ReplaceAll(QStringLiteral("<#>"), QStringLiteral("\r\n"), text(v));
+    }
+}
+
+void appendLine(QByteArray& out, const char* key, const QByteArray& value = QByteArray())
+{
+    out.append(key);
+    out.append(value);
+    out.append("\r\n");
+}
+
+void appendTextLine(QByteArray& out, const char* key, const QString& value)
+{
+    out.append(key);
+    AppendCp1252(out, value);
+    out.append("\r\n");
+}
+
+QByteArray colorText(TColor c)
+{
+    return QByteArray::number(std::int32_t(c));
+}
+
+void writeGraphic(QByteArray& out, const TDocElementWMF& e)
+{
+    out.append("#WMF\r\n");
+    appendLine(out, "## CL=", FormatReal(e.Left));
+    appendLine(out, "## CT=", FormatReal(e.Top));
+    appendLine(out, "## CW=", FormatReal(e.Width));
+    appendLine(out, "## CH=", FormatReal(e.Height));
+    appendLine(out, "## B=", QByteArray::number(e.Side));
+    static const char kinds[] = {'W', 'B', 'P'};
+    appendLine(out, "## PT=", QByteArray(1, e.SourceKind <= 2 ? kinds[e.SourceKind] : 'W'));
+    out.append("##\r\n");
+    AppendLetterPairs(out, e.Metafile.Bytes());
+    out.append("##\r\n");
+    if (e.SourceKind == 2) {
+        QByteArray list;
+        for (const QString& line : e.PathList) {
+            AppendCp1252(list, line);
+            list.append("\r\n");
+        }
+        AppendLetterPairs(out, list);
+        out.append("##\r\n");
+    }
+}
+
+void writeText(QByteArray& out, const TDocElementTXT& e)
+{
+    out.append("#TXT\r\n");
+    appendLine(out, "## CL=", FormatReal(e.Left));
+    appendLine(out, "## CT=", FormatReal(e.Top));
+    appendLine(out, "## CW=", FormatReal(e.Width));
+    appendLine(out, "## CH=", FormatReal(e.Height));
+    appendLine(out, "## B=", QByteArray::number(e.Side));
+    if (e.Shadow) {
+        out.append("## S?=T\r\n");
+        appendLine(out, "## SX=", FormatReal(e.ShadowX));
+        appendLine(out, "## SY=", FormatReal(e.ShadowY));
+        appendLine(out, "## SC=", colorText(e.ShadowColor));
+    } else {
+        out.append("## S?=F\r\n");
+    }
+    appendLine(out, "## L=", QByteArray::number(e.ReservedL));
+    appendTextLine(out, "## T=", oneLine(e.Text));
+    appendTextLine(out, "## M=", oneLine(e.MacroText));
+    appendTextLine(out, "## FN=", oneLine(e.FontName));
+    appendLine(out, "## FE=", QByteArray::number(e.Angle));
+    appendLine(out, "## FS=", QByteArray::number(e.FontSize));
+    appendLine(out, "## FY=", QByteArray::number(e.FontStyle));
+    appendLine(out, "## FC=", colorText(e.FontColor));
+    static const char h[] = {'L', 'C', 'R'};
+    static const char v[] = {'T', 'C', 'B'};
+    appendLine(out, "## AH=", QByteArray(1, e.AlignH <= 2 ? h[e.AlignH] : 'L'));
+    appendLine(out, "## AV=", QByteArray(1, e.AlignV <= 2 ? v[e.AlignV] : 'T'));
+    out.append("##\r\n");
+}
+
+QString notesLine(const QString& notes)
+{
+    // Every line break becomes "<#>"; a bare LF or CR would otherwise end the header line.
+    QString s = ReplaceAll(QStringLiteral("\r\n"), QStringLiteral("<#>"), notes);
+    s = ReplaceAll(QStringLiteral("\n"), QStringLiteral("<#>"), s);
+    return ReplaceAll(QStringLiteral("\r"), QStringLiteral("<#>"), s);
+}
+
+} // namespace
+
+QByteArray TAppDocument::SaveToBytes() const
+{
+    QByteArray out;
+    qsizetype estimate = 1024;
+    for (const auto& e : Elements) {
+        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get()))
+            estimate += g->Metafile.Bytes().size() * 2 + g->Metafile.Bytes().size() / 8 + 512;
+        else
+            estimate += 512;
+    }
+    out.reserve(estimate);
+    out.append(kMagic);
+    out.append("\r\n");
+    appendLine(out, "# W=", FormatReal(PageWidth));
+    appendLine(out, "# H=", FormatReal(PageHeight));
+    appendLine(out, "# ML=", FormatReal(PrintMarginLeft));
+    appendLine(out, "# MT=", FormatReal(PrintMarginTop));
+    appendLine(out, "# MR=", FormatReal(PrintMarginRight));
+    appendLine(out, "# MB=", FormatReal(PrintMarginBottom));
+    appendLine(out, "# DH=", FormatReal(PrintDistHor));
+    appendLine(out, "# DV=", FormatReal(PrintDistVer));
+    appendLine(out, "# CC=", QByteArray::number(CopyCount));
+    out.append(SelectAllCells ? "# PM=T\r\n" : "# PM=F\r\n");
+    if (Orientation == 0)
+        out.append("# POP\r\n");
+    else if (Orientation == 1)
+        out.append("# POL\r\n");
+    appendTextLine(out, "# NTZ=", notesLine(Notes));
+    out.append("\r\n");
+    for (const auto& e : Elements) {
+        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get()))
+            writeGraphic(out, *g);
+        else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e.get()))
+            writeText(out, *t);
+    }
+    return out;
+}
+
+void TAppDocument::LoadFromBytes(const QByteArray& bytes)
+{
+    LineReader in(bytes);
+    if (in.Next() != kMagic)
+        return;
+    readHeader(in, *this);
+    while (!in.AtEnd()) {
+        QByteArrayView line = in.Next();
+        if (line == "#WMF") {
+            Elements.push_back(readGraphic(in));
+            continue;
+        }
+        if (line == "#TXT")
+            Elements.push_back(readText(in));
+    }
+}
+
+void TAppDocument::SaveToFile(const QString& name)
+{
+    if (name.contains(QLatin1Char('*')))
+        return;
+    WaitCursor wait;
+    const QByteArray bytes = SaveToBytes();
+    // The old file is replaced only once the new one is completely on disk.
+    QSaveFile file(name);
+    file.setDirectWriteFallback(false);
+    const QString fail = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2");
+    if (!file.open(QIODevice::WriteOnly))
+        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+    if (file.write(bytes) != bytes.size()) {
+        const QString why = file.errorString();
+        file.cancelWriting();
+        throw TDocumentError(fail.arg(displayName(name), why));
+    }
+    if (!file.commit())
+        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+    SetFileName(name);
+    Modified = false;
+}
+
+void TAppDocument::LoadFromFile(const QString& name)
+{
+    const QFileInfo info(name);
+    if (!info.exists())
+        return;
+    WaitCursor wait;
+    const QString fail = QStringLiteral("Die Datei \"%1\" konnte nicht gelesen werden: %2");
+    if (info.isDir())
+        throw TDocumentError(fail.arg(displayName(name), QStringLiteral("Das ist ein Ordner.")));
+    QFile file(name);
+    if (!file.open(QIODevice::ReadOnly))
+        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+    if (file.size() > kMaxFileSize)
+        throw TDocumentError(fail.arg(displayName(name), QStringLiteral("Die Datei ist zu groß.")));
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+    file.close();
+    // Only a completely read file replaces the document.
+    Clear();
+    Notes.clear();
+    SetFileName(name);
+    LoadFromBytes(bytes);
+}

@@ -1,0 +1,74 @@
+#include "document/units.h"
+
+#include "document/docelement.h"
+#include <QString>
+#include <cmath>
+#include <limits>
+
+int MmToPixel(double zoom, double mm)
+{
+    const double v = mm / MmPerPixel * zoom;
+    // Truncation toward zero, guarded against values no int can hold.
+    if (!(v > -2147483648.0))
+        return v != v ? 0 : std::numeric_limits<int>::min();
+    if (v >= 2147483647.0)
+        return std::numeric_limits<int>::max();
+    return int(std::trunc(v));
+}
+
+double PixelToMm(int pixels, double zoom)
+{
+    return pixels * MmPerPixel / zoom;
+}
+
+int EdgeZone(const TDocElement& e, int x, int y, double zoom)
+{
+    const double xm = PixelToMm(x, zoom);
+    const double ym = PixelToMm(y, zoom);
+    const double x0 = PixelToMm(x - 5, zoom);
+    const double x1 = PixelToMm(x + 5, zoom);
+    const double y0 = PixelToMm(y - 5, zoom);
+    const double y1 = PixelToMm(y + 5, zoom);
+    const double r = e.Left + e.Width;
+    const double b = e.Top + e.Height;
+    auto nearX = [&](double v) { return x0 < v && v < x1; };
+    auto nearY = [&](double v) { return y0 < v && v < y1; };
+    int zone = 0;
+    if (e.Top < ym && ym < b && nearX(e.Left))
+        zone = 1;
+    if (e.Top < ym && ym < b && nearX(r))
+        zone = 2;
+    if (e.Left < xm && xm < r && nearY(e.Top))
+        zone = 3;
+    if (e.Left < xm && xm < r && nearY(b))
+        zone = 4;
+    if (nearX(r) && nearY(b))
+        zone = 5;
+    if (nearX(r) && nearY(e.Top))
+        zone = 6;
+    if (nearX(e.Left) && nearY(b))
+        zone = 7;
+    if (nearX(e.Left) && nearY(e.Top))
+        zone = 8;
+    return zone;
+}
+
+QString ReplaceAll(const QString& pattern, const QString& value, const QString& text)
+{
+    if (pattern.isEmpty())
+        return text;
+    QString result;
+    qsizetype from = 0;
+    for (;;) {
+        const qsizetype at = text.indexOf(pattern, from, Qt::CaseSensitive);
+        if (at < 0)
+            break;
+        result += QStringView(text).mid(from, at - from);
+        result += value;
+        from = at + pattern.size();
+    }
+    if (from == 0)
+        return text;
+    result += QStringView(text).mid(from);
+    return result;
+}
