@@ -1,0 +1,31 @@
+#pragma once
+// Turning raster picture files (BMP, GIF, TIFF, JPEG) into metafiles for the graphic import.
+
+#include "platform/dib/dib.h"
+#include "platform/metafile/tmetafile.h"
+
+#include <QString>
+#include <cstddef>
+#include <cstdint>
+
+enum class TRasterKind { Unknown, Bmp, Gif, Tiff, Jpeg };
+
+// The kind named by the file's extension (.bmp, .gif, .tif, .tiff, .jpg, .jpeg; any case).
+TRasterKind RasterKindOfName(const QString& fileName);
+// The kind recognised from the first bytes of a file.
+TRasterKind RasterKindOfBytes(const uint8_t* data, size_t size);
+
+// Decodes the bytes of a picture; the content decides the kind and `hint` is used when the
+// content is not recognised. Throws TRasterError naming fileName.
+HDIB DecodeRasterBytes(const uint8_t* data, size_t size, TRasterKind hint,
+                       const QString& fileName);
+// Decodes a picture file (kind from its content, else from its extension).
+HDIB LoadRasterPicture(const QString& fileName);
+
+// Records the DIB into a new EMF metafile as a 24-bit StretchDIBits at the origin: the
+// metafile's pixel size at the 96-dpi reference is the picture's size.
+TMetafile RecordDib(const HDIB& dib);
+
+// Decodes the file and records it: the metafile a raster picture is inserted as. Throws
+// TRasterError with a German message naming the file when the picture cannot be used.
+TMetafile ImportRasterPicture(const QString& fileName);

@@ -1,0 +1,184 @@
+// TIFF pictures through libtiff: the first directory, read as RGBA and stored as a 24-bit
+// DIB. libtiff works on the bytes in memory, reports into a buffer instead of the terminal
+// and may not make a single allocation beyond a fixed cap.
+
+#include "platform/dib/decoders.h"
+
+#include <algorithm>
+#include <cstdarg>
+#include <cstdio>
+#include <cstring>
+#include <tiffio.h>
+
+namespace {
+
+constexpr tmsize_t MaxSingleAllocation = tmsize_t(256) << 20;
+
+struct MemoryFile {
+    const uint8_t* data;
+    toff_t size;
+    toff_t pos;
+};
+
+tmsize_t readProc(thandle_t h, void* buffer, tmsize_t length) {
+    auto* f = static_cast<MemoryFile*>(h);
+    if (length <= 0 || f->pos >= f->size)
+        return 0;
+    const toff_t n = std::min<toff_t>(toff_t(length), f->size - f->pos);
+    std::memcpy(buffer, f->data + f->pos, size_t(n));
+    f->pos += n;
+    return tmsize_t(n);
+}
+
+tmsize_t writeProc(thandle_t, void*, tmsize_t) {
+    return 0;
+}
+
+toff_t seekProc(thandle_t h, toff_t offset, int whence) {
+    auto* f = static_cast<MemoryFile*>(h);
+    toff_t base = 0;
+    if (whence == SEEK_CUR)
+        base = f->pos;
+    else if (whence == SEEK_END)
+        base = f->size;
+    // Offsets are unsigned, so a backward step wraps around; reads past the end give 0.
+    f->pos = base + offset;
+    return f->pos;
+}
+
+int closeProc(thandle_t) {
+    return 0;
+}
+
+toff_t sizeProc(thandle_t h) {
+    return static_cast<MemoryFile*>(h)->size;
+}
+
+int mapProc(thandle_t h, void** base, toff_t* size) {
+    auto* f = static_cast<MemoryFile*>(h);
+    *base = const_cast<uint8_t*>(f->data);
+    *size = f->size;
+    return 1;
+}
+
+void unmapProc(thandle_t, void*, toff_t) {}
+
+// The first error libtiff reports, kept for the message.
+struct Diagnostics {
+    char firstError[512] = {0};
+};
+
+int errorHandler(TIFF*, void* user, const char* module, const char* fmt, va_list args) {
+    auto* d = static_cast<Diagnostics*>(user);
+    if (d && d->firstError[0] == 0)
+        std::vsnprintf(d->firstError, sizeof d->firstError, fmt, args);
+    return 1; // handled: nothing reaches the terminal
+}
+
+int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
+    return 1;
+}
+
+struct TiffHandle {
+    TIFF* tif = nullptr;
+    TIFFOpenOptions* options = nullptr;
+    ~TiffHandle() {
+        if (tif)
+            TIFFClose(tif);
+        if (options)
+            TIFFOpenOptionsFree(options);
+    }
+};
+
+bool compressionAllowed(uint16_t c) {
+    switch (c) {
+    case COMPRESSION_NONE:
+    case COMPRESSION_LZW:
+    case COMPRESSION_PACKBITS:
+    case COMPRESSION_ADOBE_DEFLATE:
+    case COMPRESSION_DEFLATE:
+    case COMPRESSION_JPEG:
+    case COMPRESSION_CCITTFAX3:
+    case COMPRESSION_CCITTFAX4:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
+    if (size > size_t(RasterLimits::MaxFileBytes))
+        throw TRasterError(fileName, QStringLiteral("Die Datei ist zu groß."));
+    // Handlers that come before a handle exists go nowhere either.
+    TIFFSetErrorHandler(nullptr);
+    TIFFSetWarningHandler(nullptr);
+
+    Diagnostics diagnostics;
+    auto detail = [&]() {
+        return diagnostics.firstError[0]
+                   ? QStringLiteral(" (%1)").arg(QString::fromLocal8Bit(diagnostics.firstError))
+                   : QString();
+    };
+    MemoryFile file{data, toff_t(size), 0};
+    TiffHandle handle;
+    handle.options = TIFFOpenOptionsAlloc();
+    if (!handle.options)
+        throw TRasterError(fileName, QStringLiteral("Nicht genug Speicher."));
+    TIFFOpenOptionsSetMaxSingleMemAlloc(handle.options, MaxSingleAllocation);
+    TIFFOpenOptionsSetErrorHandlerExtR(handle.options, errorHandler, &diagnostics);
+    TIFFOpenOptionsSetWarningHandlerExtR(handle.options, warningHandler, nullptr);
+    handle.tif = TIFFClientOpenExt("memory", "r", &file, readProc, writeProc, seekProc, closeProc,
+                                   sizeProc, mapProc, unmapProc, handle.options);
+    if (!handle.tif)
+        throw TRasterError(fileName, QStringLiteral("Die Datei ist kein lesbares TIFF-Bild%1.")
+                                         .arg(detail()));
+    TIFF* tif = handle.tif;
+
+    uint16_t compression = COMPRESSION_NONE;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
+    if (!compressionAllowed(compression))
+        throw TRasterError(fileName,
+                           QStringLiteral("Die TIFF-Kompression %1 wird nicht unterstützt.")
+                               .arg(compression));
+    char message[1024] = {0};
+    if (!TIFFRGBAImageOK(tif, message))
+        throw TRasterError(fileName, QStringLiteral("Diese TIFF-Form wird nicht unterstützt (%1).")
+                                         .arg(QString::fromLocal8Bit(message)));
+    uint32_t width = 0;
+    uint32_t height = 0;
+    TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
+    TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
+    if (width == 0 || height == 0 || width > uint32_t(RasterLimits::MaxPixels) ||
+        height > uint32_t(RasterLimits::MaxPixels))
+        throw TRasterError(fileName, QStringLiteral("Ungültige Bildgröße (%1 × %2).")
+                                         .arg(width)
+                                         .arg(height));
+    HDIB dib = TDib::Create(int(width), int(height), 32, fileName);
+    // Bottom-left orientation gives the rows in DIB order.
+    auto* raster = reinterpret_cast<uint32_t*>(dib->Bits());
+    if (!TIFFReadRGBAImageOriented(tif, width, height, raster, ORIENTATION_BOTLEFT, 1))
+        throw TRasterError(fileName, QStringLiteral("Die TIFF-Bilddaten sind beschädigt%1.")
+                                         .arg(detail()));
+    HDIB out = TDib::Create(int(width), int(height), 24, fileName);
+    for (uint32_t y = 0; y < height; ++y) {
+        const uint32_t* src = raster + size_t(y) * width;
+        uint8_t* dst = out->Bits() + size_t(y) * size_t(out->Stride());
+        for (uint32_t x = 0; x < width; ++x, dst += 3) {
+            // libtiff hands out premultiplied colours; transparent parts show the paper.
+            const uint32_t p = src[x];
+            const uint32_t paper = 255 - TIFFGetA(p);
+            dst[0] = uint8_t(std::min<uint32_t>(TIFFGetB(p) + paper, 255));
+            dst[1] = uint8_t(std::min<uint32_t>(TIFFGetG(p) + paper, 255));
+            dst[2] = uint8_t(std::min<uint32_t>(TIFFGetR(p) + paper, 255));
+        }
+    }
+    return out;
+}
+
+HDIB ConvertTIFtoDIB(const char* fileName) {
+    const QString name = QString::fromLocal8Bit(fileName);
+    TRasterFileData file(name);
+    return DecodeTiff(file.data(), file.size(), name);
+}
