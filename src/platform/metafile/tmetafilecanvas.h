@@ -101,6 +101,11 @@ public:
     // calls are ignored; a second Close does nothing.
     void Close();
     bool IsClosed() const { return m_closed; }
+    // Sets the frame (0.01 mm) the picture gets, instead of the target's size.
+    void SetFrame(int mmWidth, int mmHeight) {
+        m_frameW = mmWidth;
+        m_frameH = mmHeight;
+    }
 
     // Page mapping (window and viewport extents count in MM_ISOTROPIC/MM_ANISOTROPIC only)
     void SetMapMode(int mode);
