@@ -1,0 +1,8 @@
+#pragma once
+// Context help: which help topic belongs to the long hint of a control.
+
+#include <QString>
+
+// The topic for a long hint text; "Inhalt" when no hint text of the table matches (compared
+// exactly, letter case included; the last match counts).
+QString HelpTopicForHint(const QString& longHint);

@@ -1,0 +1,44 @@
+// Quillmark: start, run and end of the program.
+
+#include "app/startup.h"
+#include "app/tfrmmain.h"
+#include "document/globals.h"
+#include "inspector/tfilter.h"
+#include "platform/ui/tfrage.h"
+
+#include <QApplication>
+#include <memory>
+
+int main(int argc, char* argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("Quillmark"));
+
+    const QString programDir = InitProgramPaths(QCoreApplication::applicationFilePath());
+    Registry = OpenRegistry();
+
+    Document = new TAppDocument(true);
+    Document->ShowsTitle = true;
+    Document->SetFileName(QString());
+
+    int result = 0;
+    {
+        TfrmMain frmMain(programDir);
+        Frage = new TFrage(&frmMain);
+        Frage->SetBackground(FormColor);
+        Document->MainWindow = &frmMain;
+        Document->UndoLimit = 10;
+        frmMain.show();
+        result = app.exec();
+
+        // Closing work: the window's placement for the next start.
+        frmMain.SavePlacement(*Registry);
+        Registry->sync();
+        Frage = nullptr;
+    }
+    delete Registry;
+    Registry = nullptr;
+    delete Document;
+    Document = nullptr;
+    return result;
+}

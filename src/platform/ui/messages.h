@@ -1,0 +1,14 @@
+#pragma once
+// Notices to the user go through here, so that tests (and batch tools) can catch them
+// instead of blocking on a modal box.
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// When set, receives every notice instead of a message box.
+extern std::function<void(const QString& title, const QString& text)> MessageHook;
+
+// A modal warning box (German texts), or the hook when one is installed.
+void ShowMessage(QWidget* parent, const QString& title, const QString& text);
