@@ -178,7 +178,9 @@ TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, do
 {
     const double xm = PixelToMm(x, zoom);
     const double ym = PixelToMm(y, zoom);
-    const double tol = PixelToMm(5, zoom);
+    // A billionth of a millimetre absorbs the rounding of the conversions, so that a
+    // position exactly five pixels away from an edge counts as within the tolerance.
+    const double tol = PixelToMm(5, zoom) + 1e-9;
     const int previous = SelectedIndex;
     SelectedIndex = -1;
     // The keypad flag says nothing about what the user holds down.

@@ -31,8 +31,11 @@ int EdgeZone(const TDocElement& e, int x, int y, double zoom)
     const double y1 = PixelToMm(y + 5, zoom);
     const double r = e.Left + e.Width;
     const double b = e.Top + e.Height;
-    auto nearX = [&](double v) { return x0 < v && v < x1; };
-    auto nearY = [&](double v) { return y0 < v && v < y1; };
+    // Strict comparisons; a billionth of a millimetre absorbs the rounding of the
+    // conversions, so an edge exactly five pixels away is not near.
+    constexpr double eps = 1e-9;
+    auto nearX = [&](double v) { return x0 + eps < v && v < x1 - eps; };
+    auto nearY = [&](double v) { return y0 + eps < v && v < y1 - eps; };
     int zone = 0;
     if (e.Top < ym && ym < b && nearX(e.Left))
         zone = 1;
