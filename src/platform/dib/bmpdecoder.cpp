@@ -4,10 +4,13 @@
 
 #include "platform/dib/decoders.h"
 
+#include <QImage>
+#include <QPainter>
 #include <algorithm>
 #include <array>
 #include <bit>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -75,6 +78,7 @@ private:
     void readPalette(size_t paletteStart, size_t bitsOffset);
     void decodeRows(HDIB& dib, const uint8_t* bits);
     void decodeRle(HDIB& dib, const uint8_t* bits, size_t length);
+    HDIB decodeEmbedded(const uint8_t* bits, size_t length);
 
     const uint8_t* m_data;
     size_t m_size;
@@ -138,14 +142,14 @@ void BmpReader::checkFormat() {
     const Header& h = m_h;
     if (h.planes != 1)
         fail(QStringLiteral("Ungültige Zahl der Farbebenen (%1).").arg(h.planes));
+    if (!h.os2v2 && (h.compression == BiJpeg || h.compression == BiPng))
+        return; // the embedded picture says what it is
     const int b = h.bitCount;
     if (b != 1 && b != 2 && b != 4 && b != 8 && b != 16 && b != 24 && b != 32)
         fail(QStringLiteral("Nicht unterstützte Farbtiefe (%1 Bit).").arg(b));
     const uint32_t c = h.compression;
     if (h.os2v2 && c >= BiBitfields)
         fail(QStringLiteral("Die OS/2-Kompression dieser Datei wird nicht unterstützt."));
-    if (c == BiJpeg || c == BiPng)
-        fail(QStringLiteral("Bitmaps mit eingebettetem JPEG oder PNG werden nicht unterstützt."));
     const bool fits = c == BiRgb || (c == BiRle8 && b == 8) || (c == BiRle4 && b == 4) ||
                       ((c == BiBitfields || c == BiAlphaBitfields) && (b == 16 || b == 32));
     if (!fits)
@@ -201,6 +205,8 @@ HDIB BmpReader::read() {
 
     const size_t available = m_size - bitsOffset;
     const uint8_t* bits = m_data + bitsOffset;
+    if (!m_h.os2v2 && (m_h.compression == BiJpeg || m_h.compression == BiPng))
+        return decodeEmbedded(bits, available);
     if (m_h.compression == BiRle8 || m_h.compression == BiRle4) {
         size_t length = available;
         if (m_h.sizeImage != 0 && m_h.sizeImage < length)
@@ -219,6 +225,38 @@ HDIB BmpReader::read() {
                  .arg(needed));
     HDIB dib = TDib::Create(int(m_h.width), int(m_h.height), 24, m_fileName);
     decodeRows(dib, bits);
+    return dib;
+}
+
+// A JPEG or PNG stream in place of the rows, as printers accept them.
+HDIB BmpReader::decodeEmbedded(const uint8_t* bits, size_t length) {
+    if (m_h.sizeImage != 0 && m_h.sizeImage < length)
+        length = m_h.sizeImage;
+    if (m_h.compression == BiJpeg)
+        return DecodeJpeg(bits, length, m_fileName);
+    QImage image;
+    if (length > size_t(std::numeric_limits<int>::max()) ||
+        !image.loadFromData(bits, int(length), "PNG"))
+        fail(QStringLiteral("Das eingebettete PNG-Bild ist beschädigt."));
+    if (int64_t(image.width()) * image.height() > RasterLimits::MaxPixels)
+        fail(QStringLiteral("Das Bild ist zu groß."));
+    // Transparent parts show the paper.
+    QImage flat(image.size(), QImage::Format_RGB888);
+    flat.fill(Qt::white);
+    {
+        QPainter painter(&flat);
+        painter.drawImage(0, 0, image);
+    }
+    HDIB dib = TDib::Create(flat.width(), flat.height(), 24, m_fileName);
+    for (int y = 0; y < flat.height(); ++y) {
+        const uint8_t* src = flat.constScanLine(y);
+        uint8_t* dst = dib->ScanLine(y);
+        for (int x = 0; x < flat.width(); ++x) {
+            dst[3 * x] = src[3 * x + 2];
+            dst[3 * x + 1] = src[3 * x + 1];
+            dst[3 * x + 2] = src[3 * x];
+        }
+    }
     return dib;
 }
 
