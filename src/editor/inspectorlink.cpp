@@ -1,0 +1,3 @@
+#include "editor/inspectorlink.h"
+
+std::function<TInspectorLink*(QWidget* parent)> InspectorFactory;
