@@ -1,0 +1,146 @@
+#include "inspector/colorfilters.h"
+
+#include <array>
+#include <cstdint>
+#include <vector>
+
+namespace {
+
+using Lut = std::array<std::uint8_t, 256>;
+
+Lut adjustLut(int percent)
+{
+    Lut lut;
+    for (int v = 0; v < 256; ++v)
+        lut[v] = std::uint8_t(AdjustChannel(v, percent));
+    return lut;
+}
+
+bool usable(const QImage& image)
+{
+    return !image.isNull() && image.width() > 0 && image.height() > 0 &&
+           image.format() == QImage::Format_RGB888;
+}
+
+} // namespace
+
+int AdjustChannel(int v, int percent)
+{
+    // C++ division truncates toward zero, as the rule asks.
+    if (percent >= 0)
+        return v + ((255 - v) * percent) / 100;
+    return v + (v * percent) / 100;
+}
+
+void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBlue)
+{
+    if (!usable(image))
+        return;
+    const Lut lr = adjustLut(percentRed);
+    const Lut lg = adjustLut(percentGreen);
+    const Lut lb = adjustLut(percentBlue);
+    const int w = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* p = image.scanLine(y);
+        for (int x = 0; x < w; ++x, p += 3) {
+            p[0] = lr[p[0]];
+            p[1] = lg[p[1]];
+            p[2] = lb[p[2]];
+        }
+    }
+}
+
+int GreyValue(int r, int g, int b)
+{
+    // In hundredths, exactly: 30 r + 59 g + 11 b.
+    const int sum = 30 * r + 59 * g + 11 * b;
+    int q = sum / 100;
+    const int rest = sum % 100;
+    if (rest > 50 || (rest == 50 && (q & 1)))
+        ++q;
+    return q;
+}
+
+void GreyScale(QImage& image)
+{
+    if (!usable(image))
+        return;
+    // Weighted sums per channel in hundredths; the rounding table covers 0..25500.
+    static const auto tables = [] {
+        struct T {
+            std::array<std::uint16_t, 256> r, g, b;
+            std::array<std::uint8_t, 25501> round;
+        } t;
+        for (int v = 0; v < 256; ++v) {
+            t.r[v] = std::uint16_t(30 * v);
+            t.g[v] = std::uint16_t(59 * v);
+            t.b[v] = std::uint16_t(11 * v);
+        }
+        for (int s = 0; s <= 25500; ++s) {
+            int q = s / 100;
+            const int rest = s % 100;
+            if (rest > 50 || (rest == 50 && (q & 1)))
+                ++q;
+            t.round[s] = std::uint8_t(q);
+        }
+        return t;
+    }();
+    const int w = image.width();
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* p = image.scanLine(y);
+        for (int x = 0; x < w; ++x, p += 3) {
+            const std::uint8_t g = tables.round[tables.r[p[0]] + tables.g[p[1]] + tables.b[p[2]]];
+            p[0] = p[1] = p[2] = g;
+        }
+    }
+}
+
+void Soften(QImage& image)
+{
+    if (!usable(image) || image.width() < 3 || image.height() < 3)
+        return;
+    static const auto div9 = [] {
+        std::array<std::uint8_t, 9 * 255 + 1> t;
+        for (int s = 0; s <= 9 * 255; ++s)
+            t[s] = std::uint8_t(s / 9);
+        return t;
+    }();
+    const int w = image.width();
+    const int h = image.height();
+    const int n = w * 3;
+    // Horizontal three-pixel sums of the original rows above, at and below the current row.
+    // Rows are summed before they are overwritten, so no full copy of the picture is needed.
+    std::vector<std::uint16_t> sums(std::size_t(n) * 3);
+    auto rowSums = [&](int y, std::uint16_t* out) {
+        const std::uint8_t* p = image.constScanLine(y);
+        for (int i = 3; i < n - 3; ++i)
+            out[i] = std::uint16_t(p[i - 3] + p[i] + p[i + 3]);
+    };
+    std::uint16_t* above = sums.data();
+    std::uint16_t* at = above + n;
+    std::uint16_t* below = at + n;
+    rowSums(0, above);
+    rowSums(1, at);
+    for (int y = 1; y < h - 1; ++y) {
+        rowSums(y + 1, below);
+        std::uint8_t* p = image.scanLine(y);
+        for (int i = 3; i < n - 3; ++i)
+            p[i] = div9[above[i] + at[i] + below[i]];
+        std::uint16_t* t = above;
+        above = at;
+        at = below;
+        below = t;
+    }
+}
+
+void InvertColors(QImage& image)
+{
+    if (!usable(image))
+        return;
+    const int n = image.width() * 3;
+    for (int y = 0; y < image.height(); ++y) {
+        std::uint8_t* p = image.scanLine(y);
+        for (int i = 0; i < n; ++i)
+            p[i] = std::uint8_t(255 - p[i]);
+    }
+}

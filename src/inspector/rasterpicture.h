@@ -1,0 +1,29 @@
+#pragma once
+// A raster graphic element's picture as pixels and back: the metafile is played into a
+// 24-bit picture of its own pixel size, changed, and recorded again as one bitmap.
+
+#include <QImage>
+#include <cstdint>
+
+class TMetafile;
+
+// A destination rectangle as the transforms name it. The picture's left edge lands on
+// left and its right edge on right - 1 (top and bottom alike), so (0, 0, W + 1, H + 1)
+// copies a W x H picture pixel for pixel and (W, 0, 1, H + 1) mirrors it exactly.
+struct TGdiRect {
+    int left = 0, top = 0, right = 0, bottom = 0;
+};
+
+TGdiRect PlainRect(int w, int h);          // (0, 0, W + 1, H + 1)
+TGdiRect MirrorHorizontalRect(int w, int h); // (W, 0, 1, H + 1)
+TGdiRect MirrorVerticalRect(int w, int h);   // (0, H, W + 1, 1)
+TGdiRect Turn180Rect(int w, int h);          // (W, H, 1, 1)
+
+// The picture played into dest on a white W x H picture (W, H: its size in pixels),
+// Format_RGB888. Empty when the picture has no size.
+QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest);
+
+// Records image at (0, 0) as the picture's only content. With keepSize the picture's
+// frame stays as it is; otherwise the picture is emptied first and takes the image's size
+// in pixels. inverted records it with the inverting copy mode.
+void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted);

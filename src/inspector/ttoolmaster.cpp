@@ -1,0 +1,460 @@
+#include "inspector/ttoolmaster.h"
+
+#include "document/globals.h"
+#include "inspector/inspectorwidgets.h"
+#include "inspector/numberformat.h"
+#include "inspector/tfilter.h"
+#include "inspector/ttoolsubformtxt.h"
+#include "inspector/ttoolsubformwmf.h"
+#include <QAbstractButton>
+#include <QAbstractItemView>
+#include <QButtonGroup>
+#include <QColorDialog>
+#include <QComboBox>
+#include <QFontDialog>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QToolButton>
+#include <cmath>
+
+namespace {
+
+// Language texts replace the built-in ones only when a full language file is loaded.
+constexpr int kLanguageThreshold = 100;
+
+// The undo record's numbers: general format in the user's locale, read back the same way.
+QString undoNumber(double v)
+{
+    QLocale locale;
+    locale.setNumberOptions(QLocale::OmitGroupSeparator);
+    return locale.toString(v, 'g', 15);
+}
+
+// Truncated to hundredths, as the proportional rule compares sizes.
+long long hundredths(double v)
+{
+    return (long long)(std::trunc(v * 100));
+}
+
+} // namespace
+
+TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent)
+{
+    setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
+    setWindowTitle(QStringLiteral("Objekt-Inspektor"));
+
+    MainPanel = new QWidget(this);
+    MainPanel->setFixedWidth(169);
+    ChildPanel = new QWidget(this);
+    for (QWidget* panel : {MainPanel, ChildPanel}) {
+        panel->setAutoFillBackground(true);
+        if (FormColor.isValid()) {
+            QPalette pal = panel->palette();
+            pal.setColor(QPalette::Window, FormColor);
+            panel->setPalette(pal);
+        }
+    }
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(MainPanel, 0, Qt::AlignTop | Qt::AlignLeft);
+    layout->addWidget(ChildPanel, 1);
+    buildMainPanel();
+
+    FontDialog = new QFontDialog(this);
+    ColorDialog = new QColorDialog(this);
+    ColorDialog->setOptions(QColorDialog::DontUseNativeDialog);
+
+    TextPage = new TtoolSubFormTXT;
+    TextPageSize = TextPage->size();
+    TextPage->FillFontList();
+    EmbedForm(ChildPanel, TextPage);
+    connectTextPage();
+
+    GraphicPage = new TtoolSubFormWMF;
+    GraphicPageSize = GraphicPage->size();
+    for (QToolButton* b : {GraphicPage->SpBSpiegelnHor, GraphicPage->SpBSpiegelnVer,
+                           GraphicPage->SpBtnAngle180, GraphicPage->Filter,
+                           GraphicPage->SpBtnFLFarbe, GraphicPage->SpBtnSTFarbe}) {
+        connect(b, &QToolButton::clicked, this, [this, b] { TtoolSubFormWMFChangeClick(b); });
+    }
+    connect(GraphicPage->SpinStrich, &TUpDown::Changing, this,
+            [this] { TtoolSubFormWMFChanging(GraphicPage->SpinStrich); });
+    EmbedForm(ChildPanel, GraphicPage);
+
+    // Enter is seen before the focused field gets it, also on the docked pages.
+    for (QWidget* w : findChildren<QWidget*>())
+        w->installEventFilter(this);
+
+    TextPage->hide();
+    GraphicPage->hide();
+    m_toggle = nullptr;
+    setClientSize(370, 80);
+    SetReference(nullptr);
+}
+
+TToolMaster::~TToolMaster()
+{
+    if (m_ownsFilter && ::Filter) {
+        delete ::Filter;
+        ::Filter = nullptr;
+    }
+}
+
+void TToolMaster::buildMainPanel()
+{
+    auto edit = [this](const QString& hint, int x, int y) {
+        auto* e = new QLineEdit(MainPanel);
+        e->setGeometry(x, y, 60, 22);
+        e->setAlignment(Qt::AlignRight);
+        e->setText(QStringLiteral("0"));
+        e->setProperty("helpContext", 404);
+        SetHint(e, hint);
+        return e;
+    };
+    auto spin = [this](QLineEdit* e) {
+        auto* u = new TUpDown(MainPanel);
+        u->Min = -1000;
+        u->Max = 1000;
+        u->Wrap = true;
+        u->setGeometry(e->geometry().right() + 1, e->geometry().top(), 16, 22);
+        connect(u, &TUpDown::Click, this, [this, u](bool up) { SpinClick(u, up); });
+        return u;
+    };
+    EditLeft = edit(QStringLiteral("Abstand von links in mm"), 4, 4);
+    EditTop = edit(QStringLiteral("Abstand von oben in mm"), 86, 4);
+    EditWidth = edit(QStringLiteral("Breite in mm"), 4, 30);
+    EditHeight = edit(QStringLiteral("Höhe in mm"), 86, 30);
+    SpinLeft = spin(EditLeft);
+    SpinTop = spin(EditTop);
+    SpinWidth = spin(EditWidth);
+    SpinHeight = spin(EditHeight);
+
+    auto button = [this](const QString& caption, const QString& hint, int x, int w) {
+        auto* b = new QToolButton(MainPanel);
+        b->setText(caption);
+        b->setGeometry(x, 56, w, 22);
+        SetHint(b, hint);
+        return b;
+    };
+    SpeedButtonOneZero = button(QStringLiteral("1.0"), QStringLiteral("Schrittweite 1.0 mm"), 4, 30);
+    SpeedButtonZeroOne =
+        button(QStringLiteral("0.1"), QStringLiteral("Schrittweite 0.1 mm"), 35, 30);
+    auto* steps = new QButtonGroup(this);
+    for (QToolButton* b : {SpeedButtonOneZero, SpeedButtonZeroOne}) {
+        b->setCheckable(true);
+        steps->addButton(b);
+    }
+    steps->setExclusive(true);
+    SpeedButtonOneZero->setChecked(true);
+    Proportbutton = button(QStringLiteral("]"), QStringLiteral("Proportionalität ein/aus"), 72, 22);
+    Proportbutton->setCheckable(true);
+    Proportbutton->setChecked(true);
+    ApplyBtn = button(QStringLiteral("\u2714"), QStringLiteral("Übernehmen"), 108, 26);
+    CancelBtn = button(QStringLiteral("\u2718"), QStringLiteral("Rückgängig"), 137, 26);
+    ApplyBtn->setStyleSheet(QStringLiteral("color: #008000; font-weight: bold;"));
+    CancelBtn->setStyleSheet(QStringLiteral("color: #c00000; font-weight: bold;"));
+    connect(ApplyBtn, &QToolButton::clicked, this, &TToolMaster::ApplyBtnClick);
+    connect(CancelBtn, &QToolButton::clicked, this, &TToolMaster::CancelBtnClick);
+
+    SpeedButtonFullRefresh = new QToolButton(MainPanel);
+    SpeedButtonFullRefresh->hide();
+    connect(SpeedButtonFullRefresh, &QToolButton::clicked, this, [this] {
+        if (m_refresh)
+            m_refresh();
+    });
+    MainPanel->setFixedHeight(80);
+}
+
+void TToolMaster::connectTextPage()
+{
+    TtoolSubFormTXT* p = TextPage;
+    connect(p->FontCombo, &QComboBox::currentIndexChanged, this, [this] { ApplyBtnClick(); });
+    connect(p->ColorGrid, &TColorGrid::Change, this, &TToolMaster::ApplyBtnClick);
+    for (QToolButton* b : {p->SpBtnFontBold, p->SpBtnFontItalic, p->SpBtnFontUnderline,
+                           p->SpBtnFontStrikeout, p->SpBtnTextHorLeft, p->SpBtnTextHorCenter,
+                           p->SpBtnTextHorRight, p->ApplyBtn}) {
+        connect(b, &QToolButton::clicked, this, &TToolMaster::ApplyBtnClick);
+    }
+    for (TUpDown* u : {p->SpinFontSize, p->SpinAngle, p->SpinShadowX, p->SpinShadowY})
+        connect(u, &TUpDown::Click, this, [this, u](bool up) { SpinClick(u, up); });
+    connect(p->SpBtnFontDialog, &QToolButton::clicked, this,
+            &TToolMaster::ToolSubFormTXTSpBtnFontDialogClick);
+    connect(p->SpBtnShadow, &QToolButton::clicked, this,
+            &TToolMaster::TtoolSubFormTXTSpBtnShadowClick);
+    for (QToolButton* b : {p->SpBtnAngleMinus90, p->SpBtnAngle0, p->SpBtnAngle90, p->SpBtnAngle180})
+        connect(b, &QToolButton::clicked, this, [this, b] { TtoolSubFormTXTSpBtnAngleClick(b); });
+}
+
+void TToolMaster::setClientSize(int width, int height)
+{
+    setFixedSize(width, height);
+}
+
+void TToolMaster::SetFullRefresh(std::function<void()> refresh)
+{
+    m_refresh = std::move(refresh);
+}
+
+void TToolMaster::SetToggleButton(QAbstractButton* button)
+{
+    m_toggle = button;
+}
+
+bool TToolMaster::Proportional() const
+{
+    return Proportbutton->isChecked();
+}
+
+void TToolMaster::fullRefresh()
+{
+    SpeedButtonFullRefresh->click();
+}
+
+void TToolMaster::SetReference(TDocElement* element)
+{
+    m_reference = element;
+    UpdateFromReference();
+}
+
+void TToolMaster::UpdateFromReference()
+{
+    m_ready = false;
+    TDocElement* e = m_reference;
+    if (e) {
+        auto* text = dynamic_cast<TDocElementTXT*>(e);
+        auto* graphic = dynamic_cast<TDocElementWMF*>(e);
+        if (!TextPage->isHidden() && !text)
+            TextPage->hide();
+        if (!GraphicPage->isHidden() && !graphic)
+            GraphicPage->hide();
+        EditLeft->setText(FormatMm(e->Left));
+        EditTop->setText(FormatMm(e->Top));
+        EditWidth->setText(FormatMm(e->Width));
+        EditHeight->setText(FormatMm(e->Height));
+        if (text) {
+            TextPage->FillFromElement(*text);
+            setClientSize(MainPanel->width() + TextPageSize.width(), TextPageSize.height());
+            TextPage->show();
+        } else if (graphic) {
+            setClientSize(MainPanel->width() + GraphicPageSize.width(), GraphicPageSize.height());
+            GraphicPage->PrepareFor(*graphic);
+            GraphicPage->show();
+        }
+    } else {
+        for (QLineEdit* edit : {EditLeft, EditTop, EditWidth, EditHeight})
+            edit->setText(QStringLiteral("-"));
+        TextPage->hide();
+        GraphicPage->hide();
+        setClientSize(width(), GraphicPageSize.height());
+    }
+    m_ready = true;
+}
+
+void TToolMaster::CancelBtnClick()
+{
+    UpdateFromReference();
+}
+
+void TToolMaster::SpinClick(QObject* sender, bool up)
+{
+    QLineEdit* edit = nullptr;
+    if (sender == SpinLeft)
+        edit = EditLeft;
+    else if (sender == SpinTop)
+        edit = EditTop;
+    else if (sender == SpinWidth)
+        edit = EditWidth;
+    else if (sender == SpinHeight)
+        edit = EditHeight;
+    if (edit) {
+        if (const auto v = ParseNumber(edit->text())) {
+            const double step = SpeedButtonOneZero->isChecked() ? 1.0 : 0.1;
+            edit->setText(FormatMm(up ? *v + step : *v - step));
+        }
+    }
+    ApplyBtnClick();
+}
+
+void TToolMaster::ApplyBtnClick()
+{
+    if (!m_ready || !m_reference)
+        return;
+    TDocElement* e = m_reference;
+    auto* text = dynamic_cast<TDocElementTXT*>(e);
+    if (Document) {
+        if (text) {
+            Document->PushUndo();
+        } else {
+            Document->InsertUndo(QStringLiteral(">") + QString::number(Document->SelectedIndex) +
+                                 QStringLiteral("l") + undoNumber(e->Left) + QStringLiteral("t") +
+                                 undoNumber(e->Top) + QStringLiteral("w") + undoNumber(e->Width) +
+                                 QStringLiteral("h") + undoNumber(e->Height) +
+                                 QStringLiteral("#"));
+        }
+    }
+    const double oldWidth = e->Width;
+    const double oldHeight = e->Height;
+    if (const auto v = ParseNumber(EditLeft->text()))
+        e->Left = *v;
+    if (const auto v = ParseNumber(EditTop->text()))
+        e->Top = *v;
+    if (const auto v = ParseNumber(EditWidth->text()))
+        e->Width = *v;
+    if (const auto v = ParseNumber(EditHeight->text()))
+        e->Height = *v;
+    if (Proportbutton->isChecked()) {
+        // A side of 0 has no proportion to keep; the sizes are then taken as typed.
+        if (hundredths(e->Width) != hundredths(oldWidth) && oldWidth != 0) {
+            e->Height = oldHeight * e->Width / oldWidth;
+            EditHeight->setText(FormatMm(e->Height));
+        }
+        if (hundredths(e->Height) != hundredths(oldHeight) && oldHeight != 0) {
+            e->Width = oldWidth * e->Height / oldHeight;
+            EditWidth->setText(FormatMm(e->Width));
+        }
+    }
+    if (text)
+        TextPage->WriteToElement(*text);
+    if (Document)
+        Document->Modified = true;
+    fullRefresh();
+}
+
+bool TToolMaster::FormKeyDown(int key)
+{
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    ApplyBtnClick();
+    return true;
+}
+
+bool TToolMaster::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::KeyPress) {
+        auto* key = static_cast<QKeyEvent*>(event);
+        // A drop-down list that is open keeps its own Enter.
+        auto* combo = qobject_cast<QComboBox*>(watched);
+        if (!(combo && combo->view() && combo->view()->isVisible()) && FormKeyDown(key->key()))
+            return true;
+    }
+    return TInspectorLink::eventFilter(watched, event);
+}
+
+void TToolMaster::TtoolSubFormTXTSpBtnAngleClick(QObject* sender)
+{
+    QString angle;
+    if (sender == TextPage->SpBtnAngle0)
+        angle = QStringLiteral("0");
+    else if (sender == TextPage->SpBtnAngle90)
+        angle = QStringLiteral("90");
+    else if (sender == TextPage->SpBtnAngle180)
+        angle = QStringLiteral("180");
+    else if (sender == TextPage->SpBtnAngleMinus90)
+        angle = QStringLiteral("-90");
+    else
+        return;
+    TextPage->EditAngle->setText(angle);
+    ApplyBtnClick();
+}
+
+void TToolMaster::TtoolSubFormTXTSpBtnShadowClick()
+{
+    const bool on = TextPage->SpBtnShadow->isChecked();
+    TextPage->EnableShadowControls(on);
+    if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference); text && m_ready)
+        text->Shadow = on;
+    ApplyBtnClick();
+}
+
+void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick()
+{
+    if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference)) {
+        QFont font(text->FontName);
+        font.setPointSize(std::max(1, int(std::nearbyint(text->FontSize / 10.0))));
+        font.setBold(text->FontStyle & fsBold);
+        font.setItalic(text->FontStyle & fsItalic);
+        font.setUnderline(text->FontStyle & fsUnderline);
+        font.setStrikeOut(text->FontStyle & fsStrikeOut);
+        FontDialog->setCurrentFont(font);
+        if (ExecDialog(*FontDialog) == QDialog::Accepted) {
+            const QFont chosen = FontDialog->selectedFont().family().isEmpty()
+                                     ? FontDialog->currentFont()
+                                     : FontDialog->selectedFont();
+            TextPage->SelectFont(chosen.family());
+            TextPage->EditFontSize->setText(QString::number(
+                chosen.pointSize() > 0 ? chosen.pointSize() : int(chosen.pointSizeF())));
+            TextPage->SpBtnFontBold->setChecked(chosen.bold());
+            TextPage->SpBtnFontItalic->setChecked(chosen.italic());
+            TextPage->SpBtnFontUnderline->setChecked(chosen.underline());
+            TextPage->SpBtnFontStrikeout->setChecked(chosen.strikeOut());
+            // The platform's font dialog has no colour; the text colour stays as it is.
+            TextPage->SelectGridColor(text->FontColor, false);
+        }
+    }
+    ApplyBtnClick();
+}
+
+void TToolMaster::showEvent(QShowEvent* event)
+{
+    applyLanguage();
+    if (m_toggle)
+        m_toggle->setChecked(true);
+    TInspectorLink::showEvent(event);
+}
+
+void TToolMaster::hideEvent(QHideEvent* event)
+{
+    if (m_toggle)
+        m_toggle->setChecked(false);
+    TInspectorLink::hideEvent(event);
+}
+
+void TToolMaster::applyLanguage()
+{
+    if (LangStrings.size() <= kLanguageThreshold)
+        return;
+    auto t = [](int key) { return LangText(QString::number(key)); };
+    setWindowTitle(t(82));
+    const std::pair<QWidget*, int> hints[] = {
+        {ApplyBtn, 91},
+        {CancelBtn, 92},
+        {SpeedButtonOneZero, 93},
+        {SpeedButtonZeroOne, 94},
+        {Proportbutton, 95},
+        {EditLeft, 96},
+        {EditTop, 97},
+        {EditWidth, 98},
+        {EditHeight, 99},
+        {TextPage->EditTextCont, 100},
+        {TextPage->FontCombo, 103},
+        {TextPage->SpBtnAngleMinus90, 104},
+        {TextPage->SpBtnAngle0, 105},
+        {TextPage->SpBtnAngle90, 106},
+        {TextPage->SpBtnAngle180, 107},
+        {TextPage->EditAngle, 108},
+        {TextPage->EditFontSize, 109},
+        {TextPage->SpBtnFontBold, 110},
+        {TextPage->SpBtnFontItalic, 111},
+        {TextPage->SpBtnFontUnderline, 112},
+        {TextPage->SpBtnFontStrikeout, 113},
+        {TextPage->ColorGrid, 114},
+        {TextPage->SpBtnShadow, 117},
+        {TextPage->EditShadowX, 118},
+        {TextPage->EditShadowY, 119},
+        {TextPage->SpBtnTextHorLeft, 120},
+        {TextPage->SpBtnTextHorCenter, 121},
+        {TextPage->SpBtnTextHorRight, 122},
+        {TextPage->SpBtnFontDialog, 123},
+    };
+    for (const auto& [widget, key] : hints)
+        SetHint(widget, t(key));
+}
+
+void TToolMaster::showError(const QString& message)
+{
+    QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
+    ExecDialog(box);
+}
