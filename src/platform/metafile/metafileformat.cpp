@@ -12,6 +12,7 @@ constexpr quint16 kMetaEscape = 0x0626;
 constexpr quint16 kMetaSetMapMode = 0x0103;
 constexpr quint16 kMetaSetWindowExt = 0x020C;
 constexpr quint16 kMetaSetViewportExt = 0x020E;
+[[maybe_unused]] constexpr quint16 kMetaSetWindowOrg = 0x020B;
 constexpr quint16 kMfComment = 0x000F;
 constexpr int kMaxEmbeddedEmf = 256 * 1024 * 1024;
 
@@ -71,54 +72,112 @@ QByteArray collectEmbeddedEmf(ByteReader whole, qsizetype wmfStart) {
     return out;
 }
 
-// A WMF without a placeable header carries no physical size. Use its window (or, in the
-// free mapping modes, its viewport) extent in the units of its mapping mode; logical units
-// of MM_TEXT count as pixels of the 96-dpi reference.
-void sizeFromWmfRecords(ByteReader whole, qsizetype wmfStart, int& mmW, int& mmH) {
+// A WMF without a placeable header carries no physical size. Take its window (or, in
+// the free mapping modes, its viewport) in the units of its mapping mode, else the bounds
+// of what it draws; logical units of MM_TEXT count as pixels of the 96-dpi reference.
+void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
     WmfRecordIterator it(whole, wmfStart);
     WmfRecord rec;
-    int mapMode = 1;
-    int winX = 0, winY = 0, vpX = 0, vpY = 0;
+    int mapMode = 8;
+    bool haveWinOrg = false, haveWinExt = false, haveVpExt = false, haveVpOrg = false;
+    double winOrgX = 0, winOrgY = 0, winExtX = 0, winExtY = 0;
+    double vpOrgX = 0, vpOrgY = 0, vpExtX = 0, vpExtY = 0;
+    double minX = 1e18, minY = 1e18, maxX = -1e18, maxY = -1e18;
+    auto grow = [&](double x, double y) {
+        minX = qMin(minX, x), maxX = qMax(maxX, x);
+        minY = qMin(minY, y), maxY = qMax(maxY, y);
+    };
     while (it.next(rec)) {
         ByteReader p = rec.params;
         switch (rec.function) {
-        case kMetaSetMapMode:
-            mapMode = p.u16();
+        case kMetaSetMapMode: mapMode = p.u16(); break;
+        case 0x020B: { // SETWINDOWORG
+            double y = p.i16(), x = p.i16();
+            if (!haveWinOrg && !p.failed())
+                winOrgX = x, winOrgY = y, haveWinOrg = true;
             break;
-        case kMetaSetWindowExt:
-            winY = p.i16();
-            winX = p.i16();
+        }
+        case kMetaSetWindowExt: {
+            double y = p.i16(), x = p.i16();
+            if (!haveWinExt && !p.failed() && x != 0 && y != 0)
+                winExtX = x, winExtY = y, haveWinExt = true;
             break;
-        case kMetaSetViewportExt:
-            vpY = p.i16();
-            vpX = p.i16();
+        }
+        case 0x020D: { // SETVIEWPORTORG
+            double y = p.i16(), x = p.i16();
+            if (!haveVpOrg && !p.failed())
+                vpOrgX = x, vpOrgY = y, haveVpOrg = true;
             break;
-        default:
+        }
+        case kMetaSetViewportExt: {
+            double y = p.i16(), x = p.i16();
+            if (!haveVpExt && !p.failed() && x != 0 && y != 0)
+                vpExtX = x, vpExtY = y, haveVpExt = true;
             break;
+        }
+        case 0x0213: case 0x0214: case 0x041F: { // LINETO, MOVETO, SETPIXEL (y, x last)
+            ByteReader q = p.sub(p.size() - 4, 4);
+            double y = q.i16(), x = q.i16();
+            if (!q.failed())
+                grow(x, y);
+            break;
+        }
+        case 0x041B: case 0x0418: case 0x061C: case 0x0817: case 0x081A: case 0x0830: {
+            // RECTANGLE, ELLIPSE, ROUNDRECT, ARC, PIE, CHORD: the box is the last 4 values
+            ByteReader q = p.sub(p.size() - 8, 8);
+            double b = q.i16(), r = q.i16(), t = q.i16(), le = q.i16();
+            if (!q.failed())
+                grow(le, t), grow(r, b);
+            break;
+        }
+        case 0x0324: case 0x0325: { // POLYGON, POLYLINE
+            int n = p.i16();
+            for (int i = 0; i < n && p.has(4); ++i) {
+                double x = p.i16(), y = p.i16();
+                grow(x, y);
+            }
+            break;
+        }
+        default: break;
         }
     }
-    // 0.01 mm per logical unit as a fraction num/den.
-    qint64 num = 2540, den = kReferenceDpi;
-    int x = winX, y = winY;
+    double mmPerUnit = 0;
     switch (mapMode) {
-    case 2: num = 10, den = 1; break;       // MM_LOMETRIC
-    case 3: num = 1, den = 1; break;        // MM_HIMETRIC
-    case 4: num = 254, den = 10; break;     // MM_LOENGLISH
-    case 5: num = 254, den = 100; break;    // MM_HIENGLISH
-    case 6: num = 2540, den = 1440; break;  // MM_TWIPS
-    case 7:
-    case 8:
-        if (vpX != 0 && vpY != 0) {
-            x = vpX;
-            y = vpY;
-        }
-        break;
+    case 2: mmPerUnit = 0.1; break;
+    case 3: mmPerUnit = 0.01; break;
+    case 4: mmPerUnit = 0.254; break;
+    case 5: mmPerUnit = 0.0254; break;
+    case 6: mmPerUnit = 25.4 / 1440; break;
     default: break;
     }
-    if (x != 0 && y != 0) {
-        mmW = roundDiv(qint64(std::abs(x)) * num, den);
-        mmH = roundDiv(qint64(std::abs(y)) * num, den);
+    QRectF frame;
+    if (mmPerUnit > 0) {
+        // Fixed units, y upwards: the drawing's own bounds, measured from the window origin.
+        double s = kReferenceDpi / 25.4 * mmPerUnit;
+        if (maxX >= minX)
+            frame = QRectF(QPointF((minX - winOrgX) * s, -(maxY - winOrgY) * s),
+                           QPointF((maxX - winOrgX) * s, -(minY - winOrgY) * s));
+        l.wmfWindowOrg = QPointF(winOrgX, winOrgY);
+        l.wmfViewportOrg = QPointF(0, 0);
+    } else {
+        if (haveVpExt && (mapMode == 7 || mapMode == 8))
+            frame = QRectF(vpOrgX, vpOrgY, vpExtX, vpExtY);
+        else if (haveWinExt)
+            frame = QRectF(winOrgX, winOrgY, winExtX, winExtY);
+        else if (maxX >= minX)
+            frame = QRectF(QPointF(minX, minY), QPointF(maxX, maxY));
+        l.wmfWindowOrg = frame.topLeft();
+        l.wmfViewportOrg = frame.topLeft();
     }
+    if (frame.width() == 0 || frame.height() == 0)
+        frame = QRectF(frame.x(), frame.y(), frame.width() == 0 ? 1000 : frame.width(),
+                       frame.height() == 0 ? 1000 : frame.height());
+    l.wmfFrame = frame;
+    l.wmfWindowExt = frame.size();
+    l.wmfViewportExt = frame.size();
+    l.wmfUnitsPerInch = kReferenceDpi;
+    l.mmWidth = roundDiv(qint64(std::llround(std::abs(frame.width()) * 2540)), kReferenceDpi);
+    l.mmHeight = roundDiv(qint64(std::llround(std::abs(frame.height()) * 2540)), kReferenceDpi);
 }
 
 } // namespace
@@ -195,6 +254,12 @@ Layout InspectBytes(const QByteArray& bytes) {
         int inch = l.placeableInch > 0 ? l.placeableInch : 1440;
         l.mmWidth = roundDiv(qint64(std::abs(l.placeableRight - l.placeableLeft)) * 2540, inch);
         l.mmHeight = roundDiv(qint64(std::abs(l.placeableBottom - l.placeableTop)) * 2540, inch);
+        // The bounding box is the window the picture is played through.
+        l.wmfFrame = QRectF(QPointF(l.placeableLeft, l.placeableTop),
+                            QPointF(l.placeableRight, l.placeableBottom));
+        l.wmfWindowOrg = l.wmfViewportOrg = l.wmfFrame.topLeft();
+        l.wmfWindowExt = l.wmfViewportExt = l.wmfFrame.size();
+        l.wmfUnitsPerInch = inch;
         l.form = TMetafile::Form::PlaceableWmf;
     } else if (LooksLikeWmfHeader(r, 0)) {
         l.form = TMetafile::Form::Wmf;
@@ -212,8 +277,24 @@ Layout InspectBytes(const QByteArray& bytes) {
         if (!l.hasPlaceable)
             ReadEmfFrame(emf, l.mmWidth, l.mmHeight);
     }
-    if (!l.hasPlaceable && l.form == TMetafile::Form::Wmf)
-        sizeFromWmfRecords(r, l.wmfOffset, l.mmWidth, l.mmHeight);
+    if (!l.hasPlaceable) {
+        int mmW = l.mmWidth, mmH = l.mmHeight;
+        wmfSetupWithoutHeader(r, l.wmfOffset, l);
+        if (l.form == TMetafile::Form::EmfInWmf)
+            l.mmWidth = mmW, l.mmHeight = mmH;
+    } else if (l.wmfFrame.width() == 0 || l.wmfFrame.height() == 0) {
+        // An empty bounding box says nothing; fall back to what the records tell.
+        Layout probe;
+        wmfSetupWithoutHeader(r, l.wmfOffset, probe);
+        l.wmfFrame = probe.wmfFrame;
+        l.wmfWindowOrg = probe.wmfWindowOrg;
+        l.wmfViewportOrg = probe.wmfViewportOrg;
+        l.wmfWindowExt = probe.wmfWindowExt;
+        l.wmfViewportExt = probe.wmfViewportExt;
+        l.wmfUnitsPerInch = probe.wmfUnitsPerInch;
+        if (l.mmWidth == 0 || l.mmHeight == 0)
+            l.mmWidth = probe.mmWidth, l.mmHeight = probe.mmHeight;
+    }
     return l;
 }
 

@@ -6,6 +6,7 @@
 #include "tmetafile.h"
 
 #include <QByteArray>
+#include <QRectF>
 #include <QString>
 
 namespace mf {
@@ -29,6 +30,13 @@ struct Layout {
     qsizetype wmfOffset = 0; // start of the WMF header (after a placeable header)
     QByteArray emf;          // the EMF to play (Emf: all bytes; EmfInWmf: reassembled)
     bool hasPlaceable = false;
+    // WMF playback setup, in the WMF's device units (placeable: the units of its bounding
+    // box; otherwise pixels of the 96-dpi reference): the picture's rectangle and the
+    // window and viewport a player starts with.
+    QRectF wmfFrame;
+    QPointF wmfWindowOrg, wmfViewportOrg;
+    QSizeF wmfWindowExt{1, 1}, wmfViewportExt{1, 1};
+    double wmfUnitsPerInch = 96;
     int placeableLeft = 0, placeableTop = 0, placeableRight = 0, placeableBottom = 0;
     int placeableInch = 0;
 };

@@ -67,9 +67,13 @@ void TMetafile::SetWidth(int px) { m_mmWidth = mf::PixelsToMm(px); }
 void TMetafile::SetHeight(int px) { m_mmHeight = mf::PixelsToMm(px); }
 
 void TMetafile::Play(QPainter& painter, const QRect& dest) const {
+    Play(painter, QRectF(QPointF(dest.left(), dest.top()), QPointF(dest.right(), dest.bottom())));
+}
+
+void TMetafile::Play(QPainter& painter, const QRectF& dest) const {
     if (!Valid())
         return;
-    TMetafilePlayer::Play(*this, painter, QRectF(dest));
+    TMetafilePlayer::Play(*this, painter, dest);
 }
 
 void TMetafile::SetRecorded(const QByteArray& emfBytes, int mmWidth, int mmHeight) {
@@ -86,7 +90,6 @@ void TMetafile::analyse() {
     m_problem = l.problem;
     m_mmWidth = l.mmWidth;
     m_mmHeight = l.mmHeight;
-    m_emf = l.emf;
-    m_wmfOffset = l.wmfOffset;
     m_enhanced = l.form == Form::Emf;
+    m_layout = std::make_shared<const mf::Layout>(std::move(l));
 }

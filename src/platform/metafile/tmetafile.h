@@ -10,9 +10,13 @@
 #include <QRect>
 #include <QString>
 #include <QStringList>
+#include <memory>
 #include <stdexcept>
 
 class QPainter;
+namespace mf {
+struct Layout;
+}
 
 // Raised for files and bytes that cannot be used; what() and message() name the file
 // (when there is one) and the reason, in German, ready for the interface.
@@ -68,7 +72,13 @@ public:
     void SetHeight(int px);
 
     // Plays the picture stretched into dest; left > right or top > bottom mirrors it.
+    // dest is read as the corners (left, top) - (right, bottom) of a GDI rectangle, so build
+    // it with QRect(QPoint(left, top), QPoint(right, bottom)); a picture drawn into
+    // (0, 0)-(W, H) fills W x H pixels.
     void Play(QPainter& painter, const QRect& dest) const;
+    // The same with a floating-point rectangle: x, y, width, height; a negative width or
+    // height mirrors.
+    void Play(QPainter& painter, const QRectF& dest) const;
 
     // Replaces the content with freshly recorded EMF bytes (used by the recorder).
     void SetRecorded(const QByteArray& emfBytes, int mmWidth, int mmHeight);
@@ -82,9 +92,9 @@ private:
     int m_mmWidth = 0;
     int m_mmHeight = 0;
     QString m_problem;
-    // Derived from m_bytes by analyse(): what the player reads.
-    QByteArray m_emf;         // the EMF to play (EMF form, or the one inside a WMF)
-    qsizetype m_wmfOffset = 0; // start of the WMF header for the WMF forms
+    // Derived from m_bytes by analyse(): where the records lie and how to map them.
+    // Shared between copies; it never changes once made.
+    std::shared_ptr<const mf::Layout> m_layout;
 
     friend class TMetafilePlayer;
 };

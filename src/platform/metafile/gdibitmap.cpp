@@ -1,0 +1,185 @@
+// Bitmap output of the GDI player: stretched blits with raster operations, pattern
+// blits and alpha blending.
+#include "gdiplayer.h"
+
+#include <cmath>
+
+namespace mf {
+
+namespace {
+
+QString ropName(quint32 rop) {
+    switch (rop) {
+    case ROP_SRCCOPY: return QStringLiteral("SRCCOPY");
+    case ROP_NOTSRCCOPY: return QStringLiteral("NOTSRCCOPY");
+    case ROP_SRCAND: return QStringLiteral("SRCAND");
+    case ROP_SRCPAINT: return QStringLiteral("SRCPAINT");
+    case ROP_SRCINVERT: return QStringLiteral("SRCINVERT");
+    case ROP_SRCERASE: return QStringLiteral("SRCERASE");
+    case ROP_NOTSRCERASE: return QStringLiteral("NOTSRCERASE");
+    case ROP_MERGEPAINT: return QStringLiteral("MERGEPAINT");
+    case ROP_PATCOPY: return QStringLiteral("PATCOPY");
+    case ROP_PATINVERT: return QStringLiteral("PATINVERT");
+    case ROP_DSTINVERT: return QStringLiteral("DSTINVERT");
+    case ROP_BLACKNESS: return QStringLiteral("BLACKNESS");
+    case ROP_WHITENESS: return QStringLiteral("WHITENESS");
+    default: return QStringLiteral("0x%1").arg(rop, 8, 16, QLatin1Char('0'));
+    }
+}
+
+// Where a device cannot combine pixels (printers, PDF), the mask ops become
+// transparency: AND with white and OR/XOR with black leave the page unchanged.
+QImage keyOut(const QImage& src, QRgb key) {
+    QImage img = src.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if ((row[x] & 0xFFFFFF) == (key & 0xFFFFFF))
+                row[x] = 0;
+    }
+    return img;
+}
+
+} // namespace
+
+void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcImg, QRectF src,
+                             quint32 rop) {
+    QImage img = srcImg;
+    QPainter::CompositionMode mode = QPainter::CompositionMode_SourceOver;
+    const bool raster = hasRasterOps();
+    switch (rop) {
+    case ROP_SRCCOPY: break;
+    case ROP_NOTSRCCOPY:
+        // Inverted before drawing, so it works on every device.
+        img = img.convertToFormat(img.hasAlphaChannel() ? QImage::Format_ARGB32
+                                                        : QImage::Format_RGB32);
+        img.invertPixels(QImage::InvertRgb);
+        break;
+    case ROP_SRCAND:
+        if (raster)
+            mode = QPainter::RasterOp_SourceAndDestination;
+        else
+            img = keyOut(img, qRgb(255, 255, 255));
+        break;
+    case ROP_SRCPAINT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceOrDestination;
+        else
+            img = keyOut(img, qRgb(0, 0, 0));
+        break;
+    case ROP_SRCINVERT:
+        if (raster)
+            mode = QPainter::RasterOp_SourceXorDestination;
+        else
+            img = keyOut(img, qRgb(0, 0, 0));
+        break;
+    case ROP_SRCERASE:
+        if (raster)
+            mode = QPainter::RasterOp_SourceAndNotDestination;
+        break;
+    case ROP_NOTSRCERASE:
+        if (raster)
+            mode = QPainter::RasterOp_NotSourceAndNotDestination;
+        break;
+    case ROP_MERGEPAINT:
+        if (raster)
+            mode = QPainter::RasterOp_NotSourceOrDestination;
+        break;
+    default:
+        unsupported(QStringLiteral("Rasteroperation ") + ropName(rop));
+        break;
+    }
+    // Raster ops would also combine the alpha of undefined (transparent) RLE pixels.
+    if (mode != QPainter::CompositionMode_SourceOver && img.hasAlphaChannel())
+        img = img.convertToFormat(QImage::Format_RGB32);
+    m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
+    m_painter.setCompositionMode(mode);
+    m_painter.drawImage(src.topLeft(), img, src);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    m_painter.setTransform(m_deviceToDest * m_base);
+}
+
+void GdiPlayer::stretchBlt(QRectF dst, const QImage& img, QRectF src, quint32 rop) {
+    if (m_stopped || m_pathOpen || img.isNull())
+        return;
+    if (src.width() == 0 || src.height() == 0 || dst.width() == 0 || dst.height() == 0)
+        return;
+    if (!spendPoints(4))
+        return;
+    // Image pixels -> logical -> device. Opposite signs of the two widths mirror.
+    QTransform toLogical = QTransform::fromTranslate(-src.x(), -src.y()) *
+                           QTransform::fromScale(dst.width() / src.width(),
+                                                 dst.height() / src.height()) *
+                           QTransform::fromTranslate(dst.x(), dst.y());
+    QTransform imageToDevice = toLogical * logicalToDevice();
+    if (tracing())
+        trace(QStringLiteral("bitmap %1x%2 -> %3 %4 rop %5")
+                  .arg(img.width())
+                  .arg(img.height())
+                  .arg(fmt(imageToDevice.map(src.topLeft())), fmt(imageToDevice.map(src.bottomRight())),
+                       ropName(rop)));
+    applyClip();
+    drawImageRop(imageToDevice, img, src, rop);
+}
+
+void GdiPlayer::patBlt(QRectF dst, quint32 rop) {
+    if (m_stopped || m_pathOpen)
+        return;
+    QPainterPath p;
+    p.addRect(dst.normalized());
+    QPainterPath dev = logicalToDevice().map(p);
+    if (tracing())
+        trace(QStringLiteral("patblt ") + tracePath(dev) + QStringLiteral(" rop ") + ropName(rop));
+    applyClip();
+    const bool raster = hasRasterOps();
+    switch (rop) {
+    case ROP_PATCOPY:
+        m_painter.fillPath(dev, makeBrush(dc.brush));
+        break;
+    case ROP_BLACKNESS: m_painter.fillPath(dev, Qt::black); break;
+    case ROP_WHITENESS: m_painter.fillPath(dev, Qt::white); break;
+    case ROP_PATINVERT:
+    case ROP_DSTINVERT:
+        if (raster) {
+            m_painter.setCompositionMode(rop == ROP_DSTINVERT
+                                             ? QPainter::RasterOp_NotDestination
+                                             : QPainter::RasterOp_SourceXorDestination);
+            m_painter.fillPath(dev, rop == ROP_DSTINVERT ? QBrush(Qt::black) : makeBrush(dc.brush));
+            m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        }
+        break;
+    case ROP_DSTCOPY: break;
+    default:
+        unsupported(QStringLiteral("Rasteroperation ") + ropName(rop));
+        break;
+    }
+}
+
+void GdiPlayer::alphaBlend(QRectF dst, const QImage& img, QRectF src, int constAlpha,
+                           bool srcAlpha) {
+    if (m_stopped || m_pathOpen || img.isNull())
+        return;
+    if (src.width() == 0 || src.height() == 0 || dst.width() == 0 || dst.height() == 0)
+        return;
+    QTransform toLogical = QTransform::fromTranslate(-src.x(), -src.y()) *
+                           QTransform::fromScale(dst.width() / src.width(),
+                                                 dst.height() / src.height()) *
+                           QTransform::fromTranslate(dst.x(), dst.y());
+    QTransform imageToDevice = toLogical * logicalToDevice();
+    if (tracing())
+        trace(QStringLiteral("alphablend %1x%2 -> %3 %4 alpha %5")
+                  .arg(img.width())
+                  .arg(img.height())
+                  .arg(fmt(imageToDevice.map(src.topLeft())),
+                       fmt(imageToDevice.map(src.bottomRight())))
+                  .arg(constAlpha));
+    applyClip();
+    m_painter.save();
+    m_painter.setOpacity(qBound(0, constAlpha, 255) / 255.0);
+    m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
+    m_painter.drawImage(src.topLeft(), srcAlpha ? img : img.convertToFormat(QImage::Format_RGB32),
+                        src);
+    m_painter.restore();
+}
+
+} // namespace mf

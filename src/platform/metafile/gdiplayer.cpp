@@ -1,0 +1,766 @@
+#include "gdiplayer.h"
+
+#include <QPaintEngine>
+#include <QPainterPathStroker>
+#include <QtMath>
+#include <cmath>
+
+namespace mf {
+
+QColor ColorRef(quint32 c) {
+    return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
+}
+
+namespace {
+// A device-space rectangle that stands for "everything" where GDI starts from no clip.
+const QRectF kUniverse(-1e7, -1e7, 2e7, 2e7);
+
+QString num(double v) {
+    if (!std::isfinite(v))
+        return QStringLiteral("nan");
+    return QString::number(std::round(v * 10) / 10, 'g', 10);
+}
+} // namespace
+
+GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
+                     const TMetafilePlayOptions& opts)
+    : m_painter(painter), m_deviceToDest(deviceToDest), m_opts(opts) {
+    m_painter.save();
+    m_base = m_painter.transform();
+    m_baseHasClip = m_painter.hasClipping();
+    if (m_baseHasClip)
+        m_baseClip = m_painter.clipPath();
+    m_painter.setTransform(m_deviceToDest * m_base);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+    objects.resize(16);
+}
+
+GdiPlayer::~GdiPlayer() { m_painter.restore(); }
+
+// ---------------------------------------------------------------- state
+
+void GdiPlayer::saveDc() {
+    if (int(m_stack.size()) >= kMaxDcDepth) {
+        // Deeper nesting only comes from broken or hostile files; keep the depth fixed so
+        // the matching RestoreDC still pops the right level.
+        m_stack.erase(m_stack.begin());
+    }
+    m_stack.push_back(dc);
+}
+
+void GdiPlayer::restoreDc(int which) {
+    int depth = int(m_stack.size());
+    int target; // number of saved states that remain after the restore
+    if (which < 0)
+        target = depth + which;
+    else
+        target = which - 1;
+    if (target < 0 || target >= depth)
+        return; // GDI refuses a level that does not exist
+    dc = m_stack[size_t(target)];
+    m_stack.resize(size_t(target));
+    m_clipDirty = true;
+}
+
+void GdiPlayer::setMapMode(int mode) {
+    if (mode < MM_TEXT || mode > MM_ANISOTROPIC)
+        return;
+    int old = dc.mapMode;
+    dc.mapMode = mode;
+    // Device units per millimetre of the reference device.
+    double mmScale = 0;
+    switch (mode) {
+    case MM_LOMETRIC: mmScale = 0.1; break;
+    case MM_HIMETRIC: mmScale = 0.01; break;
+    case MM_LOENGLISH: mmScale = 0.254; break;
+    case MM_HIENGLISH: mmScale = 0.0254; break;
+    case MM_TWIPS: mmScale = 25.4 / 1440; break;
+    default: break;
+    }
+    if (mode == MM_TEXT) {
+        dc.windowExt = {1, 1};
+        dc.viewportExt = {1, 1};
+    } else if (mmScale > 0) {
+        dc.windowExt = {1, 1};
+        dc.viewportExt = {mmScale * devPerMmX, -mmScale * devPerMmY};
+    } else if (mode == MM_ISOTROPIC && old != MM_ISOTROPIC && old != MM_ANISOTROPIC) {
+        // keeps the extents of the fixed mode it came from, like GDI
+    }
+}
+
+void GdiPlayer::setWindowExt(QSizeF s) {
+    if (dc.mapMode != MM_ISOTROPIC && dc.mapMode != MM_ANISOTROPIC)
+        return;
+    if (s.width() == 0 || s.height() == 0)
+        return;
+    dc.windowExt = s;
+}
+
+void GdiPlayer::setViewportExt(QSizeF s) {
+    if (dc.mapMode != MM_ISOTROPIC && dc.mapMode != MM_ANISOTROPIC)
+        return;
+    if (s.width() == 0 || s.height() == 0)
+        return;
+    dc.viewportExt = s;
+}
+
+void GdiPlayer::scaleWindowExt(double xNum, double xDen, double yNum, double yDen) {
+    if (xDen == 0 || yDen == 0)
+        return;
+    setWindowExt(QSizeF(dc.windowExt.width() * xNum / xDen, dc.windowExt.height() * yNum / yDen));
+}
+
+void GdiPlayer::scaleViewportExt(double xNum, double xDen, double yNum, double yDen) {
+    if (xDen == 0 || yDen == 0)
+        return;
+    setViewportExt(
+        QSizeF(dc.viewportExt.width() * xNum / xDen, dc.viewportExt.height() * yNum / yDen));
+}
+
+void GdiPlayer::modifyWorld(const QTransform& t, int mode) {
+    switch (mode) {
+    case 1: dc.world = QTransform(); break;     // MWT_IDENTITY
+    case 2: dc.world = t * dc.world; break;     // MWT_LEFTMULTIPLY
+    case 3: dc.world = dc.world * t; break;     // MWT_RIGHTMULTIPLY
+    case 4: dc.world = t; break;                // MWT_SET
+    default: break;
+    }
+}
+
+QTransform GdiPlayer::logicalToDevice() const {
+    double sx = dc.viewportExt.width() / dc.windowExt.width();
+    double sy = dc.viewportExt.height() / dc.windowExt.height();
+    if (dc.mapMode == MM_ISOTROPIC) {
+        // The smaller scale wins on both axes; the signs stay.
+        double s = qMin(std::abs(sx), std::abs(sy));
+        sx = sx < 0 ? -s : s;
+        sy = sy < 0 ? -s : s;
+    }
+    QTransform page(sx, 0, 0, sy, dc.viewportOrg.x() - dc.windowOrg.x() * sx,
+                    dc.viewportOrg.y() - dc.windowOrg.y() * sy);
+    return dc.world * page;
+}
+
+double GdiPlayer::logicalScale() const {
+    QTransform t = logicalToDevice();
+    return std::sqrt(std::abs(t.determinant()));
+}
+
+// ---------------------------------------------------------------- objects
+
+void GdiPlayer::ensureObjects(qsizetype n) {
+    n = qMin<qsizetype>(n, kMaxObjects);
+    if (qsizetype(objects.size()) < n)
+        objects.resize(size_t(n));
+}
+
+int GdiPlayer::insertLowestFree(GdiObject obj) {
+    for (size_t i = 0; i < objects.size(); ++i) {
+        if (objects[i].kind == GdiObject::Free) {
+            objects[i] = std::move(obj);
+            return int(i);
+        }
+    }
+    if (int(objects.size()) >= kMaxObjects)
+        return -1;
+    objects.push_back(std::move(obj));
+    return int(objects.size()) - 1;
+}
+
+void GdiPlayer::putObject(quint32 index, GdiObject obj) {
+    if (index >= quint32(kMaxObjects))
+        return;
+    if (index >= objects.size())
+        objects.resize(size_t(index) + 1);
+    objects[index] = std::move(obj);
+}
+
+void GdiPlayer::selectObject(quint32 index) {
+    if (index & 0x80000000u) {
+        selectStockObject(index & 0x7FFFFFFFu);
+        return;
+    }
+    if (!validIndex(index))
+        return;
+    const GdiObject& o = objects[index];
+    switch (o.kind) {
+    case GdiObject::Pen: dc.pen = o.pen; break;
+    case GdiObject::Brush: dc.brush = o.brush; break;
+    case GdiObject::Font: dc.font = o.font; break;
+    case GdiObject::Palette: dc.palette = o.palette; break;
+    case GdiObject::Region: setClipRegion(o.region, RGN_COPY, false); break;
+    default: break;
+    }
+}
+
+void GdiPlayer::selectStockObject(quint32 n) {
+    auto solidBrush = [this](QColor c) {
+        dc.brush = LogBrush();
+        dc.brush.color = c;
+    };
+    switch (n) {
+    case 0: solidBrush(Qt::white); break;
+    case 1: solidBrush(QColor(192, 192, 192)); break;
+    case 2: solidBrush(QColor(128, 128, 128)); break;
+    case 3: solidBrush(QColor(64, 64, 64)); break;
+    case 4: solidBrush(Qt::black); break;
+    case 5: dc.brush = LogBrush(); dc.brush.style = BS_NULL; break;
+    case 6: dc.pen = LogPen(); dc.pen.color = Qt::white; break;
+    case 7: dc.pen = LogPen(); break;
+    case 8: dc.pen = LogPen(); dc.pen.style = PS_NULL; break;
+    case 10: case 11: case 16:
+        dc.font = LogFont();
+        dc.font.face = QStringLiteral("Courier New");
+        break;
+    case 12: case 13: case 14: case 17:
+        dc.font = LogFont();
+        break;
+    case 15: dc.palette.clear(); break;
+    default: break; // DC_BRUSH/DC_PEN keep what is selected
+    }
+}
+
+void GdiPlayer::deleteObject(quint32 index) {
+    if (validIndex(index))
+        objects[index] = GdiObject();
+}
+
+// ---------------------------------------------------------------- drawing
+
+bool GdiPlayer::spendPoints(qint64 n) {
+    if (n < 0 || m_points + n > kMaxPoints) {
+        stop(QStringLiteral("Zu viele Punkte; die Wiedergabe wurde abgebrochen."));
+        return false;
+    }
+    m_points += n;
+    return true;
+}
+
+void GdiPlayer::stop(const QString& why) {
+    m_stopped = true;
+    if (m_opts.stats && m_opts.stats->problem.isEmpty())
+        m_opts.stats->problem = why;
+}
+
+void GdiPlayer::unsupported(const QString& name) {
+    if (m_opts.stats)
+        ++m_opts.stats->unsupported[name];
+}
+
+QString GdiPlayer::fmt(QPointF p) const {
+    QPointF d = m_deviceToDest.map(p);
+    return num(d.x()) + QLatin1Char(',') + num(d.y());
+}
+
+QString GdiPlayer::tracePath(const QPainterPath& path) const {
+    bool straight = path.elementCount() <= 64;
+    for (int i = 0; straight && i < path.elementCount(); ++i)
+        straight = !path.elementAt(i).isCurveTo() &&
+                   path.elementAt(i).type != QPainterPath::CurveToDataElement;
+    if (straight) {
+        QStringList pts;
+        for (int i = 0; i < path.elementCount(); ++i) {
+            const auto& e = path.elementAt(i);
+            pts << (e.isMoveTo() && i > 0 ? QStringLiteral("| ") : QString()) + fmt(QPointF(e.x, e.y));
+        }
+        return pts.join(QLatin1Char(' '));
+    }
+    QRectF b = m_deviceToDest.mapRect(path.boundingRect());
+    return QStringLiteral("bounds %1,%2 %3x%4")
+        .arg(num(b.x()), num(b.y()), num(b.width()), num(b.height()));
+}
+
+QPen GdiPlayer::makePen() const {
+    const LogPen& p = dc.pen;
+    if (p.style == PS_NULL)
+        return Qt::NoPen;
+    double devWidth = p.cosmetic ? 0 : p.width * logicalScale();
+    double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    QPen pen(p.color);
+    pen.setWidthF(devWidth * destScale < 1.0 ? 0.0 : devWidth);
+    switch (p.style) {
+    case PS_DASH: pen.setStyle(Qt::DashLine); break;
+    case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
+    case PS_DASHDOT: pen.setStyle(Qt::DashDotLine); break;
+    case PS_DASHDOTDOT: pen.setStyle(Qt::DashDotDotLine); break;
+    case PS_USERSTYLE: {
+        QVector<qreal> d;
+        double w = qMax(1.0, devWidth);
+        for (qreal v : p.dashes)
+            d << qMax<qreal>(0.1, v * logicalScale() / w);
+        if (d.size() % 2)
+            d << d.last();
+        if (!d.isEmpty())
+            pen.setDashPattern(d);
+        break;
+    }
+    default: pen.setStyle(Qt::SolidLine); break;
+    }
+    pen.setCapStyle(p.endCap == 0x100 ? Qt::SquareCap : p.endCap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
+    pen.setJoinStyle(p.join == 0x1000 ? Qt::BevelJoin : p.join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
+    pen.setMiterLimit(dc.miterLimit);
+    return pen;
+}
+
+QBrush GdiPlayer::makeBrush(const LogBrush& b) const {
+    switch (b.style) {
+    case BS_NULL: return Qt::NoBrush;
+    case BS_HATCHED: {
+        static const Qt::BrushStyle hatches[] = {Qt::HorPattern, Qt::VerPattern, Qt::FDiagPattern,
+                                                 Qt::BDiagPattern, Qt::CrossPattern,
+                                                 Qt::DiagCrossPattern};
+        return QBrush(b.color, hatches[qBound(0, b.hatch, 5)]);
+    }
+    case BS_PATTERN: case BS_DIBPATTERN: case BS_DIBPATTERNPT:
+        if (!b.pattern.isNull())
+            return QBrush(b.pattern);
+        return QBrush(b.color);
+    default: return QBrush(b.color);
+    }
+}
+
+bool GdiPlayer::hasRasterOps() const {
+    QPaintEngine* e = m_painter.paintEngine();
+    return e && e->hasFeature(QPaintEngine::RasterOpModes);
+}
+
+void GdiPlayer::applyClip() {
+    if (!m_clipDirty)
+        return;
+    m_painter.setTransform(m_base);
+    if (m_baseHasClip)
+        m_painter.setClipPath(m_baseClip);
+    else
+        m_painter.setClipping(false);
+    m_painter.setTransform(m_deviceToDest * m_base);
+    if (dc.hasClip)
+        m_painter.setClipPath(dc.clip, m_baseHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+    m_clipDirty = false;
+}
+
+void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
+    if (m_stopped || path.isEmpty())
+        return;
+    if (dc.rop2 == R2_NOP)
+        return;
+    if (!spendPoints(path.elementCount()))
+        return;
+    QPen pen = stroke ? makePen() : QPen(Qt::NoPen);
+    QBrush brush = fill ? makeBrush(dc.brush) : QBrush(Qt::NoBrush);
+    if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
+        return;
+    applyClip();
+    QPainterPath p = path;
+    p.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+
+    // A dashed pen along a path that is very long for its dash length would take the dasher
+    // ages; such lines are drawn solid.
+    if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen) {
+        double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+        double unit = qMax(1.0, pen.widthF() * destScale);
+        if (p.length() * destScale / unit > 200000)
+            pen.setStyle(Qt::SolidLine);
+    }
+
+    bool raster = hasRasterOps();
+    switch (dc.rop2) {
+    case R2_BLACK: pen.setColor(Qt::black); brush.setColor(Qt::black); break;
+    case R2_WHITE: pen.setColor(Qt::white); brush.setColor(Qt::white); break;
+    case R2_XORPEN:
+        if (raster)
+            m_painter.setCompositionMode(QPainter::RasterOp_SourceXorDestination);
+        break;
+    case R2_NOTXORPEN:
+        if (raster)
+            m_painter.setCompositionMode(QPainter::RasterOp_NotSourceXorDestination);
+        break;
+    case R2_MASKPEN:
+        if (raster)
+            m_painter.setCompositionMode(QPainter::RasterOp_SourceAndDestination);
+        break;
+    case R2_MERGEPEN:
+        if (raster)
+            m_painter.setCompositionMode(QPainter::RasterOp_SourceOrDestination);
+        break;
+    case R2_NOT:
+        if (raster)
+            m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+        break;
+    default: break;
+    }
+    // Hatched brushes in opaque mode lay the background colour under the hatch.
+    if (fill && dc.brush.style == BS_HATCHED && dc.bkMode == OPAQUE) {
+        m_painter.setPen(Qt::NoPen);
+        m_painter.setBrush(dc.bkColor);
+        m_painter.drawPath(p);
+    }
+    m_painter.setPen(pen);
+    m_painter.setBrush(brush);
+    m_painter.setBrushOrigin(dc.brushOrg);
+    m_painter.drawPath(p);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+void GdiPlayer::addToPathOrDraw(const QPainterPath& logicalPath, bool closedShape) {
+    QPainterPath dev = logicalToDevice().map(logicalPath);
+    if (m_pathOpen) {
+        m_path.addPath(dev);
+        return;
+    }
+    if (tracing())
+        trace((closedShape ? QStringLiteral("fill+stroke ") : QStringLiteral("stroke ")) +
+              tracePath(dev));
+    emitPath(dev, closedShape, true);
+}
+
+void GdiPlayer::moveTo(QPointF p) {
+    dc.curPos = p;
+    if (m_pathOpen)
+        m_path.moveTo(toDevice(p));
+}
+
+void GdiPlayer::lineTo(QPointF p) {
+    QPolygonF pts;
+    pts << p;
+    polylineTo(pts);
+}
+
+void GdiPlayer::polylineTo(const QPolygonF& pts) {
+    if (pts.isEmpty())
+        return;
+    if (m_pathOpen) {
+        QTransform t = logicalToDevice();
+        QPointF start = t.map(dc.curPos);
+        if (m_path.elementCount() == 0 || m_path.currentPosition() != start)
+            m_path.moveTo(start);
+        for (QPointF p : pts)
+            m_path.lineTo(t.map(p));
+        dc.curPos = pts.last();
+        return;
+    }
+    QPolygonF all;
+    all.reserve(pts.size() + 1);
+    all << dc.curPos << pts;
+    dc.curPos = pts.last();
+    polyline(all);
+}
+
+void GdiPlayer::polyline(const QPolygonF& pts) {
+    if (pts.size() < 2)
+        return;
+    QPainterPath p;
+    p.addPolygon(pts);
+    addToPathOrDraw(p, false);
+}
+
+void GdiPlayer::polygon(const QPolygonF& pts) {
+    if (pts.size() < 2)
+        return;
+    QPainterPath p;
+    p.addPolygon(pts);
+    p.closeSubpath();
+    addToPathOrDraw(p, true);
+}
+
+void GdiPlayer::polyPolygon(const QVector<QPolygonF>& polys) {
+    QPainterPath p;
+    for (const QPolygonF& poly : polys) {
+        if (poly.size() < 2)
+            continue;
+        p.addPolygon(poly);
+        p.closeSubpath();
+    }
+    addToPathOrDraw(p, true);
+}
+
+void GdiPlayer::polyPolyline(const QVector<QPolygonF>& polys) {
+    QPainterPath p;
+    for (const QPolygonF& poly : polys)
+        if (poly.size() >= 2)
+            p.addPolygon(poly);
+    addToPathOrDraw(p, false);
+}
+
+void GdiPlayer::polyBezier(const QPolygonF& pts, bool fromCurrent) {
+    QPainterPath p;
+    int i = 0;
+    if (fromCurrent) {
+        p.moveTo(dc.curPos);
+    } else {
+        if (pts.isEmpty())
+            return;
+        p.moveTo(pts[0]);
+        i = 1;
+    }
+    for (; i + 2 < pts.size(); i += 3)
+        p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+    if (fromCurrent) {
+        if (i > 0)
+            dc.curPos = pts[i - 1];
+        if (m_pathOpen) {
+            // Continue the current figure instead of starting a new one.
+            QPainterPath dev = logicalToDevice().map(p);
+            if (m_path.elementCount() == 0 || m_path.currentPosition() != dev.elementAt(0))
+                m_path.moveTo(dev.elementAt(0));
+            m_path.connectPath(dev);
+            return;
+        }
+    }
+    addToPathOrDraw(p, false);
+}
+
+void GdiPlayer::polyDraw(const QPolygonF& pts, const QByteArray& types) {
+    QPainterPath p;
+    p.moveTo(dc.curPos);
+    for (int i = 0; i < pts.size() && i < types.size(); ++i) {
+        int t = quint8(types[i]);
+        switch (t & ~1) {
+        case 6: p.moveTo(pts[i]); break;
+        case 2: p.lineTo(pts[i]); break;
+        case 4:
+            if (i + 2 < pts.size()) {
+                p.cubicTo(pts[i], pts[i + 1], pts[i + 2]);
+                i += 2;
+                t = quint8(types[qMin<qsizetype>(i, types.size() - 1)]);
+            }
+            break;
+        default: break;
+        }
+        if (t & 1)
+            p.closeSubpath();
+        dc.curPos = pts[qMin<qsizetype>(i, pts.size() - 1)];
+    }
+    addToPathOrDraw(p, false);
+}
+
+void GdiPlayer::rectangle(QRectF r) {
+    QPainterPath p;
+    p.addRect(r.normalized());
+    addToPathOrDraw(p, true);
+}
+
+void GdiPlayer::roundRect(QRectF r, QSizeF corner) {
+    QPainterPath p;
+    QRectF n = r.normalized();
+    p.addRoundedRect(n, qMin(std::abs(corner.width()) / 2, n.width() / 2),
+                     qMin(std::abs(corner.height()) / 2, n.height() / 2), Qt::AbsoluteSize);
+    addToPathOrDraw(p, true);
+}
+
+void GdiPlayer::ellipse(QRectF r) {
+    QPainterPath p;
+    p.addEllipse(r.normalized());
+    addToPathOrDraw(p, true);
+}
+
+void GdiPlayer::arc(QRectF box, QPointF start, QPointF end, ArcKind kind) {
+    QRectF b = box.normalized();
+    if (b.width() <= 0 || b.height() <= 0)
+        return;
+    QPointF c = b.center();
+    double rx = b.width() / 2, ry = b.height() / 2;
+    // Qt angles are parametric and counter-clockwise on screen, as GDI's default.
+    auto angleOf = [&](QPointF p) {
+        return qRadiansToDegrees(std::atan2(-(p.y() - c.y()) / ry, (p.x() - c.x()) / rx));
+    };
+    double a0 = angleOf(start), a1 = angleOf(end);
+    double sweep;
+    if (dc.arcDirection == AD_CLOCKWISE) {
+        sweep = std::fmod(a0 - a1 + 720.0, 360.0);
+        if (sweep <= 1e-9)
+            sweep = 360;
+        sweep = -sweep;
+    } else {
+        sweep = std::fmod(a1 - a0 + 720.0, 360.0);
+        if (sweep <= 1e-9)
+            sweep = 360;
+    }
+    QPainterPath p;
+    switch (kind) {
+    case ArcKind::Arc:
+        p.arcMoveTo(b, a0);
+        p.arcTo(b, a0, sweep);
+        break;
+    case ArcKind::ArcTo: {
+        QPainterPath tmp;
+        tmp.arcMoveTo(b, a0);
+        p.moveTo(dc.curPos);
+        p.lineTo(tmp.currentPosition());
+        p.arcTo(b, a0, sweep);
+        dc.curPos = p.currentPosition();
+        break;
+    }
+    case ArcKind::Chord:
+        p.arcMoveTo(b, a0);
+        p.arcTo(b, a0, sweep);
+        p.closeSubpath();
+        break;
+    case ArcKind::Pie:
+        p.moveTo(c);
+        p.arcTo(b, a0, sweep);
+        p.closeSubpath();
+        break;
+    }
+    addToPathOrDraw(p, kind == ArcKind::Chord || kind == ArcKind::Pie);
+}
+
+void GdiPlayer::angleArc(QPointF center, double radius, double startDeg, double sweepDeg) {
+    if (!std::isfinite(startDeg) || !std::isfinite(sweepDeg) || radius <= 0)
+        return;
+    sweepDeg = qBound(-3600.0, sweepDeg, 3600.0);
+    QRectF b(center.x() - radius, center.y() - radius, 2 * radius, 2 * radius);
+    QPainterPath p;
+    p.moveTo(dc.curPos);
+    QPainterPath tmp;
+    tmp.arcMoveTo(b, startDeg);
+    p.lineTo(tmp.currentPosition());
+    p.arcTo(b, startDeg, sweepDeg);
+    dc.curPos = p.currentPosition();
+    addToPathOrDraw(p, false);
+}
+
+void GdiPlayer::setPixel(QPointF p, QColor c) {
+    if (m_stopped || m_pathOpen)
+        return;
+    applyClip();
+    QPointF d = toDevice(p);
+    m_painter.fillRect(QRectF(d, QSizeF(1, 1)), c);
+}
+
+// ---------------------------------------------------------------- paths
+
+void GdiPlayer::beginPath() {
+    m_path = QPainterPath();
+    m_pathOpen = true;
+}
+
+void GdiPlayer::abortPath() {
+    m_path = QPainterPath();
+    m_pathOpen = false;
+}
+
+void GdiPlayer::closeFigure() {
+    if (m_pathOpen)
+        m_path.closeSubpath();
+}
+
+void GdiPlayer::fillPath() {
+    m_pathOpen = false;
+    if (tracing())
+        trace(QStringLiteral("fillpath ") + tracePath(m_path));
+    emitPath(m_path, true, false);
+    m_path = QPainterPath();
+}
+
+void GdiPlayer::strokePath() {
+    m_pathOpen = false;
+    if (tracing())
+        trace(QStringLiteral("strokepath ") + tracePath(m_path));
+    emitPath(m_path, false, true);
+    m_path = QPainterPath();
+}
+
+void GdiPlayer::strokeAndFillPath() {
+    m_pathOpen = false;
+    if (tracing())
+        trace(QStringLiteral("fill+strokepath ") + tracePath(m_path));
+    emitPath(m_path, true, true);
+    m_path = QPainterPath();
+}
+
+void GdiPlayer::flattenPath() {
+    // Curves become polylines; Qt draws both alike, so only the form changes.
+    QPainterPath flat;
+    for (const QPolygonF& poly : m_path.toSubpathPolygons())
+        flat.addPolygon(poly);
+    m_path = flat;
+}
+
+void GdiPlayer::widenPath() {
+    QPainterPathStroker s;
+    s.setWidth(qMax(1.0, dc.pen.width * logicalScale()));
+    m_path = s.createStroke(m_path);
+}
+
+void GdiPlayer::selectClipPath(int mode) {
+    m_pathOpen = false;
+    setClipRegion(m_path, mode, false);
+    m_path = QPainterPath();
+}
+
+// ---------------------------------------------------------------- clipping
+
+void GdiPlayer::intersectClipRect(QRectF r) {
+    QPainterPath p;
+    p.addRect(r.normalized());
+    setClipRegion(logicalToDevice().map(p), RGN_AND, false);
+}
+
+void GdiPlayer::excludeClipRect(QRectF r) {
+    QPainterPath p;
+    p.addRect(r.normalized());
+    setClipRegion(logicalToDevice().map(p), RGN_DIFF, false);
+}
+
+void GdiPlayer::offsetClip(QPointF logicalOffset) {
+    if (!dc.hasClip)
+        return;
+    QTransform t = logicalToDevice();
+    QPointF d = t.map(logicalOffset) - t.map(QPointF(0, 0));
+    dc.clip.translate(d);
+    m_clipDirty = true;
+}
+
+void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {
+    m_clipDirty = true;
+    if (reset) {
+        dc.hasClip = false;
+        dc.clip = QPainterPath();
+        return;
+    }
+    QPainterPath current;
+    if (dc.hasClip)
+        current = dc.clip;
+    else
+        current.addRect(kUniverse);
+    QPainterPath r = region;
+    r.setFillRule(Qt::WindingFill);
+    switch (mode) {
+    case RGN_AND: current = current.intersected(r); break;
+    case RGN_OR: current = current.united(r); break;
+    case RGN_XOR: current = current.united(r).subtracted(current.intersected(r)); break;
+    case RGN_DIFF: current = current.subtracted(r); break;
+    case RGN_COPY: current = r; break;
+    default: return;
+    }
+    dc.clip = current;
+    dc.hasClip = true;
+}
+
+void GdiPlayer::fillRegion(const QPainterPath& region, const LogBrush& brush) {
+    if (m_stopped)
+        return;
+    applyClip();
+    if (tracing())
+        trace(QStringLiteral("fillregion ") + tracePath(region));
+    m_painter.fillPath(region, makeBrush(brush));
+}
+
+void GdiPlayer::frameRegion(const QPainterPath& region, const LogBrush& brush, QSizeF size) {
+    if (m_stopped)
+        return;
+    applyClip();
+    QPen pen(makeBrush(brush), qMax(1.0, std::abs(size.width()) * logicalScale()));
+    m_painter.strokePath(region, pen);
+}
+
+void GdiPlayer::invertRegion(const QPainterPath& region) {
+    if (m_stopped || !hasRasterOps())
+        return;
+    applyClip();
+    m_painter.setCompositionMode(QPainter::RasterOp_NotDestination);
+    m_painter.fillPath(region, Qt::black);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+}
+
+} // namespace mf

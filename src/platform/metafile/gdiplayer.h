@@ -1,0 +1,168 @@
+#pragma once
+// The interpreter core shared by the EMF and WMF players: GDI state, object table,
+// coordinate pipeline (world, page, then device-to-destination) and the drawing
+// primitives, all drawn through a QPainter.
+
+#include "gdistate.h"
+#include "metafileplayer.h"
+
+#include <QPainter>
+#include <QPolygonF>
+#include <vector>
+
+namespace mf {
+
+class GdiPlayer {
+public:
+    // deviceToDest maps the metafile's device space onto the destination rectangle.
+    GdiPlayer(QPainter& painter, const QTransform& deviceToDest, const TMetafilePlayOptions& opts);
+    ~GdiPlayer();
+    GdiPlayer(const GdiPlayer&) = delete;
+    GdiPlayer& operator=(const GdiPlayer&) = delete;
+
+    DcState dc;
+    std::vector<GdiObject> objects;
+    // Reference-device units per millimetre, for the metric mapping modes.
+    double devPerMmX = 96 / 25.4;
+    double devPerMmY = 96 / 25.4;
+
+    // Limits instead of trusting the file.
+    static constexpr int kMaxDcDepth = 1024;
+    static constexpr int kMaxObjects = 65535;
+    static constexpr qint64 kMaxPoints = 20'000'000; // over a whole playback
+    static constexpr qint64 kMaxBitmapPixels = 40'000'000;
+
+    // --- state ---
+    void saveDc();
+    void restoreDc(int which); // negative: relative; positive: absolute level
+    int dcDepth() const { return int(m_stack.size()); }
+    void setMapMode(int mode);
+    void setWindowOrg(QPointF p) { dc.windowOrg = p; }
+    void setWindowExt(QSizeF s);
+    void setViewportOrg(QPointF p) { dc.viewportOrg = p; }
+    void setViewportExt(QSizeF s);
+    void scaleWindowExt(double xNum, double xDen, double yNum, double yDen);
+    void scaleViewportExt(double xNum, double xDen, double yNum, double yDen);
+    void setWorld(const QTransform& t) { dc.world = t; }
+    void modifyWorld(const QTransform& t, int mode);
+
+    QTransform logicalToDevice() const; // world then page
+    QPointF toDevice(QPointF p) const { return logicalToDevice().map(p); }
+    // Scale of one logical unit in the destination, for sizes that are no points.
+    double logicalScale() const;
+
+    // --- objects ---
+    bool validIndex(quint32 i) const { return i < objects.size(); }
+    void ensureObjects(qsizetype n);
+    // A lowest-free-slot insertion (WMF); returns the slot or -1 when the table is full.
+    int insertLowestFree(GdiObject obj);
+    void putObject(quint32 index, GdiObject obj); // EMF explicit index
+    void selectObject(quint32 index);
+    void selectStockObject(quint32 index);
+    void deleteObject(quint32 index);
+
+    // --- drawing, logical coordinates ---
+    void moveTo(QPointF p);
+    void lineTo(QPointF p);
+    void polyline(const QPolygonF& pts);
+    void polylineTo(const QPolygonF& pts);
+    void polygon(const QPolygonF& pts);
+    void polyPolygon(const QVector<QPolygonF>& polys);
+    void polyPolyline(const QVector<QPolygonF>& polys);
+    void polyBezier(const QPolygonF& pts, bool fromCurrent);
+    void polyDraw(const QPolygonF& pts, const QByteArray& types);
+    void rectangle(QRectF r);
+    void roundRect(QRectF r, QSizeF corner);
+    void ellipse(QRectF r);
+    enum class ArcKind { Arc, ArcTo, Chord, Pie };
+    void arc(QRectF box, QPointF start, QPointF end, ArcKind kind);
+    void angleArc(QPointF center, double radius, double startDeg, double sweepDeg);
+    void setPixel(QPointF p, QColor c);
+
+    // --- paths ---
+    void beginPath();
+    void endPath() { m_pathOpen = false; }
+    void abortPath();
+    void closeFigure();
+    void fillPath();
+    void strokePath();
+    void strokeAndFillPath();
+    void flattenPath();
+    void widenPath();
+    void selectClipPath(int mode);
+
+    // --- clipping (logical rectangles, device-space regions) ---
+    void intersectClipRect(QRectF r);
+    void excludeClipRect(QRectF r);
+    void offsetClip(QPointF logicalOffset);
+    void setClipRegion(const QPainterPath& devicePath, int mode, bool reset);
+    void fillRegion(const QPainterPath& devicePath, const LogBrush& brush);
+    void frameRegion(const QPainterPath& devicePath, const LogBrush& brush, QSizeF logicalSize);
+    void invertRegion(const QPainterPath& devicePath);
+
+    // --- text ---
+    struct TextRun {
+        QPointF ref;            // logical
+        QString text;
+        QVector<double> dx;     // logical advances, may be empty
+        int options = 0;
+        QRectF rect;            // logical, for ETO_OPAQUE / ETO_CLIPPED
+        bool hasRect = false;
+    };
+    void textOut(const TextRun& run);
+
+    // --- bitmaps ---
+    // Draws src (pixels of img) into the logical rectangle dst with the raster operation.
+    void stretchBlt(QRectF dst, const QImage& img, QRectF src, quint32 rop);
+    void patBlt(QRectF dst, quint32 rop);
+    void alphaBlend(QRectF dst, const QImage& img, QRectF src, int constAlpha, bool srcAlpha);
+
+    // --- bookkeeping ---
+    void unsupported(const QString& name);
+    void countRecord() {
+        if (m_opts.stats)
+            ++m_opts.stats->records;
+    }
+    void stop(const QString& why);
+    bool stopped() const { return m_stopped; }
+    bool tracing() const { return bool(m_opts.trace); }
+    void trace(const QString& line) const {
+        if (m_opts.trace)
+            m_opts.trace(line);
+    }
+    // Spends the point budget; false (and playback stops) once it is used up.
+    bool spendPoints(qint64 n);
+
+    QPainter& painter() { return m_painter; }
+
+private:
+    void emitPath(const QPainterPath& devicePath, bool fill, bool stroke);
+    void addToPathOrDraw(const QPainterPath& logicalPath, bool closedShape);
+    QPen makePen() const;
+    QBrush makeBrush(const LogBrush& b) const;
+    void applyClip();
+    void applyRop2(bool& skip, QColor* forcedColor);
+    QString fmt(QPointF p) const; // destination coordinates for the trace
+    QString tracePath(const QPainterPath& devicePath) const;
+    bool hasRasterOps() const;
+    void drawImageRop(const QTransform& imageToDevice, const QImage& img, QRectF src, quint32 rop);
+
+    QPainter& m_painter;
+    QTransform m_deviceToDest;
+    QTransform m_base;
+    bool m_baseHasClip = false;
+    QPainterPath m_baseClip;
+    const TMetafilePlayOptions& m_opts;
+    std::vector<DcState> m_stack;
+    bool m_pathOpen = false;
+    QPainterPath m_path; // device space
+    bool m_clipDirty = true;
+    bool m_stopped = false;
+    qint64 m_points = 0;
+};
+
+QColor ColorRef(quint32 c);
+// 8-bit text in the code page of a GDI character set.
+QString DecodeAnsi(const QByteArray& bytes, int charSet);
+
+} // namespace mf
