@@ -1,0 +1,91 @@
+#include "metafileinfo.h"
+
+#include "emfplayer.h"
+#include "metafileformat.h"
+#include "metafileplayer.h"
+#include "wmfplayer.h"
+
+#include <QImage>
+#include <QPainter>
+
+namespace {
+
+QString formName(TMetafile::Form f) {
+    switch (f) {
+    case TMetafile::Form::None: return QStringLiteral("leer");
+    case TMetafile::Form::PlaceableWmf: return QStringLiteral("WMF (platzierbar)");
+    case TMetafile::Form::Wmf: return QStringLiteral("WMF");
+    case TMetafile::Form::Emf: return QStringLiteral("EMF");
+    case TMetafile::Form::EmfInWmf: return QStringLiteral("EMF in WMF");
+    case TMetafile::Form::Unknown: return QStringLiteral("keine Metadatei");
+    }
+    return {};
+}
+
+} // namespace
+
+TMetafileInfo AnalyseMetafile(const TMetafile& mf) {
+    TMetafileInfo info;
+    info.form = formName(mf.GetForm());
+    info.mmWidth = mf.MMWidth();
+    info.mmHeight = mf.MMHeight();
+    info.width = mf.Width();
+    info.height = mf.Height();
+    info.problem = mf.Problem();
+    if (!mf.Valid())
+        return info;
+
+    QByteArray bytes = mf.Bytes();
+    mf::Layout layout = mf::InspectBytes(bytes);
+    QString readProblem;
+    if (!layout.emf.isEmpty()) {
+        mf::EmfRecordIterator it{ByteReader(layout.emf)};
+        mf::EmfRecord rec;
+        while (it.next(rec))
+            ++info.recordCounts[mf::EmfRecordName(rec.type)];
+        info.records = it.count();
+        readProblem = it.problem();
+    } else {
+        mf::WmfRecordIterator it(ByteReader(bytes), layout.wmfOffset);
+        mf::WmfRecord rec;
+        while (it.next(rec))
+            ++info.recordCounts[mf::WmfRecordName(rec.function)];
+        info.records = it.count();
+        readProblem = it.problem();
+    }
+
+    // What playback skips shows only when it plays; a small picture is enough.
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    TMetafilePlayStats stats;
+    TMetafilePlayOptions opts;
+    opts.stats = &stats;
+    {
+        QPainter p(&img);
+        TMetafilePlayer::Play(mf, p, QRectF(0, 0, 64, 64), opts);
+    }
+    info.unsupported = stats.unsupported;
+    if (info.problem.isEmpty())
+        info.problem = !stats.problem.isEmpty() ? stats.problem : readProblem;
+    return info;
+}
+
+QString TMetafileInfo::ToText() const {
+    QStringList lines;
+    lines << QStringLiteral("Form: %1").arg(form);
+    lines << QStringLiteral("Rahmen: %1 x %2 (0,01 mm)").arg(mmWidth).arg(mmHeight);
+    lines << QStringLiteral("Pixel (96 dpi): %1 x %2").arg(width).arg(height);
+    lines << QStringLiteral("Datensätze: %1").arg(records);
+    for (auto it = recordCounts.constBegin(); it != recordCounts.constEnd(); ++it)
+        lines << QStringLiteral("  %1: %2").arg(it.key()).arg(it.value());
+    if (unsupported.isEmpty()) {
+        lines << QStringLiteral("Nicht unterstützt: keine");
+    } else {
+        lines << QStringLiteral("Nicht unterstützt:");
+        for (auto it = unsupported.constBegin(); it != unsupported.constEnd(); ++it)
+            lines << QStringLiteral("  %1: %2").arg(it.key()).arg(it.value());
+    }
+    if (!problem.isEmpty())
+        lines << QStringLiteral("Problem: %1").arg(problem);
+    return lines.join(QLatin1Char('\n'));
+}
