@@ -162,8 +162,9 @@ void TAppDocument::DrawElements(QPainter& canvas, double zoom) const
         if (e->Side != CurrentSide)
             continue;
         if (const auto* g = dynamic_cast<const TDocElementWMF*>(e)) {
-            const QRect dest = boxRect(px(e->Left), px(e->Top), px(e->Left + e->Width),
-                                       px(e->Top + e->Height));
+            // The player reads the rectangle as GDI corners; left > right mirrors.
+            const QRect dest(QPoint(px(e->Left), px(e->Top)),
+                             QPoint(px(e->Left + e->Width), px(e->Top + e->Height)));
             canvas.save();
             g->Metafile.Play(canvas, dest);
             canvas.restore();
