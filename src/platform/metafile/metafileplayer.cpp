@@ -33,12 +33,21 @@ QRectF emfDeviceFrame(ByteReader h, double& devPerMmX, double& devPerMmY) {
     double fr = qint32(h.peekU32(32)), fb = qint32(h.peekU32(36));
     QRectF frame(QPointF(fl * devPerMmX / 100, ft * devPerMmY / 100),
                  QPointF(fr * devPerMmX / 100, fb * devPerMmY / 100));
-    if (usable(frame))
-        return frame;
-    // No frame: the bounds (inclusive device pixels) stand in.
     double bl = qint32(h.peekU32(8)), bt = qint32(h.peekU32(12));
     double br = qint32(h.peekU32(16)), bb = qint32(h.peekU32(20));
-    return QRectF(QPointF(bl, bt), QPointF(br + 1, bb + 1));
+    QRectF bounds(QPointF(bl, bt), QPointF(br + 1, bb + 1));
+    if (!usable(frame))
+        return bounds; // no frame: the bounds (inclusive device pixels) stand in
+    // Some writers put the drawing beside the frame they declare; then the bounds of what
+    // was drawn say better where the picture lies.
+    QRectF f = frame.normalized(), b = bounds.normalized();
+    if (bl <= br && bt <= bb && b.width() > 1 && b.height() > 1) {
+        QRectF common = f.intersected(b);
+        double area = common.isValid() ? common.width() * common.height() : 0;
+        if (area < 0.5 * b.width() * b.height())
+            return QRectF(b.topLeft(), QSizeF(f.width(), f.height()));
+    }
+    return frame;
 }
 
 } // namespace
