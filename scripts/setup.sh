@@ -10,6 +10,7 @@ PKGS=(
   libgif-dev libtiff-dev libjpeg62-turbo-dev zlib1g-dev
   fonts-liberation fonts-liberation2 fonts-dejavu-core
   xvfb xauth imagemagick
+  python3
   clang-14 libclang-rt-14-dev
 )
 missing=()

@@ -2,8 +2,8 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
-#include "platform/metafile/tmetafilecanvas.h"
-#include <QImageReader>
+#include "platform/dib/rastererror.h"
+#include "platform/dib/rasterimport.h"
 #include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
@@ -60,17 +60,12 @@ void TfrmTabCliparts::LoadPathList(const QString& fileName, QStringList& lines,
 
 void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& metafile)
 {
-    QImageReader reader(fileName, "bmp");
-    QImage image = reader.read();
-    if (image.isNull())
-        throw TLibraryError(QStringLiteral("Das Bild \"%1\" kann nicht gelesen werden: %2")
-                                .arg(fileName, reader.errorString()));
-    metafile.Clear();
-    metafile.SetWidth(image.width());
-    metafile.SetHeight(image.height());
-    TMetafileCanvas canvas(metafile);
-    canvas.Draw(0, 0, image.convertToFormat(QImage::Format_RGB888));
-    canvas.Close();
+    try {
+        // The picture is drawn 1:1 at the origin of a metafile of its own pixel size.
+        metafile = ImportRasterPicture(fileName);
+    } catch (const TRasterError& e) {
+        throw TLibraryError(e.message());
+    }
 }
 
 void TfrmTabCliparts::PreviewEntry(const QString& name)

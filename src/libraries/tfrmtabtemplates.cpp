@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
 
@@ -31,6 +32,14 @@ void TfrmTabTemplates::PreviewEntry(const QString& name)
     if (LibraryType().compare(QLatin1String("QMK"), Qt::CaseInsensitive) != 0)
         return;
     const QString path = EntryPath(name);
+    if (!QFileInfo::exists(path)) {
+        // Otherwise the template shown before would be applied under this one's name.
+        Button->setEnabled(false);
+        m_preview->Clear();
+        redrawBitmap();
+        throw TLibraryError(
+            QStringLiteral("Die Vorlage \"%1\" wurde nicht gefunden.").arg(path));
+    }
     try {
         m_preview->LoadFromFile(path);
     } catch (const TDocumentError& e) {
