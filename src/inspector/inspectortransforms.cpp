@@ -134,9 +134,7 @@ void TToolMaster::pathColour(TDocElementWMF& element, QChar letter)
         ColorDialog->setCurrentColor(
             QColor(std::clamp(c.r, 0, 255), std::clamp(c.g, 0, 255), std::clamp(c.b, 0, 255)));
         if (ExecDialog(*ColorDialog) == QDialog::Accepted) {
-            const QColor chosen = ColorDialog->selectedColor().isValid()
-                                      ? ColorDialog->selectedColor()
-                                      : ColorDialog->currentColor();
+            const QColor chosen = ColorDialog->currentColor();
             list[index] = ColorLine(letter, {chosen.red(), chosen.green(), chosen.blue()});
         }
     }

@@ -380,9 +380,7 @@ void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick()
         font.setStrikeOut(text->FontStyle & fsStrikeOut);
         FontDialog->setCurrentFont(font);
         if (ExecDialog(*FontDialog) == QDialog::Accepted) {
-            const QFont chosen = FontDialog->selectedFont().family().isEmpty()
-                                     ? FontDialog->currentFont()
-                                     : FontDialog->selectedFont();
+            const QFont chosen = FontDialog->currentFont();
             TextPage->SelectFont(chosen.family());
             TextPage->EditFontSize->setText(QString::number(
                 chosen.pointSize() > 0 ? chosen.pointSize() : int(chosen.pointSizeF())));
