@@ -1,0 +1,7 @@
+// Fuzz target: the TIFF reader on arbitrary bytes.
+
+#include "dibfuzz.h"
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    return dibfuzz::Run(DecodeTiff, data, size);
+}
