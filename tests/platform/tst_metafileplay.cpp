@@ -1,0 +1,486 @@
+// Playing metafiles: coordinate mapping, text, bitmaps, mirroring, the object table and
+// the DC stack, checked by pixels and by the trace of drawing calls.
+#include "metafiletestutil.h"
+
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace mftest;
+
+class TestMetafilePlay : public QObject {
+    Q_OBJECT
+private slots:
+    void mappingModesPlaceTheRectangle_data();
+    void mappingModesPlaceTheRectangle();
+    void textAlignmentUsesTheMultiBitValues_data();
+    void textAlignmentUsesTheMultiBitValues();
+    void fontHeightSignAndEscapement();
+    void dxArrayGivesTheAdvances();
+    void stretchDibitsDecodesEveryDepth_data();
+    void stretchDibitsDecodesEveryDepth();
+    void mirroredDestinationFlipsThePicture();
+    void wmfCreateRecordsTakeTheLowestFreeSlot();
+    void stockObjectsAndDeletedObjects();
+    void restoreDcReturnsToTheSavedLevel();
+    void damagedRecordsStopPlaybackSafely();
+    void everyTruncationPlaysSafely();
+};
+
+namespace {
+
+QVector<QPointF> tracePoints(const QString& line) {
+    QVector<QPointF> pts;
+    static const QRegularExpression re(QStringLiteral("(-?[0-9.e+]+),(-?[0-9.e+]+)"));
+    for (auto it = re.globalMatch(line); it.hasNext();) {
+        auto m = it.next();
+        pts << QPointF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    }
+    return pts;
+}
+
+QRectF traceBounds(const QString& line) {
+    QVector<QPointF> pts = tracePoints(line);
+    QPolygonF poly(pts);
+    return poly.boundingRect();
+}
+
+// Parses "ref=x,y" and "box=l,t,r,b" of a text trace line.
+void textGeometry(const QString& line, QPointF& ref, QRectF& box, double& size) {
+    static const QRegularExpression re(
+        QStringLiteral("ref=(\\S+),(\\S+) size=(\\S+) .* box=(\\S+),(\\S+),(\\S+),(\\S+)$"));
+    auto m = re.match(line);
+    QVERIFY2(m.hasMatch(), qPrintable(line));
+    ref = QPointF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    size = m.captured(3).toDouble();
+    box = QRectF(QPointF(m.captured(4).toDouble(), m.captured(5).toDouble()),
+                 QPointF(m.captured(6).toDouble(), m.captured(7).toDouble()));
+}
+
+QString firstWith(const QStringList& trace, const QString& prefix) {
+    for (const QString& l : trace)
+        if (l.startsWith(prefix))
+            return l;
+    return {};
+}
+
+// Bounding box of the non-white pixels.
+QRect inkBounds(const QImage& img) {
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128)
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+void solidRedOn(Emf& e) {
+    e.nullPen(1);
+    e.brush(2, rgb(255, 0, 0));
+    e.select(1);
+    e.select(2);
+}
+
+} // namespace
+
+void TestMetafilePlay::mappingModesPlaceTheRectangle_data() {
+    QTest::addColumn<QByteArray>("emf");
+    QTest::addColumn<QRectF>("expected"); // in the 100 x 100 destination
+    // The reference device has 10 pixels per mm and maps 1000 pixels onto 100.
+    auto make = [](int mode, std::function<void(Emf&)> setup, QRect r) {
+        Emf e;
+        e.mapMode(mode);
+        setup(e);
+        e.rectangle(r.left(), r.top(), r.right(), r.bottom());
+        return e.finish();
+    };
+    auto none = [](Emf&) {};
+    QTest::newRow("MM_TEXT window origin")
+        << make(1, [](Emf& e) { e.windowOrg(100, 200); }, QRect(QPoint(100, 200), QPoint(300, 400)))
+        << QRectF(0, 0, 20, 20);
+    QTest::newRow("MM_TEXT viewport origin")
+        << make(1, [](Emf& e) { e.viewportOrg(100, 100); }, QRect(QPoint(0, 0), QPoint(200, 200)))
+        << QRectF(10, 10, 20, 20);
+    QTest::newRow("MM_TEXT ignores extents")
+        << make(1, [](Emf& e) { e.windowExt(10, 10); e.viewportExt(50, 50); },
+                QRect(QPoint(0, 0), QPoint(200, 200)))
+        << QRectF(0, 0, 20, 20);
+    QTest::newRow("MM_LOMETRIC y up")
+        << make(2, none, QRect(QPoint(0, 0), QPoint(200, -300))) << QRectF(0, 0, 20, 30);
+    QTest::newRow("MM_HIMETRIC window origin")
+        << make(3, [](Emf& e) { e.windowOrg(1000, 0); }, QRect(QPoint(1000, 0), QPoint(3000, -2000)))
+        << QRectF(0, 0, 20, 20);
+    QTest::newRow("MM_LOENGLISH")
+        << make(4, none, QRect(QPoint(0, 0), QPoint(100, -100))) << QRectF(0, 0, 25.4, 25.4);
+    QTest::newRow("MM_HIENGLISH")
+        << make(5, none, QRect(QPoint(0, 0), QPoint(1000, -1000))) << QRectF(0, 0, 25.4, 25.4);
+    QTest::newRow("MM_TWIPS window origin")
+        << make(6, [](Emf& e) { e.windowOrg(0, 1440); }, QRect(QPoint(0, 1440), QPoint(1440, 0)))
+        << QRectF(0, 0, 25.4, 25.4);
+    QTest::newRow("MM_ISOTROPIC keeps the aspect")
+        << make(7, [](Emf& e) { e.windowExt(1000, 500); e.viewportExt(500, 500); },
+                QRect(QPoint(0, 0), QPoint(400, 400)))
+        << QRectF(0, 0, 20, 20);
+    QTest::newRow("MM_ANISOTROPIC")
+        << make(8, [](Emf& e) { e.windowExt(1000, 500); e.viewportExt(500, 500); },
+                QRect(QPoint(0, 0), QPoint(400, 400)))
+        << QRectF(0, 0, 20, 40);
+    QTest::newRow("MM_ANISOTROPIC both origins")
+        << make(8, [](Emf& e) {
+               e.windowExt(1000, 500);
+               e.viewportExt(500, 500);
+               e.windowOrg(500, 500);
+               e.viewportOrg(100, 100);
+           }, QRect(QPoint(500, 500), QPoint(900, 900)))
+        << QRectF(10, 10, 20, 40);
+    QTest::newRow("MM_ANISOTROPIC flipped window")
+        << make(8, [](Emf& e) { e.windowExt(1000, -1000); e.viewportExt(1000, 1000); e.windowOrg(0, 1000); },
+                QRect(QPoint(0, 1000), QPoint(200, 800)))
+        << QRectF(0, 0, 20, 20);
+}
+
+void TestMetafilePlay::mappingModesPlaceTheRectangle() {
+    QFETCH(QByteArray, emf);
+    QFETCH(QRectF, expected);
+    QStringList trace;
+    render(fromBytes(emf), QSize(100, 100), QRectF(), &trace);
+    QString line = firstWith(trace, "fill+stroke");
+    QVERIFY2(!line.isEmpty(), qPrintable(trace.join('\n')));
+    QRectF got = traceBounds(line);
+    QVERIFY2(std::abs(got.left() - expected.left()) < 0.2 && std::abs(got.top() - expected.top()) < 0.2 &&
+                 std::abs(got.right() - expected.right()) < 0.2 &&
+                 std::abs(got.bottom() - expected.bottom()) < 0.2,
+             qPrintable(line));
+}
+
+void TestMetafilePlay::textAlignmentUsesTheMultiBitValues_data() {
+    QTest::addColumn<int>("align");
+    QTest::addColumn<QString>("horizontal");
+    QTest::addColumn<QString>("vertical");
+    QTest::newRow("left top") << 0 << "left" << "top";
+    QTest::newRow("right") << 2 << "right" << "top";
+    QTest::newRow("center") << 6 << "center" << "top";
+    QTest::newRow("bottom") << 8 << "left" << "bottom";
+    QTest::newRow("baseline") << 24 << "left" << "baseline";
+    QTest::newRow("center baseline") << 30 << "center" << "baseline";
+    QTest::newRow("right bottom") << 10 << "right" << "bottom";
+}
+
+void TestMetafilePlay::textAlignmentUsesTheMultiBitValues() {
+    QFETCH(int, align);
+    QFETCH(QString, horizontal);
+    QFETCH(QString, vertical);
+    Emf e;
+    e.font(1, -100);
+    e.select(1);
+    e.textAlign(align);
+    e.text(500, 500, "Hxg");
+    QStringList trace;
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QPointF ref;
+    QRectF box;
+    double size = 0;
+    textGeometry(firstWith(trace, "text"), ref, box, size);
+    QCOMPARE(ref, QPointF(50, 50));
+    const double eps = 0.3;
+    if (horizontal == "left")
+        QVERIFY(std::abs(box.left() - ref.x()) < eps);
+    else if (horizontal == "right")
+        QVERIFY(std::abs(box.right() - ref.x()) < eps);
+    else
+        QVERIFY(std::abs(box.center().x() - ref.x()) < eps);
+    if (vertical == "top")
+        QVERIFY(std::abs(box.top() - ref.y()) < eps);
+    else if (vertical == "bottom")
+        QVERIFY(std::abs(box.bottom() - ref.y()) < eps);
+    else // the baseline lies between, nearer the bottom: ascent > descent
+        QVERIFY(ref.y() - box.top() > 2 * (box.bottom() - ref.y()) && box.bottom() > ref.y());
+}
+
+void TestMetafilePlay::fontHeightSignAndEscapement() {
+    auto sizeOf = [](int height, int esc, QString* line = nullptr, QImage* img = nullptr) {
+        Emf e;
+        e.font(1, height, esc);
+        e.select(1);
+        e.rec(18, Bytes().u32(1)); // transparent background
+        e.textAlign(24);
+        e.text(500, 500, "HHHH");
+        QStringList trace;
+        QImage out = render(fromBytes(e.finish()), QSize(200, 200), QRectF(0, 0, 100, 100), &trace);
+        if (img)
+            *img = out;
+        QString l = firstWith(trace, "text");
+        if (line)
+            *line = l;
+        QPointF ref;
+        QRectF box;
+        double size = 0;
+        textGeometry(l, ref, box, size);
+        return size;
+    };
+    // Negative: character height; 100 logical = 100 device px = 10 destination px.
+    QCOMPARE(sizeOf(-100, 0), 10.0);
+    // Positive: cell height, so the characters are smaller.
+    double cell = sizeOf(100, 0);
+    QVERIFY2(cell < 9.5 && cell > 6, qPrintable(QString::number(cell)));
+
+    QString line;
+    QImage upright, turned;
+    sizeOf(-300, 0, nullptr, &upright);
+    sizeOf(-300, 900, &line, &turned);
+    QVERIFY(line.contains("angle=90"));
+    QRect a = inkBounds(upright), b = inkBounds(turned);
+    QVERIFY2(a.width() > a.height(), "upright text is wider than high");
+    QVERIFY2(b.height() > b.width(), "text at 90 degrees runs upwards");
+    // It runs up from the reference point (100, 100 in the 200-pixel picture).
+    QVERIFY(b.bottom() <= 102 && b.top() < 60);
+}
+
+void TestMetafilePlay::dxArrayGivesTheAdvances() {
+    Emf e;
+    e.font(1, -100);
+    e.select(1);
+    e.textAlign(2); // right aligned: the box starts at ref - sum(dx)
+    e.text(800, 100, "AB", 0, {300, 300});
+    QStringList trace;
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QPointF ref;
+    QRectF box;
+    double size;
+    textGeometry(firstWith(trace, "text"), ref, box, size);
+    QVERIFY2(std::abs(box.left() - 20) < 0.3, qPrintable(firstWith(trace, "text")));
+    QVERIFY(std::abs(box.right() - 80) < 0.3);
+}
+
+void TestMetafilePlay::stretchDibitsDecodesEveryDepth_data() {
+    QTest::addColumn<int>("bpp");
+    QTest::addColumn<bool>("topDown");
+    QTest::addColumn<quint32>("rop");
+    for (int bpp : {1, 4, 8, 16, 24, 32}) {
+        QTest::addRow("%d bpp", bpp) << bpp << false << quint32(0x00CC0020);
+        QTest::addRow("%d bpp NOTSRCCOPY", bpp) << bpp << false << quint32(0x00330008);
+    }
+    QTest::newRow("24 bpp top-down") << 24 << true << quint32(0x00CC0020);
+    QTest::newRow("8 bpp top-down NOTSRCCOPY") << 8 << true << quint32(0x00330008);
+}
+
+void TestMetafilePlay::stretchDibitsDecodesEveryDepth() {
+    QFETCH(int, bpp);
+    QFETCH(bool, topDown);
+    QFETCH(quint32, rop);
+    // 2 x 2 pixels: top row red, green; bottom row blue, white (1 bpp: black, white / white, black).
+    QVector<QColor> want = bpp == 1 ? QVector<QColor>{Qt::black, Qt::white, Qt::white, Qt::black}
+                                    : QVector<QColor>{QColor(255, 0, 0), QColor(0, 255, 0),
+                                                      QColor(0, 0, 255), QColor(255, 255, 255)};
+    if (bpp == 16) // 5-5-5 keeps the extremes exactly
+        want = {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255), QColor(255, 255, 255)};
+    QVector<QColor> palette = bpp == 1 ? QVector<QColor>{Qt::black, Qt::white} : want;
+    QVector<int> index = bpp == 1 ? QVector<int>{0, 1, 1, 0} : QVector<int>{0, 1, 2, 3};
+
+    Bytes bmi;
+    bmi.u32(40).i32(2).i32(topDown ? -2 : 2).u16(1).u16(quint16(bpp)).u32(0).u32(0).i32(0).i32(0);
+    bmi.u32(bpp <= 8 ? quint32(palette.size()) : 0).u32(0);
+    if (bpp <= 8)
+        for (const QColor& c : palette)
+            bmi.u8(quint8(c.blue())).u8(quint8(c.green())).u8(quint8(c.red())).u8(0);
+    auto pixelBytes = [&](int i, Bytes& row, int x) {
+        const QColor& c = want[i];
+        switch (bpp) {
+        case 16: row.u16(quint16(((c.red() >> 3) << 10) | ((c.green() >> 3) << 5) | (c.blue() >> 3))); break;
+        case 24: row.u8(quint8(c.blue())).u8(quint8(c.green())).u8(quint8(c.red())); break;
+        case 32: row.u8(quint8(c.blue())).u8(quint8(c.green())).u8(quint8(c.red())).u8(0); break;
+        default: Q_UNUSED(x); break;
+        }
+    };
+    Bytes bits;
+    for (int r = 0; r < 2; ++r) {
+        int top = topDown ? r : 1 - r; // which picture row this stored row is
+        int i0 = top * 2, i1 = top * 2 + 1;
+        Bytes row;
+        if (bpp == 1)
+            row.u8(quint8((index[i0] << 7) | (index[i1] << 6)));
+        else if (bpp == 4)
+            row.u8(quint8((index[i0] << 4) | index[i1]));
+        else if (bpp == 8)
+            row.u8(quint8(index[i0])).u8(quint8(index[i1]));
+        else {
+            pixelBytes(i0, row, 0);
+            pixelBytes(i1, row, 1);
+        }
+        row.pad4();
+        bits.raw(row.b);
+    }
+    Emf e;
+    e.stretchDib(0, 0, 1000, 1000, bmi.b, bits.b, 2, 2, rop);
+    QImage img = render(fromBytes(e.finish()));
+    const QPoint centre[4] = {{25, 25}, {75, 25}, {25, 75}, {75, 75}};
+    for (int i = 0; i < 4; ++i) {
+        QColor c = want[i];
+        if (rop == 0x00330008)
+            c = QColor(255 - c.red(), 255 - c.green(), 255 - c.blue());
+        QCOMPARE(img.pixelColor(centre[i]), c);
+    }
+}
+
+void TestMetafilePlay::mirroredDestinationFlipsThePicture() {
+    Emf e;
+    solidRedOn(e);
+    e.rectangle(0, 0, 500, 300); // top left
+    TMetafile mf = fromBytes(e.finish());
+    QImage normal = render(mf);
+    QCOMPARE(normal.pixelColor(10, 10), QColor(255, 0, 0));
+    QCOMPARE(normal.pixelColor(90, 10), QColor(Qt::white));
+
+    QImage h = render(mf, QSize(100, 100), QRectF(100, 0, -100, 100));
+    QCOMPARE(h.pixelColor(90, 10), QColor(255, 0, 0));
+    QCOMPARE(h.pixelColor(10, 10), QColor(Qt::white));
+
+    // The QRect form takes GDI corners: (right, top) - (left, bottom) mirrors too.
+    QImage v(100, 100, QImage::Format_RGB32);
+    v.fill(Qt::white);
+    {
+        QPainter p(&v);
+        mf.Play(p, QRect(QPoint(0, 100), QPoint(100, 0)));
+    }
+    QCOMPARE(v.pixelColor(10, 90), QColor(255, 0, 0));
+    QCOMPARE(v.pixelColor(10, 10), QColor(Qt::white));
+    QCOMPARE(v.pixelColor(60, 90), QColor(Qt::white));
+}
+
+void TestMetafilePlay::wmfCreateRecordsTakeTheLowestFreeSlot() {
+    Wmf w;
+    w.nullPen();                                       // slot 0
+    w.brush(rgb(255, 0, 0));                           // slot 1
+    w.rec(0x00F8, Bytes().u16(0).u32(rgb(0, 0, 0)));   // old CREATEBRUSH, not understood: slot 2
+    w.brush(rgb(0, 0, 255));                           // slot 3
+    w.select(0);
+    w.select(3);
+    w.rectangle(0, 0, 500, 1000); // left half blue
+    w.remove(1);
+    w.brush(rgb(0, 160, 0));      // reuses slot 1
+    w.select(1);
+    w.rectangle(500, 0, 1000, 1000); // right half green
+    TMetafilePlayStats stats;
+    QImage img = render(fromBytes(w.finish(true, 4)), QSize(100, 100), QRectF(), nullptr, &stats);
+    QCOMPARE(img.pixelColor(25, 50), QColor(0, 0, 255));
+    QCOMPARE(img.pixelColor(75, 50), QColor(0, 160, 0));
+    QCOMPARE(stats.unsupported.value("META_0x00f8"), 1);
+}
+
+void TestMetafilePlay::stockObjectsAndDeletedObjects() {
+    Emf e;
+    e.nullPen(1);
+    e.select(1);
+    e.select(0x80000004); // BLACK_BRUSH
+    e.rectangle(0, 0, 500, 500);
+    e.brush(2, rgb(255, 0, 0));
+    e.select(2);
+    e.rec(40, Bytes().u32(2)); // deleting the selected brush leaves it selected
+    e.rectangle(500, 0, 1000, 500);
+    e.select(2);               // selecting a deleted object changes nothing
+    e.rectangle(0, 500, 500, 1000);
+    e.select(0x80000005);      // NULL_BRUSH
+    e.rectangle(500, 500, 1000, 1000);
+    QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(25, 25), QColor(Qt::black));
+    QCOMPARE(img.pixelColor(75, 25), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(25, 75), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(75, 75), QColor(Qt::white));
+}
+
+void TestMetafilePlay::restoreDcReturnsToTheSavedLevel() {
+    Emf e;
+    e.nullPen(1);
+    e.select(1);
+    e.brush(2, rgb(255, 0, 0));
+    e.brush(3, rgb(0, 0, 255));
+    e.brush(4, rgb(0, 160, 0));
+    e.select(2);
+    e.rec(33);            // save: red
+    e.select(3);
+    e.windowOrg(-500, 0); // moved drawing
+    e.rec(33);            // save: blue, moved
+    e.select(4);
+    e.rec(34, Bytes().i32(-5)); // no such level: ignored
+    e.rectangle(-500, 0, 0, 250); // green, at the left edge through the moved origin
+    e.rec(34, Bytes().i32(-2));   // back to red and the plain origin
+    e.rectangle(500, 0, 1000, 250);
+    e.rec(34, Bytes().i32(-1));   // nothing left to restore
+    e.rectangle(0, 500, 500, 750);
+    QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(25, 10), QColor(0, 160, 0));
+    QCOMPARE(img.pixelColor(75, 10), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(25, 60), QColor(255, 0, 0));
+
+    // WMF: a positive level is absolute.
+    Wmf w;
+    w.nullPen();
+    w.brush(rgb(255, 0, 0));
+    w.brush(rgb(0, 0, 255));
+    w.select(0);
+    w.select(1);
+    w.rec(0x001E); // level 1: red
+    w.select(2);
+    w.rec(0x001E); // level 2: blue
+    w.rec(0x001E); // level 3
+    w.rec(0x0127, Bytes().i16(1));
+    w.rectangle(0, 0, 1000, 1000);
+    QCOMPARE(render(fromBytes(w.finish())).pixelColor(50, 50), QColor(255, 0, 0));
+}
+
+void TestMetafilePlay::damagedRecordsStopPlaybackSafely() {
+    // A record larger than the rest of the file, and one of size 0 that would never advance.
+    for (quint32 badSize : {0u, 4u, 0x7FFFFFF0u}) {
+        Emf e;
+        solidRedOn(e);
+        e.rectangle(0, 0, 500, 500);
+        QByteArray bytes = e.finish();
+        // Insert the damaged record before EOF.
+        QByteArray bad = Bytes().u32(43).u32(badSize).rect(0, 0, 1000, 1000).b;
+        bytes.insert(bytes.size() - 20, bad);
+        TMetafilePlayStats stats;
+        QImage img = render(fromBytes(bytes), QSize(100, 100), QRectF(), nullptr, &stats);
+        QCOMPARE(img.pixelColor(10, 10), QColor(255, 0, 0)); // what came before is drawn
+        QCOMPARE(img.pixelColor(90, 90), QColor(Qt::white));
+        QVERIFY(!stats.problem.isEmpty());
+    }
+    // Counts far beyond the record's bytes draw nothing and allocate nothing.
+    Emf e;
+    solidRedOn(e);
+    e.rec(3, Bytes().rect(0, 0, 0, 0).u32(0x7FFFFFFF).i32(0).i32(0).i32(1000).i32(0).i32(1000).i32(1000));
+    e.rec(8, Bytes().rect(0, 0, 0, 0).u32(0x40000000).u32(3).u32(3));
+    e.rec(84, Bytes().rect(0, 0, 0, 0).u32(1).f32(0).f32(0).i32(0).i32(0).u32(0x7FFFFFFF).u32(76)
+                  .u32(0).rect(0, 0, 0, 0).u32(0));
+    QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(90, 10), QColor(Qt::white));
+}
+
+void TestMetafilePlay::everyTruncationPlaysSafely() {
+    Emf e;
+    solidRedOn(e);
+    e.font(3, -80, 450);
+    e.select(3);
+    e.text(100, 100, "Quillmark", 0, {50, 50, 50, 50, 50, 50, 50, 50, 50});
+    e.rectangle(0, 0, 300, 300);
+    Bytes bmi;
+    bmi.u32(40).i32(2).i32(2).u16(1).u16(8).u32(0).u32(0).i32(0).i32(0).u32(2).u32(0);
+    bmi.u32(0).u32(0xFFFFFF);
+    e.stretchDib(0, 0, 500, 500, bmi.b, QByteArray(8, '\1'), 2, 2, 0x00CC0020);
+    e.rec(75, Bytes().u32(48).u32(5).u32(32).u32(1).u32(1).u32(16).rect(0, 0, 10, 10).rect(0, 0, 10, 10));
+    QByteArray full = e.finish();
+    for (int n = 0; n <= full.size(); n += 3) {
+        TMetafile mf = fromBytes(full.left(n));
+        render(mf, QSize(32, 32));
+    }
+    Wmf w;
+    w.brush(rgb(1, 2, 3));
+    w.select(0);
+    w.rec(0x0521, Bytes().i16(5).raw("Hallo").u8(0).i16(10).i16(10));
+    w.rec(0x0538, Bytes().u16(2).u16(3).u16(60000).i16(0).i16(0).i16(10).i16(0).i16(10).i16(10));
+    w.rectangle(0, 0, 500, 500);
+    QByteArray wfull = w.finish();
+    for (int n = 0; n <= wfull.size(); ++n)
+        render(fromBytes(wfull.left(n)), QSize(32, 32));
+}
+
+QTEST_MAIN(TestMetafilePlay)
+#include "tst_metafileplay.moc"
