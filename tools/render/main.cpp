@@ -1,0 +1,201 @@
+// quillmark-render: renders documents and pictures to PNG files from the command line.
+//
+//   quillmark-render INPUT OUTPUT.png [--width PX] [--side 0|1] [--zoom Z]
+//   quillmark-render --out-dir DIR INPUT... [--width PX] [--side 0|1] [--zoom Z]
+//   quillmark-render --info INPUT
+//   quillmark-render --resave INPUT.qmk OUTPUT.qmk
+//
+// Every failure ends with exit status 1 and one line on stderr naming the file.
+
+#include "document/globals.h"
+#include "renderinput.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstdio>
+
+namespace {
+
+const char* const kUsage =
+    "Aufruf:\n"
+    "  quillmark-render EINGABE AUSGABE.png [--width PX] [--side 0|1] [--zoom Z]\n"
+    "  quillmark-render --out-dir ORDNER EINGABE... [--width PX] [--side 0|1] [--zoom Z]\n"
+    "  quillmark-render --info EINGABE\n"
+    "  quillmark-render --resave EINGABE.qmk AUSGABE.qmk\n"
+    "EINGABE: Dokument (.qmk), Metadatei (.wmf, .emf), Pfadliste (.qmg) oder Rasterbild\n"
+    "(.bmp, .gif, .tif, .jpg).\n";
+
+void printLine(FILE* to, const QString& line) {
+    std::fprintf(to, "%s\n", line.toUtf8().constData());
+}
+
+int failure(const QString& message) {
+    printLine(stderr, QStringLiteral("quillmark-render: ") + OneLine(message));
+    return 1;
+}
+
+struct Arguments {
+    enum Mode { Render, OutDir, Info, Resave, Help } mode = Render;
+    TRenderOptions options;
+    QString outDir;
+    QStringList positional;
+};
+
+// Returns an error text, empty when the arguments are usable.
+QString parse(const QStringList& args, Arguments& a) {
+    bool info = false, resave = false;
+    for (int i = 0; i < args.size(); ++i) {
+        QString arg = args[i];
+        QString value;
+        bool hasValue = false;
+        const int eq = arg.indexOf(QLatin1Char('='));
+        if (arg.startsWith(QLatin1String("--")) && eq > 0) {
+            value = arg.mid(eq + 1);
+            arg = arg.left(eq);
+            hasValue = true;
+        }
+        auto takeValue = [&]() -> bool {
+            if (hasValue)
+                return true;
+            if (i + 1 >= args.size())
+                return false;
+            value = args[++i];
+            return true;
+        };
+        if (arg == QLatin1String("--help") || arg == QLatin1String("-h")) {
+            a.mode = Arguments::Help;
+            return {};
+        } else if (arg == QLatin1String("--info")) {
+            info = true;
+        } else if (arg == QLatin1String("--resave")) {
+            resave = true;
+        } else if (arg == QLatin1String("--width") || arg == QLatin1String("--side") ||
+                   arg == QLatin1String("--zoom") || arg == QLatin1String("--out-dir")) {
+            if (!takeValue())
+                return QStringLiteral("Der Option %1 fehlt ihr Wert.").arg(arg);
+            bool ok = false;
+            if (arg == QLatin1String("--width")) {
+                a.options.width = value.toInt(&ok);
+                if (!ok || a.options.width < 1 || a.options.width > kMaxRenderSide)
+                    return QStringLiteral("--width braucht eine Pixelzahl von 1 bis %1, nicht „%2“.")
+                        .arg(kMaxRenderSide)
+                        .arg(value);
+            } else if (arg == QLatin1String("--side")) {
+                a.options.side = value.toInt(&ok);
+                if (!ok || (a.options.side != 0 && a.options.side != 1))
+                    return QStringLiteral("--side braucht 0 (Vorderseite) oder 1 (Rückseite), nicht „%1“.")
+                        .arg(value);
+            } else if (arg == QLatin1String("--zoom")) {
+                a.options.zoom = value.toDouble(&ok);
+                if (!ok || !(a.options.zoom > 0) || a.options.zoom > 1000)
+                    return QStringLiteral("--zoom braucht eine Zahl größer als 0 bis 1000, nicht „%1“.")
+                        .arg(value);
+            } else {
+                a.outDir = value;
+                a.mode = Arguments::OutDir;
+            }
+        } else if (arg.startsWith(QLatin1String("--"))) {
+            return QStringLiteral("Unbekannte Option „%1“.").arg(arg);
+        } else {
+            a.positional << args[i];
+        }
+    }
+    if (int(info) + int(resave) + int(a.mode == Arguments::OutDir) > 1)
+        return QStringLiteral("--info, --resave und --out-dir schließen einander aus.");
+    if (info) {
+        a.mode = Arguments::Info;
+        if (a.positional.size() != 1)
+            return QStringLiteral("--info braucht genau eine Eingabedatei.");
+    } else if (resave) {
+        a.mode = Arguments::Resave;
+        if (a.positional.size() != 2)
+            return QStringLiteral("--resave braucht eine Eingabe- und eine Ausgabedatei.");
+    } else if (a.mode == Arguments::OutDir) {
+        if (a.positional.isEmpty())
+            return QStringLiteral("--out-dir braucht mindestens eine Eingabedatei.");
+    } else if (a.positional.size() != 2) {
+        return QStringLiteral("Erwartet werden eine Eingabe- und eine PNG-Ausgabedatei.");
+    }
+    return {};
+}
+
+// Writes the PNG through a temporary file, so a failed write leaves no broken file.
+void savePng(const QImage& img, const QString& fileName) {
+    QSaveFile file(fileName);
+    if (!file.open(QIODevice::WriteOnly) || !img.save(&file, "PNG") || !file.commit())
+        throw TRenderError(QStringLiteral("Die Datei „%1“ lässt sich nicht schreiben: %2")
+                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+}
+
+int run(const Arguments& a) {
+    switch (a.mode) {
+    case Arguments::Help:
+        std::fputs(kUsage, stdout);
+        return 0;
+    case Arguments::Info:
+        for (const QString& line : InputInfo(a.positional[0]))
+            printLine(stdout, line);
+        return 0;
+    case Arguments::Resave:
+        ResaveDocument(a.positional[0], a.positional[1]);
+        return 0;
+    case Arguments::Render:
+        savePng(RenderInput(a.positional[0], a.options), a.positional[1]);
+        return 0;
+    case Arguments::OutDir: {
+        const QDir dir(a.outDir);
+        if (!dir.exists() && !QDir().mkpath(a.outDir))
+            throw TRenderError(QStringLiteral("Der Ordner „%1“ lässt sich nicht anlegen.")
+                                   .arg(QDir::toNativeSeparators(a.outDir)));
+        int failed = 0;
+        for (const QString& input : a.positional) {
+            try {
+                const QString out =
+                    dir.filePath(QFileInfo(input).completeBaseName() + QStringLiteral(".png"));
+                savePng(RenderInput(input, a.options), out);
+            } catch (const TRenderError& e) {
+                failure(e.message());
+                ++failed;
+            }
+        }
+        return failed ? 1 : 0;
+    }
+    }
+    return 1;
+}
+
+// Qt's own warnings (e.g. about the runtime folder of the offscreen platform) would break
+// the one-line messages; QM_RENDER_VERBOSE=1 shows them.
+void quietMessages(QtMsgType type, const QMessageLogContext&, const QString& msg) {
+    if (type == QtDebugMsg || type == QtInfoMsg || type == QtWarningMsg)
+        return;
+    printLine(stderr, msg);
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    // A command-line tool needs no display.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    if (qEnvironmentVariableIsEmpty("QM_RENDER_VERBOSE"))
+        qInstallMessageHandler(quietMessages);
+    QApplication app(argc, argv);
+    ResetGlobals();
+    Arguments a;
+    const QString error = parse(app.arguments().mid(1), a);
+    if (!error.isEmpty()) {
+        return failure(error + QStringLiteral(" (--help zeigt den Aufruf)"));
+    }
+    try {
+        return run(a);
+    } catch (const TRenderError& e) {
+        return failure(e.message());
+    } catch (const std::exception& e) {
+        return failure(QString::fromUtf8(e.what()));
+    } catch (...) {
+        return failure(QStringLiteral("Unerwarteter Fehler."));
+    }
+}

@@ -1,0 +1,302 @@
+#include "renderinput.h"
+
+#include "document/appdocument.h"
+#include "document/docelement.h"
+#include "document/globals.h"
+#include "document/units.h"
+#include "libraries/tfrmtabcliparts.h"
+#include "platform/dib/rasterimport.h"
+#include "platform/metafile/metafileplayer.h"
+#include "platform/metafile/tmetafile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QPainter>
+#include <cmath>
+#include <new>
+
+namespace {
+
+QString fileText(const QString& fileName) {
+    return QDir::toNativeSeparators(fileName);
+}
+
+[[noreturn]] void fail(const QString& fileName, const QString& reason) {
+    throw TRenderError(QStringLiteral("Die Datei „%1“ %2").arg(fileText(fileName), reason));
+}
+
+// Runs f and turns every error of the libraries into a TRenderError naming the file.
+template <class F>
+auto guarded(const QString& fileName, F&& f) -> decltype(f()) {
+    try {
+        return f();
+    } catch (const TRenderError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        fail(fileName, QStringLiteral("braucht mehr Speicher, als frei ist."));
+    } catch (const std::exception& e) {
+        QString m = OneLine(QString::fromUtf8(e.what()));
+        if (!m.contains(QFileInfo(fileName).fileName()))
+            m = QStringLiteral("Die Datei „%1“ kann nicht verwendet werden: %2")
+                    .arg(fileText(fileName), m);
+        throw TRenderError(m);
+    }
+}
+
+void checkReadable(const QString& fileName) {
+    const QFileInfo info(fileName);
+    if (!info.exists())
+        fail(fileName, QStringLiteral("gibt es nicht."));
+    if (info.isDir())
+        fail(fileName, QStringLiteral("ist ein Ordner."));
+    if (!info.isReadable())
+        fail(fileName, QStringLiteral("lässt sich nicht lesen."));
+}
+
+// Sets CurrentSide for the duration of a rendering.
+class SideScope {
+public:
+    explicit SideScope(int side) : m_old(CurrentSide) { CurrentSide = side; }
+    ~SideScope() { CurrentSide = m_old; }
+
+private:
+    std::int32_t m_old;
+};
+
+QString formName(TMetafile::Form form) {
+    switch (form) {
+    case TMetafile::Form::PlaceableWmf:
+        return QStringLiteral("placeable WMF");
+    case TMetafile::Form::Wmf:
+        return QStringLiteral("WMF");
+    case TMetafile::Form::Emf:
+        return QStringLiteral("EMF");
+    case TMetafile::Form::EmfInWmf:
+        return QStringLiteral("EMF in WMF");
+    case TMetafile::Form::None:
+        return QStringLiteral("empty");
+    default:
+        return QStringLiteral("unknown");
+    }
+}
+
+// The picture a metafile, path-list or raster file stands for.
+TMetafile loadPicture(const QString& fileName, TInputKind kind, QStringList* pathList = nullptr) {
+    return guarded(fileName, [&] {
+        TMetafile mf;
+        switch (kind) {
+        case TInputKind::Metafile:
+            mf.LoadFromFile(fileName);
+            if (!mf.Valid())
+                fail(fileName, QStringLiteral("enthält kein Bild: %1").arg(mf.Problem()));
+            break;
+        case TInputKind::PathList: {
+            QStringList lines;
+            TfrmTabCliparts::LoadPathList(fileName, lines, mf);
+            if (pathList)
+                *pathList = lines;
+            break;
+        }
+        case TInputKind::Raster:
+            mf = ImportRasterPicture(fileName);
+            break;
+        default:
+            fail(fileName, QStringLiteral("ist kein Bild."));
+        }
+        return mf;
+    });
+}
+
+QSize outputSize(const QString& fileName, double naturalW, double naturalH,
+                 const TRenderOptions& options) {
+    if (!(naturalW > 0) || !(naturalH > 0))
+        fail(fileName, QStringLiteral("hat keine Größe."));
+    double w, h;
+    if (options.width > 0) {
+        w = options.width;
+        h = std::max(1.0, std::round(options.width * naturalH / naturalW));
+    } else {
+        w = std::max(1.0, std::round(naturalW * options.zoom));
+        h = std::max(1.0, std::round(naturalH * options.zoom));
+    }
+    if (w > kMaxRenderSide || h > kMaxRenderSide || w * h > double(kMaxRenderPixels))
+        fail(fileName, QStringLiteral("ergäbe ein zu großes Bild (%1 × %2 Pixel).")
+                           .arg(w, 0, 'f', 0)
+                           .arg(h, 0, 'f', 0));
+    return QSize(int(w), int(h));
+}
+
+QImage whiteImage(const QString& fileName, QSize size) {
+    QImage img(size, QImage::Format_RGB32);
+    if (img.isNull())
+        fail(fileName, QStringLiteral("braucht mehr Speicher, als frei ist."));
+    img.fill(Qt::white);
+    return img;
+}
+
+// Record count and skipped records of a picture, found by playing it small.
+TMetafilePlayStats playStats(const TMetafile& mf) {
+    TMetafilePlayStats stats;
+    QImage img(64, 64, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    TMetafilePlayOptions options;
+    options.stats = &stats;
+    TMetafilePlayer::Play(mf, p, QRectF(0, 0, 64, 64), options);
+    return stats;
+}
+
+void addStats(QMap<QString, int>& unsupported, int& records, const TMetafilePlayStats& s) {
+    records += s.records;
+    for (auto it = s.unsupported.cbegin(); it != s.unsupported.cend(); ++it)
+        unsupported[it.key()] += it.value();
+}
+
+QString unsupportedText(const QMap<QString, int>& unsupported) {
+    if (unsupported.isEmpty())
+        return QStringLiteral("none");
+    QStringList parts;
+    for (auto it = unsupported.cbegin(); it != unsupported.cend(); ++it)
+        parts << QStringLiteral("%1 x%2").arg(it.key()).arg(it.value());
+    return parts.join(QStringLiteral(", "));
+}
+
+QStringList documentInfo(const QString& fileName) {
+    return guarded(fileName, [&] {
+        TAppDocument doc(false);
+        doc.LoadFromFile(fileName);
+        int front = 0, back = 0, pictures = 0, texts = 0, records = 0;
+        QMap<QString, int> unsupported;
+        QStringList problems;
+        for (const auto& e : doc.Elements) {
+            (e->Side == 0 ? front : back)++;
+            if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get())) {
+                ++pictures;
+                const TMetafilePlayStats s = playStats(g->Metafile);
+                addStats(unsupported, records, s);
+                if (!s.problem.isEmpty())
+                    problems << s.problem;
+                else if (!g->Metafile.Valid() && !g->Metafile.Problem().isEmpty())
+                    problems << g->Metafile.Problem();
+            } else {
+                ++texts;
+            }
+        }
+        QStringList lines;
+        lines << QStringLiteral("form: document")
+              << QStringLiteral("sheet: %1 x %2 mm").arg(doc.PageWidth).arg(doc.PageHeight)
+              << QStringLiteral("pixels: %1 x %2")
+                     .arg(MmToPixel(1.0, doc.PageWidth))
+                     .arg(MmToPixel(1.0, doc.PageHeight))
+              << QStringLiteral("elements: %1 (front %2, back %3; pictures %4, texts %5)")
+                     .arg(doc.Count())
+                     .arg(front)
+                     .arg(back)
+                     .arg(pictures)
+                     .arg(texts)
+              << QStringLiteral("records: %1").arg(records)
+              << QStringLiteral("unsupported: %1").arg(unsupportedText(unsupported));
+        for (const QString& p : problems)
+            lines << QStringLiteral("problem: %1").arg(OneLine(p));
+        return lines;
+    });
+}
+
+} // namespace
+
+QString OneLine(const QString& message) {
+    return message.simplified();
+}
+
+TInputKind InputKindOf(const QString& fileName) {
+    const QString ext = QFileInfo(fileName).suffix().toLower();
+    if (ext == QLatin1String("qmk"))
+        return TInputKind::Document;
+    if (ext == QLatin1String("wmf") || ext == QLatin1String("emf"))
+        return TInputKind::Metafile;
+    if (ext == QLatin1String("qmg"))
+        return TInputKind::PathList;
+    static const QStringList raster{"bmp", "dib", "gif", "tif", "tiff", "jpg", "jpeg"};
+    if (raster.contains(ext))
+        return TInputKind::Raster;
+    return TInputKind::Unknown;
+}
+
+static void checkKnown(const QString& fileName, TInputKind kind) {
+    if (kind == TInputKind::Unknown)
+        fail(fileName, QStringLiteral("hat keine bekannte Endung (.qmk, .wmf, .emf, .qmg, "
+                                      ".bmp, .gif, .tif, .jpg)."));
+}
+
+QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
+    checkReadable(fileName);
+    const TInputKind kind = InputKindOf(fileName);
+    checkKnown(fileName, kind);
+    if (!(options.zoom > 0) || options.zoom > 1000)
+        throw TRenderError(QStringLiteral("Der Zoom muss größer als 0 und höchstens 1000 sein."));
+    if (kind == TInputKind::Document) {
+        return guarded(fileName, [&] {
+            TAppDocument doc(false);
+            doc.LoadFromFile(fileName);
+            const QSize size = outputSize(fileName, doc.PageWidth / MmPerPixel,
+                                          doc.PageHeight / MmPerPixel, options);
+            const double zoom = size.width() * MmPerPixel / doc.PageWidth;
+            QImage img = whiteImage(fileName, size);
+            SideScope side(options.side);
+            QPainter p(&img);
+            p.setRenderHint(QPainter::Antialiasing);
+            p.setRenderHint(QPainter::TextAntialiasing);
+            doc.DrawElements(p, zoom);
+            return img;
+        });
+    }
+    const TMetafile mf = loadPicture(fileName, kind);
+    // The exact size at 96 dpi, not the rounded pixel size, keeps the aspect of the frame.
+    const QSize size = outputSize(fileName, mf.MMWidth() * 96.0 / 2540.0,
+                                  mf.MMHeight() * 96.0 / 2540.0, options);
+    return guarded(fileName, [&] {
+        QImage img = whiteImage(fileName, size);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        mf.Play(p, QRect(QPoint(0, 0), size));
+        return img;
+    });
+}
+
+QStringList InputInfo(const QString& fileName) {
+    checkReadable(fileName);
+    const TInputKind kind = InputKindOf(fileName);
+    checkKnown(fileName, kind);
+    QStringList lines{QStringLiteral("file: %1").arg(fileText(fileName))};
+    if (kind == TInputKind::Document)
+        return lines + documentInfo(fileName);
+    QStringList pathList;
+    const TMetafile mf = loadPicture(fileName, kind, &pathList);
+    QString form = formName(mf.GetForm());
+    if (kind == TInputKind::PathList)
+        form = QStringLiteral("path list (%1 lines), recorded as %2").arg(pathList.size()).arg(form);
+    else if (kind == TInputKind::Raster)
+        form = QStringLiteral("raster picture, recorded as %1").arg(form);
+    const TMetafilePlayStats stats = guarded(fileName, [&] { return playStats(mf); });
+    lines << QStringLiteral("form: %1").arg(form)
+          << QStringLiteral("frame: %1 x %2 (0.01 mm)").arg(mf.MMWidth()).arg(mf.MMHeight())
+          << QStringLiteral("pixels: %1 x %2").arg(mf.Width()).arg(mf.Height())
+          << QStringLiteral("bytes: %1").arg(mf.Bytes().size())
+          << QStringLiteral("records: %1").arg(stats.records)
+          << QStringLiteral("unsupported: %1").arg(unsupportedText(stats.unsupported));
+    if (!stats.problem.isEmpty())
+        lines << QStringLiteral("problem: %1").arg(OneLine(stats.problem));
+    else if (!mf.Problem().isEmpty())
+        lines << QStringLiteral("problem: %1").arg(OneLine(mf.Problem()));
+    return lines;
+}
+
+void ResaveDocument(const QString& inName, const QString& outName) {
+    checkReadable(inName);
+    if (InputKindOf(inName) != TInputKind::Document)
+        fail(inName, QStringLiteral("ist kein Dokument (.qmk)."));
+    TAppDocument doc(false);
+    guarded(inName, [&] { doc.LoadFromFile(inName); });
+    guarded(outName, [&] { doc.SaveToFile(outName); });
+}
