@@ -1,0 +1,44 @@
+#pragma once
+// Shared set-up of the metafile fuzz targets: a GUI application for fonts, created once,
+// and a playback into small pictures.
+
+#include "platform/metafile/metafileinfo.h"
+#include "platform/metafile/metafileplayer.h"
+#include "platform/metafile/tmetafile.h"
+
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <cstddef>
+#include <cstdint>
+
+namespace mffuzz {
+
+inline void EnsureApp() {
+    static QGuiApplication* app = [] {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        static int argc = 1;
+        static char name[] = "fuzz";
+        static char* argv[] = {name, nullptr};
+        return new QGuiApplication(argc, argv);
+    }();
+    (void)app;
+}
+
+inline void PlaySmall(const TMetafile& mf) {
+    QImage img(48, 48, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    TMetafilePlayStats stats;
+    TMetafilePlayOptions opts;
+    opts.stats = &stats;
+    TMetafilePlayer::Play(mf, p, QRectF(0, 0, 48, 48), opts);
+    TMetafilePlayer::Play(mf, p, QRectF(48, 2, -40, 44), opts); // mirrored
+    mf.Play(p, QRect(QPoint(1, 1), QPoint(3, 3)));
+}
+
+inline QByteArray Bytes(const uint8_t* data, size_t size) {
+    return QByteArray(reinterpret_cast<const char*>(data), qsizetype(size));
+}
+
+} // namespace mffuzz
