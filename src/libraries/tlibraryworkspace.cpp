@@ -2,6 +2,7 @@
 
 #include "document/globals.h"
 #include <QComboBox>
+#include <QFileInfo>
 #include <QFrame>
 #include <QMessageBox>
 #include <QPainter>
@@ -97,7 +98,18 @@ QString TLibraryWorkspace::EntryPath(const QString& name) const
     QString path = LibraryRoot() + dir;
     if (!path.isEmpty() && !path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
-    return path + name + QLatin1Char('.') + LibraryType();
+    const QString type = LibraryType();
+    const QString exact = path + name + QLatin1Char('.') + type;
+    // Catalogues name the type in any case; on file systems that tell cases apart, the
+    // files may carry the extension in lower or upper case.
+    if (!QFileInfo::exists(exact)) {
+        for (const QString& ext : {type.toLower(), type.toUpper()}) {
+            const QString other = path + name + QLatin1Char('.') + ext;
+            if (QFileInfo::exists(other))
+                return other;
+        }
+    }
+    return exact;
 }
 
 QString TLibraryWorkspace::SelectedName() const

@@ -1,0 +1,324 @@
+// The file workspace: wildcard masks, opening and reopening, saving with the overwrite
+// question, and the recent-files list kept in the settings store.
+#include "document/globals.h"
+#include "document/tfrmtabfiler.h"
+
+#include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QSettings>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTest>
+
+namespace {
+class FakeMainLink : public TMainLink {
+public:
+    void SelectElement(int index, bool) override { Selected << index; }
+    void Change2Save() override {}
+    bool AskFrage(const QString& caption, const QString& question) override
+    {
+        Questions << caption + "|" + question;
+        return Answer;
+    }
+    void Change2Editor() override { ++EditorCalls; }
+    bool Answer = true;
+    QStringList Questions;
+    QList<int> Selected;
+    int EditorCalls = 0;
+};
+} // namespace
+
+class TestFiler : public QObject {
+    Q_OBJECT
+private slots:
+    void init();
+    void cleanup();
+    void pagesAndStartMask();
+    void starDotStarListsEveryFileAndOpensNothing();
+    void openingLoadsSwitchesAndEmptiesTheUndoList();
+    void openingAsksBeforeDroppingChanges();
+    void previewLeavesTheDocumentAlone();
+    void savingAsksOnlyForAnExistingFile();
+    void decliningTheOverwriteKeepsTheFile();
+    void recentListOrder();
+    void openAgainWithoutSelectionStillSwitches();
+    void openAgainAsksBeforeDroppingChanges();
+    void recentListWritesAtMost33();
+    void deletedFilesDropOutAtStart();
+
+private:
+    QString makeDocument(const QString& name, int texts);
+    void saveAs(TfrmTabFiler& w, const QString& name);
+
+    std::unique_ptr<QTemporaryDir> m_dir;
+    std::unique_ptr<QSettings> m_settings;
+    FakeMainLink m_main;
+    QStringList m_errors;
+};
+
+void TestFiler::init()
+{
+    ResetGlobals();
+    m_dir = std::make_unique<QTemporaryDir>();
+    m_settings = std::make_unique<QSettings>(m_dir->filePath("registry.ini"),
+                                             QSettings::IniFormat);
+    Registry = m_settings.get();
+    m_main = FakeMainLink();
+    MainLink = &m_main;
+    m_errors.clear();
+    TfrmTabFiler::ErrorHook = [this](const QString& m) { m_errors << m; };
+    QDir(m_dir->path()).mkpath("docs");
+}
+
+void TestFiler::cleanup()
+{
+    TfrmTabFiler::ErrorHook = nullptr;
+    MainLink = nullptr;
+    Registry = nullptr;
+}
+
+QString TestFiler::makeDocument(const QString& name, int texts)
+{
+    TAppDocument doc(false);
+    for (int i = 0; i < texts; ++i)
+        doc.AddText(QStringLiteral("Text %1").arg(i));
+    const QString path = m_dir->filePath("docs/" + name);
+    doc.SaveToFile(path);
+    return path;
+}
+
+void TestFiler::saveAs(TfrmTabFiler& w, const QString& name)
+{
+    w.SaveEdit->setText(name);
+    w.SaveButtonClick();
+}
+
+void TestFiler::pagesAndStartMask()
+{
+    TfrmTabFiler w;
+    QCOMPARE(w.PageControl->count(), 3);
+    QCOMPARE(w.PageControl->tabText(0), QStringLiteral("Öffnen"));
+    QCOMPARE(w.PageControl->tabText(1), QStringLiteral("Erneut öffnen"));
+    QCOMPARE(w.PageControl->tabText(2), QStringLiteral("Speichern"));
+    QCOMPARE(w.LoadEdit->text(), QStringLiteral("*.qmk"));
+    QCOMPARE(w.SaveEdit->text(), QStringLiteral("*.qmk"));
+    makeDocument("a.qmk", 1);
+    makeDocument("B.QMK", 1);
+    QFile(m_dir->filePath("docs/notiz.txt")).open(QIODevice::WriteOnly);
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    QCOMPARE(w.LoadFileListBox->count(), 2);
+}
+
+void TestFiler::starDotStarListsEveryFileAndOpensNothing()
+{
+    makeDocument("a.qmk", 1);
+    QFile(m_dir->filePath("docs/notiz.txt")).open(QIODevice::WriteOnly);
+    QFile(m_dir->filePath("docs/LIESMICH")).open(QIODevice::WriteOnly);
+    TfrmTabFiler w;
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    w.LoadEdit->setText("*.*");
+    w.OpenButtonClick();
+    // Also the file without an extension.
+    QCOMPARE(w.LoadFileListBox->count(), 3);
+    QCOMPARE(w.LoadMask(), QStringLiteral("*.*"));
+    QCOMPARE(m_main.EditorCalls, 0);
+    QCOMPARE(Document->Count(), 0);
+    w.LoadEdit->setText("?.qmk");
+    w.OpenButtonClick();
+    QCOMPARE(w.LoadFileListBox->count(), 1);
+}
+
+void TestFiler::openingLoadsSwitchesAndEmptiesTheUndoList()
+{
+    const QString path = makeDocument("zwei.qmk", 2);
+    TfrmTabFiler w;
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    Document->InsertUndo("-0");
+    w.LoadEdit->setText("fehlt.qmk");
+    w.OpenButtonClick(); // no such file: nothing happens
+    QCOMPARE(m_main.EditorCalls, 0);
+    QCOMPARE(Document->UndoList.size(), 1);
+
+    w.LoadEdit->setText("zwei.qmk");
+    w.OpenButtonClick();
+    QCOMPARE(Document->Count(), 2);
+    QCOMPARE(Document->GetFileName(), path);
+    QVERIFY(Document->UndoList.isEmpty());
+    QCOMPARE(m_main.EditorCalls, 1);
+    QCOMPARE(m_main.Selected, QList<int>{-1});
+    QVERIFY(!KeepEditorView);
+    QVERIFY(!KeepEditorBitmap);
+    // The save page follows the opened file.
+    QCOMPARE(w.SaveEdit->text(), QStringLiteral("zwei.qmk"));
+    QCOMPARE(w.SaveDirectory(), m_dir->filePath("docs"));
+    // Opening leaves the recent list alone.
+    QVERIFY(w.RecentFiles().isEmpty());
+}
+
+void TestFiler::openingAsksBeforeDroppingChanges()
+{
+    makeDocument("zwei.qmk", 2);
+    TfrmTabFiler w;
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    Document->AddText("ungesichert");
+    m_main.Answer = false;
+    w.LoadEdit->setText("zwei.qmk");
+    w.OpenButtonClick();
+    QCOMPARE(m_main.Questions.size(), 1);
+    QCOMPARE(Document->Count(), 1);
+    QVERIFY(Document->Modified);
+    QCOMPARE(m_main.EditorCalls, 0);
+    m_main.Answer = true;
+    w.OpenButtonClick();
+    QCOMPARE(Document->Count(), 2);
+    QVERIFY(!Document->Modified);
+}
+
+void TestFiler::previewLeavesTheDocumentAlone()
+{
+    makeDocument("drei.qmk", 3);
+    TfrmTabFiler w;
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    Document->AddText("meins");
+    w.LoadFileListBox->setCurrentRow(0);
+    w.LoadFileListBoxClick();
+    QCOMPARE(w.PreviewDocument()->Count(), 3);
+    QCOMPARE(Document->Count(), 1);
+    QCOMPARE(m_main.EditorCalls, 0);
+}
+
+void TestFiler::savingAsksOnlyForAnExistingFile()
+{
+    TfrmTabFiler w;
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    Document->AddText("neu");
+    saveAs(w, "neu.qmk");
+    QVERIFY(m_main.Questions.isEmpty());
+    QVERIFY(QFile::exists(m_dir->filePath("docs/neu.qmk")));
+    QVERIFY(!Document->Modified);
+    saveAs(w, "neu.qmk");
+    QCOMPARE(m_main.Questions.size(), 1);
+    QCOMPARE(m_main.Questions[0],
+             QStringLiteral("Warnung|Die Datei existiert bereits - überschreiben?"));
+    // The name is used as typed: no extension is added.
+    saveAs(w, "ohne");
+    QVERIFY(QFile::exists(m_dir->filePath("docs/ohne")));
+    QCOMPARE(m_main.Questions.size(), 1);
+    // A mask in the name field filters the list instead of saving.
+    saveAs(w, "*.qmk");
+    QCOMPARE(w.SaveFileListBox->count(), 1);
+}
+
+void TestFiler::decliningTheOverwriteKeepsTheFile()
+{
+    const QString path = makeDocument("alt.qmk", 3);
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    const QByteArray before = f.readAll();
+    f.close();
+    TfrmTabFiler w;
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    Document->AddText("anders");
+    m_main.Answer = false;
+    saveAs(w, "alt.qmk");
+    QVERIFY(f.open(QIODevice::ReadOnly));
+    QCOMPARE(f.readAll(), before);
+    QVERIFY(Document->Modified);
+    QVERIFY(w.RecentFiles().isEmpty());
+}
+
+void TestFiler::recentListOrder()
+{
+    TfrmTabFiler w;
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    saveAs(w, "eins.qmk");
+    saveAs(w, "eins.qmk");
+    QCOMPARE(w.RecentFiles(), QStringList{m_dir->filePath("docs/eins.qmk")});
+    saveAs(w, "zwei.qmk");
+    QCOMPARE(w.RecentFiles(), QStringList({m_dir->filePath("docs/zwei.qmk"),
+                                           m_dir->filePath("docs/eins.qmk")}));
+    // Saving an older one again keeps its place.
+    saveAs(w, "eins.qmk");
+    QCOMPARE(w.RecentFiles().first(), m_dir->filePath("docs/zwei.qmk"));
+    QCOMPARE(w.RecentFilesListBox->count(), 2);
+}
+
+void TestFiler::openAgainWithoutSelectionStillSwitches()
+{
+    TfrmTabFiler w;
+    w.OpenAgainButtonClick();
+    QCOMPARE(m_main.EditorCalls, 1);
+    QCOMPARE(Document->Count(), 0);
+}
+
+void TestFiler::openAgainAsksBeforeDroppingChanges()
+{
+    const QString path = makeDocument("zwei.qmk", 2);
+    m_settings->setValue("RecentFiles/Count", "1");
+    m_settings->setValue("RecentFiles/File1", path);
+    TfrmTabFiler w;
+    QCOMPARE(w.RecentFilesListBox->count(), 1);
+    w.RecentFilesListBox->setCurrentRow(0);
+    w.RecentFilesListBoxClick();
+    QCOMPARE(w.PreviewDocument()->Count(), 2);
+    Document->AddText("ungesichert");
+    m_main.Answer = false;
+    w.OpenAgainButtonClick();
+    QCOMPARE(Document->Count(), 1);
+    QCOMPARE(m_main.EditorCalls, 0);
+    m_main.Answer = true;
+    w.OpenAgainButtonClick();
+    QCOMPARE(Document->Count(), 2);
+    QCOMPARE(Document->GetFileName(), path);
+    QCOMPARE(m_main.EditorCalls, 1);
+    QCOMPARE(w.LoadEdit->text(), QStringLiteral("zwei.qmk"));
+}
+
+void TestFiler::recentListWritesAtMost33()
+{
+    {
+        TfrmTabFiler w;
+        w.SetSaveDirectory(m_dir->filePath("docs"));
+        for (int i = 1; i <= 40; ++i)
+            saveAs(w, QStringLiteral("datei%1.qmk").arg(i));
+        QCOMPARE(w.RecentFiles().size(), 40);
+    } // written when the workspace goes
+    m_settings->sync();
+    QCOMPARE(m_settings->value("RecentFiles/Count").toString(), QStringLiteral("33"));
+    QCOMPARE(m_settings->value("RecentFiles/File1").toString(),
+             m_dir->filePath("docs/datei40.qmk"));
+    QCOMPARE(m_settings->value("RecentFiles/File33").toString(),
+             m_dir->filePath("docs/datei8.qmk"));
+    QVERIFY(!m_settings->contains("RecentFiles/File34"));
+    TfrmTabFiler again;
+    QCOMPARE(again.RecentFiles().size(), 33);
+}
+
+void TestFiler::deletedFilesDropOutAtStart()
+{
+    const QString a = makeDocument("a.qmk", 1);
+    const QString b = makeDocument("b.qmk", 1);
+    const QString c = makeDocument("c.qmk", 1);
+    m_settings->setValue("RecentFiles/Count", "4");
+    m_settings->setValue("RecentFiles/File1", a);
+    m_settings->setValue("RecentFiles/File2", b);
+    m_settings->setValue("RecentFiles/File3", c);
+    m_settings->setValue("RecentFiles/File4", m_dir->filePath("docs/nie.qmk"));
+    QFile::remove(b);
+    {
+        TfrmTabFiler w;
+        QCOMPARE(w.RecentFiles(), QStringList({a, c}));
+    }
+    m_settings->sync();
+    QCOMPARE(m_settings->value("RecentFiles/Count").toString(), QStringLiteral("2"));
+    QCOMPARE(m_settings->value("RecentFiles/File2").toString(), c);
+    QVERIFY(!m_settings->contains("RecentFiles/File3"));
+    // A count that is no number reads as an empty list.
+    m_settings->setValue("RecentFiles/Count", "viele");
+    TfrmTabFiler w;
+    QVERIFY(w.RecentFiles().isEmpty());
+}
+
+QTEST_MAIN(TestFiler)
+#include "tst_filer.moc"
