@@ -349,9 +349,71 @@ QString notesLine(const QString& notes)
 
 } // namespace
 
+namespace {
+
+// Collects the file's text and hands it to the device in pieces, so that a large document
+// is never held twice in memory.
+class Sink {
+public:
+    explicit Sink(QIODevice* device = nullptr) : m_device(device)
+    {
+        if (m_device)
+            m_buffer.reserve(kChunk + kChunk / 4);
+    }
+    QByteArray& buffer() { return m_buffer; }
+    // Returns false when the device refused the bytes.
+    bool flush(bool all)
+    {
+        if (!m_device || (!all && m_buffer.size() < kChunk))
+            return true;
+        const bool ok = m_device->write(m_buffer) == m_buffer.size();
+        m_buffer.truncate(0);
+        return ok;
+    }
+
+private:
+    static constexpr qsizetype kChunk = 1 << 20;
+    QIODevice* m_device;
+    QByteArray m_buffer;
+};
+
+bool writeDocument(const TAppDocument& d, Sink& sink)
+{
+    QByteArray& out = sink.buffer();
+    out.append(kMagic);
+    out.append("\r\n");
+    appendLine(out, "# W=", FormatReal(d.PageWidth));
+    appendLine(out, "# H=", FormatReal(d.PageHeight));
+    appendLine(out, "# ML=", FormatReal(d.PrintMarginLeft));
+    appendLine(out, "# MT=", FormatReal(d.PrintMarginTop));
+    appendLine(out, "# MR=", FormatReal(d.PrintMarginRight));
+    appendLine(out, "# MB=", FormatReal(d.PrintMarginBottom));
+    appendLine(out, "# DH=", FormatReal(d.PrintDistHor));
+    appendLine(out, "# DV=", FormatReal(d.PrintDistVer));
+    appendLine(out, "# CC=", QByteArray::number(d.CopyCount));
+    out.append(d.SelectAllCells ? "# PM=T\r\n" : "# PM=F\r\n");
+    if (d.Orientation == 0)
+        out.append("# POP\r\n");
+    else if (d.Orientation == 1)
+        out.append("# POL\r\n");
+    appendTextLine(out, "# NTZ=", notesLine(d.Notes));
+    out.append("\r\n");
+    for (const auto& e : d.Elements) {
+        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get()))
+            writeGraphic(out, *g);
+        else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e.get()))
+            writeText(out, *t);
+        if (!sink.flush(false))
+            return false;
+    }
+    return sink.flush(true);
+}
+
+} // namespace
+
 QByteArray TAppDocument::SaveToBytes() const
 {
-    QByteArray out;
+    Sink sink;
     qsizetype estimate = 1024;
     for (const auto& e : Elements) {
         if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get()))
@@ -359,32 +421,9 @@ QByteArray TAppDocument::SaveToBytes() const
         else
             estimate += 512;
     }
-    out.reserve(estimate);
-    out.append(kMagic);
-    out.append("\r\n");
-    appendLine(out, "# W=", FormatReal(PageWidth));
-    appendLine(out, "# H=", FormatReal(PageHeight));
-    appendLine(out, "# ML=", FormatReal(PrintMarginLeft));
-    appendLine(out, "# MT=", FormatReal(PrintMarginTop));
-    appendLine(out, "# MR=", FormatReal(PrintMarginRight));
-    appendLine(out, "# MB=", FormatReal(PrintMarginBottom));
-    appendLine(out, "# DH=", FormatReal(PrintDistHor));
-    appendLine(out, "# DV=", FormatReal(PrintDistVer));
-    appendLine(out, "# CC=", QByteArray::number(CopyCount));
-    out.append(SelectAllCells ? "# PM=T\r\n" : "# PM=F\r\n");
-    if (Orientation == 0)
-        out.append("# POP\r\n");
-    else if (Orientation == 1)
-        out.append("# POL\r\n");
-    appendTextLine(out, "# NTZ=", notesLine(Notes));
-    out.append("\r\n");
-    for (const auto& e : Elements) {
-        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get()))
-            writeGraphic(out, *g);
-        else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e.get()))
-            writeText(out, *t);
-    }
-    return out;
+    sink.buffer().reserve(estimate);
+    writeDocument(*this, sink);
+    return sink.buffer();
 }
 
 void TAppDocument::LoadFromBytes(const QByteArray& bytes)
@@ -409,14 +448,14 @@ void TAppDocument::SaveToFile(const QString& name)
     if (name.contains(QLatin1Char('*')))
         return;
     WaitCursor wait;
-    const QByteArray bytes = SaveToBytes();
     // The old file is replaced only once the new one is completely on disk.
     QSaveFile file(name);
     file.setDirectWriteFallback(false);
     const QString fail = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2");
     if (!file.open(QIODevice::WriteOnly))
         throw TDocumentError(fail.arg(displayName(name), file.errorString()));
-    if (file.write(bytes) != bytes.size()) {
+    Sink sink(&file);
+    if (!writeDocument(*this, sink)) {
         const QString why = file.errorString();
         file.cancelWriting();
         throw TDocumentError(fail.arg(displayName(name), why));

@@ -304,6 +304,7 @@ private slots:
                                           "##ABAB\r\n"      // no blank after "##": no data
                                           "\r\n"            // empty line: no data
                                           "## BCD\r\n"      // the odd letter is dropped
+                                          "## ZZaa00~~PPAA!!zAAz\r\n" // long line, same rule
                                           "##\r\n";
         const QString path = m_dir.filePath("paare.qmk");
         writeAll(path, file);
@@ -311,7 +312,31 @@ private slots:
         r.LoadFromFile(path);
         QCOMPARE(r.Count(), 1);
         QCOMPARE(graphicAt(r, 0)->Metafile.Bytes(),
-                 QByteArray("\x0F\xF0\x10\xA9\x20\xDF\x12", 7));
+                 QByteArray("\x0F\xF0\x10\xA9\x20\xDF\x12"
+                            "\xA9\x20\xDF\x0D\xFF\x00\xE0\x90\x39",
+                            16));
+    }
+
+    void everyLetterPairFollowsTheFormula()
+    {
+        // All 65536 combinations of two byte values, decoded in one run.
+        QByteArray text;
+        for (int a = 0; a < 256; ++a) {
+            for (int b = 0; b < 256; ++b)
+                text.append(char(a)).append(char(b));
+        }
+        QByteArray bytes;
+        docfile::DecodeLetterPairs(text, bytes);
+        QCOMPARE(bytes.size(), 65536);
+        for (int i = 0; i < 65536; ++i) {
+            const int expected = (((i >> 8) - 'A') * 16 + ((i & 255) - 'A')) & 255;
+            if (static_cast<unsigned char>(bytes[i]) != expected)
+                QFAIL(qPrintable(QStringLiteral("pair %1 gives %2").arg(i).arg(int(bytes[i]))));
+        }
+        // Writing gives the letters "A".."P" back.
+        QByteArray lines;
+        docfile::AppendLetterPairs(lines, QByteArray("\x00\x7F\xFF", 3));
+        QCOMPARE(lines, QByteArray("## AAHPPP\r\n"));
     }
 
     void readerToleratesOrderUnknownLinesAndLfEnds()
