@@ -10,14 +10,6 @@
 
 std::function<int(QDialog&)> ExecDialog = [](QDialog& dialog) { return dialog.exec(); };
 
-void SetHint(QWidget* widget, const QString& hint)
-{
-    const int bar = int(hint.indexOf(QLatin1Char('|')));
-    widget->setProperty("hint", hint);
-    widget->setToolTip(bar < 0 ? hint : hint.left(bar));
-    widget->setStatusTip(bar < 0 ? hint : hint.mid(bar + 1));
-}
-
 QString Hint(const QWidget* widget)
 {
     return widget->property("hint").toString();

@@ -11,7 +11,8 @@ class QLineEdit;
 class QToolButton;
 
 // Hints have a short part (tool tip) and a long part (status bar, help key) separated by "|".
-void SetHint(QWidget* widget, const QString& hint);
+// SetHint comes from the shared hint helpers.
+#include "platform/ui/hints.h"
 QString Hint(const QWidget* widget);
 
 // Runs a modal dialog and returns its result. Tests replace it to answer dialogs.

@@ -43,7 +43,7 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest)
         const int dw = std::abs(x1 - x0), dh = std::abs(y1 - y0);
         if (dw > 0 && dh > 0) {
             painter.setTransform(QTransform(x1 < x0 ? -1 : 1, 0, 0, y1 < y0 ? -1 : 1, x0, y0));
-            metafile.Play(painter, QRect(0, 0, dw, dh));
+            metafile.Play(painter, QRectF(0, 0, dw, dh));
         }
     }
     return canvas.convertToFormat(QImage::Format_RGB888);
