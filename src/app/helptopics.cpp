@@ -77,3 +77,11 @@ QString HelpTopicForHint(const QString& longHint)
     }
     return topic;
 }
+
+QStringList AllHelpTopics()
+{
+    QStringList topics;
+    for (const TopicHints& entry : table)
+        topics << QString::fromLatin1(entry.topic);
+    return topics;
+}

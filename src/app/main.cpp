@@ -26,6 +26,7 @@ int main(int argc, char* argv[])
         TfrmMain frmMain(programDir);
         Frage = new TFrage(&frmMain);
         Frage->SetBackground(FormColor);
+        Filter = new TFilter(&frmMain);
         Document->MainWindow = &frmMain;
         Document->UndoLimit = 10;
         frmMain.show();
@@ -35,6 +36,7 @@ int main(int argc, char* argv[])
         frmMain.SavePlacement(*Registry);
         Registry->sync();
         Frage = nullptr;
+        Filter = nullptr;
     }
     delete Registry;
     Registry = nullptr;

@@ -38,7 +38,7 @@ namespace {
 constexpr int stripHeight = 37; // register picture (33) and the slider under it
 constexpr int sliderHeight = 4;
 
-struct TabInfo {
+struct TabPlace {
     const char* sheet;
     const char* caption;
     const char* panel;
@@ -49,7 +49,7 @@ struct TabInfo {
 };
 
 // Sheets of pageMain, their panels and register areas, in the order of TfrmMain::Tab.
-const TabInfo tabs[TfrmMain::TabCount] = {
+const TabPlace tabs[TfrmMain::TabCount] = {
     {"tabTemplates", "Vorlagen", "PageTemplates", "Label1", 4, 9, 68},
     {"tabEditor", "Blatt", "PageEditor", "Label2", 92, 96, 35},
     {"tabFiler", "Datei", "PageFiler", "Label8", 148, 153, 40},
@@ -164,7 +164,7 @@ void TfrmMain::createStrip()
         label->setObjectName(QString::fromLatin1(tabs[i].label));
         // Each area reaches to the next one on the picture.
         int next = RegisterHelpLeft;
-        for (const TabInfo& other : tabs) {
+        for (const TabPlace& other : tabs) {
             if (other.labelLeft > tabs[i].labelLeft && other.labelLeft < next)
                 next = other.labelLeft;
         }

@@ -41,14 +41,14 @@ TfrmTabPrinting::TfrmTabPrinting(QWidget* parent) : QWidget(parent)
     EditPrintDistVer = makeEdit("EditPrintDistVer", QStringLiteral("Vertikal"));
     EditCopyCount = makeEdit("EditCopyCount", QStringLiteral("Anzahl "));
 
-    InfoLabel1 = new QLabel(QStringLiteral("Die Druckausgabe ist in dieser Fassung noch nicht "
+    NoticeLabel = new QLabel(QStringLiteral("Die Druckausgabe ist in dieser Fassung noch nicht "
                                            "eingerichtet."),
                             this);
-    InfoLabel1->setObjectName(QStringLiteral("InfoLabel1"));
-    QPalette white = InfoLabel1->palette();
+    NoticeLabel->setObjectName(QStringLiteral("NoticeLabel"));
+    QPalette white = NoticeLabel->palette();
     white.setColor(QPalette::WindowText, Qt::white);
-    InfoLabel1->setPalette(white);
-    layout->addWidget(InfoLabel1);
+    NoticeLabel->setPalette(white);
+    layout->addWidget(NoticeLabel);
     layout->addStretch(1);
 }
 

@@ -25,7 +25,7 @@ public:
     QLineEdit* EditPrintDistHor = nullptr;
     QLineEdit* EditPrintDistVer = nullptr;
     QLineEdit* EditCopyCount = nullptr;
-    QLabel* InfoLabel1 = nullptr;
+    QLabel* NoticeLabel = nullptr;
 };
 
 // Field width 5 with 2 decimals, as the margin edits show them (" 0.00", "12.50").
