@@ -246,17 +246,17 @@ void TestMetafileLoad::recordedPictureIsEnhancedWithGivenSize() {
 void TestMetafileLoad::infoCountsRecordsAndSkippedOnes() {
     Emf e;
     e.rectangle(0, 0, 10, 10);
-    e.rec(118, Bytes().rect(0, 0, 1, 1).u32(0).u32(0).u32(0)); // gradient fill: not drawn
-    e.rec(118, Bytes().rect(0, 0, 1, 1).u32(0).u32(0).u32(0));
+    e.rec(53, Bytes().i32(0).i32(0).u32(0).u32(0)); // flood fill: not drawn
+    e.rec(53, Bytes().i32(0).i32(0).u32(0).u32(0));
     e.rec(999, Bytes().u32(1));                                  // no such record
     TMetafileInfo info = AnalyseMetafile(fromBytes(e.finish()));
     QCOMPARE(info.form, QStringLiteral("EMF"));
     QCOMPARE(info.records, 6);
     QCOMPARE(info.recordCounts.value("EMR_RECTANGLE"), 1);
-    QCOMPARE(info.unsupported.value("EMR_GRADIENTFILL"), 2);
+    QCOMPARE(info.unsupported.value("EMR_EXTFLOODFILL"), 2);
     QCOMPARE(info.unsupported.value("EMR_999"), 1);
     QVERIFY(!info.unsupported.contains("EMR_RECTANGLE"));
-    QVERIFY(info.ToText().contains("EMR_GRADIENTFILL: 2"));
+    QVERIFY(info.ToText().contains("EMR_EXTFLOODFILL: 2"));
     QVERIFY(info.problem.isEmpty());
 
     Wmf w;

@@ -2,6 +2,7 @@
 #include "emfplayer.h"
 #include "mfdib.h"
 
+#include <QLinearGradient>
 #include <cmath>
 
 namespace mf {
@@ -365,12 +366,8 @@ void hCreateFont(GdiPlayer& g, const EmfRecord& rec) {
     g.putObject(index, o);
 }
 
-void textOut(GdiPlayer& g, const EmfRecord& rec, bool wide) {
-    ByteReader r = rec.data;
-    r.skip(16);
-    r.u32(); // graphics mode
-    r.f32();
-    r.f32();
+// One EMRTEXT at the reader's position; offsets count from the record's start.
+void emrText(GdiPlayer& g, const EmfRecord& rec, ByteReader& r, bool wide) {
     double x = r.i32(), y = r.i32();
     quint32 nChars = r.u32();
     quint32 offString = r.u32();
@@ -409,6 +406,91 @@ void textOut(GdiPlayer& g, const EmfRecord& rec, bool wide) {
     }
     g.textOut(run);
 }
+
+void textOut(GdiPlayer& g, const EmfRecord& rec, bool wide) {
+    ByteReader r = rec.data;
+    r.skip(16 + 12); // bounds, graphics mode and scales
+    emrText(g, rec, r, wide);
+}
+
+void hPolyTextOutW(GdiPlayer& g, const EmfRecord& rec) {
+    ByteReader r = rec.data;
+    r.skip(16 + 12);
+    quint32 n = r.u32();
+    for (quint32 i = 0; i < n && r.has(40) && !g.stopped(); ++i)
+        emrText(g, rec, r, true);
+}
+
+void hSmallTextOut(GdiPlayer& g, const EmfRecord& rec) {
+    ByteReader r = rec.data;
+    double x = r.i32(), y = r.i32();
+    quint32 n = r.u32();
+    quint32 options = r.u32();
+    r.skip(12); // graphics mode and scales
+    GdiPlayer::TextRun run;
+    run.ref = QPointF(x, y);
+    run.options = int(options);
+    if (!(options & 0x100)) {
+        run.rect = ReadRectL(r);
+        run.hasRect = true;
+    }
+    if (r.failed())
+        return;
+    if (options & 0x200) { // ETO_SMALL_CHARS: 8-bit characters
+        run.text = DecodeAnsi(r.bytes(qMin<qint64>(n, r.remaining())), g.dc.font.charSet);
+    } else {
+        for (quint32 i = 0; i < n && r.has(2); ++i)
+            run.text += QChar(r.u16());
+    }
+    g.textOut(run);
+}
+
+void hGradientFill(GdiPlayer& g, const EmfRecord& rec) {
+    ByteReader r = rec.data;
+    r.skip(16);
+    quint32 nVer = r.u32(), nTri = r.u32(), mode = r.u32();
+    if (r.failed() || !r.has(qint64(nVer) * 16) || !g.spendPoints(qint64(nVer) + nTri))
+        return;
+    struct Vertex {
+        QPointF p;
+        QColor c;
+    };
+    QVector<Vertex> v;
+    v.reserve(qsizetype(nVer));
+    for (quint32 i = 0; i < nVer; ++i) {
+        double x = r.i32(), y = r.i32();
+        int red = r.u16() >> 8, green = r.u16() >> 8, blue = r.u16() >> 8;
+        r.u16();
+        v.append({QPointF(x, y), QColor(red, green, blue)});
+    }
+    const QTransform L = g.logicalToDevice();
+    for (quint32 i = 0; i < nTri && !r.failed(); ++i) {
+        if (mode == 2) { // triangles: flat in their mean colour
+            quint32 a = r.u32(), b = r.u32(), c = r.u32();
+            if (r.failed() || a >= nVer || b >= nVer || c >= nVer)
+                return;
+            QPainterPath p;
+            p.addPolygon(L.map(QPolygonF({v[a].p, v[b].p, v[c].p})));
+            QColor mean((v[a].c.red() + v[b].c.red() + v[c].c.red()) / 3,
+                        (v[a].c.green() + v[b].c.green() + v[c].c.green()) / 3,
+                        (v[a].c.blue() + v[b].c.blue() + v[c].c.blue()) / 3);
+            g.fillDevice(p, mean, QStringLiteral("gradient"));
+        } else {
+            quint32 a = r.u32(), b = r.u32();
+            if (r.failed() || a >= nVer || b >= nVer)
+                return;
+            QRectF box(v[a].p, v[b].p);
+            QPointF end = mode == 0 ? QPointF(box.right(), box.top()) : QPointF(box.left(), box.bottom());
+            QLinearGradient grad(L.map(box.topLeft()), L.map(end));
+            grad.setColorAt(0, v[a].c);
+            grad.setColorAt(1, v[b].c);
+            QPainterPath p;
+            p.addRect(box.normalized());
+            g.fillDevice(L.map(p), grad, QStringLiteral("gradient"));
+        }
+    }
+}
+
 void hExtTextOutA(GdiPlayer& g, const EmfRecord& rec) { textOut(g, rec, false); }
 void hExtTextOutW(GdiPlayer& g, const EmfRecord& rec) { textOut(g, rec, true); }
 
@@ -439,7 +521,10 @@ void RegisterEmfObjectHandlers(EmfRecordType* t) {
     t[93].handler = hCreateMonoBrush;
     t[94].handler = hCreateDibBrush;
     t[95].handler = hExtCreatePen;
+    t[97].handler = hPolyTextOutW;
+    t[108].handler = hSmallTextOut;
     t[114].handler = hAlphaBlend;
+    t[118].handler = hGradientFill;
     t[115].handler = hIgnore; // layout: right-to-left mirroring is not used by drawings
 }
 

@@ -40,6 +40,21 @@ QImage keyOut(const QImage& src, QRgb key) {
     return img;
 }
 
+// Mask blits that paint the brush colour through a (monochrome) source and leave the
+// page elsewhere: done as transparency, so they work on every device.
+QImage brushThroughMask(const QImage& src, QColor brush, bool whitePaints) {
+    QImage img = src.convertToFormat(QImage::Format_ARGB32);
+    const QRgb paint = brush.rgb() | 0xFF000000u;
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x) {
+            bool white = qAlpha(row[x]) > 0 && qGray(row[x]) > 127;
+            row[x] = white == whitePaints ? paint : 0;
+        }
+    }
+    return img;
+}
+
 } // namespace
 
 void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcImg, QRectF src,
@@ -84,6 +99,10 @@ void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcI
     case ROP_MERGEPAINT:
         if (raster)
             mode = QPainter::RasterOp_NotSourceOrDestination;
+        break;
+    case 0x00E20746: // DSPDxax: the brush where the source is white, else the page
+    case 0x00B8074A: // PSDPxax: the brush where the source is black, else the page
+        img = brushThroughMask(img, dc.brush.color, rop == 0x00E20746);
         break;
     default:
         unsupported(QStringLiteral("Rasteroperation ") + ropName(rop));

@@ -754,6 +754,15 @@ void GdiPlayer::frameRegion(const QPainterPath& region, const LogBrush& brush, Q
     m_painter.strokePath(region, pen);
 }
 
+void GdiPlayer::fillDevice(const QPainterPath& path, const QBrush& brush, const QString& what) {
+    if (m_stopped || m_pathOpen || !spendPoints(path.elementCount()))
+        return;
+    applyClip();
+    if (tracing())
+        trace(what + QLatin1Char(' ') + tracePath(path));
+    m_painter.fillPath(path, brush);
+}
+
 void GdiPlayer::invertRegion(const QPainterPath& region) {
     if (m_stopped || !hasRasterOps())
         return;

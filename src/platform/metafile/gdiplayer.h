@@ -99,6 +99,8 @@ public:
     void fillRegion(const QPainterPath& devicePath, const LogBrush& brush);
     void frameRegion(const QPainterPath& devicePath, const LogBrush& brush, QSizeF logicalSize);
     void invertRegion(const QPainterPath& devicePath);
+    // Fills a device-space area with any brush (gradients).
+    void fillDevice(const QPainterPath& devicePath, const QBrush& brush, const QString& what);
 
     // --- text ---
     struct TextRun {

@@ -1,0 +1,119 @@
+// Plays every picture of the shared corpus into a 1000-pixel-wide picture and prints files
+// per second; when emf2svg-conv (Debian emf2svg) and wmf2gd (libwmf-bin) are installed,
+// times them on the same files and prints how much faster the player is.
+//
+// bench_metafile_play [corpus folder]
+
+#include "platform/metafile/tmetafile.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QGuiApplication>
+#include <QImage>
+#include <QPainter>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <cstdio>
+
+namespace {
+
+struct Input {
+    QString path;
+    QByteArray bytes;
+    bool emf;
+};
+
+double playAll(const QList<Input>& inputs, bool emf, int& count) {
+    QElapsedTimer t;
+    t.start();
+    count = 0;
+    for (const Input& in : inputs) {
+        if (in.emf != emf)
+            continue;
+        TMetafile mf;
+        mf.LoadFromBytes(in.bytes);
+        ++count;
+        if (!mf.Valid() || mf.MMWidth() <= 0 || mf.MMHeight() <= 0)
+            continue;
+        int h = int(qBound(qint64(1), qint64(1000) * mf.MMHeight() / mf.MMWidth(), qint64(4000)));
+        QImage img(1000, h, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        QPainter p(&img);
+        mf.Play(p, QRect(QPoint(0, 0), QPoint(1000, h)));
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+// Runs the converter once per file; returns the seconds or -1 when it is not installed.
+double runTool(const QString& tool, const QList<Input>& inputs, bool emf, int& count) {
+    const QString exe = QStandardPaths::findExecutable(tool);
+    if (exe.isEmpty())
+        return -1;
+    QTemporaryDir dir;
+    QElapsedTimer t;
+    t.start();
+    count = 0;
+    for (const Input& in : inputs) {
+        if (in.emf != emf)
+            continue;
+        QStringList args;
+        if (emf)
+            args << "-w" << "1000" << "-i" << in.path << "-o" << dir.filePath("out.svg");
+        else
+            args << "--maxwidth=1000" << "-o" << dir.filePath("out.png") << in.path;
+        QProcess p;
+        p.setProcessChannelMode(QProcess::MergedChannels);
+        p.start(exe, args);
+        if (!p.waitForFinished(20000))
+            p.kill();
+        ++count;
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? "offscreen"
+                                                                     : qgetenv("QT_QPA_PLATFORM"));
+    QGuiApplication app(argc, argv);
+    const QString root = argc > 1 ? QString::fromLocal8Bit(argv[1])
+                                  : QStringLiteral(QM_SOURCE_DIR "/../shared/corpus");
+    QList<Input> inputs;
+    for (const char* sub : {"wmf", "emf", "emf-corrupted"}) {
+        QDir d(root + '/' + sub);
+        for (const QString& name : d.entryList(QDir::Files, QDir::Name)) {
+            QFile f(d.filePath(name));
+            if (f.open(QIODevice::ReadOnly))
+                inputs.append({d.filePath(name), f.readAll(), QLatin1String(sub) != "wmf"});
+        }
+    }
+    if (inputs.isEmpty()) {
+        std::printf("no metafiles under %s\n", qPrintable(root));
+        return 1;
+    }
+    int warm = 0;
+    playAll(inputs, true, warm); // warm up fonts and caches
+    int nEmf = 0, nWmf = 0;
+    double tEmf = playAll(inputs, true, nEmf);
+    double tWmf = playAll(inputs, false, nWmf);
+    std::printf("quillmark player: %d files in %.3f s = %.1f files/s (EMF %.1f/s, WMF %.1f/s)\n",
+                nEmf + nWmf, tEmf + tWmf, (nEmf + nWmf) / (tEmf + tWmf), nEmf / tEmf, nWmf / tWmf);
+
+    int n = 0;
+    double t = runTool("emf2svg-conv", inputs, true, n);
+    if (t < 0)
+        std::printf("emf2svg-conv: not installed (Debian package emf2svg)\n");
+    else
+        std::printf("emf2svg-conv: %d EMF files in %.3f s = %.1f files/s; player is %.1f times "
+                    "faster\n", n, t, n / t, (nEmf / tEmf) / (n / t));
+    t = runTool("wmf2gd", inputs, false, n);
+    if (t < 0)
+        std::printf("wmf2gd: not installed (Debian package libwmf-bin)\n");
+    else
+        std::printf("wmf2gd: %d WMF files in %.3f s = %.1f files/s; player is %.1f times faster\n",
+                    n, t, n / t, (nWmf / tWmf) / (n / t));
+    return 0;
+}
