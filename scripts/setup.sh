@@ -12,6 +12,7 @@ PKGS=(
   xvfb xauth imagemagick
   python3
   clang-14 libclang-rt-14-dev
+  emf2svg libwmf-bin
 )
 missing=()
 for p in "${PKGS[@]}"; do
