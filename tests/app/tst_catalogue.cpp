@@ -4,6 +4,7 @@
 #include "app/language.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -25,6 +26,7 @@ private slots:
     void languageKeysAndLookup();
     void languageColumnNumber();
     void missingLanguageFileNamesTheFile();
+    void bundledCatalogueAndLanguageFile();
 };
 
 void TestCatalogue::sectionNamesIgnoreCaseButMustBeTheWholeLine()
@@ -182,6 +184,54 @@ void TestCatalogue::missingLanguageFileNamesTheFile()
         QFAIL("no error raised");
     } catch (const TLanguageError& e) {
         QVERIFY(e.message().contains("lang.txt"));
+    }
+}
+
+void TestCatalogue::bundledCatalogueAndLanguageFile()
+{
+    const QString dataDir = QStringLiteral(QM_DATA_DIR "/");
+    const TCatalogue cat = ReadCatalogue(dataDir + "quillmark.inf", dataDir);
+    QVERIFY(cat.HasLanguage);
+    int column = 0;
+    QVERIFY(ParseLanguageColumn(cat.LanguageText, column));
+    QVERIFY(column == 1 || column == 2);
+    QVERIFY(!cat.HelpFiles.isEmpty());
+    QCOMPARE(cat.HelpLabels.size(), cat.HelpFiles.size());
+    for (const QString& file : cat.HelpFiles)
+        QVERIFY2(QFileInfo::exists(file), qPrintable(file));
+    for (const TCatalogueLibraries* libs : {&cat.Templates, &cat.Cliparts}) {
+        QVERIFY(libs->LibraryCount > 0);
+        QCOMPARE(libs->Titles.size(), libs->LibraryCount);
+        QCOMPARE(libs->Dirs.size(), libs->LibraryCount);
+        QCOMPARE(libs->Types.size(), libs->LibraryCount);
+    }
+
+    // Every key the program looks up, in both languages; more lines than the highest
+    // threshold, so that the texts built at run time follow the file too.
+    QList<int> wanted;
+    auto range = [&](int from, int to) {
+        for (int k = from; k <= to; ++k)
+            wanted << k;
+    };
+    range(0, 8);
+    range(16, 31);
+    wanted << 33 << 34 << 35 << 38 << 39;
+    range(42, 61);
+    range(66, 100);
+    range(103, 114);
+    range(117, 124);
+    wanted << 126 << 128 << 130;
+    for (int column : {1, 2}) {
+        QStringList keys, strings;
+        ReadLanguageFile(dataDir + "lang.txt", column, keys, strings);
+        QVERIFY(strings.size() > LangThresholdDialogs);
+        for (int key : wanted) {
+            const int index = LanguageIndex(keys, QString::number(key));
+            QVERIFY2(index >= 0, qPrintable(QString::number(key)));
+            QVERIFY2(!strings.at(index).isEmpty(), qPrintable(QString::number(key)));
+        }
+        QCOMPARE(LanguageIndex(keys, "0") >= 0 ? strings.at(LanguageIndex(keys, "0")) : QString(),
+                 QString("Quillmark"));
     }
 }
 
