@@ -34,6 +34,18 @@ def S(points, stroke, width, closed=False):
     return Shape(points, fill=None, stroke=stroke, width=width, closed=closed)
 
 
+def R(cx, cy, r_out, r_in, fill, stroke=None, width=0, n=72):
+    """A ring. The one polygon of ring() has a seam where it steps from the outer to the
+    inner circle; an outline in the fill colour hides it, and a different outline is
+    drawn as two circles so that the seam is not outlined."""
+    seam = max(4, (r_out - r_in) // 40)
+    shapes = [Shape(ring(cx, cy, r_out, r_in, n), fill=fill, stroke=fill, width=seam)]
+    if stroke is not None:
+        shapes.append(S(circle(cx, cy, r_out, n), stroke, width, closed=True))
+        shapes.append(S(circle(cx, cy, r_in, n), stroke, width, closed=True))
+    return shapes
+
+
 # ------------------------------------------------------------------ symbols
 
 def telefon(c=DARK):
@@ -67,7 +79,7 @@ def brief(c=BLUE, paper=WHITE):
 def email(c=BLUE):
     p = brief(c)
     p.add(F(circle(3900, 700, 560), ORANGE))
-    p.add(F(ring(3900, 700, 330, 200), WHITE))
+    p.add(R(3900, 700, 330, 200, WHITE))
     return p
 
 
@@ -191,7 +203,7 @@ def glocke(c=GOLD):
     p.add(F(body, c, mix(c, BROWN, 0.6), 60))
     p.add(F(rounded_rect(350, 650, 3650, 1000, 150), c, mix(c, BROWN, 0.6), 60))
     p.add(F(circle(2000, 450, 330), mix(c, BROWN, 0.5)))
-    p.add(F(ring(2000, 3650, 300, 170), mix(c, BROWN, 0.5)))
+    p.add(R(2000, 3650, 300, 170, mix(c, BROWN, 0.5)))
     p.add(F(ellipse(1400, 2300, 180, 700, 36, rot=-0.15), mix(c, WHITE, 0.5)))
     return p
 
@@ -330,7 +342,7 @@ def kaffee(c=(250, 250, 250), coffee=(110, 70, 40)):
     p.add(F(ellipse(2000, 450, 1900, 350, 60), mix(c, GREY, 0.3), GREY, 40))
     cup = [(700, 2600)] + bezier((700, 2600), (700, 1200), (1200, 700), (2000, 700), 20)[1:] + \
         bezier((2000, 700), (2800, 700), (3300, 1200), (3300, 2600), 20)[1:]
-    p.add(F(ring(3450, 1800, 550, 330, 48), c, GREY, 40))
+    p.add(R(3450, 1800, 550, 330, c, GREY, 40, 48))
     p.add(F(cup, c, GREY, 50))
     p.add(F(ellipse(2000, 2600, 1300, 220, 60), coffee))
     for x in (1500, 2000, 2500):

@@ -5,8 +5,8 @@ import math
 
 import art
 from art import (BLUE, BROWN, DARK, GOLD, GREEN, GREY, LEAF, ORANGE, RED, ROSE, SKY, WHITE,
-                 YELLOW, F, S)
-from geom import (arc, band, bezier, circle, ellipse, heart, leaf, mix, rect, ring,
+                 YELLOW, F, R, S)
+from geom import (arc, band, bezier, circle, ellipse, leaf, mix, rect,
                   rounded_rect, star, transform, wave)
 from writers import Picture, Shape
 
@@ -74,8 +74,8 @@ def ballons():
 
 def ringe():
     p = Picture(7000, 5000)
-    p.add(F(ring(2600, 2300, 1800, 1500, 96), GOLD, mix(GOLD, BROWN, 0.5), 40))
-    p.add(F(ring(4400, 2300, 1800, 1500, 96), mix(GOLD, WHITE, 0.35), mix(GOLD, BROWN, 0.5), 40))
+    p.add(R(2600, 2300, 1800, 1500, GOLD, mix(GOLD, BROWN, 0.5), 40, 96))
+    p.add(R(4400, 2300, 1800, 1500, mix(GOLD, WHITE, 0.35), mix(GOLD, BROWN, 0.5), 40, 96))
     p.add(F(arc(2600, 2300, 1800, -40, 40, 16) + list(reversed(arc(2600, 2300, 1500, -40, 40, 16))),
             GOLD, mix(GOLD, BROWN, 0.5), 40))
     p.add(F(art.star(4400, 4250, 500, 200, 4, 90), (220, 240, 255), SKY, 30))
@@ -195,11 +195,11 @@ def schallplatte():
 
 def cd():
     p = Picture(6000, 6000)
-    p.add(F(ring(3000, 3000, 2900, 750, 120), (205, 210, 220), GREY, 30))
+    p.add(R(3000, 3000, 2900, 750, (205, 210, 220), GREY, 30, 120))
     for i, c in enumerate(((200, 170, 240), (160, 220, 240), (240, 230, 160))):
         a0 = 20 + i * 40
         p.add(F(arc(3000, 3000, 2800, a0, a0 + 30, 16) + arc(3000, 3000, 1000, a0 + 30, a0, 16), c))
-    p.add(F(ring(3000, 3000, 750, 380, 72), (235, 235, 240), GREY, 20))
+    p.add(R(3000, 3000, 750, 380, (235, 235, 240), GREY, 20, 72))
     return p
 
 

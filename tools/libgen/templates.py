@@ -6,7 +6,7 @@ finished before the user fills in his own."""
 
 import art
 import scenes
-from geom import arc, band, circle, mix, rect, ring, rounded_rect, star, wave
+from geom import arc, band, circle, mix, rect, wave
 from writers import Graphic, Picture, Shape, Text
 
 # The sample address (first record of adressen.dat) and the placeholders in the order
@@ -407,9 +407,9 @@ def cd_label(variant, c1, c2):
     s = Sheet(117, 117, TRACKS)
     white = (255, 255, 255)
     disc = Picture(11700, 11700)
-    disc.add(Shape(ring(5850, 5850, 5850, 2050, 144), fill=c1))
+    disc.add(art.R(5850, 5850, 5850, 2050, c1, n=144))
     if variant == 0:
-        disc.add(Shape(ring(5850, 5850, 5400, 5250, 144), fill=c2))
+        disc.add(art.R(5850, 5850, 5400, 5250, c2, n=144))
     else:
         for i in range(3):
             a0 = 200 + i * 50
