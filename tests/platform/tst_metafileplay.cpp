@@ -19,6 +19,8 @@ private slots:
     void stretchDibitsDecodesEveryDepth_data();
     void stretchDibitsDecodesEveryDepth();
     void mirroredDestinationFlipsThePicture();
+    void wmfWindowMapsOntoThePicture();
+    void wmfTextAndOpaqueRectangle();
     void wmfCreateRecordsTakeTheLowestFreeSlot();
     void stockObjectsAndDeletedObjects();
     void restoreDcReturnsToTheSavedLevel();
@@ -344,6 +346,67 @@ void TestMetafilePlay::mirroredDestinationFlipsThePicture() {
     QCOMPARE(v.pixelColor(10, 90), QColor(255, 0, 0));
     QCOMPARE(v.pixelColor(10, 10), QColor(Qt::white));
     QCOMPARE(v.pixelColor(60, 90), QColor(Qt::white));
+}
+
+void TestMetafilePlay::wmfWindowMapsOntoThePicture() {
+    // The window the WMF sets fills the placeable box, whatever its own units.
+    Wmf w;
+    w.nullPen();
+    w.brush(rgb(255, 0, 0));
+    w.select(0);
+    w.select(1);
+    w.mapMode(8);
+    w.windowOrg(500, 500);
+    w.windowExt(200, 400);
+    w.rectangle(500, 500, 600, 700); // the top left quarter
+    QStringList trace;
+    render(fromBytes(w.finish(true, 4, 1440, 1440)), QSize(100, 100), QRectF(), &trace);
+    QRectF r = traceBounds(firstWith(trace, "fill+stroke"));
+    QCOMPARE(r, QRectF(0, 0, 50, 50));
+
+    // MM_TEXT: logical units are the units of the box; extents do not count.
+    Wmf t;
+    t.mapMode(1);
+    t.windowExt(10, 10);
+    t.windowOrg(-250, 0);
+    t.rectangle(-250, 0, 250, 500);
+    trace.clear();
+    render(fromBytes(t.finish(true, 4, 1000, 1000)), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(traceBounds(firstWith(trace, "fill+stroke")), QRectF(0, 0, 50, 50));
+
+    // A fixed metric mode counts from the box's units per inch: 1000 per inch here, so
+    // 254 units of 0.1 mm are 1000 box units, the whole width; y runs upwards.
+    Wmf m;
+    m.mapMode(2);
+    m.windowOrg(0, 0);
+    m.rectangle(0, 0, 127, -254);
+    trace.clear();
+    render(fromBytes(m.finish(true, 4, 1000, 1000)), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(traceBounds(firstWith(trace, "fill+stroke")), QRectF(0, 0, 50, 100));
+}
+
+void TestMetafilePlay::wmfTextAndOpaqueRectangle() {
+    Wmf w;
+    Bytes font;
+    font.i16(-200).i16(0).i16(0).i16(0).i16(700).u8(0).u8(0).u8(0).u8(0).u32(0).raw("DejaVu Sans").u8(0);
+    w.rec(0x02FB, font);
+    w.select(0);
+    w.rec(0x012E, Bytes().u16(6 | 24)); // centre, baseline
+    w.rec(0x0201, Bytes().u32(rgb(0, 0, 255)));
+    // ExtTextOut with an opaque rectangle and advances of 100 units per character.
+    w.rec(0x0A32, Bytes().i16(500).i16(500).i16(3).u16(2).i16(0).i16(800).i16(1000).i16(1000)
+                      .raw("Abc").u8(0).i16(100).i16(100).i16(100));
+    QStringList trace;
+    QImage img = render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(img.pixelColor(50, 95), QColor(0, 0, 255)); // the opaque rectangle
+    QCOMPARE(img.pixelColor(50, 70), QColor(Qt::white));
+    QPointF ref;
+    QRectF box;
+    double size;
+    textGeometry(firstWith(trace, "text \"Abc\""), ref, box, size);
+    QCOMPARE(ref, QPointF(50, 50));
+    QCOMPARE(size, 20.0);
+    QVERIFY(std::abs(box.left() - 35) < 0.3 && std::abs(box.right() - 65) < 0.3);
 }
 
 void TestMetafilePlay::wmfCreateRecordsTakeTheLowestFreeSlot() {

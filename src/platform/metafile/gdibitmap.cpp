@@ -193,12 +193,13 @@ void GdiPlayer::alphaBlend(QRectF dst, const QImage& img, QRectF src, int constA
                        fmt(imageToDevice.map(src.bottomRight())))
                   .arg(constAlpha));
     applyClip();
-    m_painter.save();
-    m_painter.setOpacity(qBound(0, constAlpha, 255) / 255.0);
+    const double opacity = m_painter.opacity();
+    m_painter.setOpacity(opacity * qBound(0, constAlpha, 255) / 255.0);
     m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
     m_painter.drawImage(src.topLeft(), srcAlpha ? img : img.convertToFormat(QImage::Format_RGB32),
                         src);
-    m_painter.restore();
+    m_painter.setOpacity(opacity);
+    m_painter.setTransform(m_deviceToDest * m_base);
 }
 
 } // namespace mf

@@ -175,8 +175,11 @@ void GdiPlayer::textOut(const TextRun& run) {
     }
 
     applyClip();
-    m_painter.save();
-    if (run.hasRect && (run.options & ETO_CLIPPED)) {
+    // Saving the painter state re-applies the clip on restore, which is slow; only a
+    // clipped run needs it.
+    const bool clipped = run.hasRect && (run.options & ETO_CLIPPED);
+    if (clipped) {
+        m_painter.save();
         QPainterPath clip;
         clip.addRect(run.rect.normalized());
         m_painter.setClipPath(L.map(clip), Qt::IntersectClip);
@@ -208,7 +211,10 @@ void GdiPlayer::textOut(const TextRun& run) {
             pos += adv[i];
         }
     }
-    m_painter.restore();
+    if (clipped)
+        m_painter.restore();
+    else
+        m_painter.setTransform(m_deviceToDest * m_base);
 }
 
 } // namespace mf
