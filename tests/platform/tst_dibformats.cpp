@@ -329,6 +329,12 @@ void TestDibFormats::jpegLimits() {
     huge[sof + 7] = char(0xFD);
     huge[sof + 8] = char(0xE8);
     QVERIFY(refusal(huge, TRasterKind::Jpeg).contains(QStringLiteral("zu groß")));
+    // 8000 x 8000 is allowed, but not from a few kilobytes of Huffman-coded data.
+    huge[sof + 5] = char(0x1F);
+    huge[sof + 6] = char(0x40);
+    huge[sof + 7] = char(0x1F);
+    huge[sof + 8] = char(0x40);
+    QVERIFY(refusal(huge, TRasterKind::Jpeg).contains(QStringLiteral("kürzer")));
 }
 
 QTEST_GUILESS_MAIN(TestDibFormats)
