@@ -2,6 +2,7 @@
 // the DC stack, checked by pixels and by the trace of drawing calls.
 #include "metafiletestutil.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -24,6 +25,7 @@ private slots:
     void wmfCreateRecordsTakeTheLowestFreeSlot();
     void stockObjectsAndDeletedObjects();
     void restoreDcReturnsToTheSavedLevel();
+    void clippingCombinesAndIsSavedWithTheDc();
     void damagedRecordsStopPlaybackSafely();
     void everyTruncationPlaysSafely();
 };
@@ -488,6 +490,70 @@ void TestMetafilePlay::restoreDcReturnsToTheSavedLevel() {
     w.rec(0x0127, Bytes().i16(1));
     w.rectangle(0, 0, 1000, 1000);
     QCOMPARE(render(fromBytes(w.finish())).pixelColor(50, 50), QColor(255, 0, 0));
+}
+
+void TestMetafilePlay::clippingCombinesAndIsSavedWithTheDc() {
+    auto regionData = [](QVector<QRect> rects) {
+        Bytes b;
+        b.u32(32).u32(1).u32(quint32(rects.size())).u32(quint32(rects.size() * 16)).rect(0, 0, 0, 0);
+        for (const QRect& r : rects)
+            b.rect(r.left(), r.top(), r.right() + 1, r.bottom() + 1);
+        return b;
+    };
+    Emf e;
+    solidRedOn(e);
+    e.rec(30, Bytes().rect(0, 0, 800, 800));   // intersect: top left 80 %
+    e.rec(29, Bytes().rect(200, 200, 400, 400)); // exclude a hole
+    e.rec(33);                                 // save with that clip
+    Bytes sel = regionData({QRect(0, 0, 100, 1000)});
+    e.rec(75, Bytes().u32(quint32(sel.b.size())).u32(5).raw(sel.b)); // RGN_COPY: left strip only
+    e.rectangle(0, 0, 1000, 1000);
+    e.rec(34, Bytes().i32(-1));                // back to the saved clip
+    e.brush(3, rgb(0, 0, 255));
+    e.select(3);
+    e.rectangle(500, 0, 1000, 1000);
+    e.rec(75, Bytes().u32(0).u32(5));          // no region: no clip at all
+    e.rectangle(900, 900, 1000, 1000);
+    TMetafile mf = fromBytes(e.finish());
+    QImage img = render(mf);
+    QCOMPARE(img.pixelColor(5, 50), QColor(255, 0, 0));   // the strip
+    QCOMPARE(img.pixelColor(30, 30), QColor(Qt::white));  // outside the strip, red clipped
+    QCOMPARE(img.pixelColor(60, 30), QColor(0, 0, 255));  // saved clip restored
+    QCOMPARE(img.pixelColor(85, 30), QColor(Qt::white));  // beyond the 80 % clip
+    QCOMPARE(img.pixelColor(95, 95), QColor(0, 0, 255));  // clip removed
+    QCOMPARE(img.pixelColor(30, 90), QColor(Qt::white));
+
+    // A clip of the caller's stays in force throughout.
+    QImage clipped(100, 100, QImage::Format_RGB32);
+    clipped.fill(Qt::white);
+    {
+        QPainter p(&clipped);
+        p.setClipRect(0, 0, 100, 50);
+        mf.Play(p, QRectF(0, 0, 100, 100));
+        QVERIFY(p.hasClipping());
+        QCOMPARE(p.clipBoundingRect(), QRectF(0, 0, 100, 50));
+    }
+    QCOMPARE(clipped.pixelColor(5, 40), QColor(255, 0, 0));
+    QCOMPARE(clipped.pixelColor(5, 60), QColor(Qt::white));
+    QCOMPARE(clipped.pixelColor(60, 30), QColor(0, 0, 255));
+    QCOMPARE(clipped.pixelColor(85, 30), QColor(Qt::white));
+    QCOMPARE(clipped.pixelColor(95, 95), QColor(Qt::white));
+
+    // Many small rectangles in one region stay quick.
+    QVector<QRect> many;
+    for (int y = 0; y < 200; ++y)
+        for (int x = 0; x < 200; ++x)
+            if ((x + y) % 2 == 0)
+                many << QRect(x * 5, y * 5, 5, 5);
+    Emf big;
+    solidRedOn(big);
+    Bytes data = regionData(many);
+    big.rec(75, Bytes().u32(quint32(data.b.size())).u32(5).raw(data.b));
+    big.rectangle(0, 0, 1000, 1000);
+    QElapsedTimer t;
+    t.start();
+    render(fromBytes(big.finish()), QSize(200, 200));
+    QVERIFY2(t.elapsed() < 5000, "20000 clip rectangles took too long");
 }
 
 void TestMetafilePlay::damagedRecordsStopPlaybackSafely() {

@@ -13,7 +13,33 @@ QColor ColorRef(quint32 c) {
 
 namespace {
 // A device-space rectangle that stands for "everything" where GDI starts from no clip.
-const QRectF kUniverse(-1e7, -1e7, 2e7, 2e7);
+const QRect kUniverse(-10000000, -10000000, 20000000, 20000000);
+constexpr int kMaxRegionRects = 100000;
+constexpr int kMaxRegionPoints = 1000000;
+
+QRect roundedRect(const QRectF& r) {
+    QRectF n = r.normalized();
+    int l = int(std::lround(qBound(-1e7, n.left(), 1e7)));
+    int t = int(std::lround(qBound(-1e7, n.top(), 1e7)));
+    int rt = int(std::lround(qBound(-1e7, n.right(), 1e7)));
+    int b = int(std::lround(qBound(-1e7, n.bottom(), 1e7)));
+    return QRect(QPoint(l, t), QPoint(rt - 1, b - 1));
+}
+
+bool isAxisRect(const QPolygonF& p, QRectF& out) {
+    int n = int(p.size());
+    if (n == 5 && p.first() == p.last())
+        n = 4;
+    if (n != 4)
+        return false;
+    for (int i = 0; i < 4; ++i) {
+        QPointF a = p[i], b = p[(i + 1) % 4];
+        if (a.x() != b.x() && a.y() != b.y())
+            return false;
+    }
+    out = QPolygonF(p).boundingRect();
+    return true;
+}
 
 QString num(double v) {
     if (!std::isfinite(v))
@@ -36,6 +62,37 @@ GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
 }
 
 GdiPlayer::~GdiPlayer() { m_painter.restore(); }
+
+QRegion RegionFromPath(const QPainterPath& path) {
+    if (path.elementCount() > kMaxRegionPoints)
+        return {};
+    QList<QPolygonF> polys = path.toSubpathPolygons();
+    QList<QRegion> parts;
+    parts.reserve(polys.size());
+    for (const QPolygonF& poly : polys) {
+        QRectF r;
+        if (!isAxisRect(poly, r)) {
+            parts.clear();
+            break;
+        }
+        if (parts.size() >= kMaxRegionRects)
+            break;
+        parts.append(QRegion(roundedRect(r)));
+    }
+    if (parts.isEmpty() && !polys.isEmpty())
+        return QRegion(path.toFillPolygon().toPolygon(), path.fillRule());
+    // Pairwise merging keeps the cost near n log n.
+    while (parts.size() > 1) {
+        QList<QRegion> next;
+        next.reserve(parts.size() / 2 + 1);
+        for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
+            next.append(parts[i].united(parts[i + 1]));
+        if (parts.size() % 2)
+            next.append(parts.last());
+        parts.swap(next);
+    }
+    return parts.isEmpty() ? QRegion() : parts.first();
+}
 
 // ---------------------------------------------------------------- state
 
@@ -327,14 +384,19 @@ bool GdiPlayer::hasRasterOps() const {
 void GdiPlayer::applyClip() {
     if (!m_clipDirty)
         return;
-    m_painter.setTransform(m_base);
-    if (m_baseHasClip)
+    if (m_baseHasClip) {
+        m_painter.setTransform(m_base);
         m_painter.setClipPath(m_baseClip);
-    else
+        m_painter.setTransform(m_deviceToDest * m_base);
+        if (dc.hasClip)
+            m_painter.setClipRegion(dc.clip, Qt::IntersectClip);
+    } else if (dc.hasClip) {
+        // Replacing directly: switching clipping off first loses a following region clip
+        // in Qt's raster engine.
+        m_painter.setClipRegion(dc.clip, Qt::ReplaceClip);
+    } else {
         m_painter.setClipping(false);
-    m_painter.setTransform(m_deviceToDest * m_base);
-    if (dc.hasClip)
-        m_painter.setClipPath(dc.clip, m_baseHasClip ? Qt::IntersectClip : Qt::ReplaceClip);
+    }
     m_clipDirty = false;
 }
 
@@ -707,30 +769,31 @@ void GdiPlayer::offsetClip(QPointF logicalOffset) {
         return;
     QTransform t = logicalToDevice();
     QPointF d = t.map(logicalOffset) - t.map(QPointF(0, 0));
-    dc.clip.translate(d);
+    if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
+        return;
+    dc.clip.translate(int(std::lround(qBound(-1e7, d.x(), 1e7))),
+                      int(std::lround(qBound(-1e7, d.y(), 1e7))));
     m_clipDirty = true;
 }
 
 void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {
+    setClipRegion(reset ? QRegion() : RegionFromPath(region), mode, reset);
+}
+
+void GdiPlayer::setClipRegion(const QRegion& region, int mode, bool reset) {
     m_clipDirty = true;
     if (reset) {
         dc.hasClip = false;
-        dc.clip = QPainterPath();
+        dc.clip = QRegion();
         return;
     }
-    QPainterPath current;
-    if (dc.hasClip)
-        current = dc.clip;
-    else
-        current.addRect(kUniverse);
-    QPainterPath r = region;
-    r.setFillRule(Qt::WindingFill);
+    QRegion current = dc.hasClip ? dc.clip : QRegion(kUniverse);
     switch (mode) {
-    case RGN_AND: current = current.intersected(r); break;
-    case RGN_OR: current = current.united(r); break;
-    case RGN_XOR: current = current.united(r).subtracted(current.intersected(r)); break;
-    case RGN_DIFF: current = current.subtracted(r); break;
-    case RGN_COPY: current = r; break;
+    case RGN_AND: current = current.intersected(region); break;
+    case RGN_OR: current = current.united(region); break;
+    case RGN_XOR: current = current.xored(region); break;
+    case RGN_DIFF: current = current.subtracted(region); break;
+    case RGN_COPY: current = region; break;
     default: return;
     }
     dc.clip = current;

@@ -96,6 +96,7 @@ public:
     void excludeClipRect(QRectF r);
     void offsetClip(QPointF logicalOffset);
     void setClipRegion(const QPainterPath& devicePath, int mode, bool reset);
+    void setClipRegion(const QRegion& region, int mode, bool reset);
     void fillRegion(const QPainterPath& devicePath, const LogBrush& brush);
     void frameRegion(const QPainterPath& devicePath, const LogBrush& brush, QSizeF logicalSize);
     void invertRegion(const QPainterPath& devicePath);
@@ -164,6 +165,9 @@ private:
 };
 
 QColor ColorRef(quint32 c);
+// A device-space area as a region of whole pixels; rectangles are merged pairwise so
+// that many of them stay fast.
+QRegion RegionFromPath(const QPainterPath& devicePath);
 // 8-bit text in the code page of a GDI character set.
 QString DecodeAnsi(const QByteArray& bytes, int charSet);
 

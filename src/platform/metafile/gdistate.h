@@ -6,6 +6,7 @@
 #include <QImage>
 #include <QPainterPath>
 #include <QPointF>
+#include <QRegion>
 #include <QSizeF>
 #include <QString>
 #include <QTransform>
@@ -102,7 +103,7 @@ struct DcState {
     QTransform world;
     QPointF curPos; // logical
     bool hasClip = false;
-    QPainterPath clip; // device space
+    QRegion clip; // device space, whole device pixels as in GDI
     QPointF brushOrg;
 };
 
