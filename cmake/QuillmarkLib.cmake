@@ -10,6 +10,25 @@ function(qm_folder_library name dir)
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
   target_link_libraries(${name} PUBLIC ${ARGN})
   target_compile_definitions(${name} PUBLIC QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
+  if(QM_PCH)
+    target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
+  endif()
+endfunction()
+
+# Tests share one precompiled header; its target has exactly the tests' compile flags.
+function(qm_test_pch)
+  add_library(qm_testpch STATIC ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
+  target_link_libraries(qm_testpch PRIVATE qm_platform Qt6::Test)
+  qm_test_settings(qm_testpch)
+  target_precompile_headers(qm_testpch PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
+endfunction()
+
+function(qm_test_settings target)
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
+  target_compile_definitions(${target} PRIVATE
+    QM_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
+    QM_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
+    QM_BIN_DIR="${QM_BIN_DIR}")
 endfunction()
 
 # Every tests/<folder>/tst_*.cpp is one Qt Test executable registered with CTest.
@@ -23,12 +42,11 @@ function(qm_add_folder_tests folder lib)
     set(target ${folder}_${base})
     add_executable(${target} ${t} ${helpers})
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
     target_link_libraries(${target} PRIVATE ${lib} Qt6::Test)
-    target_compile_definitions(${target} PRIVATE
-      QM_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
-      QM_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
-      QM_BIN_DIR="${QM_BIN_DIR}")
+    qm_test_settings(${target})
+    if(QM_PCH)
+      target_precompile_headers(${target} REUSE_FROM qm_testpch)
+    endif()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_FONT_DPI=96"
