@@ -7,12 +7,27 @@
 #include "platform/ui/tfrage.h"
 
 #include <QApplication>
-#include <memory>
+#include <QProxyStyle>
+
+namespace {
+// Tool tips (the short part of a hint) show after 100 ms.
+class TQuickHintStyle : public QProxyStyle {
+public:
+    int styleHint(StyleHint hint, const QStyleOption* option, const QWidget* widget,
+                  QStyleHintReturn* returnData) const override
+    {
+        if (hint == QStyle::SH_ToolTip_WakeUpDelay)
+            return 100;
+        return QProxyStyle::styleHint(hint, option, widget, returnData);
+    }
+};
+} // namespace
 
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    QApplication::setStyle(new TQuickHintStyle);
 
     const QString programDir = InitProgramPaths(QCoreApplication::applicationFilePath());
     Registry = OpenRegistry();

@@ -482,9 +482,8 @@ void TfrmMain::resizeEvent(QResizeEvent* event)
 
 void TfrmMain::layoutOwnerPanel()
 {
-    QWidget* client = centralWidget();
-    OwnerPanel->move((client->width() - OwnerPanel->width()) / 2,
-                     (client->height() - OwnerPanel->height()) / 2);
+    // The client area fills the window; its own size is only updated after this event.
+    OwnerPanel->move((width() - OwnerPanel->width()) / 2, (height() - OwnerPanel->height()) / 2);
     OwnerPanel->raise();
 }
 

@@ -56,6 +56,9 @@ TfrmTabInfo::TfrmTabInfo(QWidget* parent) : QWidget(parent)
     QPalette paper = OwnerPanel->palette();
     paper.setColor(QPalette::Window, Qt::white);
     paper.setColor(QPalette::WindowText, Qt::black);
+    // The page is disabled for the first seconds only to keep clicks away; it reads as usual.
+    paper.setColor(QPalette::Disabled, QPalette::WindowText, Qt::black);
+    paper.setColor(QPalette::Disabled, QPalette::Text, Qt::black);
     OwnerPanel->setPalette(paper);
     OwnerPanel->resize(ownerWidth, ownerHeight);
     auto* ownerLayout = new QVBoxLayout(OwnerPanel);

@@ -21,6 +21,8 @@ THelpWindow::THelpWindow(QWidget* parent) : QWidget(parent, Qt::Window)
 {
     setObjectName(QStringLiteral("HelpWindow"));
     setWindowTitle(helpTitle);
+    // An open help window does not keep the program running after the main window closed.
+    setAttribute(Qt::WA_QuitOnClose, false);
     resize(640, 560);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
