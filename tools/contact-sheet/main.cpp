@@ -150,7 +150,8 @@ int main(int argc, char** argv) {
         p.setPen(QColor(150, 150, 150));
         p.drawRect(box.adjusted(0, 0, -1, -1));
         p.setPen(Qt::black);
-        const QString name = QDir(o.folder).relativeFilePath(files[i]);
+        const QString name = QDir(QFileInfo(o.folder).absoluteFilePath())
+                                 .relativeFilePath(QFileInfo(files[i]).absoluteFilePath());
         const QRect labelBox(box.x(), box.bottom() + 3, o.cell, label);
         const QString text = fm.elidedText(name, Qt::ElideMiddle, o.cell * 2 - 8);
         p.drawText(labelBox, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, text);

@@ -10,6 +10,7 @@
 #include "platform/metafile/tmetafile.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QPainter>
 #include <cmath>
@@ -62,6 +63,22 @@ public:
 private:
     std::int32_t m_old;
 };
+
+// The document loader quietly keeps a file without the magic line as an empty document;
+// here such a file is an error, so that nothing empty is rendered or saved in its place.
+void loadDocument(TAppDocument& doc, const QString& fileName) {
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        fail(fileName, QStringLiteral("lässt sich nicht öffnen: %1").arg(file.errorString()));
+    QByteArray first = file.readLine(64);
+    while (first.endsWith('\n') || first.endsWith('\r'))
+        first.chop(1);
+    if (first != "Quillmark 10000")
+        fail(fileName, QStringLiteral("ist kein Quillmark-Dokument (die erste Zeile ist nicht "
+                                      "„Quillmark 10000“)."));
+    file.close();
+    doc.LoadFromFile(fileName);
+}
 
 QString formName(TMetafile::Form form) {
     switch (form) {
@@ -164,7 +181,7 @@ QString unsupportedText(const QMap<QString, int>& unsupported) {
 QStringList documentInfo(const QString& fileName) {
     return guarded(fileName, [&] {
         TAppDocument doc(false);
-        doc.LoadFromFile(fileName);
+        loadDocument(doc, fileName);
         int front = 0, back = 0, pictures = 0, texts = 0, records = 0;
         QMap<QString, int> unsupported;
         QStringList problems;
@@ -237,7 +254,7 @@ QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
     if (kind == TInputKind::Document) {
         return guarded(fileName, [&] {
             TAppDocument doc(false);
-            doc.LoadFromFile(fileName);
+            loadDocument(doc, fileName);
             const QSize size = outputSize(fileName, doc.PageWidth / MmPerPixel,
                                           doc.PageHeight / MmPerPixel, options);
             const double zoom = size.width() * MmPerPixel / doc.PageWidth;
@@ -297,6 +314,6 @@ void ResaveDocument(const QString& inName, const QString& outName) {
     if (InputKindOf(inName) != TInputKind::Document)
         fail(inName, QStringLiteral("ist kein Dokument (.qmk)."));
     TAppDocument doc(false);
-    guarded(inName, [&] { doc.LoadFromFile(inName); });
+    guarded(inName, [&] { loadDocument(doc, inName); });
     guarded(outName, [&] { doc.SaveToFile(outName); });
 }

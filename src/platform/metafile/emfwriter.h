@@ -46,7 +46,6 @@ enum RecordType : std::uint32_t {
     EMR_STRETCHDIBITS = 81,
     EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTW = 84,
-    EMR_SETGRAPHICSMODE = 70,
 };
 
 // Stock objects (selected by index with the high bit set)

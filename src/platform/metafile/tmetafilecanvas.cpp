@@ -164,10 +164,8 @@ void TMetafileCanvas::SetViewportExtEx(int cx, int cy) {
 void TMetafileCanvas::SetWorldTransform(const QTransform& t) {
     if (!usable() || !t.isAffine() || !t.isInvertible())
         return;
-    if (!m_advancedMode) {
-        m_writer->add(emf::EMR_SETGRAPHICSMODE, RecordBody().u32(2)); // GM_ADVANCED
-        m_advancedMode = true;
-    }
+    // EMF has no record for the graphics mode; text records carry it.
+    m_advancedMode = true;
     m_writer->add(emf::EMR_SETWORLDTRANSFORM, RecordBody()
                                                   .f32(float(t.m11()))
                                                   .f32(float(t.m12()))
