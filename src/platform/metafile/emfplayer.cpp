@@ -106,6 +106,8 @@ void PlayEmfRecords(GdiPlayer& g, ByteReader emf) {
     g.ensureObjects(qMax<qsizetype>(16, emf.peekU16(56)));
     while (!g.stopped() && it.next(rec)) {
         g.countRecord();
+        if (rec.type != 54 && rec.type != 27) // LINETO, MOVETOEX
+            g.flushLines();
         const EmfRecordType* t = EmfType(rec.type);
         if (!t) {
             g.unsupported(EmfRecordName(rec.type));
@@ -117,6 +119,7 @@ void PlayEmfRecords(GdiPlayer& g, ByteReader emf) {
         }
         t->handler(g, rec);
     }
+    g.flushLines();
     if (!it.problem().isEmpty())
         g.stop(it.problem());
 }

@@ -61,7 +61,10 @@ GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
     objects.resize(16);
 }
 
-GdiPlayer::~GdiPlayer() { m_painter.restore(); }
+GdiPlayer::~GdiPlayer() {
+    flushLines();
+    m_painter.restore();
+}
 
 QRegion RegionFromPath(const QPainterPath& path) {
     if (path.elementCount() > kMaxRegionPoints)
@@ -481,7 +484,36 @@ void GdiPlayer::moveTo(QPointF p) {
         m_path.moveTo(toDevice(p));
 }
 
+bool GdiPlayer::canBatchLines() const {
+    // Joined segments look like separate ones only with round ends and joins (or one-pixel
+    // pens), a solid line and plain copying.
+    const LogPen& p = dc.pen;
+    return dc.rop2 == R2_COPYPEN && (p.style == PS_SOLID || p.style == PS_INSIDEFRAME) &&
+           (p.cosmetic || p.width == 0 || (p.endCap == 0 && p.join == 0));
+}
+
+void GdiPlayer::flushLines() {
+    if (m_lines.isEmpty())
+        return;
+    QPainterPath lines;
+    lines.swap(m_lines);
+    if (tracing())
+        trace(QStringLiteral("stroke ") + tracePath(lines));
+    emitPath(lines, false, true);
+}
+
 void GdiPlayer::lineTo(QPointF p) {
+    if (!m_pathOpen && !m_stopped && canBatchLines()) {
+        QTransform t = logicalToDevice();
+        QPointF a = t.map(dc.curPos);
+        if (m_lines.elementCount() == 0 || m_lines.currentPosition() != a)
+            m_lines.moveTo(a);
+        m_lines.lineTo(t.map(p));
+        dc.curPos = p;
+        if (m_lines.elementCount() >= 8192)
+            flushLines();
+        return;
+    }
     QPolygonF pts;
     pts << p;
     polylineTo(pts);

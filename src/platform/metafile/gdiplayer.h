@@ -6,6 +6,8 @@
 #include "gdistate.h"
 #include "metafileplayer.h"
 
+#include <QFont>
+#include <QHash>
 #include <QPainter>
 #include <QPolygonF>
 #include <vector>
@@ -79,6 +81,10 @@ public:
     void angleArc(QPointF center, double radius, double startDeg, double sweepDeg);
     void setPixel(QPointF p, QColor c);
 
+    // Consecutive LineTo records with a plain pen are collected and drawn as one path;
+    // anything else that draws or changes state must flush them first.
+    void flushLines();
+
     // --- paths ---
     void beginPath();
     void endPath() { m_pathOpen = false; }
@@ -150,7 +156,20 @@ private:
     bool hasRasterOps() const;
     void drawImageRop(const QTransform& imageToDevice, const QImage& img, QRectF src, quint32 rop);
 
+    bool canBatchLines() const;
+    // Font of the last text run, reused while the font and size stay.
+    struct FontCache {
+        QString key;
+        QFont font;
+        double ascent = 0, descent = 0, averageWidth = 0;
+    };
+    const FontCache& fontFor(const QFont& font);
+    double cellToEm(const QFont& font);
+
     QPainter& m_painter;
+    QPainterPath m_lines; // collected LineTo segments, device space
+    FontCache m_fontCache;
+    QHash<QString, double> m_cellToEm;
     QTransform m_deviceToDest;
     QTransform m_base;
     bool m_baseHasClip = false;

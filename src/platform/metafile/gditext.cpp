@@ -43,6 +43,33 @@ QString alignName(int align) {
 }
 } // namespace
 
+double GdiPlayer::cellToEm(const QFont& font) {
+    const QString key = font.key();
+    auto it = m_cellToEm.constFind(key);
+    if (it != m_cellToEm.constEnd())
+        return it.value();
+    QFont probe = font;
+    probe.setPixelSize(100);
+    QFontMetricsF pm(probe);
+    double cell = pm.ascent() + pm.descent();
+    double ratio = cell > 0 ? 100.0 / cell : 1.0;
+    m_cellToEm.insert(key, ratio);
+    return ratio;
+}
+
+const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font) {
+    const QString key = font.key();
+    if (key != m_fontCache.key) {
+        QFontMetricsF fm(font);
+        m_fontCache.key = key;
+        m_fontCache.font = font;
+        m_fontCache.ascent = fm.ascent();
+        m_fontCache.descent = fm.descent();
+        m_fontCache.averageWidth = fm.averageCharWidth();
+    }
+    return m_fontCache;
+}
+
 void GdiPlayer::textOut(const TextRun& run) {
     if (m_stopped || (run.text.isEmpty() && !(run.options & ETO_OPAQUE)))
         return;
@@ -81,22 +108,19 @@ void GdiPlayer::textOut(const TextRun& run) {
     if (dc.font.height < 0) {
         em = -double(dc.font.height);
     } else if (dc.font.height > 0) {
-        QFont probe = font;
-        probe.setPixelSize(100);
-        QFontMetricsF pm(probe);
-        double cell = pm.ascent() + pm.descent();
-        em = cell > 0 ? dc.font.height * 100.0 / cell : dc.font.height;
+        em = dc.font.height * cellToEm(font);
     } else {
         em = 12.0 / glyphScale;
     }
     double finalPx = em * glyphScale * destScale;
     int px = int(qBound(1.0, std::round(finalPx), double(kMaxFontPixels)));
     font.setPixelSize(px);
-    QFontMetricsF fm(font);
+    const FontCache& fc = fontFor(font);
+    font = fc.font;
     double k = em / px; // font pixels -> logical units
     double stretch = 1.0;
-    if (dc.font.width != 0 && fm.averageCharWidth() > 0)
-        stretch = std::abs(dc.font.width) / (fm.averageCharWidth() * k);
+    if (dc.font.width != 0 && fc.averageWidth > 0)
+        stretch = std::abs(dc.font.width) / (fc.averageWidth * k);
     stretch = qBound(0.01, stretch, 100.0);
     QTransform S = QTransform::fromScale(k * stretch, k);
     // Font pixel space -> device offset from the reference point.
@@ -133,9 +157,9 @@ void GdiPlayer::textOut(const TextRun& run) {
     if ((align & TA_BASELINE) == TA_BASELINE)
         base = 0;
     else if (align & TA_BOTTOM)
-        base = -fm.descent();
+        base = -fc.descent;
     else
-        base = fm.ascent();
+        base = fc.ascent;
 
     if (align & TA_UPDATECP) {
         // The current position moves along the baseline to the far end of the text.
@@ -149,7 +173,7 @@ void GdiPlayer::textOut(const TextRun& run) {
 
     QPointF refDev = L.map(ref);
     QTransform toDevice = F * QTransform::fromTranslate(refDev.x(), refDev.y());
-    QRectF cellBox(x0, base - fm.ascent(), width, fm.ascent() + fm.descent());
+    QRectF cellBox(x0, base - fc.ascent, width, fc.ascent + fc.descent);
 
     if (m_pathOpen) {
         QPainterPath glyphs;

@@ -418,6 +418,8 @@ void PlayWmfRecords(GdiPlayer& g, ByteReader bytes, qsizetype start) {
     WmfRecord rec;
     while (!g.stopped() && it.next(rec)) {
         g.countRecord();
+        if (rec.function != 0x0213 && rec.function != 0x0214) // LINETO, MOVETO
+            g.flushLines();
         const WmfRecordType* t = WmfType(rec.function);
         if (t && t->handler) {
             t->handler(g, rec);
@@ -432,6 +434,7 @@ void PlayWmfRecords(GdiPlayer& g, ByteReader bytes, qsizetype start) {
             g.insertLowestFree(placeholder);
         }
     }
+    g.flushLines();
     if (!it.problem().isEmpty())
         g.stop(it.problem());
 }
