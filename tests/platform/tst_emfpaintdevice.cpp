@@ -63,6 +63,7 @@ private slots:
     void textBecomesTextWithItsAngle();
     void mirroredImageGetsNegativeExtent();
     void clipBecomesAClipRecord();
+    void turnedImageUsesAWorldTransform();
     void playbackMatchesDirectDrawing();
 };
 
@@ -208,6 +209,29 @@ void TestEmfPaintDevice::clipBecomesAClipRecord() {
     QCOMPARE(out.pixelColor(25, 50), QColor(Qt::black));
     QCOMPARE(out.pixelColor(75, 50), QColor(Qt::white));
     QCOMPARE(out.pixelColor(75, 95), QColor(Qt::green));
+}
+
+void TestEmfPaintDevice::turnedImageUsesAWorldTransform() {
+    QImage img(20, 10, QImage::Format_RGB32);
+    img.fill(Qt::blue);
+    TMetafile mf;
+    {
+        TEmfPaintDevice dev(mf, QSize(100, 100));
+        QPainter p(&dev);
+        p.translate(50, 10);
+        p.rotate(90); // the 20 x 10 picture now runs downwards, left of x = 50
+        p.drawImage(QRect(0, 0, 80, 40), img);
+        p.resetTransform();
+        p.fillRect(0, 95, 5, 5, Qt::green); // later drawing is not turned
+    }
+    const ParsedEmf emf = ParseEmf(mf.Bytes());
+    QCOMPARE(emf.ofType(35).size(), 1);
+    QCOMPARE(emf.ofType(70).size(), 0); // no comment records
+    const QImage out = play(mf, QSize(100, 100));
+    QCOMPARE(out.pixelColor(30, 50), QColor(Qt::blue));
+    QCOMPARE(out.pixelColor(70, 50), QColor(Qt::white));
+    QCOMPARE(out.pixelColor(30, 95), QColor(Qt::white));
+    QCOMPARE(out.pixelColor(2, 97), QColor(Qt::green));
 }
 
 void TestEmfPaintDevice::playbackMatchesDirectDrawing() {

@@ -92,7 +92,8 @@ QImage cellPicture(const QString& file, int cell, QString& error) {
             img = img.scaled(cell, cell, Qt::KeepAspectRatio, Qt::SmoothTransformation);
         return img;
     } catch (const TRenderError& e) {
-        error = e.message();
+        // the name stands below the cell; the reason alone fits in it
+        error = e.message().replace(QDir::toNativeSeparators(file), QFileInfo(file).fileName());
     } catch (const std::exception& e) {
         error = QString::fromUtf8(e.what());
     }
