@@ -128,6 +128,8 @@ private slots:
     void imageToDibIsBottomUpBgr();
     void closedCanvasIgnoresDrawing();
     void playsPolygonsInHimetric();
+    void playsEachMappingMode_data();
+    void playsEachMappingMode();
     void playsEscapedText();
     void playsStretchedBitmaps_data();
     void playsStretchedBitmaps();
@@ -476,6 +478,64 @@ void TestMetafileRecorder::playsPolygonsInHimetric() {
     const QImage mirrored = play(mf, 200, 200, QRect(QPoint(199, 0), QPoint(0, 199)));
     QVERIFY(isColour(mirrored.pixel(10, 190), 255, 0, 0));
     QVERIFY(isColour(mirrored.pixel(190, 150), 255, 255, 255));
+}
+
+void TestMetafileRecorder::playsEachMappingMode_data() {
+    // Each row fills the bottom-right quarter of a picture 200 reference pixels square.
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<QSize>("windowExt");
+    QTest::addColumn<QSize>("viewportExt");
+    QTest::addColumn<QPoint>("windowOrg");
+    QTest::addColumn<QPoint>("viewportOrg");
+    QTest::addColumn<QRect>("rect"); // left, top, right, bottom via QRect(QPoint, QPoint)
+    QTest::newRow("text") << C::MM_TEXT << QSize() << QSize() << QPoint() << QPoint()
+                          << QRect(QPoint(100, 100), QPoint(200, 200));
+    QTest::newRow("text, window origin") << C::MM_TEXT << QSize() << QSize() << QPoint(-50, 30)
+                                         << QPoint() << QRect(QPoint(50, 130), QPoint(150, 230));
+    QTest::newRow("lometric") << C::MM_LOMETRIC << QSize() << QSize() << QPoint() << QPoint()
+                              << QRect(QPoint(265, -265), QPoint(530, -530));
+    QTest::newRow("himetric, y from the bottom")
+        << C::MM_HIMETRIC << QSize() << QSize() << QPoint(0, 5292) << QPoint()
+        << QRect(QPoint(2646, 2646), QPoint(5292, 0));
+    QTest::newRow("twips") << C::MM_TWIPS << QSize() << QSize() << QPoint() << QPoint()
+                           << QRect(QPoint(1500, -1500), QPoint(3000, -3000));
+    QTest::newRow("anisotropic") << C::MM_ANISOTROPIC << QSize(1000, 1000) << QSize(200, 200)
+                                 << QPoint(-500, -500) << QPoint()
+                                 << QRect(QPoint(0, 0), QPoint(500, 500));
+    QTest::newRow("isotropic, y up") << C::MM_ISOTROPIC << QSize(1000, 1000) << QSize(200, -400)
+                                     << QPoint() << QPoint(0, 200)
+                                     << QRect(QPoint(500, 0), QPoint(1000, 500));
+}
+
+void TestMetafileRecorder::playsEachMappingMode() {
+    QFETCH(int, mode);
+    QFETCH(QSize, windowExt);
+    QFETCH(QSize, viewportExt);
+    QFETCH(QPoint, windowOrg);
+    QFETCH(QPoint, viewportOrg);
+    QFETCH(QRect, rect);
+    TMetafile mf;
+    mf.SetWidth(200);
+    mf.SetHeight(200);
+    {
+        C c(mf);
+        c.SetMapMode(mode);
+        if (windowExt.isValid()) {
+            c.SetWindowExtEx(windowExt.width(), windowExt.height());
+            c.SetViewportExtEx(viewportExt.width(), viewportExt.height());
+        }
+        c.SetWindowOrgEx(windowOrg.x(), windowOrg.y());
+        c.SetViewportOrgEx(viewportOrg.x(), viewportOrg.y());
+        c.SetPenStyle(C::PS_NULL);
+        c.SetBrushColor(0x0000FF);
+        c.Rectangle(rect.left(), rect.top(), rect.right(), rect.bottom());
+    }
+    const QImage img = play(mf, 200, 200);
+    QVERIFY(isColour(img.pixel(150, 150), 255, 0, 0));
+    QVERIFY(isColour(img.pixel(110, 190), 255, 0, 0));
+    for (const QPoint& p : {QPoint(50, 50), QPoint(150, 50), QPoint(50, 150), QPoint(90, 190)})
+        QVERIFY2(isColour(img.pixel(p), 255, 255, 255),
+                 qPrintable(QStringLiteral("%1,%2 is painted").arg(p.x()).arg(p.y())));
 }
 
 void TestMetafileRecorder::playsEscapedText() {
