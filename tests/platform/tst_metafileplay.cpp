@@ -17,6 +17,7 @@ private slots:
     void textAlignmentUsesTheMultiBitValues();
     void fontHeightSignAndEscapement();
     void dxArrayGivesTheAdvances();
+    void symbolFontTextBecomesGreek();
     void stretchDibitsDecodesEveryDepth_data();
     void stretchDibitsDecodesEveryDepth();
     void mirroredDestinationFlipsThePicture();
@@ -253,6 +254,20 @@ void TestMetafilePlay::dxArrayGivesTheAdvances() {
     textGeometry(firstWith(trace, "text"), ref, box, size);
     QVERIFY2(std::abs(box.left() - 20) < 0.3, qPrintable(firstWith(trace, "text")));
     QVERIFY(std::abs(box.right() - 80) < 0.3);
+}
+
+void TestMetafilePlay::symbolFontTextBecomesGreek() {
+    // WMF bytes in a symbol charset keep their values (no code page) and map to Unicode.
+    Wmf w;
+    Bytes font;
+    font.i16(-100).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(2).u32(0).raw("Symbol").u8(0);
+    w.rec(0x02FB, font);
+    w.select(0);
+    w.rec(0x0521, Bytes().i16(4).raw(QByteArray("aD\xB3\x80", 4)).i16(100).i16(100));
+    QStringList trace;
+    render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    QString line = firstWith(trace, "text");
+    QVERIFY2(line.startsWith(QString::fromUtf8("text \"\u03B1\u0394\u2265\u0080\"")), qPrintable(line));
 }
 
 void TestMetafilePlay::stretchDibitsDecodesEveryDepth_data() {

@@ -157,6 +157,7 @@ private:
     void drawImageRop(const QTransform& imageToDevice, const QImage& img, QRectF src, quint32 rop);
 
     bool canBatchLines() const;
+    void drawTextRun(const TextRun& run);
     // Font of the last text run, reused while the font and size stay.
     struct FontCache {
         QString key;
