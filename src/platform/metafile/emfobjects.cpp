@@ -39,6 +39,7 @@ QImage bitmapAt(GdiPlayer& g, const EmfRecord& rec, quint32 offBmi, quint32 cbBm
     opt.palette = g.dc.palette;
     opt.forceColors = forceColors;
     opt.keepAlpha = keepAlpha;
+    opt.pixelBudget = &g.pixelBudget;
     return DecodeDib(rec.whole.sub(offBmi, cbBmi), rec.whole.sub(offBits, cbBits), opt);
 }
 

@@ -32,7 +32,8 @@ public:
     static constexpr int kMaxDcDepth = 1024;
     static constexpr int kMaxObjects = 65535;
     static constexpr qint64 kMaxPoints = 20'000'000; // over a whole playback
-    static constexpr qint64 kMaxBitmapPixels = 40'000'000;
+    static constexpr qint64 kMaxBitmapPixels = 200'000'000; // decoded over a whole playback
+    qint64 pixelBudget = kMaxBitmapPixels;
 
     // --- state ---
     void saveDc();

@@ -195,6 +195,16 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
     Header h;
     if (!readHeader(info, h, problem))
         return {};
+    if (opt.pixelBudget) {
+        // Many bitmaps in one file could each stay below the limit and still add up to
+        // more than a playback should decode.
+        const qint64 pixels = h.width * std::abs(h.height);
+        if (pixels > *opt.pixelBudget) {
+            fail(problem, QStringLiteral("zu viele Bildpunkte"));
+            return {};
+        }
+        *opt.pixelBudget -= pixels;
+    }
     if (h.compression == 4 || h.compression == 5) {
         QImage img;
         img.loadFromData(reinterpret_cast<const uchar*>(bits.data()), int(qMin<qsizetype>(bits.size(), INT_MAX)));

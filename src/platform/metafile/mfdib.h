@@ -16,6 +16,7 @@ struct DibOptions {
     QVector<QRgb> palette;             // the selected logical palette (for usage 1)
     const QVector<QRgb>* forceColors = nullptr; // replaces the colour table (monochrome brushes)
     bool keepAlpha = false;            // 32 bpp: use the fourth byte as alpha
+    qint64* pixelBudget = nullptr;     // decoded pixels still allowed; refused beyond it
 };
 
 // Pixels allowed in one bitmap; larger ones are refused.

@@ -40,6 +40,7 @@ QImage packedDib(GdiPlayer& g, ByteReader r, int usage) {
     DibOptions opt;
     opt.usage = usage;
     opt.palette = g.dc.palette;
+    opt.pixelBudget = &g.pixelBudget;
     return DecodePackedDib(r, opt);
 }
 
