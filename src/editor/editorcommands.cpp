@@ -21,6 +21,8 @@ void TfrmTabEditor::Change2Save()
 void TfrmTabEditor::insertUndo(const QString& key)
 {
     Document->InsertUndo(key);
+    // Insertions paint before their entry is written; keep the button in step at once.
+    SpeedButtonReturn->setEnabled(!Document->UndoList.isEmpty());
 }
 
 void TfrmTabEditor::buildShortcuts()
@@ -196,7 +198,7 @@ void TfrmTabEditor::SpeedButtonReturnClick()
     // stack was replaced since) is dropped without touching any element.
     switch (key.kind) {
     case TUndoKey::Removed:
-        if (entry.Object && key.index <= n) {
+        if (entry.Object && key.index <= n) { // n: the element was the last one
             std::unique_ptr<TDocElement> copy(entry.Object->Clone());
             if (copy)
                 Document->InsertElement(key.index, std::move(copy));

@@ -62,7 +62,8 @@ struct TEditorFixture {
         editor->ShowError = [this](const QString& text) { errors << text; };
         editor->resize(size);
         editor->show();
-        QTest::qWaitForWindowExposed(editor.get());
+        editor->activateWindow();
+        (void)QTest::qWaitForWindowActive(editor.get());
     }
     ~TEditorFixture()
     {

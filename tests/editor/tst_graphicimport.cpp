@@ -1,0 +1,251 @@
+// Inserting picture files as graphic elements.
+
+#include "editorfixture.h"
+#include "editor/undokeys.h"
+
+#include <QFile>
+#include <QImage>
+#include <QTemporaryDir>
+
+namespace {
+
+QString writeBmp(const QTemporaryDir& dir, const QString& name, QSize size)
+{
+    QImage image(size, QImage::Format_RGB888);
+    image.fill(QColor(0, 128, 255));
+    const QString path = dir.filePath(name);
+    if (!image.save(path, "BMP"))
+        return QString();
+    return path;
+}
+
+QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
+{
+    const QString path = dir.filePath(name);
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return QString();
+    file.write(text);
+    return path;
+}
+
+} // namespace
+
+class TestGraphicImport : public QObject {
+    Q_OBJECT
+private slots:
+    void bmpBecomesElementOfItsPixelSizeOnShownSide();
+    void importIsCarriedAndUndoneInOneStep();
+    void buttonRunsTheChosenFileAndCancelDoesNothing();
+    void extensionRules();
+    void pathListGetsSizeFromFirstLine();
+    void badPathListsAreReportedAndInsertNothing_data();
+    void badPathListsAreReportedAndInsertNothing();
+    void damagedPicturesAreReportedAndInsertNothing_data();
+    void damagedPicturesAreReportedAndInsertNothing();
+    void metafileIsInsertedAsItIs();
+    void dialogFilterListsTheFiveKinds();
+};
+
+void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide()
+{
+    TEditorFixture f;
+    QTemporaryDir dir;
+    const QString path = writeBmp(dir, QStringLiteral("bild.bmp"), QSize(100, 50));
+    f.addText(10, 10, 20, 10, 1);
+    f.editor->TabSetSeiten->setCurrentIndex(1);
+
+    QVERIFY(f.editor->ImportGraphicFile(path));
+    QCOMPARE(Document->Count(), 2);
+    auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(e);
+    QVERIFY(qAbs(e->Width - 26.65) < 0.005);
+    QVERIFY(qAbs(e->Height - 13.32) < 0.005);
+    QCOMPARE(e->Left, 0.0);
+    QCOMPARE(e->Top, 0.0);
+    QCOMPARE(e->Side, 1);
+    QCOMPARE(int(e->SourceKind), 1);
+    QCOMPARE(e->Metafile.Width(), 100);
+    QCOMPARE(e->Metafile.Height(), 50);
+    QVERIFY(Document->Modified);
+    QVERIFY(f.errors.isEmpty());
+}
+
+void TestGraphicImport::importIsCarriedAndUndoneInOneStep()
+{
+    TEditorFixture f;
+    QTemporaryDir dir;
+    const QString path = writeBmp(dir, QStringLiteral("bild.BMP"), QSize(30, 30));
+    f.addText(10, 10, 20, 10);
+    QVERIFY(f.editor->ImportGraphicFile(path));
+    TDocElement* e = Document->Element(0);
+    QCOMPARE(f.editor->SelectedElement, e);
+    QVERIFY(f.editor->InsertPending);
+    QCOMPARE(Document->UndoList.size(), 1);
+    QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
+
+    QTest::mouseClick(f.editor->SpeedButtonReturn, Qt::LeftButton);
+    QCOMPARE(Document->Count(), 1);
+    QVERIFY(!dynamic_cast<TDocElementWMF*>(Document->Element(0)));
+    QCOMPARE(f.editor->SelectedElement, nullptr);
+}
+
+void TestGraphicImport::buttonRunsTheChosenFileAndCancelDoesNothing()
+{
+    TEditorFixture f;
+    QTemporaryDir dir;
+    const QString path = writeBmp(dir, QStringLiteral("x.bmp"), QSize(8, 8));
+    QString answer;
+    f.editor->AskGraphicFileName = [&answer] { return answer; };
+    QTest::mouseClick(f.editor->SpeedButtonGraphic, Qt::LeftButton);
+    QCOMPARE(Document->Count(), 0);
+    answer = path;
+    QTest::mouseClick(f.editor->SpeedButtonGraphic, Qt::LeftButton);
+    QCOMPARE(Document->Count(), 1);
+}
+
+void TestGraphicImport::extensionRules()
+{
+    TEditorFixture f;
+    QTemporaryDir dir;
+    // The picture is a real BMP in each case; only the name decides.
+    const struct {
+        const char* name;
+        bool inserted;
+    } cases[] = {
+        {"a.bmp", true},      {"b.Bmp", true},       {"c.jpeg", false}, {"d.tiff", false},
+        {"e.png", false},     {"f.bmp.bmp", false},  {"g.bmpx", false}, {"h.wmf.bmp", true},
+        {"i.BMP.txt", false}, {"j", false},
+    };
+    for (const auto& c : cases) {
+        const QString path = writeBmp(dir, QString::fromLatin1(c.name), QSize(4, 4));
+        QVERIFY(!path.isEmpty());
+        const int before = Document->Count();
+        QCOMPARE(f.editor->ImportGraphicFile(path), c.inserted);
+        QVERIFY2(Document->Count() == before + (c.inserted ? 1 : 0), c.name);
+    }
+    QVERIFY(f.errors.isEmpty());
+
+    // A real JPEG under the three-letter extension in capitals is taken.
+    QImage jpeg(12, 6, QImage::Format_RGB888);
+    jpeg.fill(Qt::green);
+    const QString jpgPath = dir.filePath(QStringLiteral("foto.JPG"));
+    QVERIFY(jpeg.save(jpgPath, "JPEG"));
+    QVERIFY(f.editor->ImportGraphicFile(jpgPath));
+    QCOMPARE(static_cast<TDocElementWMF*>(Document->Element(0))->Metafile.Width(), 12);
+}
+
+void TestGraphicImport::pathListGetsSizeFromFirstLine()
+{
+    TEditorFixture f;
+    QTemporaryDir dir;
+    const QByteArray text = "x2100b1480h\r\n"
+                            "k255r0g0b\r\n"
+                            "M0x0y\r\nL2100x0y\r\nL1050x1480y\r\nB\r\n";
+    const QString path = writeText(dir, QStringLiteral("dreieck.qmg"), text);
+    QVERIFY(f.editor->ImportGraphicFile(path));
+    auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(e);
+    QCOMPARE(e->Metafile.MMWidth(), 2100);
+    QCOMPARE(e->Metafile.MMHeight(), 1480);
+    QCOMPARE(int(e->SourceKind), 2);
+    QCOMPARE(e->PathList.size(), 6);
+    QCOMPARE(e->PathList.first(), QStringLiteral("x2100b1480h"));
+    QCOMPARE(e->PathList.at(5), QStringLiteral("B"));
+    QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
+
+    // The rendered picture shows the red triangle.
+    QImage image(e->Metafile.Width(), e->Metafile.Height(), QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        e->Metafile.Play(p, image.rect());
+    }
+    QCOMPARE(QColor(image.pixel(image.width() / 2, image.height() * 3 / 4)), QColor(Qt::red));
+}
+
+void TestGraphicImport::badPathListsAreReportedAndInsertNothing_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::newRow("empty") << QByteArray();
+    QTest::newRow("no size") << QByteArray("hello\r\nB\r\n");
+    QTest::newRow("letters in width") << QByteArray("x21a0b1480h\r\n");
+    QTest::newRow("h before b") << QByteArray("x2100h1480b\r\n");
+    QTest::newRow("zero width") << QByteArray("x0b1480h\r\n");
+    QTest::newRow("bad number in a command") << QByteArray("x100b100h\r\nM1x2zy\r\nB\r\n");
+}
+
+void TestGraphicImport::badPathListsAreReportedAndInsertNothing()
+{
+    QFETCH(QByteArray, text);
+    TEditorFixture f;
+    QTemporaryDir dir;
+    const QString path = writeText(dir, QStringLiteral("kaputt.QMG"), text);
+    QVERIFY(!f.editor->ImportGraphicFile(path));
+    QCOMPARE(Document->Count(), 0);
+    QVERIFY(Document->UndoList.isEmpty());
+    QVERIFY(!Document->Modified);
+    QCOMPARE(f.errors.size(), 1);
+    QVERIFY2(f.errors.first().contains(QStringLiteral("kaputt.QMG")), qPrintable(f.errors.first()));
+}
+
+void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("bmp garbage") << "bild.bmp" << QByteArray("BM this is not a bitmap");
+    QTest::newRow("bmp empty") << "leer.bmp" << QByteArray();
+    QTest::newRow("jpg cut") << "foto.jpg" << QByteArray("\xFF\xD8\xFF\xE0\x00\x10JFIF", 10);
+    QTest::newRow("gif garbage") << "anim.gif" << QByteArray("GIF89a\x01");
+    QTest::newRow("tif garbage") << "scan.tif" << QByteArray("II*\x00\xFF\xFF\xFF\x7F", 8);
+    QTest::newRow("wmf garbage") << "clip.wmf" << QByteArray(64, 'x');
+    QTest::newRow("missing") << "fehlt.bmp" << QByteArray("-");
+}
+
+void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing()
+{
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    TEditorFixture f;
+    QTemporaryDir dir;
+    QString path = dir.filePath(name);
+    if (bytes != "-")
+        path = writeText(dir, name, bytes);
+    f.addText(10, 10, 20, 10);
+    QVERIFY(!f.editor->ImportGraphicFile(path));
+    QCOMPARE(Document->Count(), 1);
+    QVERIFY(Document->UndoList.isEmpty());
+    QVERIFY(!Document->Modified);
+    QCOMPARE(f.errors.size(), 1);
+    QVERIFY2(f.errors.first().contains(name), qPrintable(f.errors.first()));
+}
+
+void TestGraphicImport::metafileIsInsertedAsItIs()
+{
+    const QString source = QStringLiteral(QM_CORPUS_DIR "/wmf/libwmf-arrow01.wmf");
+    if (!QFile::exists(source))
+        QSKIP("corpus folder not present");
+    TEditorFixture f;
+    QTemporaryDir dir;
+    // The corpus is read in place; only a copy under an upper-case name is made.
+    const QString path = dir.filePath(QStringLiteral("PFEIL.WMF"));
+    QVERIFY(QFile::copy(source, path));
+    QVERIFY(f.editor->ImportGraphicFile(path));
+    auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(e);
+    QCOMPARE(int(e->SourceKind), 0);
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(e->Metafile.Bytes(), file.readAll());
+    QCOMPARE(e->Width, PixelToMm(e->Metafile.Width(), 1));
+}
+
+void TestGraphicImport::dialogFilterListsTheFiveKinds()
+{
+    QCOMPARE(TfrmTabEditor::GraphicFilter(),
+             QStringLiteral("Windows-BitMaps (*.bmp);;CompuServe GIF (*.gif);;JPEG (*.jpg);;"
+                            "TIFF (*.tif);;Windows-MetaFiles (*.wmf)"));
+}
+
+QTEST_MAIN(TestGraphicImport)
+#include "tst_graphicimport.moc"
