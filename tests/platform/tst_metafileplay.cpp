@@ -20,6 +20,7 @@ private slots:
     void symbolFontTextBecomesGreek();
     void stretchDibitsDecodesEveryDepth_data();
     void stretchDibitsDecodesEveryDepth();
+    void transparentBltLeavesOutItsKeyColour();
     void mirroredDestinationFlipsThePicture();
     void wmfWindowMapsOntoThePicture();
     void wmfTextAndOpaqueRectangle();
@@ -338,6 +339,24 @@ void TestMetafilePlay::stretchDibitsDecodesEveryDepth() {
             c = QColor(255 - c.red(), 255 - c.green(), 255 - c.blue());
         QCOMPARE(img.pixelColor(centre[i]), c);
     }
+}
+
+void TestMetafilePlay::transparentBltLeavesOutItsKeyColour() {
+    Bytes bmi;
+    bmi.u32(40).i32(2).i32(1).u16(1).u16(24).u32(0).u32(0).i32(0).i32(0).u32(0).u32(0);
+    Bytes bits;
+    bits.u8(0).u8(0).u8(255).u8(0).u8(255).u8(0).u8(0).u8(0); // red, green
+    const int fixed = 8 + 100;
+    Bytes b;
+    b.rect(0, 0, 0, 0).i32(0).i32(0).i32(1000).i32(1000).u32(rgb(0, 255, 0)).i32(0).i32(0);
+    b.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0).u32(0);
+    b.u32(fixed).u32(quint32(bmi.b.size())).u32(quint32(fixed + bmi.b.size())).u32(quint32(bits.b.size()));
+    b.i32(2).i32(1).raw(bmi.b).raw(bits.b);
+    Emf e;
+    e.rec(116, b);
+    QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(25, 50), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(75, 50), QColor(Qt::white));
 }
 
 void TestMetafilePlay::mirroredDestinationFlipsThePicture() {

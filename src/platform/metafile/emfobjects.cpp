@@ -275,6 +275,78 @@ void blt(GdiPlayer& g, const EmfRecord& rec, bool stretch) {
 void hBitBlt(GdiPlayer& g, const EmfRecord& rec) { blt(g, rec, false); }
 void hStretchBlt(GdiPlayer& g, const EmfRecord& rec) { blt(g, rec, true); }
 
+// TransparentBlt: the pixels of one colour are left out.
+void hTransparentBlt(GdiPlayer& g, const EmfRecord& rec) {
+    ByteReader r = rec.data;
+    r.skip(16);
+    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
+    quint32 key = r.u32();
+    double xs = r.i32(), ys = r.i32();
+    r.skip(24);
+    r.u32();
+    quint32 usage = r.u32();
+    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    double cxs = r.i32(), cys = r.i32();
+    if (r.failed())
+        return;
+    QImage img = bitmapAt(g, rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (img.isNull())
+        return;
+    img = img.convertToFormat(QImage::Format_ARGB32);
+    const QRgb transparent = ColorRef(key).rgb() & 0xFFFFFF;
+    for (int y = 0; y < img.height(); ++y) {
+        QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+        for (int x = 0; x < img.width(); ++x)
+            if ((row[x] & 0xFFFFFF) == transparent)
+                row[x] = 0;
+    }
+    g.stretchBlt(QRectF(xd, yd, cxd, cyd), img, QRectF(xs, ys, cxs, cys), ROP_SRCCOPY);
+}
+
+// MaskBlt: the source where the mask is set, the page (or a second operation) elsewhere.
+void hMaskBlt(GdiPlayer& g, const EmfRecord& rec) {
+    ByteReader r = rec.data;
+    r.skip(16);
+    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
+    quint32 rop4 = r.u32();
+    double xs = r.i32(), ys = r.i32();
+    r.skip(24);
+    r.u32();
+    quint32 usage = r.u32();
+    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    double xm = r.i32(), ym = r.i32();
+    quint32 usageMask = r.u32();
+    quint32 offBmiM = r.u32(), cbBmiM = r.u32(), offBitsM = r.u32(), cbBitsM = r.u32();
+    if (r.failed())
+        return;
+    const quint32 fore = (rop4 & 0x00FFFFFF);
+    const quint32 back = (rop4 >> 24) & 0xFF;
+    QRectF dst(xd, yd, cxd, cyd);
+    if (cbBmi == 0) {
+        g.patBlt(dst, fore);
+        return;
+    }
+    QImage img = bitmapAt(g, rec, offBmi, cbBmi, offBits, cbBits, usage);
+    if (img.isNull())
+        return;
+    QImage mask = bitmapAt(g, rec, offBmiM, cbBmiM, offBitsM, cbBitsM, usageMask);
+    if (!mask.isNull() && back == 0xAA) { // the page stays where the mask is clear
+        img = img.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < img.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+            int my = int(y - ys + ym);
+            for (int x = 0; x < img.width(); ++x) {
+                int mx = int(x - xs + xm);
+                bool set = mx >= 0 && my >= 0 && mx < mask.width() && my < mask.height() &&
+                           qGray(mask.pixel(mx, my)) > 127;
+                if (!set)
+                    row[x] = 0;
+            }
+        }
+    }
+    g.stretchBlt(dst, img, QRectF(xs, ys, cxd, cyd), fore);
+}
+
 void hAlphaBlend(GdiPlayer& g, const EmfRecord& rec) {
     ByteReader r = rec.data;
     r.skip(16);
@@ -514,6 +586,7 @@ void RegisterEmfObjectHandlers(EmfRecordType* t) {
     t[75].handler = hExtSelectClipRgn;
     t[76].handler = hBitBlt;
     t[77].handler = hStretchBlt;
+    t[78].handler = hMaskBlt;
     t[80].handler = hSetDibitsToDevice;
     t[81].handler = hStretchDibits;
     t[82].handler = hCreateFont;
@@ -525,6 +598,7 @@ void RegisterEmfObjectHandlers(EmfRecordType* t) {
     t[97].handler = hPolyTextOutW;
     t[108].handler = hSmallTextOut;
     t[114].handler = hAlphaBlend;
+    t[116].handler = hTransparentBlt;
     t[118].handler = hGradientFill;
     t[115].handler = hIgnore; // layout: right-to-left mirroring is not used by drawings
 }
