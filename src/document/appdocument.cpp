@@ -40,7 +40,7 @@ void TAppDocument::SetFileName(const QString& name)
             QGuiApplication::setApplicationDisplayName(ApplicationTitle);
     }
     if (MainWindow)
-        MainWindow->setWindowTitle(ApplicationTitle);
+        MainWindow->setWindowTitle(ApplicationTitle.isEmpty() ? programTitle() : ApplicationTitle);
 }
 
 void TAppDocument::Clear()

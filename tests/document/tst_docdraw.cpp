@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPicture>
+#include "platform/metafile/emfpaintdevice.h"
 #include <QtTest>
 #include <cmath>
 
@@ -252,6 +253,66 @@ private slots:
         QVERIFY(!b.isEmpty());
         QVERIFY(std::abs(a.left() - b.left()) <= 2 && std::abs(a.top() - b.top()) <= 2);
         QVERIFY(std::abs(a.right() - b.right()) <= 2 && std::abs(a.bottom() - b.bottom()) <= 2);
+    }
+
+    void drawingCanBeRecordedAsMetafile()
+    {
+        TAppDocument d(false);
+        TDocElementTXT* t = bigBox(d, QStringLiteral("HHH"));
+        t->Angle = 900;
+        t->FontColor = 0x0000FF;
+        const QImage direct = draw(d, 1);
+        TMetafile picture;
+        {
+            TEmfPaintDevice device(picture, QSize(600, 600));
+            QPainter p(&device);
+            d.DrawElements(p, 1);
+        }
+        QVERIFY(!picture.Empty());
+        QImage replay = blankSheet();
+        {
+            QPainter p(&replay);
+            picture.Play(p, QRect(QPoint(0, 0), QPoint(600, 600)));
+        }
+        const QRect a = inkBox(direct, QColor(255, 0, 0)), b = inkBox(replay, QColor(255, 0, 0));
+        QVERIFY(!b.isEmpty());
+        QVERIFY2((a.topLeft() - b.topLeft()).manhattanLength() <= 4 &&
+                     (a.bottomRight() - b.bottomRight()).manhattanLength() <= 4,
+                 qPrintable(QStringLiteral("%1,%2-%3,%4 vs %5,%6-%7,%8")
+                                .arg(a.left()).arg(a.top()).arg(a.right()).arg(a.bottom())
+                                .arg(b.left()).arg(b.top()).arg(b.right()).arg(b.bottom())));
+    }
+
+    void graphicsFillTheirBoxMirroredOrNot()
+    {
+        // A green square picture from a path list, 10 x 10 mm.
+        TMetafile square;
+        square.SetMMWidth(1000);
+        square.SetMMHeight(1000);
+        TAppDocument::RenderPathList(square, {"x1000b1000h", "k0r255g0b", "M0x0y", "L1000x0y",
+                                              "L1000x1000y", "L0x1000y", "F"});
+        TAppDocument d(false);
+        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr);
+        g->Left = 20;
+        g->Top = 10;
+        g->Width = 40;
+        g->Height = 20;
+        // 20..60 mm is pixels 75..225, 10..30 mm pixels 37..112 (right and bottom excluded).
+        const QRect expected(QPoint(75, 37), QPoint(224, 111));
+        QRect green = inkBox(draw(d, 1), QColor(0, 255, 0));
+        QVERIFY2((green.topLeft() - expected.topLeft()).manhattanLength() <= 2 &&
+                     (green.bottomRight() - expected.bottomRight()).manhattanLength() <= 2,
+                 qPrintable(QStringLiteral("%1,%2-%3,%4").arg(green.left()).arg(green.top())
+                                .arg(green.right()).arg(green.bottom())));
+        // A negative width mirrors the picture into the box on the other side of Left.
+        g->Left = 60;
+        g->Width = -40;
+        green = inkBox(draw(d, 1), QColor(0, 255, 0));
+        QVERIFY((green.topLeft() - expected.topLeft()).manhattanLength() <= 3);
+        QVERIFY((green.bottomRight() - expected.bottomRight()).manhattanLength() <= 3);
+        // The other side's elements stay hidden.
+        g->Side = 1;
+        QVERIFY(inkBox(draw(d, 1)).isEmpty());
     }
 
     void selectionFrameIsDottedAndErasesItself()

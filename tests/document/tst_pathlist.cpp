@@ -3,6 +3,7 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include <QPainter>
 #include <QtEndian>
 #include <QtTest>
 
@@ -248,6 +249,31 @@ private slots:
         const Picture pic = readPicture(mf.Bytes());
         QCOMPARE(pic.shapes.size(), 1);
         QCOMPARE(pic.shapes[0].points, (QList<QPoint>{{0, 0}, {1, 1}}));
+    }
+
+    void renderedPictureShowsTheTriangleUpright()
+    {
+        TMetafile mf;
+        mf.SetMMWidth(2000);
+        mf.SetMMHeight(1000);
+        TAppDocument::RenderPathList(mf, {"x2000b1000h", "k255r0g0b", "M0x0y", "L2000x0y",
+                                          "L1000x1000y", "B"});
+        QImage img(200, 100, QImage::Format_RGB32);
+        img.fill(Qt::white);
+        {
+            QPainter p(&img);
+            mf.Play(p, QRect(QPoint(0, 0), QPoint(200, 100)));
+        }
+        // The base lies along the bottom edge, the apex at the top centre.
+        QCOMPARE(img.pixelColor(20, 90), QColor(255, 0, 0));
+        QCOMPARE(img.pixelColor(100, 50), QColor(255, 0, 0));
+        QCOMPARE(img.pixelColor(20, 10), QColor(Qt::white));
+        QCOMPARE(img.pixelColor(180, 10), QColor(Qt::white));
+        // The outline is black.
+        int dark = 0;
+        for (int x = 0; x < 200; ++x)
+            dark += qGray(img.pixel(x, 99)) < 60;
+        QVERIFY(dark > 150);
     }
 
     void signsAndBlanksAroundNumbersAreAccepted()
