@@ -68,7 +68,7 @@ void hCreatePen(GdiPlayer& g, const EmfRecord& rec) {
     o.pen.style = int(style & 0xF);
     o.pen.endCap = int(style & 0xF00);
     o.pen.join = int(style & 0xF000);
-    o.pen.width = std::abs(width);
+    o.pen.width = qMin(std::abs(double(width)), double(1 << 24));
     o.pen.cosmetic = width == 0;
     o.pen.color = ColorRef(color);
     g.putObject(index, o);
@@ -332,13 +332,15 @@ void hMaskBlt(GdiPlayer& g, const EmfRecord& rec) {
     QImage mask = bitmapAt(g, rec, offBmiM, cbBmiM, offBitsM, cbBitsM, usageMask);
     if (!mask.isNull() && back == 0xAA) { // the page stays where the mask is clear
         img = img.convertToFormat(QImage::Format_ARGB32);
+        // Mask coordinates, kept in range before they become integers.
+        auto at = [](double v) { return qint64(qBound(-1e9, v, 1e9)); };
         for (int y = 0; y < img.height(); ++y) {
             QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
-            int my = int(y - ys + ym);
+            qint64 my = at(y - ys + ym);
             for (int x = 0; x < img.width(); ++x) {
-                int mx = int(x - xs + xm);
+                qint64 mx = at(x - xs + xm);
                 bool set = mx >= 0 && my >= 0 && mx < mask.width() && my < mask.height() &&
-                           qGray(mask.pixel(mx, my)) > 127;
+                           qGray(mask.pixel(int(mx), int(my))) > 127;
                 if (!set)
                     row[x] = 0;
             }
