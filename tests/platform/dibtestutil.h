@@ -45,7 +45,7 @@ struct BmpSpec {
     int bitCount = 24;
     uint32_t compression = 0;
     QList<QRgb> palette;
-    int colorsUsed = -1; // -1: palette size
+    int colorsUsed = -1;   // -1: palette size
     QList<uint32_t> masks; // for bit fields: written into the header or after it
     QByteArray bits;
     int offBits = -1; // -1: right after the palette

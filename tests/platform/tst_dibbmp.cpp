@@ -27,7 +27,8 @@ const QList<QRgb> kPalette4 = {qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)
 
 // The 2 x 2 picture red green / blue white (top row first) in 8-bit rows, bottom-up.
 QByteArray bits8() {
-    return QByteArray::fromHex("02030000" "00010000");
+    return QByteArray::fromHex("02030000"
+                               "00010000");
 }
 
 QString refusal(const QByteArray& b) {
@@ -200,7 +201,8 @@ void TestDibBmp::lowDepthsAndTopDownRows() {
     t.height = -2;
     t.bitCount = 8;
     t.palette = kPalette4;
-    t.bits = QByteArray::fromHex("00010000" "02030000");
+    t.bits = QByteArray::fromHex("00010000"
+                                 "02030000");
     img = decodeImage(makeBmp(t));
     QCOMPARE(img.pixel(0, 0), qRgb(255, 0, 0));
     QCOMPARE(img.pixel(1, 1), qRgb(255, 255, 255));
@@ -209,7 +211,8 @@ void TestDibBmp::lowDepthsAndTopDownRows() {
     BmpSpec u;
     u.width = 1;
     u.height = 2;
-    u.bits = QByteArray::fromHex("0000ff00" "ff0000");
+    u.bits = QByteArray::fromHex("0000ff00"
+                                 "ff0000");
     img = decodeImage(makeBmp(u));
     QCOMPARE(img.pixel(0, 1), qRgb(255, 0, 0));
     QCOMPARE(img.pixel(0, 0), qRgb(0, 0, 255));
@@ -258,7 +261,8 @@ void TestDibBmp::paletteTooShortOrTooLong() {
     BmpSpec s;
     s.bitCount = 8;
     s.palette = {qRgb(10, 20, 30), qRgb(40, 50, 60)};
-    s.bits = QByteArray::fromHex("00ff0000" "01c80000");
+    s.bits = QByteArray::fromHex("00ff0000"
+                                 "01c80000");
     QImage img = decodeImage(makeBmp(s));
     QCOMPARE(img.pixel(0, 1), qRgb(10, 20, 30));
     QCOMPARE(img.pixel(1, 1), qRgb(0, 0, 0));
@@ -291,7 +295,12 @@ void TestDibBmp::rleRunsDeltasAndClipping() {
     s.palette = kPalette4;
     // Bottom row: run of 6 x index 1 (cut at 4); end of line; delta (1, 1) from (0, 1);
     // literal 2, 3 (odd count padded); end of picture. Left-out pixels keep colour 0.
-    s.bits = QByteArray::fromHex("0601" "0000" "00020101" "00030203" "0300" "0001");
+    s.bits = QByteArray::fromHex("0601"
+                                 "0000"
+                                 "00020101"
+                                 "00030203"
+                                 "0300"
+                                 "0001");
     QImage img = decodeImage(makeBmp(s));
     for (int x = 0; x < 4; ++x)
         QCOMPARE(img.pixel(x, 2), qRgb(0, 255, 0));
@@ -300,7 +309,9 @@ void TestDibBmp::rleRunsDeltasAndClipping() {
     QCOMPARE(img.pixel(2, 0), qRgb(255, 255, 255));
     QCOMPARE(img.pixel(3, 0), qRgb(255, 255, 255)); // index 3 from the literal
     // A delta far beyond the picture ends it; a literal past the data stops.
-    s.bits = QByteArray::fromHex("0401" "0002ffff" "0401");
+    s.bits = QByteArray::fromHex("0401"
+                                 "0002ffff"
+                                 "0401");
     img = decodeImage(makeBmp(s));
     QCOMPARE(img.pixel(0, 2), qRgb(0, 255, 0));
     QCOMPARE(img.pixel(0, 1), qRgb(255, 0, 0));
@@ -314,7 +325,10 @@ void TestDibBmp::rleRunsDeltasAndClipping() {
     t.bitCount = 4;
     t.compression = 2;
     t.palette = kPalette4;
-    t.bits = QByteArray::fromHex("0312" "0003" "3010" "0001"); // last literal pixel cut
+    t.bits = QByteArray::fromHex("0312"
+                                 "0003"
+                                 "3010"
+                                 "0001"); // last literal pixel cut
     img = decodeImage(makeBmp(t));
     QCOMPARE(img.pixel(0, 0), qRgb(0, 255, 0));
     QCOMPARE(img.pixel(1, 0), qRgb(0, 0, 255));

@@ -143,12 +143,15 @@ void TestDibFormats::corpusDecodesOrIsRefused() {
 void TestDibFormats::damagedCopiesNeverCrash() {
     if (!haveCorpus(QStringLiteral("gif")))
         QSKIP("corpus not available");
-    const QStringList samples = {
-        QStringLiteral("gif/treescap-interlaced.gif"), QStringLiteral("gif/welcome2.gif"),
-        QStringLiteral("tiff/quad-lzw-compat.tiff"), QStringLiteral("tiff/palette-1c-4b.tiff"),
-        QStringLiteral("tiff/quad-tile.jpg.tiff"), QStringLiteral("jpeg/testorig.jpg"),
-        QStringLiteral("jpeg/progressive-made-here.jpg"), QStringLiteral("bmp/g/pal4rle.bmp"),
-        QStringLiteral("bmp/g/rgb16-565.bmp")};
+    const QStringList samples = {QStringLiteral("gif/treescap-interlaced.gif"),
+                                 QStringLiteral("gif/welcome2.gif"),
+                                 QStringLiteral("tiff/quad-lzw-compat.tiff"),
+                                 QStringLiteral("tiff/palette-1c-4b.tiff"),
+                                 QStringLiteral("tiff/quad-tile.jpg.tiff"),
+                                 QStringLiteral("jpeg/testorig.jpg"),
+                                 QStringLiteral("jpeg/progressive-made-here.jpg"),
+                                 QStringLiteral("bmp/g/pal4rle.bmp"),
+                                 QStringLiteral("bmp/g/rgb16-565.bmp")};
     for (const QString& s : samples) {
         const QByteArray good = readAll(corpus(s));
         QVERIFY(!good.isEmpty());
@@ -182,11 +185,25 @@ void TestDibFormats::gifTransparencyClippingAndBadIndices() {
     // Screen 4 x 2 with a map of two entries (green, red); index 1 is clear.
     // One frame at (1, 1), 4 x 1, with LZW codes of 2 bits: pixels 0, 3, 1, 0. Index 3 is
     // past the map, and the last pixel lies off the screen.
-    const QByteArray gif = QByteArray::fromHex("474946383961" "0400" "0200" "800000"
-                                               "00ff00" "ff0000"
-                                               "21f904" "01000001" "00"
-                                               "2c" "0100" "0100" "0400" "0100" "00"
-                                               "02" "03c40205" "00" "3b");
+    const QByteArray gif = QByteArray::fromHex("474946383961"
+                                               "0400"
+                                               "0200"
+                                               "800000"
+                                               "00ff00"
+                                               "ff0000"
+                                               "21f904"
+                                               "01000001"
+                                               "00"
+                                               "2c"
+                                               "0100"
+                                               "0100"
+                                               "0400"
+                                               "0100"
+                                               "00"
+                                               "02"
+                                               "03c40205"
+                                               "00"
+                                               "3b");
     const HDIB dib = DecodeGif(bytes(gif), size_t(gif.size()), QStringLiteral("t.gif"));
     QCOMPARE(dib->BitCount(), 8);
     QCOMPARE(dib->PaletteSize(), 256);
@@ -201,9 +218,20 @@ void TestDibFormats::gifTransparencyClippingAndBadIndices() {
     QCOMPARE(img.pixel(3, 1), white);         // the clear index
 
     // The same picture without any colour map is refused; so is one without a frame.
-    QByteArray noMap = QByteArray::fromHex("474946383961" "0400" "0200" "000000"
-                                           "2c" "0000" "0000" "0100" "0100" "00"
-                                           "02" "03c40205" "00" "3b");
+    QByteArray noMap = QByteArray::fromHex("474946383961"
+                                           "0400"
+                                           "0200"
+                                           "000000"
+                                           "2c"
+                                           "0000"
+                                           "0000"
+                                           "0100"
+                                           "0100"
+                                           "00"
+                                           "02"
+                                           "03c40205"
+                                           "00"
+                                           "3b");
     QVERIFY(refusal(noMap, TRasterKind::Gif).contains(QStringLiteral("Farbtabelle")));
     QVERIFY(!refusal(gif.left(25) + QByteArray("\x3b"), TRasterKind::Gif).isEmpty());
 }
@@ -233,7 +261,8 @@ void TestDibFormats::tiffAlphaShowsPaperAndHugeSizesAreRefused() {
              qPrintable(QString::number(half, 16)));
 
     // A hand-made header that claims 100000 x 100000 pixels and holds ten bytes.
-    QByteArray big = QByteArray::fromHex("49492a0008000000" "0900");
+    QByteArray big = QByteArray::fromHex("49492a0008000000"
+                                         "0900");
     auto entry = [&](uint16_t tag, uint16_t type, uint32_t value) {
         QByteArray e(12, '\0');
         put16(e, 0, tag);
@@ -278,7 +307,7 @@ void TestDibFormats::tiffErrorsStayOffTheTerminal() {
     dup2(saved, 2);
     close(saved);
     std::fclose(sink);
-    QVERIFY(refused > 5); // the damaged halves did produce errors...
+    QVERIFY(refused > 5);                 // the damaged halves did produce errors...
     QCOMPARE(readAll(log), QByteArray()); // ...and none of them was printed
 }
 
@@ -295,8 +324,8 @@ void TestDibFormats::jpegColourSpacesAgree() {
     QVERIFY2(meanDifference(rgb, prog) < 4, qPrintable(QString::number(meanDifference(rgb, prog))));
     // Grey comes out grey and about as bright as the colour version (the grey file was made
     // with another luma formula).
-    const QImage greyOfRgb = rgb.convertToFormat(QImage::Format_Grayscale8)
-                                 .convertToFormat(QImage::Format_RGB32);
+    const QImage greyOfRgb =
+        rgb.convertToFormat(QImage::Format_Grayscale8).convertToFormat(QImage::Format_RGB32);
     QVERIFY2(meanDifference(grey, greyOfRgb) < 15,
              qPrintable(QString::number(meanDifference(grey, greyOfRgb))));
     QCOMPARE(qRed(grey.pixel(100, 70)), qBlue(grey.pixel(100, 70)));

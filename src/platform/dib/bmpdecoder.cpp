@@ -14,16 +14,22 @@
 
 namespace {
 
-enum : uint32_t { BiRgb = 0, BiRle8 = 1, BiRle4 = 2, BiBitfields = 3, BiJpeg = 4, BiPng = 5,
-                  BiAlphaBitfields = 6 };
+enum : uint32_t {
+    BiRgb = 0,
+    BiRle8 = 1,
+    BiRle4 = 2,
+    BiBitfields = 3,
+    BiJpeg = 4,
+    BiPng = 5,
+    BiAlphaBitfields = 6
+};
 
 uint16_t u16(const uint8_t* p) {
     return uint16_t(p[0] | (p[1] << 8));
 }
 
 uint32_t u32(const uint8_t* p) {
-    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-           (uint32_t(p[3]) << 24);
+    return uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) | (uint32_t(p[3]) << 24);
 }
 
 // One colour channel of a bit-field pixel, scaled to 8 bits.
@@ -153,9 +159,8 @@ void BmpReader::checkFormat() {
     const bool fits = c == BiRgb || (c == BiRle8 && b == 8) || (c == BiRle4 && b == 4) ||
                       ((c == BiBitfields || c == BiAlphaBitfields) && (b == 16 || b == 32));
     if (!fits)
-        fail(QStringLiteral("Die Kompression %1 passt nicht zu %2 Bit je Bildpunkt.")
-                 .arg(c)
-                 .arg(b));
+        fail(
+            QStringLiteral("Die Kompression %1 passt nicht zu %2 Bit je Bildpunkt.").arg(c).arg(b));
     if (h.width <= 0 || h.height <= 0)
         fail(QStringLiteral("Ungültige Bildgröße (%1 × %2).").arg(h.width).arg(h.height));
     if (h.topDown && c != BiRgb && c != BiBitfields && c != BiAlphaBitfields)
@@ -176,7 +181,8 @@ void BmpReader::readPalette(size_t paletteStart, size_t bitsOffset) {
     // Too long a palette is cut to what can be indexed, too short a one stays black beyond
     // its end; it never reaches into the pixels or past the file.
     const size_t end = bitsOffset > paletteStart ? bitsOffset : m_size;
-    const size_t available = end > paletteStart ? (std::min(end, m_size) - paletteStart) / entry : 0;
+    const size_t available =
+        end > paletteStart ? (std::min(end, m_size) - paletteStart) / entry : 0;
     count = std::min({count, available, size_t(256)});
     for (size_t i = 0; i < count; ++i) {
         const uint8_t* q = m_data + paletteStart + i * entry;
@@ -275,8 +281,8 @@ void BmpReader::decodeRows(HDIB& dib, const uint8_t* bits) {
             masks = {0xFF0000, 0x00FF00, 0x0000FF};
     }
     const Channel red(masks[0]), green(masks[1]), blue(masks[2]);
-    const bool plain32 = bpp == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 &&
-                         masks[2] == 0xFF;
+    const bool plain32 =
+        bpp == 32 && masks[0] == 0xFF0000 && masks[1] == 0xFF00 && masks[2] == 0xFF;
     // 16-bit pixels go through a table of all 65536 values.
     std::vector<RGBQUAD> table16;
     if (bpp == 16) {

@@ -39,8 +39,8 @@ int64_t TDib::RowBytes(int64_t width, int bitCount) {
 
 HDIB TDib::Create(int width, int height, int bitCount, const QString& fileName) {
     if (bitCount != 1 && bitCount != 4 && bitCount != 8 && bitCount != 24 && bitCount != 32)
-        throw TRasterError(fileName, QStringLiteral("Nicht unterstützte Farbtiefe (%1 Bit).")
-                                         .arg(bitCount));
+        throw TRasterError(fileName,
+                           QStringLiteral("Nicht unterstützte Farbtiefe (%1 Bit).").arg(bitCount));
     if (width <= 0 || height <= 0)
         throw TRasterError(fileName, QStringLiteral("Das Bild hat keine Bildpunkte."));
     if (int64_t(width) * height > RasterLimits::MaxPixels)

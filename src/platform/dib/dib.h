@@ -73,9 +73,7 @@ public:
     qsizetype BitsSize() const { return m_packed.size() - m_infoSize; }
     // Row y counted from the top of the picture.
     uint8_t* ScanLine(int y) { return Bits() + qsizetype(Height() - 1 - y) * m_stride; }
-    const uint8_t* ScanLine(int y) const {
-        return Bits() + qsizetype(Height() - 1 - y) * m_stride;
-    }
+    const uint8_t* ScanLine(int y) const { return Bits() + qsizetype(Height() - 1 - y) * m_stride; }
 
     // BITMAPINFO as stored in files and metafiles: the 40-byte header and the palette.
     QByteArray InfoBytes() const;

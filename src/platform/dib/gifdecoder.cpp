@@ -145,8 +145,8 @@ HDIB DecodeGif(const uint8_t* data, size_t size, const QString& fileName) {
         uint8_t* dst = dib->ScanLine(y) + frame.Left;
         for (int x = 0; x < visibleW; ++x) {
             const int index = line[size_t(x)];
-            dst[x] = uint8_t(index < colorCount || index == transparent || black < 0 ? index
-                                                                                     : black);
+            dst[x] =
+                uint8_t(index < colorCount || index == transparent || black < 0 ? index : black);
         }
     };
     if (frame.Interlace) {

@@ -160,8 +160,8 @@ HDIB DecodeJpeg(const uint8_t* data, size_t size, const QString& fileName) {
         cmyk = true;
         break;
     default:
-        throw TRasterError(fileName,
-                           QStringLiteral("Der Farbraum dieser JPEG-Datei wird nicht unterstützt."));
+        throw TRasterError(
+            fileName, QStringLiteral("Der Farbraum dieser JPEG-Datei wird nicht unterstützt."));
     }
     if (uint64_t(cinfo.image_width) * cinfo.image_height > uint64_t(RasterLimits::MaxPixels))
         throw TRasterError(fileName, QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, "
@@ -171,8 +171,8 @@ HDIB DecodeJpeg(const uint8_t* data, size_t size, const QString& fileName) {
     // Huffman-coded data spends at least one bit on every block of every component; even
     // the most subsampled component (1 of 4 x 4) has 1/16 of the picture's 8 x 8 blocks.
     // A file shorter than that cannot hold the picture its header claims.
-    const uint64_t blocks = (uint64_t(cinfo.image_width) + 7) / 8 *
-                            ((uint64_t(cinfo.image_height) + 7) / 8);
+    const uint64_t blocks =
+        (uint64_t(cinfo.image_width) + 7) / 8 * ((uint64_t(cinfo.image_height) + 7) / 8);
     if (!cinfo.arith_code && size < blocks / 128)
         throw TRasterError(fileName, QStringLiteral("Die Datei ist kürzer, als ihr Kopf angibt."));
     HDIB dib = TDib::Create(int(cinfo.image_width), int(cinfo.image_height), 24, fileName);

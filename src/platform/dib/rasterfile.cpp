@@ -2,8 +2,9 @@
 
 TRasterFileData::TRasterFileData(const QString& fileName) : m_file(fileName) {
     if (!m_file.open(QIODevice::ReadOnly))
-        throw TRasterError(fileName, QStringLiteral("Die Datei kann nicht geöffnet werden (%1).")
-                                         .arg(m_file.errorString()));
+        throw TRasterError(
+            fileName,
+            QStringLiteral("Die Datei kann nicht geöffnet werden (%1).").arg(m_file.errorString()));
     const qint64 size = m_file.size();
     if (size <= 0)
         throw TRasterError(fileName, QStringLiteral("Die Datei ist leer."));
@@ -18,8 +19,9 @@ TRasterFileData::TRasterFileData(const QString& fileName) : m_file(fileName) {
     // Not mappable (a pipe or special file system): read it instead.
     m_copy = m_file.readAll();
     if (m_copy.isEmpty())
-        throw TRasterError(fileName, QStringLiteral("Die Datei kann nicht gelesen werden (%1).")
-                                         .arg(m_file.errorString()));
+        throw TRasterError(
+            fileName,
+            QStringLiteral("Die Datei kann nicht gelesen werden (%1).").arg(m_file.errorString()));
     m_data = reinterpret_cast<const uint8_t*>(m_copy.constData());
     m_size = size_t(m_copy.size());
 }

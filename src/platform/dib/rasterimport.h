@@ -17,8 +17,7 @@ TRasterKind RasterKindOfBytes(const uint8_t* data, size_t size);
 
 // Decodes the bytes of a picture; the content decides the kind and `hint` is used when the
 // content is not recognised. Throws TRasterError naming fileName.
-HDIB DecodeRasterBytes(const uint8_t* data, size_t size, TRasterKind hint,
-                       const QString& fileName);
+HDIB DecodeRasterBytes(const uint8_t* data, size_t size, TRasterKind hint, const QString& fileName);
 // Decodes a picture file (kind from its content, else from its extension).
 HDIB LoadRasterPicture(const QString& fileName);
 

@@ -68,25 +68,30 @@ struct Diagnostics {
     char firstError[512] = {0};
 };
 
-int errorHandler(TIFF*, void* user, const char* module, const char* fmt, va_list args) {
+[[maybe_unused]] int errorHandler(TIFF*, void* user, const char* module, const char* fmt,
+                                  va_list args) {
     auto* d = static_cast<Diagnostics*>(user);
     if (d && d->firstError[0] == 0)
         std::vsnprintf(d->firstError, sizeof d->firstError, fmt, args);
     return 1; // handled: nothing reaches the terminal
 }
 
-int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
+[[maybe_unused]] int warningHandler(TIFF*, void*, const char*, const char*, va_list) {
     return 1;
 }
 
 struct TiffHandle {
     TIFF* tif = nullptr;
+#if TIFFLIB_VERSION >= 20221213
     TIFFOpenOptions* options = nullptr;
+#endif
     ~TiffHandle() {
         if (tif)
             TIFFClose(tif);
+#if TIFFLIB_VERSION >= 20221213
         if (options)
             TIFFOpenOptionsFree(options);
+#endif
     }
 };
 
@@ -123,6 +128,8 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     };
     MemoryFile file{data, toff_t(size), 0};
     TiffHandle handle;
+#if TIFFLIB_VERSION >= 20221213
+    // libtiff 4.5 and later: per-handle handlers and a cap on each allocation.
     handle.options = TIFFOpenOptionsAlloc();
     if (!handle.options)
         throw TRasterError(fileName, QStringLiteral("Nicht genug Speicher."));
@@ -131,17 +138,21 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     TIFFOpenOptionsSetWarningHandlerExtR(handle.options, warningHandler, nullptr);
     handle.tif = TIFFClientOpenExt("memory", "r", &file, readProc, writeProc, seekProc, closeProc,
                                    sizeProc, mapProc, unmapProc, handle.options);
+#else
+    handle.tif = TIFFClientOpen("memory", "r", &file, readProc, writeProc, seekProc, closeProc,
+                                sizeProc, mapProc, unmapProc);
+#endif
     if (!handle.tif)
-        throw TRasterError(fileName, QStringLiteral("Die Datei ist kein lesbares TIFF-Bild%1.")
-                                         .arg(detail()));
+        throw TRasterError(
+            fileName, QStringLiteral("Die Datei ist kein lesbares TIFF-Bild%1.").arg(detail()));
     TIFF* tif = handle.tif;
 
     uint16_t compression = COMPRESSION_NONE;
     TIFFGetFieldDefaulted(tif, TIFFTAG_COMPRESSION, &compression);
     if (!compressionAllowed(compression))
-        throw TRasterError(fileName,
-                           QStringLiteral("Die TIFF-Kompression %1 wird nicht unterstützt.")
-                               .arg(compression));
+        throw TRasterError(
+            fileName,
+            QStringLiteral("Die TIFF-Kompression %1 wird nicht unterstützt.").arg(compression));
     char message[1024] = {0};
     if (!TIFFRGBAImageOK(tif, message))
         throw TRasterError(fileName, QStringLiteral("Diese TIFF-Form wird nicht unterstützt (%1).")
@@ -152,15 +163,14 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
     if (width == 0 || height == 0 || width > uint32_t(RasterLimits::MaxPixels) ||
         height > uint32_t(RasterLimits::MaxPixels))
-        throw TRasterError(fileName, QStringLiteral("Ungültige Bildgröße (%1 × %2).")
-                                         .arg(width)
-                                         .arg(height));
+        throw TRasterError(fileName,
+                           QStringLiteral("Ungültige Bildgröße (%1 × %2).").arg(width).arg(height));
     HDIB dib = TDib::Create(int(width), int(height), 32, fileName);
     // Bottom-left orientation gives the rows in DIB order.
     auto* raster = reinterpret_cast<uint32_t*>(dib->Bits());
     if (!TIFFReadRGBAImageOriented(tif, width, height, raster, ORIENTATION_BOTLEFT, 1))
-        throw TRasterError(fileName, QStringLiteral("Die TIFF-Bilddaten sind beschädigt%1.")
-                                         .arg(detail()));
+        throw TRasterError(fileName,
+                           QStringLiteral("Die TIFF-Bilddaten sind beschädigt%1.").arg(detail()));
     HDIB out = TDib::Create(int(width), int(height), 24, fileName);
     for (uint32_t y = 0; y < height; ++y) {
         const uint32_t* src = raster + size_t(y) * width;
