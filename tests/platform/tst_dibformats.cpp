@@ -234,6 +234,11 @@ void TestDibFormats::gifTransparencyClippingAndBadIndices() {
                                            "3b");
     QVERIFY(refusal(noMap, TRasterKind::Gif).contains(QStringLiteral("Farbtabelle")));
     QVERIFY(!refusal(gif.left(25) + QByteArray("\x3b"), TRasterKind::Gif).isEmpty());
+    // A frame of 60000 x 1000 pixels cannot come from a dozen bytes of LZW data.
+    QByteArray claim = gif;
+    put16(claim, 32, 60000);
+    put16(claim, 34, 1000);
+    QVERIFY(refusal(claim, TRasterKind::Gif).contains(QStringLiteral("kürzer")));
 }
 
 void TestDibFormats::tiffAlphaShowsPaperAndHugeSizesAreRefused() {

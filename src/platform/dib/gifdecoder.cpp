@@ -107,6 +107,16 @@ HDIB DecodeGif(const uint8_t* data, size_t size, const QString& fileName) {
     const int frameH = frame.Height;
     if (frameW <= 0 || frameH <= 0)
         throw fail(QStringLiteral("Das GIF-Bild hat keine Bildpunkte."));
+    const int64_t framePixels = int64_t(frameW) * frameH;
+    if (framePixels > RasterLimits::MaxPixels)
+        throw fail(QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind "
+                                  "höchstens 64 Millionen).")
+                       .arg(frameW)
+                       .arg(frameH));
+    // One LZW code of at most 12 bits stands for at most 4096 pixels, so the bytes left in
+    // the file bound the frame size.
+    if (framePixels > int64_t(size - std::min(size, source.pos)) * 8 / 12 * 4096)
+        throw fail(QStringLiteral("Die Datei ist kürzer, als ihr Kopf angibt."));
     // A screen of size zero takes the frame's extent.
     const int screenW = gif->SWidth > 0 ? gif->SWidth : frame.Left + frameW;
     const int screenH = gif->SHeight > 0 ? gif->SHeight : frame.Top + frameH;
