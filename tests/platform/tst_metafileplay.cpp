@@ -17,6 +17,7 @@ private slots:
     void textAlignmentUsesTheMultiBitValues();
     void fontHeightSignAndEscapement();
     void dxArrayGivesTheAdvances();
+    void backgroundModeFillsTheTextCell();
     void symbolFontTextBecomesGreek();
     void stretchDibitsDecodesEveryDepth_data();
     void stretchDibitsDecodesEveryDepth();
@@ -255,6 +256,25 @@ void TestMetafilePlay::dxArrayGivesTheAdvances() {
     textGeometry(firstWith(trace, "text"), ref, box, size);
     QVERIFY2(std::abs(box.left() - 20) < 0.3, qPrintable(firstWith(trace, "text")));
     QVERIFY(std::abs(box.right() - 80) < 0.3);
+}
+
+void TestMetafilePlay::backgroundModeFillsTheTextCell() {
+    auto redPixels = [](int bkMode) {
+        Emf e;
+        e.font(1, -200);
+        e.select(1);
+        e.rec(25, Bytes().u32(rgb(255, 0, 0))); // background colour
+        e.rec(18, Bytes().u32(quint32(bkMode)));
+        e.text(100, 100, "i i");
+        QImage img = render(fromBytes(e.finish()));
+        int n = 0;
+        for (int y = 0; y < 100; ++y)
+            for (int x = 0; x < 100; ++x)
+                n += img.pixelColor(x, y) == QColor(255, 0, 0);
+        return n;
+    };
+    QVERIFY(redPixels(2) > 50); // OPAQUE: the cell behind the glyphs
+    QCOMPARE(redPixels(1), 0);  // TRANSPARENT
 }
 
 void TestMetafilePlay::symbolFontTextBecomesGreek() {
