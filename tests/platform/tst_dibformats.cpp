@@ -288,6 +288,10 @@ void TestDibFormats::tiffAlphaShowsPaperAndHugeSizesAreRefused() {
     big += QByteArray(4, '\0');
     const QString msg = refusal(big, TRasterKind::Tiff);
     QVERIFY2(msg.contains(QStringLiteral("zu groß")), qPrintable(msg));
+    // 8000 x 8000 is within the limit, but not from ten bytes.
+    put32(big, 10 + 8, 8000);
+    put32(big, 10 + 12 + 8, 8000);
+    QVERIFY(refusal(big, TRasterKind::Tiff).contains(QStringLiteral("kürzer")));
 }
 
 void TestDibFormats::tiffErrorsStayOffTheTerminal() {

@@ -165,6 +165,22 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
         height > uint32_t(RasterLimits::MaxPixels))
         throw TRasterError(fileName,
                            QStringLiteral("Ungültige Bildgröße (%1 × %2).").arg(width).arg(height));
+    if (uint64_t(width) * height > uint64_t(RasterLimits::MaxPixels))
+        throw TRasterError(fileName, QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, "
+                                                    "erlaubt sind höchstens 64 Millionen).")
+                                         .arg(width)
+                                         .arg(height));
+    // None of the allowed compressions packs more than 4096 bytes into one (LZW: a 12-bit
+    // code for at most 4096 bytes), and fax coding needs at least one bit per line; a file
+    // smaller than that cannot hold the picture its header claims.
+    uint16_t bitsPerSample = 1;
+    uint16_t samplesPerPixel = 1;
+    TIFFGetFieldDefaulted(tif, TIFFTAG_BITSPERSAMPLE, &bitsPerSample);
+    TIFFGetFieldDefaulted(tif, TIFFTAG_SAMPLESPERPIXEL, &samplesPerPixel);
+    const uint64_t rawBytes = uint64_t(width) * height * samplesPerPixel * bitsPerSample / 8;
+    const bool fax = compression == COMPRESSION_CCITTFAX3 || compression == COMPRESSION_CCITTFAX4;
+    if (fax ? uint64_t(height) > uint64_t(size) * 8 : rawBytes > uint64_t(size) * 4096)
+        throw TRasterError(fileName, QStringLiteral("Die Datei ist kürzer, als ihr Kopf angibt."));
     HDIB dib = TDib::Create(int(width), int(height), 32, fileName);
     // Bottom-left orientation gives the rows in DIB order.
     auto* raster = reinterpret_cast<uint32_t*>(dib->Bits());
