@@ -1,6 +1,7 @@
 #include "inspector/colorfilters.h"
 
 #include <array>
+#include <cstring>
 #include <cstdint>
 #include <vector>
 
@@ -40,6 +41,15 @@ void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBl
     const Lut lg = adjustLut(percentGreen);
     const Lut lb = adjustLut(percentBlue);
     const int w = image.width();
+    if (percentRed == percentGreen && percentGreen == percentBlue) {
+        const int n = w * 3;
+        for (int y = 0; y < image.height(); ++y) {
+            std::uint8_t* p = image.scanLine(y);
+            for (int i = 0; i < n; ++i)
+                p[i] = lr[p[i]];
+        }
+        return;
+    }
     for (int y = 0; y < image.height(); ++y) {
         std::uint8_t* p = image.scanLine(y);
         for (int x = 0; x < w; ++x, p += 3) {
@@ -99,37 +109,32 @@ void Soften(QImage& image)
 {
     if (!usable(image) || image.width() < 3 || image.height() < 3)
         return;
-    static const auto div9 = [] {
-        std::array<std::uint8_t, 9 * 255 + 1> t;
-        for (int s = 0; s <= 9 * 255; ++s)
-            t[s] = std::uint8_t(s / 9);
-        return t;
-    }();
     const int w = image.width();
     const int h = image.height();
     const int n = w * 3;
-    // Horizontal three-pixel sums of the original rows above, at and below the current row.
-    // Rows are summed before they are overwritten, so no full copy of the picture is needed.
-    std::vector<std::uint16_t> sums(std::size_t(n) * 3);
-    auto rowSums = [&](int y, std::uint16_t* out) {
-        const std::uint8_t* p = image.constScanLine(y);
-        for (int i = 3; i < n - 3; ++i)
-            out[i] = std::uint16_t(p[i - 3] + p[i] + p[i + 3]);
-    };
-    std::uint16_t* above = sums.data();
-    std::uint16_t* at = above + n;
-    std::uint16_t* below = at + n;
-    rowSums(0, above);
-    rowSums(1, at);
+    // The original rows above, at and below the current one (rows are overwritten as the
+    // loop goes down), and the vertical three-row sums of each channel.
+    std::vector<std::uint8_t> ring(static_cast<std::size_t>(n) * 3);
+    std::vector<std::uint16_t> column(static_cast<std::size_t>(n));
+    std::uint8_t* rows[3] = {ring.data(), ring.data() + n, ring.data() + 2 * n};
+    std::memcpy(rows[0], image.constScanLine(0), std::size_t(n));
+    std::memcpy(rows[1], image.constScanLine(1), std::size_t(n));
+    std::uint16_t* v = column.data();
     for (int y = 1; y < h - 1; ++y) {
-        rowSums(y + 1, below);
+        std::memcpy(rows[2], image.constScanLine(y + 1), std::size_t(n));
+        const std::uint8_t* a = rows[0];
+        const std::uint8_t* b = rows[1];
+        const std::uint8_t* c = rows[2];
+        for (int i = 0; i < n; ++i)
+            v[i] = std::uint16_t(a[i] + b[i] + c[i]);
         std::uint8_t* p = image.scanLine(y);
+        // x / 9 for x <= 2295 is exactly (x * 7282) >> 16.
         for (int i = 3; i < n - 3; ++i)
-            p[i] = div9[above[i] + at[i] + below[i]];
-        std::uint16_t* t = above;
-        above = at;
-        at = below;
-        below = t;
+            p[i] = std::uint8_t((std::uint32_t(v[i - 3] + v[i] + v[i + 3]) * 7282u) >> 16);
+        std::uint8_t* t = rows[0];
+        rows[0] = rows[1];
+        rows[1] = rows[2];
+        rows[2] = t;
     }
 }
 

@@ -1,8 +1,129 @@
 #include "inspector/rasterpicture.h"
 
+#include "platform/metafile/emfwriter.h"
 #include "platform/metafile/tmetafile.h"
 #include "platform/metafile/tmetafilecanvas.h"
 #include <QPainter>
+#include <QtEndian>
+#include <cmath>
+#include <cstring>
+
+namespace {
+
+constexpr std::uint32_t kEmrHeader = 1;
+constexpr std::uint32_t kEmrEof = 14;
+constexpr std::uint32_t kEmrStretchDibits = 81;
+
+quint32 u32At(const QByteArray& b, qsizetype at)
+{
+    return qFromLittleEndian<quint32>(b.constData() + at);
+}
+
+qint32 i32At(const QByteArray& b, qsizetype at)
+{
+    return qFromLittleEndian<qint32>(b.constData() + at);
+}
+
+// Where the pixels of a picture that is nothing but one 24-bit bitmap at its full size lie
+// (what the transforms and filters record). Such a picture plays pixel for pixel, so its
+// rows can be copied instead of played; any other picture goes through the player.
+struct PlainBitmap {
+    const uchar* bits = nullptr; // first stored row
+    qsizetype stride = 0;
+    bool bottomUp = true;
+    bool inverted = false; // recorded with the inverting copy mode
+};
+
+bool findPlainBitmap(const TMetafile& metafile, PlainBitmap& out)
+{
+    if (metafile.GetForm() != TMetafile::Form::Emf)
+        return false;
+    const QByteArray b = metafile.Bytes();
+    const qsizetype n = b.size();
+    const int w = metafile.Width(), h = metafile.Height();
+    if (n < 108 || w <= 0 || h <= 0 || u32At(b, 0) != kEmrHeader)
+        return false;
+    const quint32 headerSize = u32At(b, 4);
+    if (headerSize < 88 || headerSize > n - 8)
+        return false;
+    // The frame must map onto the bitmap one to one, as the player maps it.
+    const double devX = i32At(b, 72), devY = i32At(b, 76);
+    const double mmX = i32At(b, 80), mmY = i32At(b, 84);
+    if (devX <= 0 || devY <= 0 || mmX <= 0 || mmY <= 0 || i32At(b, 24) != 0 || i32At(b, 28) != 0)
+        return false;
+    const double frameW = i32At(b, 32) * devX / mmX / 100;
+    const double frameH = i32At(b, 36) * devY / mmY / 100;
+    if (std::abs(frameW - w) > 0.25 || std::abs(frameH - h) > 0.25)
+        return false;
+
+    const qsizetype at = headerSize;
+    if (at + 80 > n || u32At(b, at) != kEmrStretchDibits)
+        return false;
+    const quint32 size = u32At(b, at + 4);
+    if (size < 80 || size > n - at)
+        return false;
+    const qsizetype eof = at + size;
+    if (eof + 20 > n || u32At(b, eof) != kEmrEof)
+        return false;
+    const qint32 xDest = i32At(b, at + 24), yDest = i32At(b, at + 28);
+    const qint32 xSrc = i32At(b, at + 32), ySrc = i32At(b, at + 36);
+    const qint32 cxSrc = i32At(b, at + 40), cySrc = i32At(b, at + 44);
+    const quint32 offBmi = u32At(b, at + 48), cbBmi = u32At(b, at + 52);
+    const quint32 offBits = u32At(b, at + 56), cbBits = u32At(b, at + 60);
+    const quint32 usage = u32At(b, at + 64), rop = u32At(b, at + 68);
+    const qint32 cxDest = i32At(b, at + 72), cyDest = i32At(b, at + 76);
+    if (xDest != 0 || yDest != 0 || xSrc != 0 || ySrc != 0 || cxSrc != w || cySrc != h ||
+        cxDest != w || cyDest != h || usage != 0)
+        return false;
+    if (rop != TMetafileCanvas::SRCCOPY && rop != TMetafileCanvas::NOTSRCCOPY)
+        return false;
+    if (cbBmi < 40 || offBmi > size || cbBmi > size - offBmi)
+        return false;
+    const qsizetype bmi = at + offBmi;
+    const qint32 biWidth = i32At(b, bmi + 4), biHeight = i32At(b, bmi + 8);
+    const quint16 planes = qFromLittleEndian<quint16>(b.constData() + bmi + 12);
+    const quint16 bitCount = qFromLittleEndian<quint16>(b.constData() + bmi + 14);
+    const quint32 compression = u32At(b, bmi + 16);
+    if (u32At(b, bmi) != 40 || biWidth != w || (biHeight != h && biHeight != -h) || planes != 1 ||
+        bitCount != 24 || compression != 0)
+        return false;
+    const qsizetype stride = (qsizetype(w) * 3 + 3) / 4 * 4;
+    if (offBits > size || cbBits > size - offBits || qsizetype(cbBits) < stride * h)
+        return false;
+    out.bits = reinterpret_cast<const uchar*>(b.constData()) + at + offBits;
+    out.stride = stride;
+    out.bottomUp = biHeight > 0;
+    out.inverted = rop == TMetafileCanvas::NOTSRCCOPY;
+    return true;
+}
+
+// Copies the bitmap's rows into image, mirrored as asked: BGR becomes RGB on the way.
+void copyPlainBitmap(const PlainBitmap& src, QImage& image, bool mirrorX, bool mirrorY)
+{
+    const int w = image.width(), h = image.height();
+    const uchar flip = src.inverted ? 0xFF : 0x00;
+    for (int y = 0; y < h; ++y) {
+        const int picY = mirrorY ? h - 1 - y : y;
+        const uchar* in = src.bits + src.stride * (src.bottomUp ? h - 1 - picY : picY);
+        uchar* o = image.scanLine(y);
+        if (!mirrorX) {
+            for (int x = 0; x < w; ++x, in += 3, o += 3) {
+                o[0] = in[2] ^ flip;
+                o[1] = in[1] ^ flip;
+                o[2] = in[0] ^ flip;
+            }
+        } else {
+            in += qsizetype(w - 1) * 3;
+            for (int x = 0; x < w; ++x, in -= 3, o += 3) {
+                o[0] = in[2] ^ flip;
+                o[1] = in[1] ^ flip;
+                o[2] = in[0] ^ flip;
+            }
+        }
+    }
+}
+
+} // namespace
 
 TGdiRect PlainRect(int w, int h)
 {
@@ -30,21 +151,29 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest)
     const int h = metafile.Height();
     if (w <= 0 || h <= 0)
         return QImage();
+    // The picture's edges go to (left, top) and (right - 1, bottom - 1); a reversed pair
+    // mirrors.
+    const int x0 = dest.left, x1 = dest.right - 1;
+    const int y0 = dest.top, y1 = dest.bottom - 1;
+    const int dw = std::abs(x1 - x0), dh = std::abs(y1 - y0);
+
+    PlainBitmap plain;
+    if (dw == w && dh == h && std::min(x0, x1) == 0 && std::min(y0, y1) == 0 &&
+        findPlainBitmap(metafile, plain)) {
+        QImage image(w, h, QImage::Format_RGB888);
+        copyPlainBitmap(plain, image, x1 < x0, y1 < y0);
+        return image;
+    }
+
     // Painting into 32-bit pixels is the fast path of the raster engine; the 24-bit form
     // the filters work on is made from it in one pass.
     QImage canvas(w, h, QImage::Format_RGB32);
     canvas.fill(Qt::white);
-    {
+    if (dw > 0 && dh > 0) {
         QPainter painter(&canvas);
-        // The picture's edges go to (left, top) and (right - 1, bottom - 1); a reversed pair
-        // mirrors. The player gets an upright rectangle and the mirroring as a transform.
-        const int x0 = dest.left, x1 = dest.right - 1;
-        const int y0 = dest.top, y1 = dest.bottom - 1;
-        const int dw = std::abs(x1 - x0), dh = std::abs(y1 - y0);
-        if (dw > 0 && dh > 0) {
-            painter.setTransform(QTransform(x1 < x0 ? -1 : 1, 0, 0, y1 < y0 ? -1 : 1, x0, y0));
-            metafile.Play(painter, QRectF(0, 0, dw, dh));
-        }
+        // The player gets an upright rectangle and the mirroring as a transform.
+        painter.setTransform(QTransform(x1 < x0 ? -1 : 1, 0, 0, y1 < y0 ? -1 : 1, x0, y0));
+        metafile.Play(painter, QRectF(0, 0, dw, dh));
     }
     return canvas.convertToFormat(QImage::Format_RGB888);
 }
@@ -56,9 +185,44 @@ void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool
         metafile.SetWidth(image.width());
         metafile.SetHeight(image.height());
     }
-    TMetafileCanvas canvas(metafile);
-    if (!image.isNull())
-        canvas.StretchImage(0, 0, image.width(), image.height(), image,
-                            inverted ? TMetafileCanvas::NOTSRCCOPY : TMetafileCanvas::SRCCOPY);
-    canvas.Close();
+    const QImage src = image.format() == QImage::Format_RGB888
+                           ? image
+                           : image.convertToFormat(QImage::Format_RGB888);
+    const int w = src.width(), h = src.height();
+    if (w <= 0 || h <= 0) {
+        TMetafileCanvas canvas(metafile);
+        canvas.Close();
+        return;
+    }
+    // The same record the recording canvas writes for a bitmap at (0, 0), built in one
+    // pass: a 24-bit bottom-up DIB stretched 1:1 over the picture.
+    const qsizetype stride = (qsizetype(w) * 3 + 3) / 4 * 4;
+    const qsizetype bitsSize = stride * h;
+    constexpr int kFixed = 80, kBmi = 40;
+    emf::RecordBody body;
+    body.ltrb(0, 0, w - 1, h - 1);
+    body.i32(0).i32(0).i32(0).i32(0).i32(w).i32(h);
+    body.u32(kFixed).u32(kBmi).u32(kFixed + kBmi).u32(std::uint32_t(bitsSize));
+    body.u32(0).u32(inverted ? TMetafileCanvas::NOTSRCCOPY : TMetafileCanvas::SRCCOPY);
+    body.i32(w).i32(h);
+    body.u32(kBmi).i32(w).i32(h).u16(1).u16(24).u32(0).u32(std::uint32_t(bitsSize));
+    body.i32(3780).i32(3780).u32(0).u32(0); // 96 dpi
+    QByteArray pixels(bitsSize, Qt::Uninitialized);
+    for (int row = 0; row < h; ++row) {
+        const uchar* in = src.constScanLine(h - 1 - row);
+        uchar* o = reinterpret_cast<uchar*>(pixels.data()) + stride * row;
+        for (int x = 0; x < w; ++x, in += 3, o += 3) {
+            o[0] = in[2];
+            o[1] = in[1];
+            o[2] = in[0];
+        }
+        std::memset(o, 0, size_t(stride - qsizetype(w) * 3));
+    }
+    body.bytes(pixels);
+    pixels = QByteArray();
+    emf::EmfWriter writer;
+    writer.add(kEmrStretchDibits, body);
+    writer.addBounds(QRect(0, 0, w, h));
+    metafile.SetRecorded(writer.finish(metafile.MMWidth(), metafile.MMHeight()),
+                         metafile.MMWidth(), metafile.MMHeight());
 }

@@ -1,6 +1,7 @@
 #include "inspector/ttoolmaster.h"
 
 #include "document/globals.h"
+#include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/numberformat.h"
 #include "inspector/tfilter.h"
@@ -23,14 +24,6 @@ namespace {
 
 // Language texts replace the built-in ones only when a full language file is loaded.
 constexpr int kLanguageThreshold = 100;
-
-// The undo record's numbers: general format in the user's locale, read back the same way.
-QString undoNumber(double v)
-{
-    QLocale locale;
-    locale.setNumberOptions(QLocale::OmitGroupSeparator);
-    return locale.toString(v, 'g', 15);
-}
 
 // Truncated to hundredths, as the proportional rule compares sizes.
 long long hundredths(double v)
@@ -288,11 +281,9 @@ void TToolMaster::ApplyBtnClick()
         if (text) {
             Document->PushUndo();
         } else {
-            Document->InsertUndo(QStringLiteral(">") + QString::number(Document->SelectedIndex) +
-                                 QStringLiteral("l") + undoNumber(e->Left) + QStringLiteral("t") +
-                                 undoNumber(e->Top) + QStringLiteral("w") + undoNumber(e->Width) +
-                                 QStringLiteral("h") + undoNumber(e->Height) +
-                                 QStringLiteral("#"));
+            // The same geometry record a move with the mouse writes.
+            Document->InsertUndo(GeometryUndoKey(Document->SelectedIndex, e->Left, e->Top,
+                                                 e->Width, e->Height));
         }
     }
     const double oldWidth = e->Width;
