@@ -6,7 +6,6 @@
 #include "document/units.h"
 #include <QFontMetricsF>
 #include <QPainter>
-#include <QPicture>
 #include "platform/metafile/emfpaintdevice.h"
 #include <QtTest>
 #include <cmath>
@@ -231,28 +230,6 @@ private slots:
         const QImage rear = draw(d, 1);
         QVERIFY(!inkBox(rear, QColor(0, 255, 0)).isEmpty());
         QVERIFY(inkBox(rear, QColor(0, 0, 255)).isEmpty());
-    }
-
-    void drawingWorksOnOtherDevices()
-    {
-        TAppDocument d(false);
-        TDocElementTXT* t = bigBox(d, QStringLiteral("HHH"));
-        t->Angle = 450;
-        const QImage direct = draw(d, 1);
-        QPicture picture;
-        {
-            QPainter p(&picture);
-            d.DrawElements(p, 1);
-        }
-        QImage replay = blankSheet();
-        {
-            QPainter p(&replay);
-            picture.play(&p);
-        }
-        const QRect a = inkBox(direct), b = inkBox(replay);
-        QVERIFY(!b.isEmpty());
-        QVERIFY(std::abs(a.left() - b.left()) <= 2 && std::abs(a.top() - b.top()) <= 2);
-        QVERIFY(std::abs(a.right() - b.right()) <= 2 && std::abs(a.bottom() - b.bottom()) <= 2);
     }
 
     void drawingCanBeRecordedAsMetafile()

@@ -147,7 +147,6 @@ private slots:
         std::unique_ptr<TDocElement> c(g.Clone());
         auto* gc = dynamic_cast<TDocElementWMF*>(c.get());
         QVERIFY(gc);
-        QCOMPARE(gc->Left, 1.0);
         QCOMPARE(gc->Height, 4.0);
         QCOMPARE(gc->Side, 1);
         QCOMPARE(gc->Metafile.Bytes(), QByteArray("abc"));
@@ -457,24 +456,6 @@ private slots:
         QVERIFY(!form->isWindow());
         QVERIFY(form->isVisible());
         QCOMPARE(form->size(), panel.size());
-    }
-
-    void resetGlobalsRestoresStartValues()
-    {
-        CurrentSide = 1;
-        KeepEditorView = false;
-        KeepEditorBitmap = false;
-        TextBlocks[3] = QStringLiteral("x");
-        AddressFields[22] = QStringLiteral("y");
-        Document->AddText(QStringLiteral("z"));
-        ResetGlobals();
-        QCOMPARE(CurrentSide, 0);
-        QVERIFY(KeepEditorView && KeepEditorBitmap);
-        QVERIFY(TextBlocks[3].isEmpty());
-        QVERIFY(AddressFields[22].isEmpty());
-        QVERIFY(Document);
-        QCOMPARE(Document->Count(), 0);
-        QVERIFY(Document->AskBeforeDiscard);
     }
 };
 

@@ -162,15 +162,6 @@ private slots:
         QCOMPARE(s.penWidth, 1);
     }
 
-    void defaultsAreWhiteFillAndBlackOutline()
-    {
-        const Picture pic = render({"s", "M0x0y", "L100x0y", "L50x100y", "B"});
-        QCOMPARE(pic.shapes.size(), 1);
-        QVERIFY(pic.shapes[0].filled);
-        QCOMPARE(pic.shapes[0].fill, TColor(0xFFFFFF));
-        QVERIFY(pic.shapes[0].outlined);
-    }
-
     void stylesPersistFromPathToPath()
     {
         const Picture pic = render({"s", "K0r128g255b", "w35#",
