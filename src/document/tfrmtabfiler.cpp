@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include "platform/ui/messages.h"
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -183,6 +184,13 @@ QWidget* TfrmTabFiler::makeFolderControls(bool load)
     layout->addWidget(edit, 1, 1);
     layout->addWidget(new QLabel(QStringLiteral("Dateien:")), 2, 1);
     layout->addWidget(files, 3, 1);
+    // Folders and files share the width evenly, whatever their own wishes.
+    for (QWidget* w : {static_cast<QWidget*>(folders), static_cast<QWidget*>(files)})
+        w->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Expanding);
+    drives->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    edit->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    layout->setColumnStretch(0, 1);
+    layout->setColumnStretch(1, 1);
 
     connect(drives, &QComboBox::activated, this, [this, drives, load](int) {
         load ? SetLoadDirectory(drives->currentText()) : SetSaveDirectory(drives->currentText());
@@ -215,7 +223,7 @@ void TfrmTabFiler::showError(const QString& message) const
     if (ErrorHook)
         ErrorHook(message);
     else
-        QMessageBox::critical(nullptr, QStringLiteral("Fehler"), message);
+        ShowMessage(nullptr, QStringLiteral("Quillmark"), message);
 }
 
 void TfrmTabFiler::SetLoadDirectory(const QString& dir)

@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include "document/units.h"
 #include <QFileInfo>
 #include <QPainter>
 #include <QPushButton>
@@ -60,7 +61,14 @@ void TfrmTabTemplates::redrawBitmap()
     QPainter painter(&m_bitmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
-    m_preview->DrawElements(painter, m_preview->FitZoom(m_bitmap.width(), m_bitmap.height()));
+    const double zoom = m_preview->FitZoom(m_bitmap.width(), m_bitmap.height());
+    m_preview->DrawElements(painter, zoom);
+    // A hairline shows where the sheet ends when it is smaller than the preview.
+    painter.setRenderHint(QPainter::Antialiasing, false);
+    painter.setPen(QColor(190, 190, 190));
+    painter.setBrush(Qt::NoBrush);
+    painter.drawRect(0, 0, std::min(m_bitmap.width() - 1, MmToPixel(zoom, m_preview->PageWidth)),
+                     std::min(m_bitmap.height() - 1, MmToPixel(zoom, m_preview->PageHeight)));
 }
 
 void TfrmTabTemplates::PreviewResized()

@@ -1,10 +1,11 @@
 #include "libraries/tlibraryworkspace.h"
 
 #include "document/globals.h"
+#include "platform/ui/hints.h"
+#include "platform/ui/messages.h"
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
@@ -31,16 +32,13 @@ TLibraryWorkspace::TLibraryWorkspace(const QString& libraryHint, const QString& 
     }
     LibraryComboBox = new QComboBox(this);
     LibraryComboBox->setGeometry(8, 8, 240, 24);
-    LibraryComboBox->setToolTip(libraryHint.section(QLatin1Char('|'), 0, 0));
-    LibraryComboBox->setStatusTip(libraryHint.section(QLatin1Char('|'), 1));
-    LibraryComboBox->setWhatsThis(libraryHint);
+    SetHint(LibraryComboBox, libraryHint);
 
     TreeView = new QTreeWidget(this);
     TreeView->setHeaderHidden(true);
     TreeView->setGeometry(8, 40, 240, 300);
     TreeView->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    TreeView->setStatusTip(treeHint.section(QLatin1Char('|'), 1));
-    TreeView->setWhatsThis(treeHint);
+    SetHint(TreeView, treeHint);
 
     Button = new QPushButton(QStringLiteral("Übernehmen"), this);
     Button->setGeometry(8, 348, 240, 32);
@@ -70,7 +68,7 @@ void TLibraryWorkspace::ShowError(const QString& message)
     if (ErrorHook)
         ErrorHook(message);
     else
-        QMessageBox::critical(nullptr, QStringLiteral("Fehler"), message);
+        ShowMessage(nullptr, QStringLiteral("Quillmark"), message);
 }
 
 void TLibraryWorkspace::LibrariesRead()
