@@ -3,5 +3,5 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-cmake -S "$top" -B "$dir" -G Ninja "$@" >/dev/null
+cmake -S "$top" -B "$dir" -G Ninja "$@" | tail -n 3
 cmake --build "$dir" -j "$(nproc)"
