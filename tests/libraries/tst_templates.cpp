@@ -18,6 +18,7 @@ private slots:
     void withoutLibrariesEverythingStaysEmpty();
     void libraryFillsTheTreeAndPreviewsTheFirstEntry();
     void headingDisablesTheButton();
+    void resizingRefitsThePreview();
     void applyAsksWhenModifiedAndDecliningKeepsTheDocument();
     void applyCopiesTheTemplate();
     void missingListFileIsReportedAndTheWorkspaceGoesOn();
@@ -145,6 +146,24 @@ void TestTemplates::headingDisablesTheButton()
     QVERIFY(w->Button->isEnabled());
     w->TreeView->setCurrentItem(w->TreeView->topLevelItem(1));
     QVERIFY(!w->Button->isEnabled());
+}
+
+void TestTemplates::resizingRefitsThePreview()
+{
+    auto w = makeWorkspace("karten.lst");
+    selectEntry(*w, "blau");
+    w->show();
+    w->resize(800, 500);
+    const QRect box = w->PreviewBox->geometry();
+    QCOMPARE(box.width(), 800 - box.left() - 15);
+    QCOMPARE(box.height(), 500 - box.top() - 15);
+    QCOMPARE(w->ShadowShape->geometry(), box.translated(5, 5));
+    QCOMPARE(w->PreviewBitmap().size(), box.size());
+    // Never smaller than 22 pixels, however small the workspace.
+    w->resize(50, 30);
+    QCOMPARE(w->PreviewBox->width(), 22);
+    QCOMPARE(w->PreviewBox->height(), 22);
+    QCOMPARE(w->PreviewBitmap().size(), QSize(22, 22));
 }
 
 void TestTemplates::applyAsksWhenModifiedAndDecliningKeepsTheDocument()
