@@ -170,26 +170,29 @@ void TestRender::infoDescribesAPicture() {
     const Result r = runTool({"--info", path("pic.emf")});
     QCOMPARE(r.code, 0);
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
-    QVERIFY(lines.contains("form: EMF"));
-    QVERIFY(lines.contains("frame: 5000 x 3000 (0.01 mm)"));
-    QVERIFY(lines.contains("pixels: 189 x 113"));
-    QVERIFY(lines.contains("unsupported: none"));
-    const QStringList records = lines.filter(QRegularExpression("^records: [1-9][0-9]*$"));
-    QCOMPARE(records.size(), 1);
+    QVERIFY2(lines.contains("Form: EMF"), qPrintable(r.out));
+    QVERIFY(lines.contains("Rahmen: 5000 x 3000 (0,01 mm)"));
+    QVERIFY(lines.contains("Pixel (96 dpi): 189 x 113"));
+    QVERIFY(lines.contains("Nicht unterstützt: keine"));
+    QCOMPARE(lines.filter(QRegularExpression("^Datensätze: [1-9][0-9]*$")).size(), 1);
+    QCOMPARE(lines.filter(QRegularExpression("^  EMR_RECTANGLE: 1$")).size(), 1);
+    QVERIFY(lines.filter("Problem").isEmpty());
 
     const Result q = runTool({"--info", path("path.qmg")});
     QCOMPARE(q.code, 0);
-    QVERIFY2(q.out.contains("form: path list (6 lines), recorded as EMF"), qPrintable(q.out));
-    QVERIFY(q.out.contains("frame: 4000 x 2000 (0.01 mm)"));
+    QVERIFY2(q.out.contains("Quelle: Pfadliste (6 Zeilen)"), qPrintable(q.out));
+    QVERIFY(q.out.contains("Rahmen: 4000 x 2000 (0,01 mm)"));
+    QVERIFY(q.out.contains("EMR_POLYGON: 1"));
 }
 
 void TestRender::infoDescribesADocument() {
     const Result r = runTool({"--info", path("doc.qmk")});
     QCOMPARE(r.code, 0);
-    QVERIFY2(r.out.contains("form: document\n"), qPrintable(r.out));
-    QVERIFY(r.out.contains("sheet: 210 x 297 mm"));
-    QVERIFY(r.out.contains("elements: 2 (front 1, back 1; pictures 1, texts 1)"));
-    QVERIFY(r.out.contains("unsupported: none"));
+    QVERIFY2(r.out.contains("Form: Dokument\n"), qPrintable(r.out));
+    QVERIFY(r.out.contains("Rahmen: 21000 x 29700 (0,01 mm)"));
+    QVERIFY(r.out.contains("Elemente: 2 (Vorderseite 1, Rückseite 1; Bilder 1, Texte 1)"));
+    QVERIFY(r.out.contains("EMR_RECTANGLE: 1"));
+    QVERIFY(r.out.contains("Nicht unterstützt: keine"));
 }
 
 void TestRender::pngSizeFollowsTheOptions_data() {

@@ -6,7 +6,7 @@
 #include "document/units.h"
 #include "libraries/tfrmtabcliparts.h"
 #include "platform/dib/rasterimport.h"
-#include "platform/metafile/metafileplayer.h"
+#include "platform/metafile/metafileinfo.h"
 #include "platform/metafile/tmetafile.h"
 
 #include <QDir>
@@ -80,23 +80,6 @@ void loadDocument(TAppDocument& doc, const QString& fileName) {
     doc.LoadFromFile(fileName);
 }
 
-QString formName(TMetafile::Form form) {
-    switch (form) {
-    case TMetafile::Form::PlaceableWmf:
-        return QStringLiteral("placeable WMF");
-    case TMetafile::Form::Wmf:
-        return QStringLiteral("WMF");
-    case TMetafile::Form::Emf:
-        return QStringLiteral("EMF");
-    case TMetafile::Form::EmfInWmf:
-        return QStringLiteral("EMF in WMF");
-    case TMetafile::Form::None:
-        return QStringLiteral("empty");
-    default:
-        return QStringLiteral("unknown");
-    }
-}
-
 // The picture a metafile, path-list or raster file stands for.
 TMetafile loadPicture(const QString& fileName, TInputKind kind, QStringList* pathList = nullptr) {
     return guarded(fileName, [&] {
@@ -151,70 +134,47 @@ QImage whiteImage(const QString& fileName, QSize size) {
     return img;
 }
 
-// Record count and skipped records of a picture, found by playing it small.
-TMetafilePlayStats playStats(const TMetafile& mf) {
-    TMetafilePlayStats stats;
-    QImage img(64, 64, QImage::Format_RGB32);
-    img.fill(Qt::white);
-    QPainter p(&img);
-    TMetafilePlayOptions options;
-    options.stats = &stats;
-    TMetafilePlayer::Play(mf, p, QRectF(0, 0, 64, 64), options);
-    return stats;
-}
-
-void addStats(QMap<QString, int>& unsupported, int& records, const TMetafilePlayStats& s) {
-    records += s.records;
-    for (auto it = s.unsupported.cbegin(); it != s.unsupported.cend(); ++it)
-        unsupported[it.key()] += it.value();
-}
-
-QString unsupportedText(const QMap<QString, int>& unsupported) {
-    if (unsupported.isEmpty())
-        return QStringLiteral("none");
-    QStringList parts;
-    for (auto it = unsupported.cbegin(); it != unsupported.cend(); ++it)
-        parts << QStringLiteral("%1 x%2").arg(it.key()).arg(it.value());
-    return parts.join(QStringLiteral(", "));
+void addCounts(QMap<QString, int>& sum, const QMap<QString, int>& more) {
+    for (auto it = more.cbegin(); it != more.cend(); ++it)
+        sum[it.key()] += it.value();
 }
 
 QStringList documentInfo(const QString& fileName) {
     return guarded(fileName, [&] {
         TAppDocument doc(false);
         loadDocument(doc, fileName);
-        int front = 0, back = 0, pictures = 0, texts = 0, records = 0;
-        QMap<QString, int> unsupported;
+        int front = 0, back = 0, pictures = 0, texts = 0;
+        // All pictures of the document together, as for one picture.
+        TMetafileInfo all;
+        all.form = QStringLiteral("Dokument");
+        all.width = MmToPixel(1.0, doc.PageWidth);
+        all.height = MmToPixel(1.0, doc.PageHeight);
+        all.mmWidth = int(std::lround(doc.PageWidth * 100));
+        all.mmHeight = int(std::lround(doc.PageHeight * 100));
         QStringList problems;
         for (const auto& e : doc.Elements) {
             (e->Side == 0 ? front : back)++;
             if (const auto* g = dynamic_cast<const TDocElementWMF*>(e.get())) {
                 ++pictures;
-                const TMetafilePlayStats s = playStats(g->Metafile);
-                addStats(unsupported, records, s);
-                if (!s.problem.isEmpty())
-                    problems << s.problem;
-                else if (!g->Metafile.Valid() && !g->Metafile.Problem().isEmpty())
-                    problems << g->Metafile.Problem();
+                const TMetafileInfo info = AnalyseMetafile(g->Metafile);
+                all.records += info.records;
+                addCounts(all.recordCounts, info.recordCounts);
+                addCounts(all.unsupported, info.unsupported);
+                if (!info.problem.isEmpty())
+                    problems << OneLine(info.problem);
             } else {
                 ++texts;
             }
         }
-        QStringList lines;
-        lines << QStringLiteral("form: document")
-              << QStringLiteral("sheet: %1 x %2 mm").arg(doc.PageWidth).arg(doc.PageHeight)
-              << QStringLiteral("pixels: %1 x %2")
-                     .arg(MmToPixel(1.0, doc.PageWidth))
-                     .arg(MmToPixel(1.0, doc.PageHeight))
-              << QStringLiteral("elements: %1 (front %2, back %3; pictures %4, texts %5)")
-                     .arg(doc.Count())
-                     .arg(front)
-                     .arg(back)
-                     .arg(pictures)
-                     .arg(texts)
-              << QStringLiteral("records: %1").arg(records)
-              << QStringLiteral("unsupported: %1").arg(unsupportedText(unsupported));
-        for (const QString& p : problems)
-            lines << QStringLiteral("problem: %1").arg(OneLine(p));
+        all.problem = problems.join(QStringLiteral("; "));
+        QStringList lines = all.ToText().split(QLatin1Char('\n'));
+        lines.insert(1, QStringLiteral("Elemente: %1 (Vorderseite %2, Rückseite %3; Bilder %4, "
+                                       "Texte %5)")
+                            .arg(doc.Count())
+                            .arg(front)
+                            .arg(back)
+                            .arg(pictures)
+                            .arg(texts));
         return lines;
     });
 }
@@ -285,28 +245,17 @@ QStringList InputInfo(const QString& fileName) {
     checkReadable(fileName);
     const TInputKind kind = InputKindOf(fileName);
     checkKnown(fileName, kind);
-    QStringList lines{QStringLiteral("file: %1").arg(fileText(fileName))};
+    QStringList lines{QStringLiteral("Datei: %1").arg(fileText(fileName))};
     if (kind == TInputKind::Document)
         return lines + documentInfo(fileName);
     QStringList pathList;
     const TMetafile mf = loadPicture(fileName, kind, &pathList);
-    QString form = formName(mf.GetForm());
     if (kind == TInputKind::PathList)
-        form = QStringLiteral("path list (%1 lines), recorded as %2").arg(pathList.size()).arg(form);
+        lines << QStringLiteral("Quelle: Pfadliste (%1 Zeilen), aufgezeichnet").arg(pathList.size());
     else if (kind == TInputKind::Raster)
-        form = QStringLiteral("raster picture, recorded as %1").arg(form);
-    const TMetafilePlayStats stats = guarded(fileName, [&] { return playStats(mf); });
-    lines << QStringLiteral("form: %1").arg(form)
-          << QStringLiteral("frame: %1 x %2 (0.01 mm)").arg(mf.MMWidth()).arg(mf.MMHeight())
-          << QStringLiteral("pixels: %1 x %2").arg(mf.Width()).arg(mf.Height())
-          << QStringLiteral("bytes: %1").arg(mf.Bytes().size())
-          << QStringLiteral("records: %1").arg(stats.records)
-          << QStringLiteral("unsupported: %1").arg(unsupportedText(stats.unsupported));
-    if (!stats.problem.isEmpty())
-        lines << QStringLiteral("problem: %1").arg(OneLine(stats.problem));
-    else if (!mf.Problem().isEmpty())
-        lines << QStringLiteral("problem: %1").arg(OneLine(mf.Problem()));
-    return lines;
+        lines << QStringLiteral("Quelle: Rasterbild, aufgezeichnet");
+    const TMetafileInfo info = guarded(fileName, [&] { return AnalyseMetafile(mf); });
+    return lines + info.ToText().split(QLatin1Char('\n'));
 }
 
 void ResaveDocument(const QString& inName, const QString& outName) {

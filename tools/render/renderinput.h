@@ -37,7 +37,7 @@ constexpr int kMaxRenderSide = 20000;
 constexpr qint64 kMaxRenderPixels = 120'000'000;
 
 QImage RenderInput(const QString& fileName, const TRenderOptions& options);
-// "key: value" lines: form, frame, pixel size, record counts, unsupported records.
+// "key: value" lines: form, frame, pixel size, record counts, unsupported records, problem.
 QStringList InputInfo(const QString& fileName);
 // Loads the document and saves it under outName.
 void ResaveDocument(const QString& inName, const QString& outName);
