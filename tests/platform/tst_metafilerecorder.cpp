@@ -150,6 +150,11 @@ void TestMetafileRecorder::headerDescribesTheRecording() {
     QCOMPARE(mf.MMWidth(), 5000);
     QCOMPARE(mf.MMHeight(), 3000);
 
+    // the reader finds the same frame in the bytes
+    TMetafile reread;
+    QVERIFY(reread.LoadFromBytes(bytes));
+    QCOMPARE(QSize(reread.MMWidth(), reread.MMHeight()), QSize(5000, 3000));
+
     const ParsedEmf emf = ParseEmf(bytes);
     QVERIFY(emf.sizesOk);
     const ParsedRecord& h = emf.header();
