@@ -152,6 +152,11 @@ TfrmTabFiler::TfrmTabFiler(QWidget* parent)
 TfrmTabFiler::~TfrmTabFiler()
 {
     WriteRecentFiles();
+    // The children outlive this part of the object; their signals must not reach it.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    OpenPage->OnPaint = nullptr;
+    OpenAgainPage->OnPaint = nullptr;
 }
 
 QWidget* TfrmTabFiler::makeFolderControls(bool load)

@@ -63,6 +63,14 @@ TLibraryWorkspace::TLibraryWorkspace(const QString& libraryHint, const QString& 
             [this](QTreeWidgetItem*, int) { ButtonClick(); });
 }
 
+TLibraryWorkspace::~TLibraryWorkspace()
+{
+    // The children outlive this part of the object; their signals must not reach it.
+    for (QObject* child : findChildren<QObject*>())
+        child->disconnect(this);
+    PreviewBox->OnPaint = nullptr;
+}
+
 void TLibraryWorkspace::ShowError(const QString& message)
 {
     if (ErrorHook)

@@ -61,6 +61,8 @@ public:
     static std::function<void(const QString&)> ErrorHook;
     static void ShowError(const QString& message);
 
+    ~TLibraryWorkspace() override;
+
 protected:
     TLibraryWorkspace(const QString& libraryHint, const QString& treeHint,
                       QWidget* parent);
