@@ -7,6 +7,7 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
+#include <limits>
 
 namespace {
 
@@ -178,6 +179,93 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest)
     return canvas.convertToFormat(QImage::Format_RGB888);
 }
 
+namespace {
+
+// Little-endian writer into a buffer allocated once at its final size.
+struct Put {
+    uchar* p;
+    void u32(quint32 v)
+    {
+        qToLittleEndian(v, p);
+        p += 4;
+    }
+    void i32(qint32 v) { u32(quint32(v)); }
+    void u16(quint16 v)
+    {
+        qToLittleEndian(v, p);
+        p += 2;
+    }
+};
+
+} // namespace
+
+QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted)
+{
+    // The same picture the recording canvas makes of a bitmap drawn at (0, 0), written in
+    // one pass into one buffer: pictures of many megabytes are not copied record by record.
+    const int w = image.width(), h = image.height();
+    const qsizetype stride = (qsizetype(w) * 3 + 3) / 4 * 4;
+    const qsizetype bitsSize = stride * h;
+    static const QString description = QStringLiteral("Quillmark") + QChar(0) +
+                                       QStringLiteral("Bild") + QChar(0) + QChar(0);
+    constexpr int kHeaderFixed = 108;
+    const int headerSize = (kHeaderFixed + int(description.size()) * 2 + 3) / 4 * 4;
+    constexpr int kRecordFixed = 80, kBmi = 40, kEof = 20;
+    const qsizetype recordSize = kRecordFixed + kBmi + bitsSize;
+    const qsizetype total = headerSize + recordSize + kEof;
+    if (total > std::numeric_limits<qint32>::max())
+        return QByteArray();
+    QByteArray out(total, '\0');
+    Put put{reinterpret_cast<uchar*>(out.data())};
+
+    put.u32(kEmrHeader);
+    put.u32(quint32(headerSize));
+    put.i32(0), put.i32(0), put.i32(w - 1), put.i32(h - 1); // bounds, inclusive pixels
+    put.i32(0), put.i32(0), put.i32(mmWidth), put.i32(mmHeight); // frame, 0.01 mm
+    put.u32(0x464D4520);                                          // " EMF"
+    put.u32(0x10000);
+    put.u32(quint32(total));
+    put.u32(3); // header, bitmap, end
+    put.u16(1); // handles: only the picture itself
+    put.u16(0);
+    put.u32(quint32(description.size()));
+    put.u32(kHeaderFixed);
+    put.u32(0); // no palette
+    put.i32(emf::kRefWidthPx), put.i32(emf::kRefHeightPx);
+    put.i32(emf::kRefWidthMm), put.i32(emf::kRefHeightMm);
+    put.u32(0), put.u32(0), put.u32(0); // no pixel format, no OpenGL
+    put.i32(emf::kRefWidthMm * 1000), put.i32(emf::kRefHeightMm * 1000);
+    std::memcpy(put.p, description.utf16(), size_t(description.size()) * 2);
+    put.p = reinterpret_cast<uchar*>(out.data()) + headerSize;
+
+    put.u32(kEmrStretchDibits);
+    put.u32(quint32(recordSize));
+    put.i32(0), put.i32(0), put.i32(w - 1), put.i32(h - 1);
+    put.i32(0), put.i32(0), put.i32(0), put.i32(0), put.i32(w), put.i32(h);
+    put.u32(kRecordFixed), put.u32(kBmi), put.u32(kRecordFixed + kBmi), put.u32(quint32(bitsSize));
+    put.u32(0); // DIB_RGB_COLORS
+    put.u32(inverted ? TMetafileCanvas::NOTSRCCOPY : TMetafileCanvas::SRCCOPY);
+    put.i32(w), put.i32(h);
+    put.u32(kBmi), put.i32(w), put.i32(h), put.u16(1), put.u16(24), put.u32(0);
+    put.u32(quint32(bitsSize));
+    put.i32(3780), put.i32(3780), put.u32(0), put.u32(0); // 96 dpi
+    for (int row = 0; row < h; ++row) { // bottom-up rows, BGR
+        const uchar* in = image.constScanLine(h - 1 - row);
+        uchar* o = put.p + stride * row;
+        for (int x = 0; x < w; ++x, in += 3, o += 3) {
+            o[0] = in[2];
+            o[1] = in[1];
+            o[2] = in[0];
+        }
+    }
+    put.p += bitsSize;
+
+    put.u32(kEmrEof);
+    put.u32(kEof);
+    put.u32(0), put.u32(16), put.u32(kEof);
+    return out;
+}
+
 void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted)
 {
     if (!keepSize) {
@@ -194,35 +282,6 @@ void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool
         canvas.Close();
         return;
     }
-    // The same record the recording canvas writes for a bitmap at (0, 0), built in one
-    // pass: a 24-bit bottom-up DIB stretched 1:1 over the picture.
-    const qsizetype stride = (qsizetype(w) * 3 + 3) / 4 * 4;
-    const qsizetype bitsSize = stride * h;
-    constexpr int kFixed = 80, kBmi = 40;
-    emf::RecordBody body;
-    body.ltrb(0, 0, w - 1, h - 1);
-    body.i32(0).i32(0).i32(0).i32(0).i32(w).i32(h);
-    body.u32(kFixed).u32(kBmi).u32(kFixed + kBmi).u32(std::uint32_t(bitsSize));
-    body.u32(0).u32(inverted ? TMetafileCanvas::NOTSRCCOPY : TMetafileCanvas::SRCCOPY);
-    body.i32(w).i32(h);
-    body.u32(kBmi).i32(w).i32(h).u16(1).u16(24).u32(0).u32(std::uint32_t(bitsSize));
-    body.i32(3780).i32(3780).u32(0).u32(0); // 96 dpi
-    QByteArray pixels(bitsSize, Qt::Uninitialized);
-    for (int row = 0; row < h; ++row) {
-        const uchar* in = src.constScanLine(h - 1 - row);
-        uchar* o = reinterpret_cast<uchar*>(pixels.data()) + stride * row;
-        for (int x = 0; x < w; ++x, in += 3, o += 3) {
-            o[0] = in[2];
-            o[1] = in[1];
-            o[2] = in[0];
-        }
-        std::memset(o, 0, size_t(stride - qsizetype(w) * 3));
-    }
-    body.bytes(pixels);
-    pixels = QByteArray();
-    emf::EmfWriter writer;
-    writer.add(kEmrStretchDibits, body);
-    writer.addBounds(QRect(0, 0, w, h));
-    metafile.SetRecorded(writer.finish(metafile.MMWidth(), metafile.MMHeight()),
+    metafile.SetRecorded(OneBitmapEmf(src, metafile.MMWidth(), metafile.MMHeight(), inverted),
                          metafile.MMWidth(), metafile.MMHeight());
 }

@@ -26,4 +26,8 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest);
 // Records image at (0, 0) as the picture's only content. With keepSize the picture's
 // frame stays as it is; otherwise the picture is emptied first and takes the image's size
 // in pixels. inverted records it with the inverting copy mode.
+// The EMF bytes of a picture that holds nothing but image (24 bits) at (0, 0), its frame
+// mmWidth x mmHeight (0.01 mm); inverted uses the inverting copy mode.
+QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted);
+
 void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted);

@@ -324,7 +324,9 @@ bool TToolMaster::FormKeyDown(int key)
 
 bool TToolMaster::eventFilter(QObject* watched, QEvent* event)
 {
-    if (event->type() == QEvent::KeyPress) {
+    auto* widget = qobject_cast<QWidget*>(watched);
+    // Only the inspector's own window: its font and colour dialogs keep their Enter.
+    if (event->type() == QEvent::KeyPress && widget && widget->window() == this) {
         auto* key = static_cast<QKeyEvent*>(event);
         // A drop-down list that is open keeps its own Enter.
         auto* combo = qobject_cast<QComboBox*>(watched);

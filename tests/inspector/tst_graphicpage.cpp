@@ -5,6 +5,7 @@
 #include "inspector/rasterpicture.h"
 #include "inspector/ttoolsubformwmf.h"
 #include <QColorDialog>
+#include <QPainter>
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
@@ -46,6 +47,20 @@ std::unique_ptr<TDocElementWMF> listElement(const QStringList& list, int w, int 
     return e;
 }
 
+// The picture as the metafile player draws it, mirrored as asked.
+QImage played(const TMetafile& mf, bool mirrorX, bool mirrorY)
+{
+    const int w = mf.Width(), h = mf.Height();
+    QImage out(w, h, QImage::Format_RGB32);
+    out.fill(Qt::white);
+    QPainter p(&out);
+    p.setTransform(QTransform(mirrorX ? -1 : 1, 0, 0, mirrorY ? -1 : 1, mirrorX ? w : 0,
+                              mirrorY ? h : 0));
+    mf.Play(p, QRectF(0, 0, w, h));
+    p.end();
+    return out.convertToFormat(QImage::Format_RGB888);
+}
+
 QImage shown(const TDocElementWMF& e)
 {
     return RenderPicture(e.Metafile, PlainRect(e.Metafile.Width(), e.Metafile.Height()));
@@ -76,6 +91,25 @@ void TestGraphicPage::recordedPictureRendersPixelForPixel()
     QCOMPARE(mf.Width(), 7);
     QCOMPARE(mf.Height(), 5);
     QCOMPARE(RenderPicture(mf, PlainRect(7, 5)), img);
+    // The recorded bytes are a picture the player draws alike, mirrored or not.
+    QVERIFY(mf.Valid());
+    QCOMPARE(mf.GetForm(), TMetafile::Form::Emf);
+    QCOMPARE(played(mf, false, false), img);
+    QCOMPARE(RenderPicture(mf, MirrorHorizontalRect(7, 5)), played(mf, true, false));
+    QCOMPARE(RenderPicture(mf, MirrorVerticalRect(7, 5)), played(mf, false, true));
+    QCOMPARE(RenderPicture(mf, Turn180Rect(7, 5)), played(mf, true, true));
+    // Recorded with the inverting copy mode, it plays inverted.
+    RecordPicture(mf, img, true, true);
+    QImage inverted = img;
+    inverted.invertPixels();
+    QCOMPARE(played(mf, false, false), inverted);
+    QCOMPARE(RenderPicture(mf, PlainRect(7, 5)), inverted);
+    // A picture that is more than one bitmap goes through the player.
+    TMetafile list;
+    list.SetMMWidth(185);
+    list.SetMMHeight(132);
+    TAppDocument::RenderPathList(list, {"x185b132h", "k255r0g0b", "M0x0y", "L185x0y", "L0x132y", "F"});
+    QCOMPARE(RenderPicture(list, Turn180Rect(list.Width(), list.Height())), played(list, true, true));
     // An empty picture gives no pixels and records nothing but its size.
     TMetafile empty;
     QVERIFY(RenderPicture(empty, PlainRect(0, 0)).isNull());
