@@ -9,6 +9,7 @@
 #include <QFont>
 #include <QHash>
 #include <QPainter>
+#include <QRawFont>
 #include <QPolygonF>
 #include <vector>
 
@@ -164,7 +165,11 @@ private:
         QString key;
         QFont font;
         double ascent = 0, descent = 0, averageWidth = 0;
+        QString rawKey;
+        QRawFont raw;
     };
+    bool drawPlacedGlyphs(const QString& text, const QVector<QPointF>& adv, QPointF start,
+                          const QFont& font);
     const FontCache& fontFor(const QFont& font);
     double cellToEm(const QFont& font);
 
