@@ -26,21 +26,18 @@ constexpr int kMaxRecentWritten = 33;
 // More texts than this in the language list: the language texts replace the built-in ones.
 constexpr int kLanguageThreshold = 100;
 
-QString fullPath(const QString& dir, const QString& name)
-{
+QString fullPath(const QString& dir, const QString& name) {
     QString path = dir;
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
     return path + name;
 }
 
-bool isMask(const QString& text)
-{
+bool isMask(const QString& text) {
     return text.contains(QLatin1Char('*')) || text.contains(QLatin1Char('?'));
 }
 
-bool ask(const QString& caption, const QString& question)
-{
+bool ask(const QString& caption, const QString& question) {
     if (MainLink)
         return MainLink->AskFrage(caption, question);
     if (AskQuestionHook)
@@ -50,8 +47,7 @@ bool ask(const QString& caption, const QString& question)
 }
 } // namespace
 
-void TFilerPreview::paintEvent(QPaintEvent*)
-{
+void TFilerPreview::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     if (OnPaint)
@@ -59,8 +55,7 @@ void TFilerPreview::paintEvent(QPaintEvent*)
 }
 
 TfrmTabFiler::TfrmTabFiler(QWidget* parent)
-    : QWidget(parent), m_preview(std::make_unique<TAppDocument>(false))
-{
+    : QWidget(parent), m_preview(std::make_unique<TAppDocument>(false)) {
     if (FormColor.isValid()) {
         QPalette pal = palette();
         pal.setColor(QPalette::Window, FormColor);
@@ -149,8 +144,7 @@ TfrmTabFiler::TfrmTabFiler(QWidget* parent)
     SetSaveDirectory(home);
 }
 
-TfrmTabFiler::~TfrmTabFiler()
-{
+TfrmTabFiler::~TfrmTabFiler() {
     WriteRecentFiles();
     // The children outlive this part of the object; their signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
@@ -159,8 +153,7 @@ TfrmTabFiler::~TfrmTabFiler()
     OpenAgainPage->OnPaint = nullptr;
 }
 
-QWidget* TfrmTabFiler::makeFolderControls(bool load)
-{
+QWidget* TfrmTabFiler::makeFolderControls(bool load) {
     auto* box = new QWidget;
     auto* layout = new QGridLayout(box);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -223,16 +216,14 @@ QWidget* TfrmTabFiler::makeFolderControls(bool load)
     return box;
 }
 
-void TfrmTabFiler::showError(const QString& message) const
-{
+void TfrmTabFiler::showError(const QString& message) const {
     if (ErrorHook)
         ErrorHook(message);
     else
         ShowMessage(nullptr, QStringLiteral("Quillmark"), message);
 }
 
-void TfrmTabFiler::SetLoadDirectory(const QString& dir)
-{
+void TfrmTabFiler::SetLoadDirectory(const QString& dir) {
     m_loadDir = QDir::cleanPath(dir);
     const QModelIndex index = m_loadModel->index(m_loadDir);
     LoadDirectoryListBox->setCurrentIndex(index);
@@ -242,8 +233,7 @@ void TfrmTabFiler::SetLoadDirectory(const QString& dir)
     refreshFileList(LoadFileListBox, m_loadDir, m_loadMask);
 }
 
-void TfrmTabFiler::SetSaveDirectory(const QString& dir)
-{
+void TfrmTabFiler::SetSaveDirectory(const QString& dir) {
     m_saveDir = QDir::cleanPath(dir);
     const QModelIndex index = m_saveModel->index(m_saveDir);
     SaveDirectoryListBox->setCurrentIndex(index);
@@ -253,8 +243,7 @@ void TfrmTabFiler::SetSaveDirectory(const QString& dir)
     refreshFileList(SaveFileListBox, m_saveDir, m_saveMask);
 }
 
-void TfrmTabFiler::refreshFileList(QListWidget* list, const QString& dir, const QString& mask)
-{
+void TfrmTabFiler::refreshFileList(QListWidget* list, const QString& dir, const QString& mask) {
     QStringList filters;
     for (const QString& part : mask.split(QLatin1Char(';'), Qt::SkipEmptyParts)) {
         // As on the system this program came from, "*.*" means every file, with or
@@ -267,14 +256,12 @@ void TfrmTabFiler::refreshFileList(QListWidget* list, const QString& dir, const 
     list->addItems(names);
 }
 
-void TfrmTabFiler::refreshLists()
-{
+void TfrmTabFiler::refreshLists() {
     refreshFileList(LoadFileListBox, m_loadDir, m_loadMask);
     refreshFileList(SaveFileListBox, m_saveDir, m_saveMask);
 }
 
-void TfrmTabFiler::followPath(const QString& path)
-{
+void TfrmTabFiler::followPath(const QString& path) {
     const QFileInfo info(path);
     SetSaveDirectory(info.absolutePath());
     SaveEdit->setText(info.fileName());
@@ -283,8 +270,7 @@ void TfrmTabFiler::followPath(const QString& path)
         SaveFileListBox->setCurrentItem(found.first());
 }
 
-void TfrmTabFiler::switchToEditor()
-{
+void TfrmTabFiler::switchToEditor() {
     KeepEditorView = false;
     KeepEditorBitmap = false;
     if (MainLink) {
@@ -295,8 +281,7 @@ void TfrmTabFiler::switchToEditor()
     }
 }
 
-bool TfrmTabFiler::loadIntoDocument(const QString& path)
-{
+bool TfrmTabFiler::loadIntoDocument(const QString& path) {
     // Opening replaces the document like every other replacement does: ask first.
     if (!Document->QueryDiscard())
         return false;
@@ -309,8 +294,7 @@ bool TfrmTabFiler::loadIntoDocument(const QString& path)
     return true;
 }
 
-void TfrmTabFiler::loadPreview(const QString& path)
-{
+void TfrmTabFiler::loadPreview(const QString& path) {
     try {
         m_preview->LoadFromFile(path);
     } catch (const TDocumentError& e) {
@@ -319,8 +303,7 @@ void TfrmTabFiler::loadPreview(const QString& path)
     }
 }
 
-void TfrmTabFiler::LoadFileListBoxClick()
-{
+void TfrmTabFiler::LoadFileListBoxClick() {
     const QListWidgetItem* item = LoadFileListBox->currentItem();
     if (!item)
         return;
@@ -329,8 +312,7 @@ void TfrmTabFiler::LoadFileListBoxClick()
     OpenPage->update();
 }
 
-void TfrmTabFiler::RecentFilesListBoxClick()
-{
+void TfrmTabFiler::RecentFilesListBoxClick() {
     const QListWidgetItem* item = RecentFilesListBox->currentItem();
     if (item && item->isSelected())
         loadPreview(item->text());
@@ -338,8 +320,7 @@ void TfrmTabFiler::RecentFilesListBoxClick()
     OpenAgainPage->update();
 }
 
-void TfrmTabFiler::OpenButtonClick()
-{
+void TfrmTabFiler::OpenButtonClick() {
     const QString text = LoadEdit->text();
     if (isMask(text)) {
         m_loadMask = text;
@@ -356,8 +337,7 @@ void TfrmTabFiler::OpenButtonClick()
     switchToEditor();
 }
 
-void TfrmTabFiler::OpenAgainButtonClick()
-{
+void TfrmTabFiler::OpenAgainButtonClick() {
     const QListWidgetItem* item = RecentFilesListBox->currentItem();
     if (item && item->isSelected()) {
         const QString path = item->text();
@@ -375,8 +355,7 @@ void TfrmTabFiler::OpenAgainButtonClick()
     switchToEditor();
 }
 
-void TfrmTabFiler::SaveButtonClick()
-{
+void TfrmTabFiler::SaveButtonClick() {
     const QString text = SaveEdit->text();
     if (isMask(text)) {
         m_saveMask = text;
@@ -418,8 +397,7 @@ void TfrmTabFiler::SaveButtonClick()
         m_recent << RecentFilesListBox->item(i)->text();
 }
 
-void TfrmTabFiler::readRecentFiles()
-{
+void TfrmTabFiler::readRecentFiles() {
     m_recent.clear();
     RecentFilesListBox->clear();
     if (!Registry)
@@ -427,8 +405,8 @@ void TfrmTabFiler::readRecentFiles()
     Registry->beginGroup(QStringLiteral("RecentFiles"));
     bool ok = false;
     // A count that is no number reads as none; an absurd one is capped.
-    const int count = std::clamp(Registry->value(QStringLiteral("Count")).toString().toInt(&ok),
-                                 0, 10000);
+    const int count =
+        std::clamp(Registry->value(QStringLiteral("Count")).toString().toInt(&ok), 0, 10000);
     for (int i = 1; ok && i <= count; ++i) {
         const QString path = Registry->value(QStringLiteral("File%1").arg(i)).toString();
         if (!path.isEmpty() && QFileInfo(path).isFile())
@@ -438,8 +416,7 @@ void TfrmTabFiler::readRecentFiles()
     RecentFilesListBox->addItems(m_recent);
 }
 
-void TfrmTabFiler::WriteRecentFiles() const
-{
+void TfrmTabFiler::WriteRecentFiles() const {
     if (!Registry)
         return;
     Registry->remove(QStringLiteral("RecentFiles"));
@@ -452,8 +429,7 @@ void TfrmTabFiler::WriteRecentFiles() const
     Registry->sync();
 }
 
-void TfrmTabFiler::resizeEvent(QResizeEvent* event)
-{
+void TfrmTabFiler::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     // The notebook keeps its size and sits in the middle; in a small window it shrinks.
     PageControl->resize(std::clamp(width() - 20, 200, 640), std::clamp(height() - 20, 200, 440));

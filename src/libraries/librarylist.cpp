@@ -3,8 +3,7 @@
 #include <QFile>
 #include <QStringDecoder>
 
-QList<TLibraryNode> ParseTemplateList(const QStringList& lines)
-{
+QList<TLibraryNode> ParseTemplateList(const QStringList& lines) {
     QList<TLibraryNode> roots;
     int group = -1; // index of the latest heading in roots
     for (const QString& line : lines) {
@@ -36,8 +35,7 @@ QList<TLibraryNode> ParseTemplateList(const QStringList& lines)
     return roots;
 }
 
-QList<TLibraryNode> ParseClipartList(const QStringList& lines)
-{
+QList<TLibraryNode> ParseClipartList(const QStringList& lines) {
     QList<TLibraryNode> roots;
     for (const QString& raw : lines) {
         if (raw.isEmpty())
@@ -62,8 +60,7 @@ QList<TLibraryNode> ParseClipartList(const QStringList& lines)
     return roots;
 }
 
-void ReadTextLines(const QString& fileName, QStringList& lines)
-{
+void ReadTextLines(const QString& fileName, QStringList& lines) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw TLibraryError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
@@ -96,8 +93,7 @@ void ReadTextLines(const QString& fileName, QStringList& lines)
         lines.append(decode(pending));
 }
 
-bool ParseQmgSize(const QString& line, int& width, int& height)
-{
+bool ParseQmgSize(const QString& line, int& width, int& height) {
     const int b = line.indexOf(QLatin1Char('b'));
     if (b < 1)
         return false;
@@ -115,8 +111,7 @@ bool ParseQmgSize(const QString& line, int& width, int& height)
     return true;
 }
 
-void FitKeepingAspect(int w, int h, int areaWidth, int areaHeight, int& outW, int& outH)
-{
+void FitKeepingAspect(int w, int h, int areaWidth, int areaHeight, int& outW, int& outH) {
     outW = w;
     outH = h;
     if (w <= 0 || h <= 0)

@@ -19,25 +19,20 @@ struct WaitCursor {
 
 TfrmTabCliparts::TfrmTabCliparts(QWidget* parent)
     : TLibraryWorkspace(QStringLiteral("|Clipartbibliothekenauswahl"),
-                        QStringLiteral("|Clipartauswahl"), parent)
-{
-}
+                        QStringLiteral("|Clipartauswahl"), parent) {}
 
 TfrmTabCliparts::~TfrmTabCliparts() = default;
 
-QString TfrmTabCliparts::LibraryRoot() const
-{
+QString TfrmTabCliparts::LibraryRoot() const {
     return ClipartDir;
 }
 
-QList<TLibraryNode> TfrmTabCliparts::ParseList(const QStringList& lines) const
-{
+QList<TLibraryNode> TfrmTabCliparts::ParseList(const QStringList& lines) const {
     return ParseClipartList(lines);
 }
 
 void TfrmTabCliparts::LoadPathList(const QString& fileName, QStringList& lines,
-                                   TMetafile& metafile)
-{
+                                   TMetafile& metafile) {
     lines.clear();
     ReadTextLines(fileName, lines);
     int w = 0;
@@ -53,13 +48,12 @@ void TfrmTabCliparts::LoadPathList(const QString& fileName, QStringList& lines,
     try {
         TAppDocument::RenderPathList(metafile, lines);
     } catch (const TPathListError& e) {
-        throw TLibraryError(QStringLiteral("Die Pfadliste \"%1\" ist fehlerhaft: %2")
-                                .arg(fileName, e.message()));
+        throw TLibraryError(
+            QStringLiteral("Die Pfadliste \"%1\" ist fehlerhaft: %2").arg(fileName, e.message()));
     }
 }
 
-void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& metafile)
-{
+void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& metafile) {
     try {
         // The picture is drawn 1:1 at the origin of a metafile of its own pixel size.
         metafile = ImportRasterPicture(fileName);
@@ -68,8 +62,7 @@ void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& meta
     }
 }
 
-void TfrmTabCliparts::PreviewEntry(const QString& name)
-{
+void TfrmTabCliparts::PreviewEntry(const QString& name) {
     WaitCursor wait;
     const QString path = EntryPath(name);
     if (!QFileInfo::exists(path))
@@ -97,26 +90,23 @@ void TfrmTabCliparts::PreviewEntry(const QString& name)
     fitPreview();
 }
 
-void TfrmTabCliparts::fitPreview()
-{
+void TfrmTabCliparts::fitPreview() {
     if (m_pictureWidth <= 0 || m_pictureHeight <= 0)
         return;
     int w = 0;
     int h = 0;
-    FitKeepingAspect(m_pictureWidth, m_pictureHeight, PreviewBox->width(), PreviewBox->height(),
-                     w, h);
+    FitKeepingAspect(m_pictureWidth, m_pictureHeight, PreviewBox->width(), PreviewBox->height(), w,
+                     h);
     m_metafile.SetWidth(w);
     m_metafile.SetHeight(h);
 }
 
-void TfrmTabCliparts::PreviewResized()
-{
+void TfrmTabCliparts::PreviewResized() {
     if (m_metafile.Width() != 0 && m_metafile.Height() != 0)
         fitPreview();
 }
 
-void TfrmTabCliparts::PaintPreview(QPainter& painter)
-{
+void TfrmTabCliparts::PaintPreview(QPainter& painter) {
     if (m_metafile.Empty())
         return;
     WaitCursor wait;
@@ -124,8 +114,7 @@ void TfrmTabCliparts::PaintPreview(QPainter& painter)
     m_metafile.Play(painter, QRect(1, 1, m_metafile.Width(), m_metafile.Height()));
 }
 
-void TfrmTabCliparts::ButtonClick()
-{
+void TfrmTabCliparts::ButtonClick() {
     if (!Button->isEnabled())
         return;
     KeepEditorBitmap = false;

@@ -8,27 +8,23 @@
 #include <QPushButton>
 
 TfrmTabTemplates::TfrmTabTemplates(QWidget* parent)
-    : TLibraryWorkspace(QStringLiteral("|Bibliothekenauswahl"),
-                        QStringLiteral("|Vorlagenauswahl"), parent),
-      m_preview(std::make_unique<TAppDocument>(false))
-{
+    : TLibraryWorkspace(QStringLiteral("|Bibliothekenauswahl"), QStringLiteral("|Vorlagenauswahl"),
+                        parent),
+      m_preview(std::make_unique<TAppDocument>(false)) {
     PreviewResized();
 }
 
 TfrmTabTemplates::~TfrmTabTemplates() = default;
 
-QString TfrmTabTemplates::LibraryRoot() const
-{
+QString TfrmTabTemplates::LibraryRoot() const {
     return TemplateDir;
 }
 
-QList<TLibraryNode> TfrmTabTemplates::ParseList(const QStringList& lines) const
-{
+QList<TLibraryNode> TfrmTabTemplates::ParseList(const QStringList& lines) const {
     return ParseTemplateList(lines);
 }
 
-void TfrmTabTemplates::PreviewEntry(const QString& name)
-{
+void TfrmTabTemplates::PreviewEntry(const QString& name) {
     Button->setEnabled(true);
     if (LibraryType().compare(QLatin1String("QMK"), Qt::CaseInsensitive) != 0)
         return;
@@ -38,8 +34,7 @@ void TfrmTabTemplates::PreviewEntry(const QString& name)
         Button->setEnabled(false);
         m_preview->Clear();
         redrawBitmap();
-        throw TLibraryError(
-            QStringLiteral("Die Vorlage \"%1\" wurde nicht gefunden.").arg(path));
+        throw TLibraryError(QStringLiteral("Die Vorlage \"%1\" wurde nicht gefunden.").arg(path));
     }
     try {
         m_preview->LoadFromFile(path);
@@ -53,8 +48,7 @@ void TfrmTabTemplates::PreviewEntry(const QString& name)
     redrawBitmap();
 }
 
-void TfrmTabTemplates::redrawBitmap()
-{
+void TfrmTabTemplates::redrawBitmap() {
     m_bitmap.fill(Qt::white);
     if (m_bitmap.isNull())
         return;
@@ -71,19 +65,16 @@ void TfrmTabTemplates::redrawBitmap()
                      std::min(m_bitmap.height() - 1, MmToPixel(zoom, m_preview->PageHeight)));
 }
 
-void TfrmTabTemplates::PreviewResized()
-{
+void TfrmTabTemplates::PreviewResized() {
     m_bitmap = QImage(PreviewBox->size(), QImage::Format_RGB32);
     redrawBitmap();
 }
 
-void TfrmTabTemplates::PaintPreview(QPainter& painter)
-{
+void TfrmTabTemplates::PaintPreview(QPainter& painter) {
     painter.drawImage(0, 0, m_bitmap);
 }
 
-void TfrmTabTemplates::ButtonClick()
-{
+void TfrmTabTemplates::ButtonClick() {
     if (!Button->isEnabled())
         return;
     if (!Document->QueryDiscard())

@@ -12,8 +12,7 @@
 
 std::function<void(const QString&)> TLibraryWorkspace::ErrorHook;
 
-void TPreviewBox::paintEvent(QPaintEvent*)
-{
+void TPreviewBox::paintEvent(QPaintEvent*) {
     QPainter painter(this);
     painter.fillRect(rect(), Qt::white);
     if (OnPaint)
@@ -22,8 +21,7 @@ void TPreviewBox::paintEvent(QPaintEvent*)
 
 TLibraryWorkspace::TLibraryWorkspace(const QString& libraryHint, const QString& treeHint,
                                      QWidget* parent)
-    : QWidget(parent)
-{
+    : QWidget(parent) {
     if (FormColor.isValid()) {
         QPalette pal = palette();
         pal.setColor(QPalette::Window, FormColor);
@@ -56,31 +54,27 @@ TLibraryWorkspace::TLibraryWorkspace(const QString& libraryHint, const QString& 
     ShadowShape->setGeometry(PreviewBox->geometry().translated(5, 5));
     ShadowShape->lower();
 
-    connect(LibraryComboBox, &QComboBox::activated, this,
-            [this](int) { LibraryComboBoxClick(); });
+    connect(LibraryComboBox, &QComboBox::activated, this, [this](int) { LibraryComboBoxClick(); });
     connect(Button, &QPushButton::clicked, this, [this] { ButtonClick(); });
     connect(TreeView, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem*, int) { ButtonClick(); });
 }
 
-TLibraryWorkspace::~TLibraryWorkspace()
-{
+TLibraryWorkspace::~TLibraryWorkspace() {
     // The children outlive this part of the object; their signals must not reach it.
     for (QObject* child : findChildren<QObject*>())
         child->disconnect(this);
     PreviewBox->OnPaint = nullptr;
 }
 
-void TLibraryWorkspace::ShowError(const QString& message)
-{
+void TLibraryWorkspace::ShowError(const QString& message) {
     if (ErrorHook)
         ErrorHook(message);
     else
         ShowMessage(nullptr, QStringLiteral("Quillmark"), message);
 }
 
-void TLibraryWorkspace::LibrariesRead()
-{
+void TLibraryWorkspace::LibrariesRead() {
     if (!Titles.isEmpty()) {
         LibraryComboBox->clear();
         LibraryComboBox->addItems(Titles);
@@ -90,14 +84,12 @@ void TLibraryWorkspace::LibrariesRead()
     LibraryComboBoxClick();
 }
 
-QString TLibraryWorkspace::LibraryType() const
-{
+QString TLibraryWorkspace::LibraryType() const {
     return m_libraryIndex >= 0 && m_libraryIndex < Types.size() ? Types.at(m_libraryIndex).trimmed()
                                                                 : QString();
 }
 
-QString TLibraryWorkspace::EntryPath(const QString& name) const
-{
+QString TLibraryWorkspace::EntryPath(const QString& name) const {
     const QString dir = m_libraryIndex >= 0 && m_libraryIndex < Dirs.size()
                             ? Dirs.at(m_libraryIndex).trimmed()
                             : QString();
@@ -118,8 +110,7 @@ QString TLibraryWorkspace::EntryPath(const QString& name) const
     return exact;
 }
 
-QString TLibraryWorkspace::SelectedName() const
-{
+QString TLibraryWorkspace::SelectedName() const {
     const QTreeWidgetItem* item = TreeView->currentItem();
     if (!item)
         return QString();
@@ -127,8 +118,7 @@ QString TLibraryWorkspace::SelectedName() const
     return data.isValid() ? data.toString() : QString();
 }
 
-void TLibraryWorkspace::fillTree(const QList<TLibraryNode>& nodes, QTreeWidgetItem* parent)
-{
+void TLibraryWorkspace::fillTree(const QList<TLibraryNode>& nodes, QTreeWidgetItem* parent) {
     for (const TLibraryNode& node : nodes) {
         auto* item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(TreeView);
         item->setText(0, node.Text);
@@ -138,8 +128,7 @@ void TLibraryWorkspace::fillTree(const QList<TLibraryNode>& nodes, QTreeWidgetIt
     }
 }
 
-void TLibraryWorkspace::LibraryComboBoxClick()
-{
+void TLibraryWorkspace::LibraryComboBoxClick() {
     m_populated = false;
     m_libraryIndex = LibraryComboBox->currentIndex();
     if (m_libraryIndex >= LibraryCount || m_libraryIndex >= Bibs.size())
@@ -171,8 +160,7 @@ void TLibraryWorkspace::LibraryComboBoxClick()
         TreeView->setCurrentItem(TreeView->topLevelItem(0));
 }
 
-void TLibraryWorkspace::TreeViewChange()
-{
+void TLibraryWorkspace::TreeViewChange() {
     if (!m_populated)
         return;
     Button->setEnabled(false);
@@ -189,8 +177,7 @@ void TLibraryWorkspace::TreeViewChange()
     PreviewBox->update();
 }
 
-void TLibraryWorkspace::resizeEvent(QResizeEvent* event)
-{
+void TLibraryWorkspace::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int left = PreviewBox->x();
     const int top = PreviewBox->y();
@@ -204,8 +191,7 @@ void TLibraryWorkspace::resizeEvent(QResizeEvent* event)
     PreviewBox->update();
 }
 
-void TLibraryWorkspace::showEvent(QShowEvent* event)
-{
+void TLibraryWorkspace::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
     LibraryComboBox->setFocus();
 }

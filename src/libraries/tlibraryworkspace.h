@@ -64,8 +64,7 @@ public:
     ~TLibraryWorkspace() override;
 
 protected:
-    TLibraryWorkspace(const QString& libraryHint, const QString& treeHint,
-                      QWidget* parent);
+    TLibraryWorkspace(const QString& libraryHint, const QString& treeHint, QWidget* parent);
     virtual QString LibraryRoot() const = 0;
     virtual QList<TLibraryNode> ParseList(const QStringList& lines) const = 0;
     virtual void PreviewEntry(const QString& name) = 0;

@@ -16,8 +16,7 @@ class FakeMainLink : public TMainLink {
 public:
     void SelectElement(int index, bool) override { Selected << index; }
     void Change2Save() override {}
-    bool AskFrage(const QString& caption, const QString& question) override
-    {
+    bool AskFrage(const QString& caption, const QString& question) override {
         Questions << caption + "|" + question;
         return Answer;
     }
@@ -57,12 +56,10 @@ private:
     QStringList m_errors;
 };
 
-void TestFiler::init()
-{
+void TestFiler::init() {
     ResetGlobals();
     m_dir = std::make_unique<QTemporaryDir>();
-    m_settings = std::make_unique<QSettings>(m_dir->filePath("registry.ini"),
-                                             QSettings::IniFormat);
+    m_settings = std::make_unique<QSettings>(m_dir->filePath("registry.ini"), QSettings::IniFormat);
     Registry = m_settings.get();
     m_main = FakeMainLink();
     MainLink = &m_main;
@@ -71,15 +68,13 @@ void TestFiler::init()
     QDir(m_dir->path()).mkpath("docs");
 }
 
-void TestFiler::cleanup()
-{
+void TestFiler::cleanup() {
     TfrmTabFiler::ErrorHook = nullptr;
     MainLink = nullptr;
     Registry = nullptr;
 }
 
-QString TestFiler::makeDocument(const QString& name, int texts)
-{
+QString TestFiler::makeDocument(const QString& name, int texts) {
     TAppDocument doc(false);
     for (int i = 0; i < texts; ++i)
         doc.AddText(QStringLiteral("Text %1").arg(i));
@@ -88,14 +83,12 @@ QString TestFiler::makeDocument(const QString& name, int texts)
     return path;
 }
 
-void TestFiler::saveAs(TfrmTabFiler& w, const QString& name)
-{
+void TestFiler::saveAs(TfrmTabFiler& w, const QString& name) {
     w.SaveEdit->setText(name);
     w.SaveButtonClick();
 }
 
-void TestFiler::pagesAndStartMask()
-{
+void TestFiler::pagesAndStartMask() {
     TfrmTabFiler w;
     QCOMPARE(w.PageControl->count(), 3);
     QCOMPARE(w.PageControl->tabText(0), QStringLiteral("Öffnen"));
@@ -110,8 +103,7 @@ void TestFiler::pagesAndStartMask()
     QCOMPARE(w.LoadFileListBox->count(), 2);
 }
 
-void TestFiler::starDotStarListsEveryFileAndOpensNothing()
-{
+void TestFiler::starDotStarListsEveryFileAndOpensNothing() {
     makeDocument("a.qmk", 1);
     QFile(m_dir->filePath("docs/notiz.txt")).open(QIODevice::WriteOnly);
     QFile(m_dir->filePath("docs/LIESMICH")).open(QIODevice::WriteOnly);
@@ -129,8 +121,7 @@ void TestFiler::starDotStarListsEveryFileAndOpensNothing()
     QCOMPARE(w.LoadFileListBox->count(), 1);
 }
 
-void TestFiler::openingLoadsSwitchesAndEmptiesTheUndoList()
-{
+void TestFiler::openingLoadsSwitchesAndEmptiesTheUndoList() {
     const QString path = makeDocument("zwei.qmk", 2);
     TfrmTabFiler w;
     w.SetLoadDirectory(m_dir->filePath("docs"));
@@ -156,8 +147,7 @@ void TestFiler::openingLoadsSwitchesAndEmptiesTheUndoList()
     QVERIFY(w.RecentFiles().isEmpty());
 }
 
-void TestFiler::openingAsksBeforeDroppingChanges()
-{
+void TestFiler::openingAsksBeforeDroppingChanges() {
     makeDocument("zwei.qmk", 2);
     TfrmTabFiler w;
     w.SetLoadDirectory(m_dir->filePath("docs"));
@@ -175,8 +165,7 @@ void TestFiler::openingAsksBeforeDroppingChanges()
     QVERIFY(!Document->Modified);
 }
 
-void TestFiler::previewLeavesTheDocumentAlone()
-{
+void TestFiler::previewLeavesTheDocumentAlone() {
     makeDocument("drei.qmk", 3);
     TfrmTabFiler w;
     w.SetLoadDirectory(m_dir->filePath("docs"));
@@ -188,8 +177,7 @@ void TestFiler::previewLeavesTheDocumentAlone()
     QCOMPARE(m_main.EditorCalls, 0);
 }
 
-void TestFiler::savingAsksOnlyForAnExistingFile()
-{
+void TestFiler::savingAsksOnlyForAnExistingFile() {
     TfrmTabFiler w;
     w.SetSaveDirectory(m_dir->filePath("docs"));
     Document->AddText("neu");
@@ -210,8 +198,7 @@ void TestFiler::savingAsksOnlyForAnExistingFile()
     QCOMPARE(w.SaveFileListBox->count(), 1);
 }
 
-void TestFiler::decliningTheOverwriteKeepsTheFile()
-{
+void TestFiler::decliningTheOverwriteKeepsTheFile() {
     const QString path = makeDocument("alt.qmk", 3);
     QFile f(path);
     QVERIFY(f.open(QIODevice::ReadOnly));
@@ -228,32 +215,29 @@ void TestFiler::decliningTheOverwriteKeepsTheFile()
     QVERIFY(w.RecentFiles().isEmpty());
 }
 
-void TestFiler::recentListOrder()
-{
+void TestFiler::recentListOrder() {
     TfrmTabFiler w;
     w.SetSaveDirectory(m_dir->filePath("docs"));
     saveAs(w, "eins.qmk");
     saveAs(w, "eins.qmk");
     QCOMPARE(w.RecentFiles(), QStringList{m_dir->filePath("docs/eins.qmk")});
     saveAs(w, "zwei.qmk");
-    QCOMPARE(w.RecentFiles(), QStringList({m_dir->filePath("docs/zwei.qmk"),
-                                           m_dir->filePath("docs/eins.qmk")}));
+    QCOMPARE(w.RecentFiles(),
+             QStringList({m_dir->filePath("docs/zwei.qmk"), m_dir->filePath("docs/eins.qmk")}));
     // Saving an older one again keeps its place.
     saveAs(w, "eins.qmk");
     QCOMPARE(w.RecentFiles().first(), m_dir->filePath("docs/zwei.qmk"));
     QCOMPARE(w.RecentFilesListBox->count(), 2);
 }
 
-void TestFiler::openAgainWithoutSelectionStillSwitches()
-{
+void TestFiler::openAgainWithoutSelectionStillSwitches() {
     TfrmTabFiler w;
     w.OpenAgainButtonClick();
     QCOMPARE(m_main.EditorCalls, 1);
     QCOMPARE(Document->Count(), 0);
 }
 
-void TestFiler::openAgainAsksBeforeDroppingChanges()
-{
+void TestFiler::openAgainAsksBeforeDroppingChanges() {
     const QString path = makeDocument("zwei.qmk", 2);
     m_settings->setValue("RecentFiles/Count", "1");
     m_settings->setValue("RecentFiles/File1", path);
@@ -275,8 +259,7 @@ void TestFiler::openAgainAsksBeforeDroppingChanges()
     QCOMPARE(w.LoadEdit->text(), QStringLiteral("zwei.qmk"));
 }
 
-void TestFiler::recentListWritesAtMost33()
-{
+void TestFiler::recentListWritesAtMost33() {
     {
         TfrmTabFiler w;
         w.SetSaveDirectory(m_dir->filePath("docs"));
@@ -295,8 +278,7 @@ void TestFiler::recentListWritesAtMost33()
     QCOMPARE(again.RecentFiles().size(), 33);
 }
 
-void TestFiler::deletedFilesDropOutAtStart()
-{
+void TestFiler::deletedFilesDropOutAtStart() {
     const QString a = makeDocument("a.qmk", 1);
     const QString b = makeDocument("b.qmk", 1);
     const QString c = makeDocument("c.qmk", 1);

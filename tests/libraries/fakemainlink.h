@@ -6,16 +6,14 @@
 
 class FakeMainLink : public TMainLink {
 public:
-    void SelectElement(int index, bool insertion) override
-    {
+    void SelectElement(int index, bool insertion) override {
         Selected << index;
         Insertion = insertion;
         if (Document)
             Document->SelectedIndex = index;
     }
     void Change2Save() override { ++SaveCalls; }
-    bool AskFrage(const QString& caption, const QString& question) override
-    {
+    bool AskFrage(const QString& caption, const QString& question) override {
         Questions << caption + "|" + question;
         return Answer;
     }

@@ -17,8 +17,7 @@ struct Library {
 };
 
 // The "templates" or "cliparts" section of the catalogue.
-QList<Library> catalogueSection(const QString& section)
-{
+QList<Library> catalogueSection(const QString& section) {
     QStringList lines;
     ReadTextLines(QStringLiteral(QM_DATA_DIR "/quillmark.inf"), lines);
     QList<Library> libs;
@@ -42,8 +41,7 @@ QList<Library> catalogueSection(const QString& section)
     return libs;
 }
 
-void collectNames(const QList<TLibraryNode>& nodes, QStringList& names)
-{
+void collectNames(const QList<TLibraryNode>& nodes, QStringList& names) {
     for (const TLibraryNode& n : nodes) {
         if (n.HasName)
             names << n.Name;
@@ -52,8 +50,7 @@ void collectNames(const QList<TLibraryNode>& nodes, QStringList& names)
 }
 
 // Entry files of every library of a section, checked to exist.
-QStringList entryFiles(const QString& section, const QString& root, int& libraryCount)
-{
+QStringList entryFiles(const QString& section, const QString& root, int& libraryCount) {
     QStringList files;
     const QList<Library> libs = catalogueSection(section);
     libraryCount = int(libs.size());
@@ -71,8 +68,7 @@ QStringList entryFiles(const QString& section, const QString& root, int& library
     return files;
 }
 
-double inkShare(const QImage& img)
-{
+double inkShare(const QImage& img) {
     qint64 ink = 0;
     for (int y = 0; y < img.height(); ++y)
         for (int x = 0; x < img.width(); ++x)
@@ -81,8 +77,7 @@ double inkShare(const QImage& img)
     return double(ink) / (img.width() * img.height());
 }
 
-QImage play(const TMetafile& mf, int w, int h)
-{
+QImage play(const TMetafile& mf, int w, int h) {
     QImage img(w, h, QImage::Format_RGB32);
     img.fill(Qt::white);
     QPainter p(&img);
@@ -94,10 +89,29 @@ const QStringList kPlaceholders = [] {
     QStringList l;
     for (int i = 1; i <= 10; ++i)
         l << QStringLiteral("<t%1>").arg(i);
-    l << "<firma1>" << "<firma2>" << "<zusatz1>" << "<zusatz2>" << "<strasse>" << "<plz>"
-      << "<ort>" << "<telefon>" << "<telefax>" << "<telefonprivat>" << "<telefaxprivat>"
-      << "<mobil>" << "<email>" << "<url>" << "<bank1>" << "<blz1>" << "<konto1>" << "<bank2>"
-      << "<blz2>" << "<konto2>" << "<titel>" << "<vorname>" << "<name>";
+    l << "<firma1>"
+      << "<firma2>"
+      << "<zusatz1>"
+      << "<zusatz2>"
+      << "<strasse>"
+      << "<plz>"
+      << "<ort>"
+      << "<telefon>"
+      << "<telefax>"
+      << "<telefonprivat>"
+      << "<telefaxprivat>"
+      << "<mobil>"
+      << "<email>"
+      << "<url>"
+      << "<bank1>"
+      << "<blz1>"
+      << "<konto1>"
+      << "<bank2>"
+      << "<blz2>"
+      << "<konto2>"
+      << "<titel>"
+      << "<vorname>"
+      << "<name>";
     return l;
 }();
 } // namespace
@@ -112,18 +126,16 @@ private slots:
     void addressFileHasHeaderAndThreeRecords();
 };
 
-void TestBundled::initTestCase()
-{
+void TestBundled::initTestCase() {
     if (!QFile::exists(QStringLiteral(QM_DATA_DIR "/quillmark.inf")))
         QSKIP("no catalogue in data/");
     ResetGlobals();
 }
 
-void TestBundled::everyTemplateLoadsAndDraws()
-{
+void TestBundled::everyTemplateLoadsAndDraws() {
     int libraries = 0;
-    const QStringList files = entryFiles("templates", QStringLiteral(QM_DATA_DIR "/Template/"),
-                                         libraries);
+    const QStringList files =
+        entryFiles("templates", QStringLiteral(QM_DATA_DIR "/Template/"), libraries);
     QVERIFY(libraries >= 4);
     QVERIFY(files.size() >= 30);
     const QRegularExpression placeholder("<[^<>]*>");
@@ -170,11 +182,10 @@ void TestBundled::everyTemplateLoadsAndDraws()
     }
 }
 
-void TestBundled::pathListPicturesMatchTheirMetafiles()
-{
+void TestBundled::pathListPicturesMatchTheirMetafiles() {
     int libraries = 0;
-    const QStringList files = entryFiles("templates", QStringLiteral(QM_DATA_DIR "/Template/"),
-                                         libraries);
+    const QStringList files =
+        entryFiles("templates", QStringLiteral(QM_DATA_DIR "/Template/"), libraries);
     int checked = 0;
     for (const QString& file : files) {
         TAppDocument doc(false);
@@ -199,22 +210,22 @@ void TestBundled::pathListPicturesMatchTheirMetafiles()
                 for (int x = 0; x < 120; ++x) {
                     const QRgb pa = a.pixel(x, y), pb = b.pixel(x, y);
                     if (qAbs(qRed(pa) - qRed(pb)) + qAbs(qGreen(pa) - qGreen(pb)) +
-                            qAbs(qBlue(pa) - qBlue(pb)) > 120)
+                            qAbs(qBlue(pa) - qBlue(pb)) >
+                        120)
                         ++differ;
                 }
-            QVERIFY2(differ < 120 * 120 / 25, qPrintable(file + QString(": %1 pixels differ")
-                                                               .arg(differ)));
+            QVERIFY2(differ < 120 * 120 / 25,
+                     qPrintable(file + QString(": %1 pixels differ").arg(differ)));
             ++checked;
         }
     }
     QVERIFY(checked > 30);
 }
 
-void TestBundled::everyClipartRendersSomething()
-{
+void TestBundled::everyClipartRendersSomething() {
     int libraries = 0;
-    const QStringList files = entryFiles("cliparts", QStringLiteral(QM_DATA_DIR "/Clipart/"),
-                                         libraries);
+    const QStringList files =
+        entryFiles("cliparts", QStringLiteral(QM_DATA_DIR "/Clipart/"), libraries);
     QVERIFY(libraries >= 3);
     QVERIFY(files.size() >= 60);
     QSet<QString> types;
@@ -238,8 +249,7 @@ void TestBundled::everyClipartRendersSomething()
     QCOMPARE(types, QSet<QString>({"qmg", "wmf", "bmp"}));
 }
 
-void TestBundled::addressFileHasHeaderAndThreeRecords()
-{
+void TestBundled::addressFileHasHeaderAndThreeRecords() {
     QStringList lines;
     ReadTextLines(QStringLiteral(QM_DATA_DIR "/adressen.dat"), lines);
     QCOMPARE(lines.size(), 4);

@@ -39,8 +39,7 @@ private:
 static const QByteArray kTriangle = "G2100b1480h\r\nk255r0g0b\r\nM0x0y\r\nL2100x0y\r\n"
                                     "L1050x1480y\r\nB\r\n";
 
-void TestCliparts::init()
-{
+void TestCliparts::init() {
     ResetGlobals();
     m_dir = std::make_unique<QTemporaryDir>();
     ClipartDir = m_dir->path() + "/";
@@ -73,21 +72,18 @@ void TestCliparts::init()
     QVERIFY(img.save(m_dir->filePath("Bilder/foto.bmp"), "BMP"));
 }
 
-void TestCliparts::cleanup()
-{
+void TestCliparts::cleanup() {
     TLibraryWorkspace::ErrorHook = nullptr;
     MainLink = nullptr;
 }
 
-void TestCliparts::write(const QString& name, const QByteArray& bytes)
-{
+void TestCliparts::write(const QString& name, const QByteArray& bytes) {
     QFile f(m_dir->filePath(name));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(bytes);
 }
 
-std::unique_ptr<TfrmTabCliparts> TestCliparts::makeWorkspace(int library)
-{
+std::unique_ptr<TfrmTabCliparts> TestCliparts::makeWorkspace(int library) {
     auto w = std::make_unique<TfrmTabCliparts>();
     w->resize(500, 400);
     w->Titles = QStringList{"Pfade", "Meta", "Bilder"};
@@ -101,8 +97,7 @@ std::unique_ptr<TfrmTabCliparts> TestCliparts::makeWorkspace(int library)
     return w;
 }
 
-void TestCliparts::select(TfrmTabCliparts& w, const QString& name)
-{
+void TestCliparts::select(TfrmTabCliparts& w, const QString& name) {
     for (QTreeWidgetItem* item :
          w.TreeView->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive)) {
         if (item->data(0, Qt::UserRole).toString() == name) {
@@ -113,8 +108,7 @@ void TestCliparts::select(TfrmTabCliparts& w, const QString& name)
     QFAIL(qPrintable("entry not found: " + name));
 }
 
-void TestCliparts::pathListTakesItsSizeFromTheFirstLine()
-{
+void TestCliparts::pathListTakesItsSizeFromTheFirstLine() {
     QStringList lines;
     TMetafile mf;
     TfrmTabCliparts::LoadPathList(m_dir->filePath("Pfade/dreieck.qmg"), lines, mf);
@@ -124,8 +118,7 @@ void TestCliparts::pathListTakesItsSizeFromTheFirstLine()
     QVERIFY(!mf.Empty());
 }
 
-void TestCliparts::badSizeLineNamesTheFile()
-{
+void TestCliparts::badSizeLineNamesTheFile() {
     auto w = makeWorkspace(0);
     select(*w, "kaputt");
     QCOMPARE(m_errors.size(), 1);
@@ -133,8 +126,7 @@ void TestCliparts::badSizeLineNamesTheFile()
     QVERIFY(!w->Button->isEnabled());
 }
 
-void TestCliparts::previewFitsKeepingTheAspect()
-{
+void TestCliparts::previewFitsKeepingTheAspect() {
     auto w = makeWorkspace(1);
     select(*w, "bild");
     QVERIFY(w->Button->isEnabled());
@@ -149,8 +141,7 @@ void TestCliparts::previewFitsKeepingTheAspect()
             w->PreviewMetafile().Height() == w->PreviewBox->height());
 }
 
-void TestCliparts::applyingAPathListAddsKindTwoOnTop()
-{
+void TestCliparts::applyingAPathListAddsKindTwoOnTop() {
     auto w = makeWorkspace(0);
     select(*w, "dreieck");
     QVERIFY(w->Button->isEnabled());
@@ -176,8 +167,7 @@ void TestCliparts::applyingAPathListAddsKindTwoOnTop()
     QVERIFY(Document->Modified);
 }
 
-void TestCliparts::applyingOnTheBackSide()
-{
+void TestCliparts::applyingOnTheBackSide() {
     CurrentSide = 1;
     auto w = makeWorkspace(0);
     select(*w, "dreieck");
@@ -185,8 +175,7 @@ void TestCliparts::applyingOnTheBackSide()
     QCOMPARE(Document->Element(0)->Side, 1);
 }
 
-void TestCliparts::applyingAMetafileAndABitmap()
-{
+void TestCliparts::applyingAMetafileAndABitmap() {
     auto w = makeWorkspace(1);
     select(*w, "bild");
     w->ButtonClick();
@@ -209,8 +198,7 @@ void TestCliparts::applyingAMetafileAndABitmap()
     QVERIFY(m_errors.isEmpty());
 }
 
-void TestCliparts::headingWithoutColonCannotBeApplied()
-{
+void TestCliparts::headingWithoutColonCannotBeApplied() {
     auto w = makeWorkspace(0);
     select(*w, "dreieck");
     w->TreeView->setCurrentItem(w->TreeView->topLevelItem(1));
@@ -220,8 +208,7 @@ void TestCliparts::headingWithoutColonCannotBeApplied()
     QCOMPARE(Document->Count(), 0);
 }
 
-void TestCliparts::missingFileLeavesTheButtonDisabled()
-{
+void TestCliparts::missingFileLeavesTheButtonDisabled() {
     auto w = makeWorkspace(0);
     select(*w, "dreieck");
     const int shownWidth = w->PreviewMetafile().Width();

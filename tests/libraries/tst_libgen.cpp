@@ -13,8 +13,7 @@ private slots:
     void generatorReproducesTheShippedFiles();
 };
 
-static QStringList filesBelow(const QString& root)
-{
+static QStringList filesBelow(const QString& root) {
     QStringList files;
     for (const QString& sub : {QStringLiteral("Template"), QStringLiteral("Clipart")}) {
         QDirIterator it(root + "/" + sub, QDir::Files, QDirIterator::Subdirectories);
@@ -26,8 +25,7 @@ static QStringList filesBelow(const QString& root)
     return files;
 }
 
-void TestLibGen::generatorReproducesTheShippedFiles()
-{
+void TestLibGen::generatorReproducesTheShippedFiles() {
     const QString python = QStandardPaths::findExecutable("python3");
     if (python.isEmpty())
         QSKIP("python3 is not installed");

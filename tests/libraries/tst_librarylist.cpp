@@ -21,8 +21,7 @@ private slots:
     void fitKeepsTheAspect();
 };
 
-void TestLibraryList::templateListGroupsEntriesUnderTheLatestHeading()
-{
+void TestLibraryList::templateListGroupsEntriesUnderTheLatestHeading() {
     const auto nodes = ParseTemplateList(
         {"Briefbogen", "#brief1:Klassisch", "#brief2:Modern", "Karten", "#karte1:Blau"});
     QCOMPARE(nodes.size(), 2);
@@ -36,8 +35,7 @@ void TestLibraryList::templateListGroupsEntriesUnderTheLatestHeading()
     QCOMPARE(nodes[1].Children[0].Name, QStringLiteral("karte1"));
 }
 
-void TestLibraryList::templateEntryBeforeAnyHeadingStaysAtTopLevel()
-{
+void TestLibraryList::templateEntryBeforeAnyHeadingStaysAtTopLevel() {
     const auto nodes = ParseTemplateList({"#erste:Erste Vorlage", "Gruppe", "#zweite:Zweite"});
     QCOMPARE(nodes.size(), 2);
     QVERIFY(nodes[0].HasName);
@@ -45,18 +43,15 @@ void TestLibraryList::templateEntryBeforeAnyHeadingStaysAtTopLevel()
     QCOMPARE(nodes[1].Children.size(), 1);
 }
 
-void TestLibraryList::templateLabelKeepsLaterColons()
-{
+void TestLibraryList::templateLabelKeepsLaterColons() {
     const auto nodes = ParseTemplateList({"#name:Titel: mit Doppelpunkt", "#ohne"});
     QCOMPARE(nodes[0].Text, QStringLiteral("Titel: mit Doppelpunkt"));
     QCOMPARE(nodes[1].Name, QStringLiteral("ohne"));
 }
 
-void TestLibraryList::clipartListRules()
-{
-    const auto nodes = ParseClipartList({"Tiere", "", "#hund:Hund", "#katze:Katze",
-                                         "sonne:Sonne", "#strahl:Strahl", "Überschrift #2",
-                                         "#ohnedoppelpunkt"});
+void TestLibraryList::clipartListRules() {
+    const auto nodes = ParseClipartList({"Tiere", "", "#hund:Hund", "#katze:Katze", "sonne:Sonne",
+                                         "#strahl:Strahl", "Überschrift #2", "#ohnedoppelpunkt"});
     QCOMPARE(nodes.size(), 3);
     // A line without ":" is a heading without a name.
     QCOMPARE(nodes[0].Text, QStringLiteral("Tiere"));
@@ -74,15 +69,13 @@ void TestLibraryList::clipartListRules()
     QCOMPARE(nodes[2].Children[0].Text, QStringLiteral("ohnedoppelpunkt"));
 }
 
-void TestLibraryList::clipartChildWithoutTopLevelNodeIsKept()
-{
+void TestLibraryList::clipartChildWithoutTopLevelNodeIsKept() {
     const auto nodes = ParseClipartList({"#stern:Stern"});
     QCOMPARE(nodes.size(), 1);
     QCOMPARE(nodes[0].Name, QStringLiteral("stern"));
 }
 
-void TestLibraryList::clipartLabelsAreCut()
-{
+void TestLibraryList::clipartLabelsAreCut() {
     const QString longLabel(300, QLatin1Char('x'));
     const auto nodes = ParseClipartList({"a:" + longLabel, "#b:" + longLabel});
     QCOMPARE(nodes[0].Text.size(), 250);
@@ -92,13 +85,13 @@ void TestLibraryList::clipartLabelsAreCut()
     QCOMPARE(shortCut[0].Children[0].Text.size(), 250);
 }
 
-void TestLibraryList::readsWindows1252WithEitherLineEnd()
-{
+void TestLibraryList::readsWindows1252WithEitherLineEnd() {
     QTemporaryDir dir;
     const QString name = dir.filePath("liste.lst");
     QFile f(name);
     QVERIFY(f.open(QIODevice::WriteOnly));
-    f.write("Gr\xfc\xdf" "e\r\n#a:\x80uro\n#b:letzte");
+    f.write("Gr\xfc\xdf"
+            "e\r\n#a:\x80uro\n#b:letzte");
     f.close();
     QStringList lines;
     ReadTextLines(name, lines);
@@ -106,8 +99,7 @@ void TestLibraryList::readsWindows1252WithEitherLineEnd()
                                  QStringLiteral("#b:letzte")}));
 }
 
-void TestLibraryList::unreadableListNamesTheFile()
-{
+void TestLibraryList::unreadableListNamesTheFile() {
     QTemporaryDir dir;
     const QString name = dir.filePath("fehlt.lst");
     QStringList lines;
@@ -120,8 +112,7 @@ void TestLibraryList::unreadableListNamesTheFile()
     QVERIFY(lines.isEmpty());
 }
 
-void TestLibraryList::qmgSizeLine_data()
-{
+void TestLibraryList::qmgSizeLine_data() {
     QTest::addColumn<QString>("line");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<int>("w");
@@ -136,8 +127,7 @@ void TestLibraryList::qmgSizeLine_data()
     QTest::newRow("empty") << "" << false << 0 << 0;
 }
 
-void TestLibraryList::qmgSizeLine()
-{
+void TestLibraryList::qmgSizeLine() {
     QFETCH(QString, line);
     QFETCH(bool, ok);
     QFETCH(int, w);
@@ -154,8 +144,7 @@ void TestLibraryList::qmgSizeLine()
     }
 }
 
-void TestLibraryList::fitKeepsTheAspect()
-{
+void TestLibraryList::fitKeepsTheAspect() {
     int w = 0, h = 0;
     // Very wide picture in a tall area: fitted by width, fraction dropped.
     FitKeepingAspect(1000, 300, 200, 400, w, h);

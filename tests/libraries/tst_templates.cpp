@@ -35,8 +35,7 @@ private:
     QStringList m_errors;
 };
 
-void TestTemplates::init()
-{
+void TestTemplates::init() {
     ResetGlobals();
     m_dir = std::make_unique<QTemporaryDir>();
     TemplateDir = m_dir->path() + "/";
@@ -50,21 +49,18 @@ void TestTemplates::init()
     makeTemplate("rot", 90, 1);
 }
 
-void TestTemplates::cleanup()
-{
+void TestTemplates::cleanup() {
     TLibraryWorkspace::ErrorHook = nullptr;
     MainLink = nullptr;
 }
 
-void TestTemplates::writeText(const QString& name, const QByteArray& text)
-{
+void TestTemplates::writeText(const QString& name, const QByteArray& text) {
     QFile f(m_dir->filePath(name));
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write(text);
 }
 
-void TestTemplates::makeTemplate(const QString& name, double width, int elements)
-{
+void TestTemplates::makeTemplate(const QString& name, double width, int elements) {
     QDir(m_dir->path()).mkpath("Karten");
     TAppDocument doc(false);
     doc.PageWidth = width;
@@ -76,8 +72,7 @@ void TestTemplates::makeTemplate(const QString& name, double width, int elements
     doc.SaveToFile(m_dir->filePath("Karten/" + name + ".qmk"));
 }
 
-std::unique_ptr<TfrmTabTemplates> TestTemplates::makeWorkspace(const QString& bib)
-{
+std::unique_ptr<TfrmTabTemplates> TestTemplates::makeWorkspace(const QString& bib) {
     auto w = std::make_unique<TfrmTabTemplates>();
     w->resize(640, 400);
     w->Titles = QStringList{"Karten"};
@@ -89,8 +84,7 @@ std::unique_ptr<TfrmTabTemplates> TestTemplates::makeWorkspace(const QString& bi
     return w;
 }
 
-void TestTemplates::selectEntry(TfrmTabTemplates& w, const QString& name)
-{
+void TestTemplates::selectEntry(TfrmTabTemplates& w, const QString& name) {
     const auto items = w.TreeView->findItems("*", Qt::MatchWildcard | Qt::MatchRecursive);
     for (QTreeWidgetItem* item : items) {
         if (item->data(0, Qt::UserRole).toString() == name) {
@@ -101,8 +95,7 @@ void TestTemplates::selectEntry(TfrmTabTemplates& w, const QString& name)
     QFAIL(qPrintable("entry not found: " + name));
 }
 
-void TestTemplates::withoutLibrariesEverythingStaysEmpty()
-{
+void TestTemplates::withoutLibrariesEverythingStaysEmpty() {
     TfrmTabTemplates w;
     w.LibrariesRead();
     QCOMPARE(w.LibraryComboBox->count(), 0);
@@ -112,8 +105,7 @@ void TestTemplates::withoutLibrariesEverythingStaysEmpty()
     QCOMPARE(m_main.EditorCalls, 0);
 }
 
-void TestTemplates::libraryFillsTheTreeAndPreviewsTheFirstEntry()
-{
+void TestTemplates::libraryFillsTheTreeAndPreviewsTheFirstEntry() {
     auto w = makeWorkspace("karten.lst");
     QCOMPARE(w->LibraryComboBox->count(), 1);
     QCOMPARE(w->TreeView->topLevelItemCount(), 2);
@@ -139,8 +131,7 @@ void TestTemplates::libraryFillsTheTreeAndPreviewsTheFirstEntry()
     QVERIFY(m_errors.isEmpty());
 }
 
-void TestTemplates::headingDisablesTheButton()
-{
+void TestTemplates::headingDisablesTheButton() {
     auto w = makeWorkspace("karten.lst");
     selectEntry(*w, "blau");
     QVERIFY(w->Button->isEnabled());
@@ -148,8 +139,7 @@ void TestTemplates::headingDisablesTheButton()
     QVERIFY(!w->Button->isEnabled());
 }
 
-void TestTemplates::resizingRefitsThePreview()
-{
+void TestTemplates::resizingRefitsThePreview() {
     auto w = makeWorkspace("karten.lst");
     selectEntry(*w, "blau");
     w->show();
@@ -166,8 +156,7 @@ void TestTemplates::resizingRefitsThePreview()
     QCOMPARE(w->PreviewBitmap().size(), QSize(22, 22));
 }
 
-void TestTemplates::applyAsksWhenModifiedAndDecliningKeepsTheDocument()
-{
+void TestTemplates::applyAsksWhenModifiedAndDecliningKeepsTheDocument() {
     auto w = makeWorkspace("karten.lst");
     selectEntry(*w, "blau");
     Document->AddText("meins");
@@ -183,8 +172,7 @@ void TestTemplates::applyAsksWhenModifiedAndDecliningKeepsTheDocument()
     QVERIFY(KeepEditorView);
 }
 
-void TestTemplates::applyCopiesTheTemplate()
-{
+void TestTemplates::applyCopiesTheTemplate() {
     auto w = makeWorkspace("karten.lst");
     selectEntry(*w, "blau");
     Document->InsertUndo("-0");
@@ -213,8 +201,7 @@ void TestTemplates::applyCopiesTheTemplate()
     QCOMPARE(Document->Count(), 1);
 }
 
-void TestTemplates::missingListFileIsReportedAndTheWorkspaceGoesOn()
-{
+void TestTemplates::missingListFileIsReportedAndTheWorkspaceGoesOn() {
     auto w = makeWorkspace("fehlt.lst");
     QCOMPARE(m_errors.size(), 1);
     QVERIFY(m_errors[0].contains("fehlt.lst"));
@@ -222,8 +209,7 @@ void TestTemplates::missingListFileIsReportedAndTheWorkspaceGoesOn()
     QVERIFY(!w->Button->isEnabled());
 }
 
-void TestTemplates::unreadableTemplateIsReportedAndNotApplied()
-{
+void TestTemplates::unreadableTemplateIsReportedAndNotApplied() {
     writeText("kaputt.lst", "#weg:Gibt es nicht\r\n#blau:Blau\r\n");
     // A template named in the list whose file is a folder cannot be read.
     QDir(m_dir->path()).mkpath("Karten/weg.qmk");
