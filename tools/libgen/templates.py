@@ -332,8 +332,7 @@ def greeting_cards():
                italic=True)
         s.text(line2, 110, 109, 26, 95, "C", True, color=c1, font="Times New Roman",
                italic=True, shadow=(0.4, 0.4, mix(c1, (255, 255, 255), 0.6)))
-        s.fit(art.herz(c1), 48.5, 125, width=8)
-        s.text("<firma1>", 5, 135, 6, 95, "C", color=GREY_TEXT)
+        s.fit(art.herz(c1), 48.5, 128, width=8)
         # inside: a quiet ornament on the left, the message on the right
         s.fit(art.eckornament(mix(c1, (255, 255, 255), 0.3)), 8, 8, width=30, side=1)
         s.fit(art.ranke(mix(c1, (255, 255, 255), 0.2)), 10, 125, width=85, side=1)
