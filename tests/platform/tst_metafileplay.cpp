@@ -27,6 +27,7 @@ private slots:
     void wmfTextAndOpaqueRectangle();
     void wmfCreateRecordsTakeTheLowestFreeSlot();
     void stockObjectsAndDeletedObjects();
+    void wmfPatternBrushTakesADibEvenAsBsPattern();
     void restoreDcReturnsToTheSavedLevel();
     void clippingCombinesAndIsSavedWithTheDc();
     void damagedRecordsStopPlaybackSafely();
@@ -504,6 +505,29 @@ void TestMetafilePlay::stockObjectsAndDeletedObjects() {
     QCOMPARE(img.pixelColor(75, 25), QColor(255, 0, 0));
     QCOMPARE(img.pixelColor(25, 75), QColor(255, 0, 0));
     QCOMPARE(img.pixelColor(75, 75), QColor(Qt::white));
+}
+
+void TestMetafilePlay::wmfPatternBrushTakesADibEvenAsBsPattern() {
+    // An 8 x 8 monochrome DIB: left half black, right half white.
+    Bytes dib;
+    dib.u32(40).i32(8).i32(8).u16(1).u16(1).u32(0).u32(32).i32(0).i32(0).u32(2).u32(0);
+    dib.u32(0x000000).u32(0xFFFFFF);
+    for (int row = 0; row < 8; ++row)
+        dib.u8(0x0F).u8(0).u8(0).u8(0);
+    for (int style : {3, 5}) { // BS_PATTERN as written by many programs, BS_DIBPATTERN
+        Wmf w;
+        w.nullPen();
+        w.rec(0x0142, Bytes().u16(quint16(style)).u16(0).raw(dib.b));
+        w.select(0);
+        w.select(1);
+        w.rectangle(0, 0, 1000, 1000);
+        // The pattern keeps its device size: 8 pixels of the 100-pixel picture.
+        QImage img = render(fromBytes(w.finish(true, 4, 100, 100)));
+        int black = 0, white = 0;
+        for (int x = 10; x < 60; ++x)
+            (img.pixelColor(x, 50) == QColor(Qt::black) ? black : white) += 1;
+        QVERIFY2(black > 10 && white > 10, qPrintable(QString::number(style)));
+    }
 }
 
 void TestMetafilePlay::restoreDcReturnsToTheSavedLevel() {

@@ -219,7 +219,11 @@ void hDibCreatePatternBrush(GdiPlayer& g, const WmfRecord& rec) {
     GdiObject o;
     o.kind = GdiObject::Brush;
     o.brush.style = BS_DIBPATTERN;
-    if (style == BS_PATTERN) {
+    // Writers put a DIB here for BS_PATTERN too; its header size tells it from a Bitmap16.
+    const quint32 headerSize = r.peekU32(r.pos());
+    const bool dib = headerSize == 12 || headerSize == 40 || headerSize == 52 ||
+                     headerSize == 56 || headerSize == 108 || headerSize == 124;
+    if (style == BS_PATTERN && !dib) {
         ByteReader b = r.sub(r.pos(), -1);
         // A Bitmap16 whose 4-byte bits pointer is followed by 18 reserved bytes.
         QByteArray head = b.bytes(10);
