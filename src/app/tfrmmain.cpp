@@ -106,7 +106,13 @@ TfrmMain::TfrmMain(const QString& programDir, QWidget* parent)
     createStrip();
     layout->addWidget(RegisterStrip);
     createPages();
-    layout->addWidget(pageMain, 1);
+    // pageMain sits in a holder of its own, so that hiding it leaves the strip at the top.
+    auto* holder = new QWidget(central);
+    holder->setObjectName(QStringLiteral("PageHolder"));
+    auto* holderLayout = new QVBoxLayout(holder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    holderLayout->addWidget(pageMain);
+    layout->addWidget(holder, 1);
 
     OwnerPanel = new QLabel(QStringLiteral("Quillmark"), central);
     OwnerPanel->setObjectName(QStringLiteral("OwnerPanel"));

@@ -159,6 +159,7 @@ void TestMainWindow::narrowOrLowWindowShowsOwnerPanel()
     const QRect owner = w->OwnerPanel->geometry();
     QVERIFY(qAbs(owner.center().x() - 599 / 2) <= 1);
     QVERIFY(qAbs(owner.center().y() - 480 / 2) <= 1);
+    QCOMPARE(w->RegisterStrip->y(), 0);
 
     w->resize(600, 480);
     QTRY_VERIFY(w->pageMain->isVisible());
@@ -246,7 +247,7 @@ void TestMainWindow::closingWithoutChangesEnds()
     TfrmMain* w = f.start();
     Frage = new TFrage(w);
     bool asked = false;
-    QTimer::singleShot(200, [&] {
+    QTimer::singleShot(200, Frage, [&] {
         if (Frage->isVisible()) {
             asked = true;
             Frage->Image1->click();
@@ -266,7 +267,7 @@ void TestMainWindow::closingWithChangesAsks()
     Document->Modified = true;
     QString question;
     // "Abbruch": the window stays and shows the save page.
-    QTimer::singleShot(100, [&] {
+    QTimer::singleShot(100, Frage, [&] {
         question = Frage->LabelFrage->text();
         QTest::mouseClick(Frage->Image1, Qt::LeftButton);
     });
@@ -280,7 +281,7 @@ void TestMainWindow::closingWithChangesAsks()
     QCOMPARE(w->Slider->x(), 153);
 
     // "OK": the changes are dropped and the window closes.
-    QTimer::singleShot(100, [&] { QTest::mouseClick(Frage->ImageRegister, Qt::LeftButton); });
+    QTimer::singleShot(100, Frage, [&] { QTest::mouseClick(Frage->ImageRegister, Qt::LeftButton); });
     QVERIFY(w->close());
     QVERIFY(!Document->Modified);
     delete Frage;
