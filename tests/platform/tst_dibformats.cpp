@@ -358,6 +358,14 @@ void TestDibFormats::jpegLimits() {
         QVERIFY(e.message().contains(QStringLiteral("monkey12.jpg")));
         QVERIFY(e.reason().contains(QStringLiteral("8 Bit")));
     }
+    // Cut short, the picture would be partly grey: refused. Only the end marker missing is
+    // harmless.
+    const QByteArray orig = readAll(corpus(QStringLiteral("jpeg/testorig.jpg")));
+    QVERIFY(refusal(orig.left(orig.size() * 2 / 3), TRasterKind::Jpeg)
+                .contains(QStringLiteral("unvollständig")));
+    QVERIFY(refusal(orig.left(orig.size() - 2), TRasterKind::Jpeg).isEmpty());
+    const QByteArray prog = readAll(corpus(QStringLiteral("jpeg/progressive-made-here.jpg")));
+    QVERIFY(!refusal(prog.left(prog.size() / 2), TRasterKind::Jpeg).isEmpty());
     // Over the pixel limit: the frame header says 65000 x 65000.
     QByteArray huge = readAll(corpus(QStringLiteral("jpeg/testorig.jpg")));
     const int sof = huge.indexOf(QByteArray::fromHex("ffc0"));

@@ -24,6 +24,7 @@ struct ErrorManager {
     char message[JMSG_LENGTH_MAX];
     int code;
     bool tooManyScans;
+    bool damaged; // a warning that means lost picture data
 };
 
 struct ProgressManager {
@@ -46,6 +47,23 @@ void errorExit(j_common_ptr cinfo) {
 
 void outputMessage(j_common_ptr) {} // warnings never reach the terminal
 
+// Warnings about entropy data that is missing where the picture needs it, or broken, stop
+// the decoding: the picture would have grey or garbled parts. The end of the data alone
+// (JWRN_JPEG_EOF) is harmless: libjpeg reads ahead, so a file without its end marker
+// reports it too. Stray bytes between markers are harmless as well.
+void emitMessage(j_common_ptr cinfo, int level) {
+    auto* err = reinterpret_cast<ErrorManager*>(cinfo->err);
+    if (level != -1)
+        return;
+    const int code = err->pub.msg_code;
+    const bool lost = code == JWRN_HIT_MARKER || code == JWRN_HUFF_BAD_CODE;
+    if (!lost)
+        return;
+    err->damaged = true;
+    err->pub.format_message(cinfo, err->message);
+    std::longjmp(err->jump, 1);
+}
+
 void progressMonitor(j_common_ptr cinfo) {
     if (!cinfo->is_decompressor)
         return;
@@ -61,6 +79,7 @@ bool readHeader(JpegState* s, const uint8_t* data, size_t size) {
     s->cinfo.err = jpeg_std_error(&s->error.pub);
     s->error.pub.error_exit = errorExit;
     s->error.pub.output_message = outputMessage;
+    s->error.pub.emit_message = emitMessage;
     if (setjmp(s->error.jump))
         return false;
     jpeg_create_decompress(&s->cinfo);
@@ -129,6 +148,10 @@ HDIB DecodeJpeg(const uint8_t* data, size_t size, const QString& fileName) {
     std::unique_ptr<JpegState, StateDeleter> state(new JpegState{});
     JpegState* s = state.get();
     auto failure = [&]() {
+        if (s->error.damaged)
+            return TRasterError(
+                fileName, QStringLiteral("Die JPEG-Datei ist unvollständig oder beschädigt (%1).")
+                              .arg(QString::fromLocal8Bit(s->error.message)));
         if (s->error.tooManyScans)
             return TRasterError(fileName, QStringLiteral("Die JPEG-Datei hat mehr als %1 "
                                                          "Durchgänge.")
