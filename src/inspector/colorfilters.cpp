@@ -33,13 +33,19 @@ int AdjustChannel(int v, int percent)
     return v + (v * percent) / 100;
 }
 
+TChannelTables AdjustTables(int percentRed, int percentGreen, int percentBlue)
+{
+    return {adjustLut(percentRed), adjustLut(percentGreen), adjustLut(percentBlue)};
+}
+
 void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBlue)
 {
     if (!usable(image))
         return;
-    const Lut lr = adjustLut(percentRed);
-    const Lut lg = adjustLut(percentGreen);
-    const Lut lb = adjustLut(percentBlue);
+    const TChannelTables t = AdjustTables(percentRed, percentGreen, percentBlue);
+    const Lut& lr = t.red;
+    const Lut& lg = t.green;
+    const Lut& lb = t.blue;
     const int w = image.width();
     if (percentRed == percentGreen && percentGreen == percentBlue) {
         const int n = w * 3;

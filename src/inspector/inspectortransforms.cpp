@@ -205,10 +205,10 @@ void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender)
     if (element.SourceKind == kRaster) {
         WaitCursor wait;
         if (brightness || colour) {
-            // Absolute values: always from the picture as it was at opening.
-            QImage image = m_startImage.copy();
-            AdjustColors(image, pr, pg, pb);
-            RecordPicture(element.Metafile, image, true, false);
+            // Absolute values: always from the picture as it was at opening, adjusted on
+            // the way into the recording.
+            const TChannelTables tables = AdjustTables(pr, pg, pb);
+            RecordPicture(element.Metafile, m_startImage, true, false, &tables);
         } else if (grey || soften || invert) {
             QImage image = RenderPicture(element.Metafile, PlainRect(element.Metafile.Width(),
                                                                      element.Metafile.Height()));

@@ -199,7 +199,8 @@ struct Put {
 
 } // namespace
 
-QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted)
+QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted,
+                        const TChannelTables* tables)
 {
     // The same picture the recording canvas makes of a bitmap drawn at (0, 0), written in
     // one pass into one buffer: pictures of many megabytes are not copied record by record.
@@ -252,10 +253,18 @@ QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inv
     for (int row = 0; row < h; ++row) { // bottom-up rows, BGR
         const uchar* in = image.constScanLine(h - 1 - row);
         uchar* o = put.p + stride * row;
-        for (int x = 0; x < w; ++x, in += 3, o += 3) {
-            o[0] = in[2];
-            o[1] = in[1];
-            o[2] = in[0];
+        if (tables) {
+            for (int x = 0; x < w; ++x, in += 3, o += 3) {
+                o[0] = tables->blue[in[2]];
+                o[1] = tables->green[in[1]];
+                o[2] = tables->red[in[0]];
+            }
+        } else {
+            for (int x = 0; x < w; ++x, in += 3, o += 3) {
+                o[0] = in[2];
+                o[1] = in[1];
+                o[2] = in[0];
+            }
         }
     }
     put.p += bitsSize;
@@ -266,7 +275,8 @@ QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inv
     return out;
 }
 
-void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted)
+void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted,
+                   const TChannelTables* tables)
 {
     if (!keepSize) {
         metafile.Clear();
@@ -282,6 +292,7 @@ void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool
         canvas.Close();
         return;
     }
-    metafile.SetRecorded(OneBitmapEmf(src, metafile.MMWidth(), metafile.MMHeight(), inverted),
-                         metafile.MMWidth(), metafile.MMHeight());
+    metafile.SetRecorded(
+        OneBitmapEmf(src, metafile.MMWidth(), metafile.MMHeight(), inverted, tables),
+        metafile.MMWidth(), metafile.MMHeight());
 }

@@ -2,6 +2,7 @@
 // A raster graphic element's picture as pixels and back: the metafile is played into a
 // 24-bit picture of its own pixel size, changed, and recorded again as one bitmap.
 
+#include "inspector/colorfilters.h"
 #include <QImage>
 #include <cstdint>
 
@@ -28,6 +29,10 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest);
 // in pixels. inverted records it with the inverting copy mode.
 // The EMF bytes of a picture that holds nothing but image (24 bits) at (0, 0), its frame
 // mmWidth x mmHeight (0.01 mm); inverted uses the inverting copy mode.
-QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted);
+// With tables, every channel is looked up in its table on the way (the colour
+// adjustments, without a copy of the picture).
+QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted,
+                        const TChannelTables* tables = nullptr);
 
-void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted);
+void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted,
+                   const TChannelTables* tables = nullptr);
