@@ -1,6 +1,7 @@
 // Inserting a picture file as a new graphic element, and the picture formats Copy offers
 // to other programs.
 
+#include "document/cp1252.h"
 #include "document/globals.h"
 #include "editor/tfrmtabeditor.h"
 #include "editor/undokeys.h"
@@ -28,14 +29,19 @@ bool endsWithOnly(const QString& upperName, const QString& extension)
     return at >= 0 && at == upperName.size() - extension.size();
 }
 
-QString noPathList(const QString& fileName, const QString& reason)
+// A path-list file that cannot be used; the message names the file.
+struct TPathListFileError {
+    QString message;
+};
+
+TPathListFileError noPathList(const QString& fileName, const QString& reason)
 {
-    return QStringLiteral("Die Datei „%1“ kann nicht als Pfadliste gelesen werden: %2")
-        .arg(QDir::toNativeSeparators(fileName), reason);
+    return {QStringLiteral("Die Datei „%1“ kann nicht als Pfadliste gelesen werden: %2")
+                .arg(QDir::toNativeSeparators(fileName), reason)};
 }
 
 // Reads a path-list file (Windows-1252 text, CR LF or LF) into its lines and renders it;
-// throws the message to show when it cannot be used.
+// throws TPathListFileError when it cannot be used.
 TMetafile readPathList(const QString& fileName, QStringList& lines)
 {
     QFile file(fileName);
@@ -44,8 +50,8 @@ TMetafile readPathList(const QString& fileName, QStringList& lines)
     if (file.size() > MaxPathListBytes)
         throw noPathList(fileName, QStringLiteral("Die Datei ist zu groß."));
     const QByteArray bytes = file.readAll();
-    // Only digits and command letters matter; Latin-1 keeps every byte as one character.
-    QString text = QString::fromLatin1(bytes);
+    // The list travels in the document, which writes it back in the same code page.
+    QString text = FromCp1252(bytes);
     text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     lines = text.split(QLatin1Char('\n'));
     if (!lines.isEmpty() && lines.last().isEmpty())
@@ -101,7 +107,6 @@ void TfrmTabEditor::SpeedButtonGraphicClick()
         dialog.setObjectName(QStringLiteral("OpenWMForBmpDialog"));
         dialog.setAcceptMode(QFileDialog::AcceptOpen);
         dialog.setFileMode(QFileDialog::ExistingFile);
-        dialog.setOption(QFileDialog::ReadOnly, false);
         dialog.setNameFilter(GraphicFilter());
         dialog.setDirectory(QDir::homePath());
         if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
@@ -142,8 +147,8 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName)
     } catch (const TRasterError& e) {
         ShowError(e.message());
         return false;
-    } catch (const QString& message) {
-        ShowError(message);
+    } catch (const TPathListFileError& e) {
+        ShowError(e.message);
         return false;
     } catch (const std::bad_alloc&) {
         ShowError(QStringLiteral("Für die Datei „%1“ reicht der Speicher nicht.")

@@ -36,7 +36,6 @@ class TestGraphicImport : public QObject {
 private slots:
     void bmpBecomesElementOfItsPixelSizeOnShownSide();
     void importIsCarriedAndUndoneInOneStep();
-    void buttonRunsTheChosenFileAndCancelDoesNothing();
     void extensionRules();
     void pathListGetsSizeFromFirstLine();
     void badPathListsAreReportedAndInsertNothing_data();
@@ -44,7 +43,6 @@ private slots:
     void damagedPicturesAreReportedAndInsertNothing_data();
     void damagedPicturesAreReportedAndInsertNothing();
     void metafileIsInsertedAsItIs();
-    void dialogFilterListsTheFiveKinds();
 };
 
 void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide()
@@ -88,20 +86,6 @@ void TestGraphicImport::importIsCarriedAndUndoneInOneStep()
     QCOMPARE(Document->Count(), 1);
     QVERIFY(!dynamic_cast<TDocElementWMF*>(Document->Element(0)));
     QCOMPARE(f.editor->SelectedElement, nullptr);
-}
-
-void TestGraphicImport::buttonRunsTheChosenFileAndCancelDoesNothing()
-{
-    TEditorFixture f;
-    QTemporaryDir dir;
-    const QString path = writeBmp(dir, QStringLiteral("x.bmp"), QSize(8, 8));
-    QString answer;
-    f.editor->AskGraphicFileName = [&answer] { return answer; };
-    QTest::mouseClick(f.editor->SpeedButtonGraphic, Qt::LeftButton);
-    QCOMPARE(Document->Count(), 0);
-    answer = path;
-    QTest::mouseClick(f.editor->SpeedButtonGraphic, Qt::LeftButton);
-    QCOMPARE(Document->Count(), 1);
 }
 
 void TestGraphicImport::extensionRules()
@@ -238,13 +222,6 @@ void TestGraphicImport::metafileIsInsertedAsItIs()
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(e->Metafile.Bytes(), file.readAll());
     QCOMPARE(e->Width, PixelToMm(e->Metafile.Width(), 1));
-}
-
-void TestGraphicImport::dialogFilterListsTheFiveKinds()
-{
-    QCOMPARE(TfrmTabEditor::GraphicFilter(),
-             QStringLiteral("Windows-BitMaps (*.bmp);;CompuServe GIF (*.gif);;JPEG (*.jpg);;"
-                            "TIFF (*.tif);;Windows-MetaFiles (*.wmf)"));
 }
 
 QTEST_MAIN(TestGraphicImport)
