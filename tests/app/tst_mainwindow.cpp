@@ -316,7 +316,18 @@ void TestMainWindow::catalogueFillsLibrariesAndHelp()
     QCOMPARE(MainHelpFile(), w->MainHelpFile);
     QCOMPARE(w->frmTabInfo->HelpTitleButtons.size(), 2);
     QCOMPARE(w->frmTabInfo->HelpTitleButtons.at(1)->text(), QString("Zweites"));
-    QCOMPARE(w->frmTabInfo->HelpPanel->height(), 2 * 30 + 18);
+    TfrmTabInfo* info = w->frmTabInfo;
+    QCOMPARE(info->HelpPanel->height(), 2 * 30 + 18);
+    QCOMPARE(info->HelpButtonPanel->height(), info->HelpPanel->height() - 8);
+    w->show();
+    QVERIFY(QTest::qWaitForWindowExposed(w));
+    w->resize(900, 600);
+    QTRY_COMPARE(info->width(), 900);
+    QCOMPARE(info->OwnerPanel->x(), (900 - info->OwnerPanel->width()) / 2);
+    QCOMPARE(info->LogoPanel->x(), (900 - info->LogoPanel->width()) / 2);
+    QCOMPARE(info->ShapePage->x(), info->OwnerPanel->x() + 5);
+    const QRect buttons = info->HelpButtonPanel->geometry();
+    QCOMPARE(buttons.center(), QRect(QPoint(), info->HelpPanel->size()).center());
     QVERIFY(f.messages.isEmpty());
 
     // The second help file is missing: its button says so instead of failing.
