@@ -515,8 +515,10 @@ void TfrmMain::SelectElement(int index, bool insertion)
     Document->SelectedIndex = index;
     TDocElement* element =
         index >= 0 && index < Document->Count() ? Document->Element(index) : nullptr;
-    const QPoint at = frmTabEditor->mapFromGlobal(QCursor::pos());
-    frmTabEditor->PageProcessSimpleHit(element, at.x(), at.y(), insertion);
+    // A carried element follows the pointer from where it is now, in sheet coordinates.
+    QWidget* page = frmTabEditor->Page ? frmTabEditor->Page : frmTabEditor;
+    const QPoint at = page->mapFromGlobal(QCursor::pos());
+    frmTabEditor->PageProcessSimpleHit(element, at.x(), at.y(), element && insertion);
 }
 
 bool TfrmMain::AskFrage(const QString& caption, const QString& question)

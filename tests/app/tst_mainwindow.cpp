@@ -294,10 +294,14 @@ void TestMainWindow::selectElementReachesTheDocument()
     TfrmMain* w = f.start();
     Document->AddText("Hallo");
     Document->AddText("Welt");
+    QWidget* erase = w->frmTabEditor->findChild<QWidget*>("SpeedButtonErase");
+    QVERIFY(erase);
     MainLink->SelectElement(1, false);
     QCOMPARE(Document->SelectedIndex, 1);
+    QVERIFY(erase->isEnabled()); // the editor has the element
     MainLink->SelectElement(-1, false);
     QCOMPARE(Document->SelectedIndex, -1);
+    QVERIFY(!erase->isEnabled());
     // An index past the stack selects nothing but is not an error.
     w->SelectElement(7, false);
     QCOMPARE(Document->SelectedIndex, 7);
