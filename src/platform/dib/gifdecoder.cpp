@@ -173,7 +173,7 @@ HDIB DecodeGif(const uint8_t* data, size_t size, const QString& fileName) {
 }
 
 HDIB ConvertGIFtoDIB(const char* fileName) {
-    const QString name = QString::fromLocal8Bit(fileName);
+    const QString name = QFile::decodeName(fileName);
     TRasterFileData file(name);
     return DecodeGif(file.data(), file.size(), name);
 }

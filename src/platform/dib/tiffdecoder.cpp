@@ -204,7 +204,7 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
 }
 
 HDIB ConvertTIFtoDIB(const char* fileName) {
-    const QString name = QString::fromLocal8Bit(fileName);
+    const QString name = QFile::decodeName(fileName);
     TRasterFileData file(name);
     return DecodeTiff(file.data(), file.size(), name);
 }
