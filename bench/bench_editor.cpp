@@ -19,8 +19,7 @@
 namespace {
 
 // A clipart-like vector picture: filled polygons, outlines and a caption.
-TMetafile vectorPicture(int seed)
-{
+TMetafile vectorPicture(int seed) {
     QRandomGenerator rng(seed);
     TMetafile picture;
     {
@@ -42,8 +41,7 @@ TMetafile vectorPicture(int seed)
 }
 
 // A photo-like raster picture recorded as a bitmap record.
-TMetafile rasterPicture(int seed)
-{
+TMetafile rasterPicture(int seed) {
     QImage image(320, 240, QImage::Format_RGB888);
     for (int y = 0; y < image.height(); ++y)
         for (int x = 0; x < image.width(); ++x)
@@ -57,8 +55,7 @@ TMetafile rasterPicture(int seed)
     return picture;
 }
 
-void buildBusySheet()
-{
+void buildBusySheet() {
     QRandomGenerator rng(7);
     for (int i = 0; i < 5; ++i) {
         TDocElementWMF* e = Document->AddGraphic(rasterPicture(i), 1, nullptr);
@@ -88,9 +85,7 @@ void buildBusySheet()
     }
 }
 
-template <typename F>
-double medianMs(int runs, F&& f)
-{
+template <typename F> double medianMs(int runs, F&& f) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
@@ -104,8 +99,7 @@ double medianMs(int runs, F&& f)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

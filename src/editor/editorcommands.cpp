@@ -12,21 +12,18 @@
 #include <QTabBar>
 #include <QToolButton>
 
-void TfrmTabEditor::Change2Save()
-{
+void TfrmTabEditor::Change2Save() {
     if (MainLink)
         MainLink->Change2Save();
 }
 
-void TfrmTabEditor::insertUndo(const QString& key)
-{
+void TfrmTabEditor::insertUndo(const QString& key) {
     Document->InsertUndo(key);
     // Insertions paint before their entry is written; keep the button in step at once.
     SpeedButtonReturn->setEnabled(!Document->UndoList.isEmpty());
 }
 
-void TfrmTabEditor::buildShortcuts()
-{
+void TfrmTabEditor::buildShortcuts() {
     // The usual keys for the buttons; each works only while its button does.
     auto bind = [this](const QKeySequence& keys, QToolButton* button) {
         auto* shortcut = new QShortcut(keys, this);
@@ -43,8 +40,7 @@ void TfrmTabEditor::buildShortcuts()
     bind(QKeySequence::Undo, SpeedButtonReturn);
 }
 
-void TfrmTabEditor::SpeedButtonNewClick()
-{
+void TfrmTabEditor::SpeedButtonNewClick() {
     if (!Document->QueryDiscard())
         return;
     // The old elements are gone: drop the selection before anything draws or asks for it.
@@ -55,8 +51,7 @@ void TfrmTabEditor::SpeedButtonNewClick()
     Document->Notes.clear();
 }
 
-void TfrmTabEditor::SpeedButtonSaveClick()
-{
+void TfrmTabEditor::SpeedButtonSaveClick() {
     const QString name = Document->GetFileName();
     if (name.isEmpty()) {
         Change2Save();
@@ -69,8 +64,7 @@ void TfrmTabEditor::SpeedButtonSaveClick()
     }
 }
 
-void TfrmTabEditor::SpeedButtonEraseClick()
-{
+void TfrmTabEditor::SpeedButtonEraseClick() {
     if (!liveSelection())
         return;
     Document->PushUndo();
@@ -80,8 +74,7 @@ void TfrmTabEditor::SpeedButtonEraseClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonCutClick()
-{
+void TfrmTabEditor::SpeedButtonCutClick() {
     if (!liveSelection())
         return;
     Document->PushUndo();
@@ -92,8 +85,7 @@ void TfrmTabEditor::SpeedButtonCutClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonCopyClick()
-{
+void TfrmTabEditor::SpeedButtonCopyClick() {
     TDocElement* element = liveSelection();
     if (!element)
         return;
@@ -110,8 +102,7 @@ void TfrmTabEditor::SpeedButtonCopyClick()
     }
 }
 
-void TfrmTabEditor::SpeedButtonPasteClick()
-{
+void TfrmTabEditor::SpeedButtonPasteClick() {
     if (!ClipboardElement)
         return;
     ClipboardElement->Side = CurrentSide;
@@ -123,16 +114,14 @@ void TfrmTabEditor::SpeedButtonPasteClick()
     insertUndo(InsertedUndoKey(0));
 }
 
-void TfrmTabEditor::SpeedButtonTextClick()
-{
+void TfrmTabEditor::SpeedButtonTextClick() {
     Document->AddText(QStringLiteral("Text"));
     SelectElement(0, true);
     PageFullRefresh();
     insertUndo(InsertedUndoKey(0));
 }
 
-bool TfrmTabEditor::moveElement(int from, int to)
-{
+bool TfrmTabEditor::moveElement(int from, int to) {
     const int n = Document->Count();
     if (from < 0 || from >= n || to < 0 || to >= n)
         return false;
@@ -141,8 +130,7 @@ bool TfrmTabEditor::moveElement(int from, int to)
     return true;
 }
 
-void TfrmTabEditor::SpeedButtonFullDownClick()
-{
+void TfrmTabEditor::SpeedButtonFullDownClick() {
     const int i = Document->SelectedIndex;
     const int n = Document->Count();
     if (i < 0 || i >= n - 1)
@@ -153,8 +141,7 @@ void TfrmTabEditor::SpeedButtonFullDownClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButton1DownClick()
-{
+void TfrmTabEditor::SpeedButton1DownClick() {
     const int i = Document->SelectedIndex;
     const int n = Document->Count();
     if (i < 0 || i >= n - 1)
@@ -165,8 +152,7 @@ void TfrmTabEditor::SpeedButton1DownClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButton1UpClick()
-{
+void TfrmTabEditor::SpeedButton1UpClick() {
     const int i = Document->SelectedIndex;
     if (i <= 0 || i >= Document->Count())
         return;
@@ -176,8 +162,7 @@ void TfrmTabEditor::SpeedButton1UpClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonFullUpClick()
-{
+void TfrmTabEditor::SpeedButtonFullUpClick() {
     const int i = Document->SelectedIndex;
     if (i <= 0 || i >= Document->Count())
         return;
@@ -187,8 +172,7 @@ void TfrmTabEditor::SpeedButtonFullUpClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonReturnClick()
-{
+void TfrmTabEditor::SpeedButtonReturnClick() {
     if (Document->UndoList.isEmpty())
         return;
     const TUndoEntry entry = Document->UndoList.first();
@@ -240,15 +224,13 @@ void TfrmTabEditor::SpeedButtonReturnClick()
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonArangeClick()
-{
+void TfrmTabEditor::SpeedButtonArangeClick() {
     SelectElement(-1, false);
     Document->FillPlaceholders();
     PageFullRefresh();
 }
 
-void TfrmTabEditor::TabSetSeitenChange(int index)
-{
+void TfrmTabEditor::TabSetSeitenChange(int index) {
     if (index < 0)
         return;
     SelectElement(-1, false);

@@ -10,16 +10,14 @@ const QColor Ink(40, 40, 40);
 const QColor Blue(30, 90, 190);
 const QColor Paper(255, 255, 250);
 
-void sheet(QPainter& p, const QRectF& r)
-{
+void sheet(QPainter& p, const QRectF& r) {
     p.setPen(QPen(Ink, 1));
     p.setBrush(Paper);
     p.drawRect(r);
 }
 
 // Two stacked squares: the selected one (blue) at the given level among grey ones.
-void stacking(QPainter& p, bool down, bool full)
-{
+void stacking(QPainter& p, bool down, bool full) {
     p.setPen(QPen(Ink, 1));
     const QRectF back(5.5, 5.5, 9, 9);
     const QRectF front(1.5, 1.5, 9, 9);
@@ -41,8 +39,7 @@ void stacking(QPainter& p, bool down, bool full)
     }
 }
 
-void draw(QPainter& p, TEditorIcon which)
-{
+void draw(QPainter& p, TEditorIcon which) {
     p.setRenderHint(QPainter::Antialiasing);
     switch (which) {
     case TEditorIcon::New: {
@@ -160,8 +157,7 @@ void draw(QPainter& p, TEditorIcon which)
 
 } // namespace
 
-QIcon EditorIcon(TEditorIcon which)
-{
+QIcon EditorIcon(TEditorIcon which) {
     QIcon icon;
     for (int scale : {1, 2}) {
         QPixmap pixmap(16 * scale, 16 * scale);

@@ -4,8 +4,21 @@
 #include <QIcon>
 
 enum class TEditorIcon {
-    New, Save, Erase, Cut, Copy, Paste, Undo, Text, Graphic, Inspector,
-    FullDown, OneDown, OneUp, FullUp, TextBlocks
+    New,
+    Save,
+    Erase,
+    Cut,
+    Copy,
+    Paste,
+    Undo,
+    Text,
+    Graphic,
+    Inspector,
+    FullDown,
+    OneDown,
+    OneUp,
+    FullUp,
+    TextBlocks
 };
 
 QIcon EditorIcon(TEditorIcon which);

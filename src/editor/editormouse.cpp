@@ -10,8 +10,7 @@
 #include <QScrollArea>
 #include <QToolButton>
 
-void TfrmTabEditor::SelectElement(int index, bool insertion)
-{
+void TfrmTabEditor::SelectElement(int index, bool insertion) {
     if (MainLink) {
         MainLink->SelectElement(index, insertion);
         return;
@@ -27,8 +26,7 @@ void TfrmTabEditor::SelectElement(int index, bool insertion)
     }
 }
 
-TDocElement* TfrmTabEditor::liveSelection()
-{
+TDocElement* TfrmTabEditor::liveSelection() {
     if (!SelectedElement)
         return nullptr;
     const int i = Document->SelectedIndex;
@@ -47,8 +45,7 @@ TDocElement* TfrmTabEditor::liveSelection()
     return nullptr;
 }
 
-void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, bool insertion)
-{
+void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, bool insertion) {
     DragStart = QPoint(x, y);
     GeometryChanged = false;
     DragStarted = false;
@@ -74,8 +71,7 @@ void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, boo
 }
 
 void TfrmTabEditor::PageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers modifiers, int x,
-                                  int y, bool doubleClick)
-{
+                                  int y, bool doubleClick) {
     EdgeCode = 0;
     if (button != Qt::LeftButton)
         return;
@@ -90,8 +86,7 @@ void TfrmTabEditor::PageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
     }
 }
 
-void TfrmTabEditor::PageMouseMove(int x, int y)
-{
+void TfrmTabEditor::PageMouseMove(int x, int y) {
     if (!liveSelection())
         return;
     switch (DragMode) {
@@ -103,8 +98,8 @@ void TfrmTabEditor::PageMouseMove(int x, int y)
         break;
     default: {
         static const Qt::CursorShape cursors[9] = {
-            Qt::ArrowCursor,    Qt::SizeHorCursor,  Qt::SizeHorCursor,
-            Qt::SizeVerCursor,  Qt::SizeVerCursor,  Qt::SizeFDiagCursor,
+            Qt::ArrowCursor,     Qt::SizeHorCursor,   Qt::SizeHorCursor,
+            Qt::SizeVerCursor,   Qt::SizeVerCursor,   Qt::SizeFDiagCursor,
             Qt::SizeBDiagCursor, Qt::SizeBDiagCursor, Qt::SizeFDiagCursor};
         const int zone = EdgeZone(*SelectedElement, x, y, ZoomFactor);
         Page->setCursor(cursors[zone >= 0 && zone <= 8 ? zone : 0]);
@@ -113,8 +108,7 @@ void TfrmTabEditor::PageMouseMove(int x, int y)
     }
 }
 
-void TfrmTabEditor::PageMouseMoveElement(int x, int y)
-{
+void TfrmTabEditor::PageMouseMoveElement(int x, int y) {
     if (!DragStarted) {
         // A small dead zone keeps a plain click from nudging the element.
         if (std::abs(x - DragStart.x()) > 3 || std::abs(y - DragStart.y()) > 3)
@@ -129,8 +123,7 @@ void TfrmTabEditor::PageMouseMoveElement(int x, int y)
     PagePaint();
 }
 
-void TfrmTabEditor::PageMouseMoveEdge(int x, int y)
-{
+void TfrmTabEditor::PageMouseMoveEdge(int x, int y) {
     GeometryChanged = true;
     const double dx = PixelToMm(x - DragStart.x(), ZoomFactor);
     const double dy = PixelToMm(y - DragStart.y(), ZoomFactor);
@@ -179,8 +172,7 @@ void TfrmTabEditor::PageMouseMoveEdge(int x, int y)
     PagePaint();
 }
 
-void TfrmTabEditor::PageMouseUp()
-{
+void TfrmTabEditor::PageMouseUp() {
     DragMode = 0;
     if (liveSelection() && (GeometryChanged || InsertPending)) {
         if (!InsertPending)

@@ -23,8 +23,7 @@ constexpr qint64 MaxPathListBytes = 64 * 1024 * 1024;
 constexpr int MaxPathListSize = 10'000'000;
 
 // The extension counts only when its first occurrence is at the very end of the name.
-bool endsWithOnly(const QString& upperName, const QString& extension)
-{
+bool endsWithOnly(const QString& upperName, const QString& extension) {
     const int at = upperName.indexOf(extension);
     return at >= 0 && at == upperName.size() - extension.size();
 }
@@ -34,16 +33,14 @@ struct TPathListFileError {
     QString message;
 };
 
-TPathListFileError noPathList(const QString& fileName, const QString& reason)
-{
+TPathListFileError noPathList(const QString& fileName, const QString& reason) {
     return {QStringLiteral("Die Datei „%1“ kann nicht als Pfadliste gelesen werden: %2")
                 .arg(QDir::toNativeSeparators(fileName), reason)};
 }
 
 // Reads a path-list file (Windows-1252 text, CR LF or LF) into its lines and renders it;
 // throws TPathListFileError when it cannot be used.
-TMetafile readPathList(const QString& fileName, QStringList& lines)
-{
+TMetafile readPathList(const QString& fileName, QStringList& lines) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw noPathList(fileName, QStringLiteral("Die Datei lässt sich nicht öffnen."));
@@ -84,8 +81,7 @@ TMetafile readPathList(const QString& fileName, QStringList& lines)
 
 } // namespace
 
-QString TfrmTabEditor::GraphicFilter()
-{
+QString TfrmTabEditor::GraphicFilter() {
     // The classic filter text, turned into the dialog's "name (pattern);;..." form.
     const QString classic = QStringLiteral(
         "Windows-BitMaps (*.bmp)|*.bmp|CompuServe GIF (*.gif)|*.gif|JPEG (*.jpg)|*.jpg|"
@@ -97,8 +93,7 @@ QString TfrmTabEditor::GraphicFilter()
     return filters.join(QStringLiteral(";;"));
 }
 
-void TfrmTabEditor::SpeedButtonGraphicClick()
-{
+void TfrmTabEditor::SpeedButtonGraphicClick() {
     QString fileName;
     if (AskGraphicFileName) {
         fileName = AskGraphicFileName();
@@ -116,8 +111,7 @@ void TfrmTabEditor::SpeedButtonGraphicClick()
         ImportGraphicFile(fileName);
 }
 
-bool TfrmTabEditor::ImportGraphicFile(const QString& fileName)
-{
+bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
     const QString upper = fileName.toUpper();
     try {
         if (endsWithOnly(upper, QStringLiteral(".WMF"))) {
@@ -159,15 +153,13 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName)
 }
 
 void TfrmTabEditor::insertPicture(const TMetafile& metafile, int sourceKind,
-                                  const QStringList* pathList)
-{
+                                  const QStringList* pathList) {
     Document->AddGraphic(metafile, sourceKind, pathList);
     SelectElement(0, true);
     insertUndo(InsertedUndoKey(0));
 }
 
-QMimeData* TfrmTabEditor::PictureMimeData(const TMetafile& metafile)
-{
+QMimeData* TfrmTabEditor::PictureMimeData(const TMetafile& metafile) {
     if (metafile.Empty() || !metafile.Valid())
         return nullptr;
     const int w = std::max(1, metafile.Width());

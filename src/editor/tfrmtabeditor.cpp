@@ -32,8 +32,7 @@ namespace {
 constexpr int RulerThickness = 17;
 
 // Delphi-style Round: halves go to the even neighbour.
-int roundEven(double v)
-{
+int roundEven(double v) {
     return int(std::nearbyint(v));
 }
 
@@ -42,8 +41,7 @@ const char* const ZoomItems[] = {"Ganzes Blatt", "Blattbreite", "Blatthöhe", "2
 
 } // namespace
 
-TfrmTabEditor::TfrmTabEditor(QWidget* parent) : QWidget(parent)
-{
+TfrmTabEditor::TfrmTabEditor(QWidget* parent) : QWidget(parent) {
     ActiveEditor = this;
     ShowError = [this](const QString& text) { ShowMessage(this, QStringLiteral("Fehler"), text); };
 
@@ -138,8 +136,7 @@ TfrmTabEditor::TfrmTabEditor(QWidget* parent) : QWidget(parent)
     AdjustPage();
 }
 
-TfrmTabEditor::~TfrmTabEditor()
-{
+TfrmTabEditor::~TfrmTabEditor() {
     if (Inspector) {
         Inspector->SetToggleButton(nullptr);
         Inspector->SetFullRefresh(nullptr);
@@ -148,8 +145,7 @@ TfrmTabEditor::~TfrmTabEditor()
         ActiveEditor = nullptr;
 }
 
-void TfrmTabEditor::buildToolBar()
-{
+void TfrmTabEditor::buildToolBar() {
     ToolBar = new QToolBar(this);
     ToolBar->setObjectName(QStringLiteral("ToolBar"));
     ToolBar->setFixedHeight(29);
@@ -181,43 +177,43 @@ void TfrmTabEditor::buildToolBar()
     SpeedButtonErase =
         button("SpeedButtonErase", QStringLiteral("Objekt löschen|Objekt wird direkt gelöscht"),
                EditorIcon(TEditorIcon::Erase), &TfrmTabEditor::SpeedButtonEraseClick);
-    SpeedButtonCut = button(
-        "SpeedButtonCut",
-        QStringLiteral("Ausschneiden|Objekt ausschneiden und im Clipboard deponieren"),
-        EditorIcon(TEditorIcon::Cut), &TfrmTabEditor::SpeedButtonCutClick);
+    SpeedButtonCut =
+        button("SpeedButtonCut",
+               QStringLiteral("Ausschneiden|Objekt ausschneiden und im Clipboard deponieren"),
+               EditorIcon(TEditorIcon::Cut), &TfrmTabEditor::SpeedButtonCutClick);
     SpeedButtonCopy =
         button("SpeedButtonCopy", QStringLiteral("Kopieren|Objekt ins Clipboard kopieren"),
                EditorIcon(TEditorIcon::Copy), &TfrmTabEditor::SpeedButtonCopyClick);
     SpeedButtonPaste =
         button("SpeedButtonPaste", QStringLiteral("Einfügen|Objekt aus dem Clipboard einfügen"),
                EditorIcon(TEditorIcon::Paste), &TfrmTabEditor::SpeedButtonPasteClick);
-    SpeedButtonReturn = button("SpeedButtonReturn", QStringLiteral("Rückgängig"),
-                               EditorIcon(TEditorIcon::Undo),
-                               &TfrmTabEditor::SpeedButtonReturnClick);
+    SpeedButtonReturn =
+        button("SpeedButtonReturn", QStringLiteral("Rückgängig"), EditorIcon(TEditorIcon::Undo),
+               &TfrmTabEditor::SpeedButtonReturnClick);
     ToolBar->addSeparator();
     SpeedButtonText = button("SpeedButtonText", QStringLiteral("einzeiliges Textobjekt anlegen"),
                              EditorIcon(TEditorIcon::Text), &TfrmTabEditor::SpeedButtonTextClick);
-    SpeedButtonGraphic = button("SpeedButtonGraphic", QStringLiteral("Grafik aus Datei einfügen"),
-                                EditorIcon(TEditorIcon::Graphic),
-                                &TfrmTabEditor::SpeedButtonGraphicClick);
+    SpeedButtonGraphic =
+        button("SpeedButtonGraphic", QStringLiteral("Grafik aus Datei einfügen"),
+               EditorIcon(TEditorIcon::Graphic), &TfrmTabEditor::SpeedButtonGraphicClick);
     ToolBar->addSeparator();
-    SpeedButtonObjectInspector = button(
-        "SpeedButtonObjectInspector", QStringLiteral("Objekt-Inspektor"),
-        EditorIcon(TEditorIcon::Inspector), &TfrmTabEditor::SpeedButtonObjectInspectorClick);
+    SpeedButtonObjectInspector =
+        button("SpeedButtonObjectInspector", QStringLiteral("Objekt-Inspektor"),
+               EditorIcon(TEditorIcon::Inspector), &TfrmTabEditor::SpeedButtonObjectInspectorClick);
     SpeedButtonObjectInspector->setCheckable(true);
     SpeedButtonObjectInspector->setChecked(true);
     ToolBar->addSeparator();
-    SpeedButtonFullDown = button("SpeedButtonFullDown", QStringLiteral("Objekt ganz nach hinten"),
-                                 EditorIcon(TEditorIcon::FullDown),
-                                 &TfrmTabEditor::SpeedButtonFullDownClick);
-    SpeedButton1Down = button("SpeedButton1Down", QStringLiteral("Objekt eine Ebene nach hinten"),
-                              EditorIcon(TEditorIcon::OneDown),
-                              &TfrmTabEditor::SpeedButton1DownClick);
+    SpeedButtonFullDown =
+        button("SpeedButtonFullDown", QStringLiteral("Objekt ganz nach hinten"),
+               EditorIcon(TEditorIcon::FullDown), &TfrmTabEditor::SpeedButtonFullDownClick);
+    SpeedButton1Down =
+        button("SpeedButton1Down", QStringLiteral("Objekt eine Ebene nach hinten"),
+               EditorIcon(TEditorIcon::OneDown), &TfrmTabEditor::SpeedButton1DownClick);
     SpeedButton1Up = button("SpeedButton1Up", QStringLiteral("Objekt eine Ebene nach vorne"),
                             EditorIcon(TEditorIcon::OneUp), &TfrmTabEditor::SpeedButton1UpClick);
-    SpeedButtonFullUp = button("SpeedButtonFullUp", QStringLiteral("Objekt ganz nach vorne"),
-                               EditorIcon(TEditorIcon::FullUp),
-                               &TfrmTabEditor::SpeedButtonFullUpClick);
+    SpeedButtonFullUp =
+        button("SpeedButtonFullUp", QStringLiteral("Objekt ganz nach vorne"),
+               EditorIcon(TEditorIcon::FullUp), &TfrmTabEditor::SpeedButtonFullUpClick);
     ToolBar->addSeparator();
 
     ZoomComboBox = new QComboBox(ToolBar);
@@ -233,35 +229,32 @@ void TfrmTabEditor::buildToolBar()
     ToolBar->addWidget(ZoomComboBox);
     ToolBar->addSeparator();
 
-    SpeedButtonArange = button("SpeedButtonArange", QStringLiteral("Textbausteine zuweisen"),
-                               EditorIcon(TEditorIcon::TextBlocks),
-                               &TfrmTabEditor::SpeedButtonArangeClick);
+    SpeedButtonArange =
+        button("SpeedButtonArange", QStringLiteral("Textbausteine zuweisen"),
+               EditorIcon(TEditorIcon::TextBlocks), &TfrmTabEditor::SpeedButtonArangeClick);
     SpeedButtonArange->setFixedWidth(29);
 
-    for (QToolButton* b : {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy, SpeedButtonPaste,
-                           SpeedButtonReturn})
+    for (QToolButton* b :
+         {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy, SpeedButtonPaste, SpeedButtonReturn})
         b->setEnabled(false);
 }
 
 // --- view -----------------------------------------------------------------------------------
 
-void TfrmTabEditor::Sleep()
-{
+void TfrmTabEditor::Sleep() {
     if (Inspector && Inspector->isVisible()) {
         InspectorWasVisible = true;
         Inspector->hide();
     }
 }
 
-void TfrmTabEditor::WakeUp()
-{
+void TfrmTabEditor::WakeUp() {
     liveSelection();
     if (Inspector && InspectorWasVisible)
         Inspector->show();
 }
 
-void TfrmTabEditor::ZoomGanzeSeite()
-{
+void TfrmTabEditor::ZoomGanzeSeite() {
     const double w = ScrollBox->width() - 25;
     const double h = ScrollBox->height() - 25;
     const double byWidth = w / std::trunc(Document->PageWidth / 25.4 * 96);
@@ -271,22 +264,17 @@ void TfrmTabEditor::ZoomGanzeSeite()
     ZoomFactor = std::isfinite(zoom) && zoom > 0 ? zoom : 0.1;
 }
 
-void TfrmTabEditor::ZoomSeitenbreite()
-{
-    const double zoom =
-        (ScrollBox->width() - 25) / std::trunc(Document->PageWidth / MmPerPixel);
+void TfrmTabEditor::ZoomSeitenbreite() {
+    const double zoom = (ScrollBox->width() - 25) / std::trunc(Document->PageWidth / MmPerPixel);
     ZoomFactor = std::isfinite(zoom) && zoom > 0 ? zoom : 0.1;
 }
 
-void TfrmTabEditor::ZoomSeitenHoehe()
-{
-    const double zoom =
-        (ScrollBox->height() - 25) / std::trunc(Document->PageHeight / 25.4 * 96);
+void TfrmTabEditor::ZoomSeitenHoehe() {
+    const double zoom = (ScrollBox->height() - 25) / std::trunc(Document->PageHeight / 25.4 * 96);
     ZoomFactor = std::isfinite(zoom) && zoom > 0 ? zoom : 0.1;
 }
 
-void TfrmTabEditor::ZoomfeldChange()
-{
+void TfrmTabEditor::ZoomfeldChange() {
     const QString text = ZoomComboBox->currentText();
     bool ok = false;
     int percent = text.trimmed().toInt(&ok);
@@ -295,9 +283,12 @@ void TfrmTabEditor::ZoomfeldChange()
     ZoomFactor = percent / 100.0;
 
     const bool translated = LangStrings.size() > 90;
-    const QString whole = translated ? LangText(QStringLiteral("88")) : QStringLiteral("Ganzes Blatt");
-    const QString width = translated ? LangText(QStringLiteral("89")) : QStringLiteral("Blattbreite");
-    const QString height = translated ? LangText(QStringLiteral("90")) : QStringLiteral("Blatthöhe");
+    const QString whole =
+        translated ? LangText(QStringLiteral("88")) : QStringLiteral("Ganzes Blatt");
+    const QString width =
+        translated ? LangText(QStringLiteral("89")) : QStringLiteral("Blattbreite");
+    const QString height =
+        translated ? LangText(QStringLiteral("90")) : QStringLiteral("Blatthöhe");
     if (text == whole)
         ZoomGanzeSeite();
     else if (text == width)
@@ -309,13 +300,11 @@ void TfrmTabEditor::ZoomfeldChange()
         ZoomFactor = 0.1;
         ZoomComboBox->setCurrentIndex(11);
     }
+    // AdjustPage rebuilds the images and paints; a second rebuild would draw the same.
     AdjustPage();
-    MyMemoryBitmapPaint();
-    PagePaint();
 }
 
-void TfrmTabEditor::AdjustPage()
-{
+void TfrmTabEditor::AdjustPage() {
     ScrollBox->horizontalScrollBar()->setValue(0);
     ScrollBox->verticalScrollBar()->setValue(0);
     const int w = std::max(1, roundEven(Document->PageWidth / MmPerPixel * ZoomFactor));
@@ -328,8 +317,7 @@ void TfrmTabEditor::AdjustPage()
     PagePaint();
 }
 
-TfrmTabEditor::TRulerSteps TfrmTabEditor::RulerStepsFor(double zoom)
-{
+TfrmTabEditor::TRulerSteps TfrmTabEditor::RulerStepsFor(double zoom) {
     if (zoom < 0.75)
         return {10, 50, 100};
     if (zoom < 1.5)
@@ -337,8 +325,7 @@ TfrmTabEditor::TRulerSteps TfrmTabEditor::RulerStepsFor(double zoom)
     return {1, 5, 10};
 }
 
-void TfrmTabEditor::MyMemoryBitmapPaint()
-{
+void TfrmTabEditor::MyMemoryBitmapPaint() {
     ++m_rebuildCount;
     drawRulers(RulerStepsFor(ZoomFactor));
 
@@ -350,8 +337,7 @@ void TfrmTabEditor::MyMemoryBitmapPaint()
     Document->DrawElements(painter, ZoomFactor);
 }
 
-void TfrmTabEditor::drawRulers(const TRulerSteps& steps)
-{
+void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {
     const double zoom = ZoomFactor;
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(9); // 7 pt on the 96-dpi screen
@@ -411,13 +397,11 @@ void TfrmTabEditor::drawRulers(const TRulerSteps& steps)
     }
 }
 
-void TfrmTabEditor::FormPaint()
-{
+void TfrmTabEditor::FormPaint() {
     PagePaint();
 }
 
-void TfrmTabEditor::PagePaint()
-{
+void TfrmTabEditor::PagePaint() {
     // Only the copies of the three images and the frame: cheap enough for every drag step.
     RulerAtTop->update();
     RulerAtSide->update();
@@ -425,14 +409,12 @@ void TfrmTabEditor::PagePaint()
     SpeedButtonReturn->setEnabled(Document && !Document->UndoList.isEmpty());
 }
 
-void TfrmTabEditor::PageFullRefresh()
-{
+void TfrmTabEditor::PageFullRefresh() {
     MyMemoryBitmapPaint();
     PagePaint();
 }
 
-void TfrmTabEditor::PaintPage(QPainter& painter)
-{
+void TfrmTabEditor::PaintPage(QPainter& painter) {
     painter.drawImage(0, 0, SheetBitmap);
     if (SheetBitmap.width() < Page->width() || SheetBitmap.height() < Page->height()) {
         // The page was resized after the last rebuild; keep the rest white.
@@ -442,8 +424,7 @@ void TfrmTabEditor::PaintPage(QPainter& painter)
     Document->DrawSelection(painter, ZoomFactor);
 }
 
-void TfrmTabEditor::PaintTopRuler(QPainter& painter)
-{
+void TfrmTabEditor::PaintTopRuler(QPainter& painter) {
     painter.fillRect(RulerAtTop->rect(), Qt::white);
     QFont font(QStringLiteral("Arial"));
     font.setPixelSize(9);
@@ -455,23 +436,20 @@ void TfrmTabEditor::PaintTopRuler(QPainter& painter)
                       QRect(scrollX, 0, RulerAtTop->width(), RulerAtTop->height()));
 }
 
-void TfrmTabEditor::PaintSideRuler(QPainter& painter)
-{
+void TfrmTabEditor::PaintSideRuler(QPainter& painter) {
     painter.fillRect(RulerAtSide->rect(), Qt::white);
     const int scrollY = ScrollBox->verticalScrollBar()->value();
     painter.drawImage(QPoint(0, 0), SideRulerBitmap,
                       QRect(0, scrollY, RulerAtSide->width(), RulerAtSide->height()));
 }
 
-void TfrmTabEditor::FormResize()
-{
+void TfrmTabEditor::FormResize() {
     const int index = ZoomComboBox->currentIndex();
     if (index >= 0 && index <= 2)
         ZoomfeldChange();
 }
 
-void TfrmTabEditor::resizeEvent(QResizeEvent* e)
-{
+void TfrmTabEditor::resizeEvent(QResizeEvent* e) {
     QWidget::resizeEvent(e);
     // The scroll box gets its new size from the layout only when it runs.
     if (layout())
@@ -479,8 +457,7 @@ void TfrmTabEditor::resizeEvent(QResizeEvent* e)
     FormResize();
 }
 
-void TfrmTabEditor::showEvent(QShowEvent* e)
-{
+void TfrmTabEditor::showEvent(QShowEvent* e) {
     QWidget::showEvent(e);
     if (!m_shownOnce) {
         m_shownOnce = true;
@@ -489,8 +466,7 @@ void TfrmTabEditor::showEvent(QShowEvent* e)
     }
 }
 
-bool TfrmTabEditor::event(QEvent* e)
-{
+bool TfrmTabEditor::event(QEvent* e) {
     // The long part of a hint goes to the editor's own status bar.
     if (e->type() == QEvent::StatusTip) {
         StatusBar->showMessage(static_cast<QStatusTipEvent*>(e)->tip());
@@ -499,8 +475,7 @@ bool TfrmTabEditor::event(QEvent* e)
     return QWidget::event(e);
 }
 
-bool TfrmTabEditor::eventFilter(QObject* watched, QEvent* e)
-{
+bool TfrmTabEditor::eventFilter(QObject* watched, QEvent* e) {
     if (watched == ZoomComboBox && e->type() == QEvent::KeyPress) {
         const int key = static_cast<QKeyEvent*>(e)->key();
         if (key == Qt::Key_Return || key == Qt::Key_Enter) {
@@ -511,8 +486,7 @@ bool TfrmTabEditor::eventFilter(QObject* watched, QEvent* e)
     return QWidget::eventFilter(watched, e);
 }
 
-void TfrmTabEditor::SpeedButtonObjectInspectorClick()
-{
+void TfrmTabEditor::SpeedButtonObjectInspectorClick() {
     if (!Inspector)
         return;
     if (Inspector->isVisible())

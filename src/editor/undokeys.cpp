@@ -5,15 +5,13 @@
 
 namespace {
 
-QLocale userLocale()
-{
+QLocale userLocale() {
     QLocale locale;
     locale.setNumberOptions(QLocale::OmitGroupSeparator);
     return locale;
 }
 
-bool parseIndex(const QString& text, int& value)
-{
+bool parseIndex(const QString& text, int& value) {
     // Digits only: a sign, blank or other character makes the key unusable.
     if (text.isEmpty() || text.size() > 9)
         return false;
@@ -24,8 +22,7 @@ bool parseIndex(const QString& text, int& value)
     return true;
 }
 
-bool parseLength(const QString& text, double& value)
-{
+bool parseLength(const QString& text, double& value) {
     bool ok = false;
     value = userLocale().toDouble(text, &ok);
     if (!ok) // written under another locale, or by a writer that ignored it
@@ -35,32 +32,27 @@ bool parseLength(const QString& text, double& value)
 
 } // namespace
 
-QString RemovedUndoKey(int index)
-{
+QString RemovedUndoKey(int index) {
     return QLatin1Char('+') + QString::number(index);
 }
 
-QString InsertedUndoKey(int index)
-{
+QString InsertedUndoKey(int index) {
     return QLatin1Char('-') + QString::number(index);
 }
 
-QString MovedUndoKey(int from, int to)
-{
+QString MovedUndoKey(int from, int to) {
     return QLatin1Char('~') + QString::number(from) + QLatin1Char('#') + QString::number(to);
 }
 
-QString GeometryUndoKey(int index, double left, double top, double width, double height)
-{
+QString GeometryUndoKey(int index, double left, double top, double width, double height) {
     const QLocale locale = userLocale();
     auto f = [&](double v) { return locale.toString(v, 'g', QLocale::FloatingPointShortest); };
     return QLatin1Char('>') + QString::number(index) + QLatin1Char('l') + f(left) +
-           QLatin1Char('t') + f(top) + QLatin1Char('w') + f(width) + QLatin1Char('h') +
-           f(height) + QLatin1Char('#');
+           QLatin1Char('t') + f(top) + QLatin1Char('w') + f(width) + QLatin1Char('h') + f(height) +
+           QLatin1Char('#');
 }
 
-TUndoKey ParseUndoKey(const QString& key)
-{
+TUndoKey ParseUndoKey(const QString& key) {
     TUndoKey k;
     if (key.isEmpty())
         return k;

@@ -17,7 +17,7 @@ QString GeometryUndoKey(int index, double left, double top, double width, double
 struct TUndoKey {
     enum Kind { Invalid, Removed, Inserted, Moved, Geometry, Modified };
     Kind kind = Invalid;
-    int index = -1; // Removed, Inserted, Geometry, Modified; the source a of Moved
+    int index = -1;  // Removed, Inserted, Geometry, Modified; the source a of Moved
     int target = -1; // Moved: b
     double left = 0, top = 0, width = 0, height = 0;
 };

@@ -45,8 +45,7 @@ struct TEditorFixture {
     QStringList errors;
 
     // withInspector: install a fake inspector through the factory.
-    explicit TEditorFixture(bool withInspector = true, QSize size = QSize(900, 700))
-    {
+    explicit TEditorFixture(bool withInspector = true, QSize size = QSize(900, 700)) {
         QStandardPaths::setTestModeEnabled(true);
         ResetGlobals();
         if (withInspector) {
@@ -65,39 +64,33 @@ struct TEditorFixture {
         editor->activateWindow();
         (void)QTest::qWaitForWindowActive(editor.get());
     }
-    ~TEditorFixture()
-    {
+    ~TEditorFixture() {
         editor.reset();
         InspectorFactory = nullptr;
     }
 
     // Sets a zoom through the combo as the user would (item text, then the change handler).
-    void setZoomItem(const QString& text)
-    {
+    void setZoomItem(const QString& text) {
         QComboBox* combo = editor->ZoomComboBox;
         combo->setCurrentIndex(combo->findText(text));
         editor->ZoomfeldChange();
     }
 
-    QPoint px(double xmm, double ymm) const
-    {
+    QPoint px(double xmm, double ymm) const {
         return QPoint(MmToPixel(editor->ZoomFactor, xmm), MmToPixel(editor->ZoomFactor, ymm));
     }
-    void press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
+    void press(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         QTest::mousePress(editor->Page, Qt::LeftButton, mods, p);
     }
     void move(QPoint p) { QTest::mouseMove(editor->Page, p); }
     void release(QPoint p) { QTest::mouseRelease(editor->Page, Qt::LeftButton, Qt::NoModifier, p); }
-    void click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier)
-    {
+    void click(QPoint p, Qt::KeyboardModifiers mods = Qt::NoModifier) {
         press(p, mods);
         release(p);
     }
 
     // A text element placed directly in the stack (index 0, on top).
-    TDocElementTXT* addText(double l, double t, double w, double h, int side = 0)
-    {
+    TDocElementTXT* addText(double l, double t, double w, double h, int side = 0) {
         const int saved = CurrentSide;
         CurrentSide = side;
         TDocElementTXT* e = Document->AddText(QStringLiteral("T"));

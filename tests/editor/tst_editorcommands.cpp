@@ -1,7 +1,7 @@
 // The tool-bar commands and the undo list, driven through the editor's buttons and keys.
 
-#include "editorfixture.h"
 #include "editor/undokeys.h"
+#include "editorfixture.h"
 #include "platform/metafile/emfpaintdevice.h"
 
 #include <QClipboard>
@@ -14,8 +14,7 @@ namespace {
 
 // Records what the editor asks of the main window.
 struct TRecordingMainLink : TMainLink {
-    void SelectElement(int index, bool insertion) override
-    {
+    void SelectElement(int index, bool insertion) override {
         Document->SelectedIndex = index;
         const bool valid = index >= 0 && index < Document->Count();
         ActiveEditor->PageProcessSimpleHit(valid ? Document->Element(index) : nullptr, 0, 0,
@@ -28,8 +27,7 @@ struct TRecordingMainLink : TMainLink {
     int saves = 0;
 };
 
-QStringList stackTexts()
-{
+QStringList stackTexts() {
     QStringList texts;
     for (int i = 0; i < Document->Count(); ++i)
         texts << static_cast<TDocElementTXT*>(Document->Element(i))->Text;
@@ -37,21 +35,18 @@ QStringList stackTexts()
 }
 
 // Four named texts, A on top.
-void addFour(TEditorFixture& f)
-{
+void addFour(TEditorFixture& f) {
     for (const char* name : {"D", "C", "B", "A"}) {
         auto* e = f.addText(10, 10, 20, 10);
         e->Text = QString::fromLatin1(name);
     }
 }
 
-void clickButton(QToolButton* b)
-{
+void clickButton(QToolButton* b) {
     QTest::mouseClick(b, Qt::LeftButton);
 }
 
-TMetafile recordedPicture(QSize size)
-{
+TMetafile recordedPicture(QSize size) {
     TMetafile picture;
     {
         TEmfPaintDevice device(picture, size);
@@ -89,8 +84,7 @@ private slots:
     void malformedUndoKeysAreInvalid();
 };
 
-void TestEditorCommands::onlyTheLastTenOfElevenActionsAreUndone()
-{
+void TestEditorCommands::onlyTheLastTenOfElevenActionsAreUndone() {
     TEditorFixture f;
     QCOMPARE(Document->UndoLimit, 10);
     QVERIFY(!f.editor->SpeedButtonReturn->isEnabled());
@@ -109,8 +103,7 @@ void TestEditorCommands::onlyTheLastTenOfElevenActionsAreUndone()
     QCOMPARE(Document->Count(), 1);
 }
 
-void TestEditorCommands::stackingMovesDoNothingAtTheEnds()
-{
+void TestEditorCommands::stackingMovesDoNothingAtTheEnds() {
     TEditorFixture f;
     addFour(f);
     TRecordingMainLink link;
@@ -130,8 +123,7 @@ void TestEditorCommands::stackingMovesDoNothingAtTheEnds()
     QCOMPARE(Document->UndoList.size(), 0);
 }
 
-void TestEditorCommands::oneLevelMoveSwapsWithNeighbourOfOtherSide()
-{
+void TestEditorCommands::oneLevelMoveSwapsWithNeighbourOfOtherSide() {
     TEditorFixture f;
     addFour(f);
     Document->Element(1)->Side = 1; // B lies on the back
@@ -145,8 +137,7 @@ void TestEditorCommands::oneLevelMoveSwapsWithNeighbourOfOtherSide()
     QCOMPARE(Document->SelectedIndex, 2);
 }
 
-void TestEditorCommands::undoOfFullDownRestoresOrderOfAllFour()
-{
+void TestEditorCommands::undoOfFullDownRestoresOrderOfAllFour() {
     TEditorFixture f;
     addFour(f);
     f.editor->SelectElement(0, false);
@@ -161,8 +152,7 @@ void TestEditorCommands::undoOfFullDownRestoresOrderOfAllFour()
     QCOMPARE(f.editor->SelectedElement, nullptr);
 }
 
-void TestEditorCommands::everyStackingMoveIsUndone()
-{
+void TestEditorCommands::everyStackingMoveIsUndone() {
     TEditorFixture f;
     addFour(f);
     f.editor->SelectElement(2, false); // C
@@ -181,8 +171,7 @@ void TestEditorCommands::everyStackingMoveIsUndone()
     QCOMPARE(stackTexts(), QStringList({"A", "B", "C", "D"}));
 }
 
-void TestEditorCommands::eraseRecordsCopyAndUndoReinsertsIt()
-{
+void TestEditorCommands::eraseRecordsCopyAndUndoReinsertsIt() {
     TEditorFixture f;
     addFour(f);
     Document->Element(1)->Left = 42;
@@ -198,8 +187,7 @@ void TestEditorCommands::eraseRecordsCopyAndUndoReinsertsIt()
     QCOMPARE(Document->Element(1)->Left, 42.0);
 }
 
-void TestEditorCommands::cutThenTwoPastesGiveIndependentCarriedElements()
-{
+void TestEditorCommands::cutThenTwoPastesGiveIndependentCarriedElements() {
     TEditorFixture f;
     addFour(f);
     Document->Element(2)->Left = 50; // C
@@ -234,8 +222,7 @@ void TestEditorCommands::cutThenTwoPastesGiveIndependentCarriedElements()
     QCOMPARE(Document->Element(2)->Left, 50.0);
 }
 
-void TestEditorCommands::pasteOnBackSidePutsCopyOnBackSide()
-{
+void TestEditorCommands::pasteOnBackSidePutsCopyOnBackSide() {
     TEditorFixture f;
     f.addText(10, 10, 20, 10, 0);
     f.editor->SelectElement(0, false);
@@ -247,8 +234,7 @@ void TestEditorCommands::pasteOnBackSidePutsCopyOnBackSide()
     QCOMPARE(Document->Element(1)->Side, 0);
 }
 
-void TestEditorCommands::copyOfTextLeavesSystemClipboardUnchanged()
-{
+void TestEditorCommands::copyOfTextLeavesSystemClipboardUnchanged() {
     TEditorFixture f;
     QGuiApplication::clipboard()->setText(QStringLiteral("schon da"));
     f.addText(10, 10, 20, 10);
@@ -260,8 +246,7 @@ void TestEditorCommands::copyOfTextLeavesSystemClipboardUnchanged()
     QVERIFY(!QGuiApplication::clipboard()->mimeData()->hasFormat(QStringLiteral("image/x-emf")));
 }
 
-void TestEditorCommands::copyOfPictureOffersEmfAndPng()
-{
+void TestEditorCommands::copyOfPictureOffersEmfAndPng() {
     TEditorFixture f;
     const TMetafile picture = recordedPicture(QSize(40, 20));
     Document->AddGraphic(picture, 0, nullptr);
@@ -281,8 +266,7 @@ void TestEditorCommands::copyOfPictureOffersEmfAndPng()
     QCOMPARE(Document->Element(0)->Left, 30.0);
 }
 
-void TestEditorCommands::copyOfWmfPictureOffersRecordedEmf()
-{
+void TestEditorCommands::copyOfWmfPictureOffersRecordedEmf() {
     const QString path = QStringLiteral(QM_CORPUS_DIR "/wmf/libwmf-arrow01.wmf");
     if (!QFile::exists(path))
         QSKIP("corpus folder not present");
@@ -302,8 +286,7 @@ void TestEditorCommands::copyOfWmfPictureOffersRecordedEmf()
     QVERIFY(data->hasFormat(QStringLiteral("image/png")));
 }
 
-void TestEditorCommands::undoOfModifiedTextPutsFormerStateBack()
-{
+void TestEditorCommands::undoOfModifiedTextPutsFormerStateBack() {
     TEditorFixture f;
     addFour(f);
     f.editor->SelectElement(1, false);
@@ -317,8 +300,7 @@ void TestEditorCommands::undoOfModifiedTextPutsFormerStateBack()
     QCOMPARE(Document->Count(), 4);
 }
 
-void TestEditorCommands::undoEntriesThatNoLongerFitTouchNothing()
-{
+void TestEditorCommands::undoEntriesThatNoLongerFitTouchNothing() {
     TEditorFixture f;
     addFour(f);
     const auto before = [] {
@@ -328,10 +310,10 @@ void TestEditorCommands::undoEntriesThatNoLongerFitTouchNothing()
         return g;
     }();
     // Entries left from a stack that was replaced since, and garbage.
-    for (const QString& key : {QStringLiteral(">7l1t2w3h4#"), QStringLiteral("-9"),
-                               QStringLiteral("~8#2"), QStringLiteral("~1#12"),
-                               QStringLiteral("12"), QStringLiteral(">x"),
-                               QStringLiteral(">1l1t2w0h4#"), QStringLiteral("?")}) {
+    for (const QString& key :
+         {QStringLiteral(">7l1t2w3h4#"), QStringLiteral("-9"), QStringLiteral("~8#2"),
+          QStringLiteral("~1#12"), QStringLiteral("12"), QStringLiteral(">x"),
+          QStringLiteral(">1l1t2w0h4#"), QStringLiteral("?")}) {
         Document->InsertUndo(key);
         f.editor->PagePaint();
         clickButton(f.editor->SpeedButtonReturn);
@@ -344,16 +326,15 @@ void TestEditorCommands::undoEntriesThatNoLongerFitTouchNothing()
     QCOMPARE(after, before);
 
     // A removal entry beyond the end belongs to another stack: nothing comes back.
-    Document->InsertUndo(QStringLiteral("+9"), std::shared_ptr<TDocElement>(
-                                                   Document->Element(0)->Clone()));
+    Document->InsertUndo(QStringLiteral("+9"),
+                         std::shared_ptr<TDocElement>(Document->Element(0)->Clone()));
     f.editor->PagePaint();
     clickButton(f.editor->SpeedButtonReturn);
     QCOMPARE(stackTexts(), QStringList({"A", "B", "C", "D"}));
     QVERIFY(Document->UndoList.isEmpty());
 }
 
-void TestEditorCommands::newDocumentClearsUndoNotesAndRefitsSheet()
-{
+void TestEditorCommands::newDocumentClearsUndoNotesAndRefitsSheet() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     Document->PageWidth = 85;
@@ -381,8 +362,7 @@ void TestEditorCommands::newDocumentClearsUndoNotesAndRefitsSheet()
     AskQuestionHook = nullptr;
 }
 
-void TestEditorCommands::quickSaveWritesOrOpensSavePage()
-{
+void TestEditorCommands::quickSaveWritesOrOpensSavePage() {
     TEditorFixture f;
     TRecordingMainLink link;
     MainLink = &link;
@@ -402,8 +382,7 @@ void TestEditorCommands::quickSaveWritesOrOpensSavePage()
     QVERIFY(f.errors.isEmpty());
 }
 
-void TestEditorCommands::quickSaveFailureIsReported()
-{
+void TestEditorCommands::quickSaveFailureIsReported() {
     TEditorFixture f;
     QTemporaryDir dir;
     const QString name = dir.filePath(QStringLiteral("fehlt/brief.qmk"));
@@ -415,8 +394,7 @@ void TestEditorCommands::quickSaveFailureIsReported()
     QCOMPARE(Document->Count(), 1);
 }
 
-void TestEditorCommands::sideSwitchClearsSelection()
-{
+void TestEditorCommands::sideSwitchClearsSelection() {
     TEditorFixture f;
     f.addText(10, 10, 20, 10);
     f.editor->SelectElement(0, false);
@@ -431,8 +409,7 @@ void TestEditorCommands::sideSwitchClearsSelection()
     QCOMPARE(CurrentSide, 0);
 }
 
-void TestEditorCommands::textBlockButtonFillsPlaceholders()
-{
+void TestEditorCommands::textBlockButtonFillsPlaceholders() {
     TEditorFixture f;
     auto* e = f.addText(10, 10, 20, 10);
     e->MacroText = QStringLiteral("Gruß <t1>");
@@ -443,8 +420,7 @@ void TestEditorCommands::textBlockButtonFillsPlaceholders()
     QCOMPARE(f.editor->SelectedElement, nullptr);
 }
 
-void TestEditorCommands::keysWorkLikeTheButtons()
-{
+void TestEditorCommands::keysWorkLikeTheButtons() {
     TEditorFixture f;
     addFour(f);
     f.click(f.px(15, 15));
@@ -458,8 +434,7 @@ void TestEditorCommands::keysWorkLikeTheButtons()
     QCOMPARE(Document->Count(), 4);
 }
 
-void TestEditorCommands::undoKeysRoundTrip()
-{
+void TestEditorCommands::undoKeysRoundTrip() {
     for (const char* name : {"C", "de_DE", "en_US"}) {
         QLocale::setDefault(QLocale(QString::fromLatin1(name)));
         const QString key = GeometryUndoKey(3, 12.5, -0.25, 1234.125, 1e-7);
@@ -489,8 +464,7 @@ void TestEditorCommands::undoKeysRoundTrip()
     QCOMPARE(ParseUndoKey(QStringLiteral("17")).index, 17);
 }
 
-void TestEditorCommands::malformedUndoKeysAreInvalid()
-{
+void TestEditorCommands::malformedUndoKeysAreInvalid() {
     for (const QString& key :
          {QString(), QStringLiteral("+"), QStringLiteral("+-1"), QStringLiteral("- 1"),
           QStringLiteral("~1"), QStringLiteral("~#2"), QStringLiteral("~1#"),

@@ -1,7 +1,7 @@
 // Mouse editing on the sheet, driven with real mouse events on the page widget.
 
-#include "editorfixture.h"
 #include "editor/undokeys.h"
+#include "editorfixture.h"
 
 class TestEditorMouse : public QObject {
     Q_OBJECT
@@ -24,8 +24,7 @@ private slots:
     void selectionOfAReplacedStackIsDropped();
 };
 
-void TestEditorMouse::plainClickThenAltClicksWalkDownTheStack()
-{
+void TestEditorMouse::plainClickThenAltClicksWalkDownTheStack() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     TDocElement* lower = f.addText(10, 10, 40, 20); // ends at index 1
@@ -52,14 +51,13 @@ void TestEditorMouse::plainClickThenAltClicksWalkDownTheStack()
     QVERIFY(!f.editor->SpeedButtonCopy->isEnabled());
 }
 
-void TestEditorMouse::shiftCtrlAndDoubleClickSelectNothing()
-{
+void TestEditorMouse::shiftCtrlAndDoubleClickSelectNothing() {
     TEditorFixture f;
     f.addText(10, 10, 40, 20);
     const QPoint p = f.px(30, 20);
-    for (Qt::KeyboardModifiers mods : {Qt::KeyboardModifiers(Qt::ShiftModifier),
-                                       Qt::KeyboardModifiers(Qt::ControlModifier),
-                                       Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::AltModifier)}) {
+    for (Qt::KeyboardModifiers mods :
+         {Qt::KeyboardModifiers(Qt::ShiftModifier), Qt::KeyboardModifiers(Qt::ControlModifier),
+          Qt::KeyboardModifiers(Qt::ShiftModifier | Qt::AltModifier)}) {
         f.click(p);
         QVERIFY(f.editor->SelectedElement);
         f.click(p, mods);
@@ -71,8 +69,7 @@ void TestEditorMouse::shiftCtrlAndDoubleClickSelectNothing()
     QCOMPARE(f.editor->SelectedElement, nullptr);
 }
 
-void TestEditorMouse::clickOnEmptyPaperClearsSelection()
-{
+void TestEditorMouse::clickOnEmptyPaperClearsSelection() {
     TEditorFixture f;
     f.addText(10, 10, 40, 20);
     f.click(f.px(30, 20));
@@ -85,16 +82,14 @@ void TestEditorMouse::clickOnEmptyPaperClearsSelection()
     QVERIFY(!Document->Modified);
 }
 
-void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom_data()
-{
+void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom_data() {
     QTest::addColumn<QString>("zoomItem");
     QTest::addColumn<double>("zoom");
     QTest::newRow("100 %") << QStringLiteral("100") << 1.0;
     QTest::newRow("200 %") << QStringLiteral("200") << 2.0;
 }
 
-void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom()
-{
+void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom() {
     QFETCH(QString, zoomItem);
     QFETCH(double, zoom);
     TEditorFixture f;
@@ -108,11 +103,11 @@ void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom()
         QPoint p;
         bool hit;
     } cases[] = {
-        {{205, 150}, true},  {{206, 150}, false}, // right
-        {{95, 150}, true},   {{94, 150}, false},  // left
-        {{150, 205}, true},  {{150, 206}, false}, // bottom
-        {{150, 95}, true},   {{150, 94}, false},  // top
-        {{205, 205}, true},  {{206, 206}, false}, // corner
+        {{205, 150}, true}, {{206, 150}, false}, // right
+        {{95, 150}, true},  {{94, 150}, false},  // left
+        {{150, 205}, true}, {{150, 206}, false}, // bottom
+        {{150, 95}, true},  {{150, 94}, false},  // top
+        {{205, 205}, true}, {{206, 206}, false}, // corner
     };
     for (const auto& c : cases) {
         f.click(c.p);
@@ -121,8 +116,7 @@ void TestEditorMouse::toleranceIsFiveScreenPixelsAtAnyZoom()
     }
 }
 
-void TestEditorMouse::elementsOfTheOtherSideAreNeverHit()
-{
+void TestEditorMouse::elementsOfTheOtherSideAreNeverHit() {
     TEditorFixture f;
     TDocElement* back = f.addText(10, 10, 40, 20, 1);
     f.click(f.px(30, 20));
@@ -133,8 +127,7 @@ void TestEditorMouse::elementsOfTheOtherSideAreNeverHit()
     QCOMPARE(f.editor->SelectedElement, back);
 }
 
-void TestEditorMouse::deadZoneOfThreePixelsBeforeAMove()
-{
+void TestEditorMouse::deadZoneOfThreePixelsBeforeAMove() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     TDocElement* e = f.addText(20, 20, 40, 20);
@@ -171,8 +164,7 @@ void TestEditorMouse::deadZoneOfThreePixelsBeforeAMove()
     QVERIFY(!Document->Modified);
 }
 
-void TestEditorMouse::releaseAfterMoveRecordsOldGeometryOnce()
-{
+void TestEditorMouse::releaseAfterMoveRecordsOldGeometryOnce() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     TDocElement* e = f.addText(20.5, 20.25, 40, 20);
@@ -203,8 +195,7 @@ void TestEditorMouse::releaseAfterMoveRecordsOldGeometryOnce()
     QCOMPARE(Document->UndoList.size(), 0);
 }
 
-void TestEditorMouse::leftEdgeDraggedPastRightEdgeKeepsPositiveWidth()
-{
+void TestEditorMouse::leftEdgeDraggedPastRightEdgeKeepsPositiveWidth() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     // Left edge on pixel 100, right edge on pixel 180.
@@ -230,15 +221,14 @@ void TestEditorMouse::leftEdgeDraggedPastRightEdgeKeepsPositiveWidth()
     QCOMPARE(ParseUndoKey(Document->UndoList.first().Key).kind, TUndoKey::Geometry);
 }
 
-void TestEditorMouse::proportionalCornerChangesBothByTheSameMillimetres()
-{
+void TestEditorMouse::proportionalCornerChangesBothByTheSameMillimetres() {
     for (bool proportional : {true, false}) {
         TEditorFixture f;
         f.setZoomItem(QStringLiteral("100"));
         f.inspector->proportional = proportional;
         // Bottom-right corner on pixel (200, 180).
-        TDocElement* e = f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1),
-                                   PixelToMm(80, 1));
+        TDocElement* e =
+            f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(80, 1));
         const double w0 = e->Width, h0 = e->Height;
         f.press(QPoint(200, 180));
         QCOMPARE(f.editor->EdgeCode, std::uint8_t(5));
@@ -259,8 +249,8 @@ void TestEditorMouse::proportionalCornerChangesBothByTheSameMillimetres()
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.inspector->proportional = true;
-    TDocElement* e = f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1),
-                               PixelToMm(80, 1));
+    TDocElement* e =
+        f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(80, 1));
     const double right = e->Left + e->Width, bottom = e->Top + e->Height;
     f.press(QPoint(100, 100));
     QCOMPARE(f.editor->EdgeCode, std::uint8_t(8));
@@ -271,15 +261,14 @@ void TestEditorMouse::proportionalCornerChangesBothByTheSameMillimetres()
     QVERIFY(qAbs(e->Width - (PixelToMm(100, 1) - PixelToMm(20, 1))) < 1e-9);
 }
 
-void TestEditorMouse::proportionalCornerNeverMakesTheOtherSizeNegative()
-{
+void TestEditorMouse::proportionalCornerNeverMakesTheOtherSizeNegative() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.inspector->proportional = true;
     // Narrow and tall: dragging the bottom-right corner up by more than the width would
     // take the width below zero while the height stays positive.
-    TDocElement* e = f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(20, 1),
-                               PixelToMm(150, 1));
+    TDocElement* e =
+        f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(20, 1), PixelToMm(150, 1));
     f.press(QPoint(120, 250));
     QCOMPARE(f.editor->EdgeCode, std::uint8_t(5));
     for (int y : {240, 200, 150, 120}) {
@@ -290,8 +279,7 @@ void TestEditorMouse::proportionalCornerNeverMakesTheOtherSizeNegative()
     QVERIFY(e->Width > 0);
 }
 
-void TestEditorMouse::cursorShowsTheEdgeUnderThePointer()
-{
+void TestEditorMouse::cursorShowsTheEdgeUnderThePointer() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(80, 1));
@@ -300,9 +288,9 @@ void TestEditorMouse::cursorShowsTheEdgeUnderThePointer()
         QPoint p;
         Qt::CursorShape shape;
     } cases[] = {
-        {{150, 140}, Qt::ArrowCursor},    {{100, 140}, Qt::SizeHorCursor},
-        {{200, 140}, Qt::SizeHorCursor},  {{150, 100}, Qt::SizeVerCursor},
-        {{150, 180}, Qt::SizeVerCursor},  {{200, 180}, Qt::SizeFDiagCursor},
+        {{150, 140}, Qt::ArrowCursor},     {{100, 140}, Qt::SizeHorCursor},
+        {{200, 140}, Qt::SizeHorCursor},   {{150, 100}, Qt::SizeVerCursor},
+        {{150, 180}, Qt::SizeVerCursor},   {{200, 180}, Qt::SizeFDiagCursor},
         {{100, 100}, Qt::SizeFDiagCursor}, {{200, 100}, Qt::SizeBDiagCursor},
         {{100, 180}, Qt::SizeBDiagCursor}, {{400, 400}, Qt::ArrowCursor},
     };
@@ -312,8 +300,7 @@ void TestEditorMouse::cursorShowsTheEdgeUnderThePointer()
     }
 }
 
-void TestEditorMouse::newTextIsCarriedUntilTheNextClick()
-{
+void TestEditorMouse::newTextIsCarriedUntilTheNextClick() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.addText(100, 100, 10, 10);
@@ -345,8 +332,7 @@ void TestEditorMouse::newTextIsCarriedUntilTheNextClick()
     QCOMPARE(e->Left, PixelToMm(80, 1));
 }
 
-void TestEditorMouse::pastedElementIsCarriedAndDroppedWithoutGeometryEntry()
-{
+void TestEditorMouse::pastedElementIsCarriedAndDroppedWithoutGeometryEntry() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.addText(50, 50, 30, 10);
@@ -369,8 +355,7 @@ void TestEditorMouse::pastedElementIsCarriedAndDroppedWithoutGeometryEntry()
     QVERIFY(!f.editor->InsertPending);
 }
 
-void TestEditorMouse::draggingOnlyRepaintsReleaseRebuilds()
-{
+void TestEditorMouse::draggingOnlyRepaintsReleaseRebuilds() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.addText(20, 20, 40, 20);
@@ -384,8 +369,7 @@ void TestEditorMouse::draggingOnlyRepaintsReleaseRebuilds()
     QCOMPARE(f.editor->RebuildCount(), before + 1);
 }
 
-void TestEditorMouse::selectionOfAReplacedStackIsDropped()
-{
+void TestEditorMouse::selectionOfAReplacedStackIsDropped() {
     TEditorFixture f;
     f.addText(20, 20, 40, 20);
     f.click(f.px(30, 30));

@@ -1,7 +1,7 @@
 // Inserting picture files as graphic elements.
 
-#include "editorfixture.h"
 #include "editor/undokeys.h"
+#include "editorfixture.h"
 
 #include <QFile>
 #include <QImage>
@@ -9,8 +9,7 @@
 
 namespace {
 
-QString writeBmp(const QTemporaryDir& dir, const QString& name, QSize size)
-{
+QString writeBmp(const QTemporaryDir& dir, const QString& name, QSize size) {
     QImage image(size, QImage::Format_RGB888);
     image.fill(QColor(0, 128, 255));
     const QString path = dir.filePath(name);
@@ -19,8 +18,7 @@ QString writeBmp(const QTemporaryDir& dir, const QString& name, QSize size)
     return path;
 }
 
-QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text)
-{
+QString writeText(const QTemporaryDir& dir, const QString& name, const QByteArray& text) {
     const QString path = dir.filePath(name);
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
@@ -45,8 +43,7 @@ private slots:
     void metafileIsInsertedAsItIs();
 };
 
-void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide()
-{
+void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide() {
     TEditorFixture f;
     QTemporaryDir dir;
     const QString path = writeBmp(dir, QStringLiteral("bild.bmp"), QSize(100, 50));
@@ -69,8 +66,7 @@ void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide()
     QVERIFY(f.errors.isEmpty());
 }
 
-void TestGraphicImport::importIsCarriedAndUndoneInOneStep()
-{
+void TestGraphicImport::importIsCarriedAndUndoneInOneStep() {
     TEditorFixture f;
     QTemporaryDir dir;
     const QString path = writeBmp(dir, QStringLiteral("bild.BMP"), QSize(30, 30));
@@ -88,8 +84,7 @@ void TestGraphicImport::importIsCarriedAndUndoneInOneStep()
     QCOMPARE(f.editor->SelectedElement, nullptr);
 }
 
-void TestGraphicImport::extensionRules()
-{
+void TestGraphicImport::extensionRules() {
     TEditorFixture f;
     QTemporaryDir dir;
     // The picture is a real BMP in each case; only the name decides.
@@ -97,8 +92,8 @@ void TestGraphicImport::extensionRules()
         const char* name;
         bool inserted;
     } cases[] = {
-        {"a.bmp", true},      {"b.Bmp", true},       {"c.jpeg", false}, {"d.tiff", false},
-        {"e.png", false},     {"f.bmp.bmp", false},  {"g.bmpx", false}, {"h.wmf.bmp", true},
+        {"a.bmp", true},      {"b.Bmp", true},      {"c.jpeg", false}, {"d.tiff", false},
+        {"e.png", false},     {"f.bmp.bmp", false}, {"g.bmpx", false}, {"h.wmf.bmp", true},
         {"i.BMP.txt", false}, {"j", false},
     };
     for (const auto& c : cases) {
@@ -119,8 +114,7 @@ void TestGraphicImport::extensionRules()
     QCOMPARE(static_cast<TDocElementWMF*>(Document->Element(0))->Metafile.Width(), 12);
 }
 
-void TestGraphicImport::pathListGetsSizeFromFirstLine()
-{
+void TestGraphicImport::pathListGetsSizeFromFirstLine() {
     TEditorFixture f;
     QTemporaryDir dir;
     const QByteArray text = "x2100b1480h\r\n"
@@ -148,8 +142,7 @@ void TestGraphicImport::pathListGetsSizeFromFirstLine()
     QCOMPARE(QColor(image.pixel(image.width() / 2, image.height() * 3 / 4)), QColor(Qt::red));
 }
 
-void TestGraphicImport::badPathListsAreReportedAndInsertNothing_data()
-{
+void TestGraphicImport::badPathListsAreReportedAndInsertNothing_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::newRow("empty") << QByteArray();
     QTest::newRow("no size") << QByteArray("hello\r\nB\r\n");
@@ -159,8 +152,7 @@ void TestGraphicImport::badPathListsAreReportedAndInsertNothing_data()
     QTest::newRow("bad number in a command") << QByteArray("x100b100h\r\nM1x2zy\r\nB\r\n");
 }
 
-void TestGraphicImport::badPathListsAreReportedAndInsertNothing()
-{
+void TestGraphicImport::badPathListsAreReportedAndInsertNothing() {
     QFETCH(QByteArray, text);
     TEditorFixture f;
     QTemporaryDir dir;
@@ -173,8 +165,7 @@ void TestGraphicImport::badPathListsAreReportedAndInsertNothing()
     QVERIFY2(f.errors.first().contains(QStringLiteral("kaputt.QMG")), qPrintable(f.errors.first()));
 }
 
-void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing_data()
-{
+void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing_data() {
     QTest::addColumn<QString>("name");
     QTest::addColumn<QByteArray>("bytes");
     QTest::newRow("bmp garbage") << "bild.bmp" << QByteArray("BM this is not a bitmap");
@@ -186,8 +177,7 @@ void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing_data()
     QTest::newRow("missing") << "fehlt.bmp" << QByteArray("-");
 }
 
-void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing()
-{
+void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing() {
     QFETCH(QString, name);
     QFETCH(QByteArray, bytes);
     TEditorFixture f;
@@ -204,8 +194,7 @@ void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing()
     QVERIFY2(f.errors.first().contains(name), qPrintable(f.errors.first()));
 }
 
-void TestGraphicImport::metafileIsInsertedAsItIs()
-{
+void TestGraphicImport::metafileIsInsertedAsItIs() {
     const QString source = QStringLiteral(QM_CORPUS_DIR "/wmf/libwmf-arrow01.wmf");
     if (!QFile::exists(source))
         QSKIP("corpus folder not present");

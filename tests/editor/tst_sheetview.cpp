@@ -8,14 +8,12 @@
 
 namespace {
 
-bool blackAt(const QImage& image, int x, int y)
-{
+bool blackAt(const QImage& image, int x, int y) {
     return qGray(image.pixel(x, y)) < 128;
 }
 
 // Whether the top ruler has a tick of the given length at pixel column x.
-int topTickLength(const QImage& ruler, int x)
-{
+int topTickLength(const QImage& ruler, int x) {
     int n = 0;
     for (int y = ruler.height() - 1; y >= 0 && blackAt(ruler, x, y); --y)
         ++n;
@@ -41,8 +39,7 @@ private slots:
     void longHintGoesToTheStatusBar();
 };
 
-void TestSheetView::a4AtFullSizeIs788By1114()
-{
+void TestSheetView::a4AtFullSizeIs788By1114() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     QCOMPARE(f.editor->ZoomFactor, 1.0);
@@ -58,8 +55,7 @@ void TestSheetView::a4AtFullSizeIs788By1114()
     QCOMPARE(f.editor->Page->size(), QSize(394, 557));
 }
 
-void TestSheetView::rulerStepsFollowTheZoom_data()
-{
+void TestSheetView::rulerStepsFollowTheZoom_data() {
     QTest::addColumn<double>("zoom");
     QTest::addColumn<int>("small");
     QTest::addColumn<int>("middle");
@@ -70,8 +66,7 @@ void TestSheetView::rulerStepsFollowTheZoom_data()
     QTest::newRow("1.5") << 1.5 << 1 << 5 << 10;
 }
 
-void TestSheetView::rulerStepsFollowTheZoom()
-{
+void TestSheetView::rulerStepsFollowTheZoom() {
     QFETCH(double, zoom);
     QFETCH(int, small);
     QFETCH(int, middle);
@@ -91,8 +86,7 @@ void TestSheetView::rulerStepsFollowTheZoom()
     QVERIFY(!blackAt(side, side.width() - 6, y) || y < 12);
 }
 
-void TestSheetView::lastRulerTickAndLabels()
-{
+void TestSheetView::lastRulerTickAndLabels() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("50"));
     QCOMPARE(TfrmTabEditor::RulerStepsFor(0.5).Small, 10);
@@ -109,8 +103,7 @@ void TestSheetView::lastRulerTickAndLabels()
     QVERIFY(ink);
 }
 
-void TestSheetView::zoomItemsAndTenPercentClamp()
-{
+void TestSheetView::zoomItemsAndTenPercentClamp() {
     TEditorFixture f;
     QComboBox* combo = f.editor->ZoomComboBox;
     QCOMPARE(combo->count(), 12);
@@ -137,8 +130,7 @@ void TestSheetView::zoomItemsAndTenPercentClamp()
     QCOMPARE(f.editor->ZoomFactor, 2.0);
 }
 
-void TestSheetView::fitModesUseTheScrollBoxSize()
-{
+void TestSheetView::fitModesUseTheScrollBoxSize() {
     TEditorFixture f;
     const int w = f.editor->ScrollBox->width(), h = f.editor->ScrollBox->height();
     f.setZoomItem(QStringLiteral("Ganzes Blatt"));
@@ -153,8 +145,7 @@ void TestSheetView::fitModesUseTheScrollBoxSize()
     QCOMPARE(f.editor->Page->width(), w - 25);
 }
 
-void TestSheetView::resizeRefitsOnlyInFitModes()
-{
+void TestSheetView::resizeRefitsOnlyInFitModes() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("Ganzes Blatt"));
     const double before = f.editor->ZoomFactor;
@@ -167,8 +158,7 @@ void TestSheetView::resizeRefitsOnlyInFitModes()
     QCOMPARE(f.editor->ZoomComboBox->currentText(), QStringLiteral("75"));
 }
 
-void TestSheetView::sheetShowsOnlyTheCurrentSide()
-{
+void TestSheetView::sheetShowsOnlyTheCurrentSide() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     TDocElementTXT* front = f.addText(10, 10, 60, 20, 0);
@@ -192,8 +182,7 @@ void TestSheetView::sheetShowsOnlyTheCurrentSide()
     QVERIFY(inkIn(100) > 0);
 }
 
-void TestSheetView::selectionFrameIsDrawnOverTheBitmap()
-{
+void TestSheetView::selectionFrameIsDrawnOverTheBitmap() {
     TEditorFixture f;
     f.setZoomItem(QStringLiteral("100"));
     f.addText(PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(100, 1), PixelToMm(50, 1));
@@ -210,8 +199,7 @@ void TestSheetView::selectionFrameIsDrawnOverTheBitmap()
     QCOMPARE(bitmapDots, 0);
 }
 
-void TestSheetView::sleepAndWakeUpHideAndShowTheInspector()
-{
+void TestSheetView::sleepAndWakeUpHideAndShowTheInspector() {
     TEditorFixture f;
     QVERIFY(f.inspector);
     QVERIFY(f.editor->InspectorWasVisible);
@@ -229,8 +217,7 @@ void TestSheetView::sleepAndWakeUpHideAndShowTheInspector()
     QCOMPARE(f.inspector->toggle, f.editor->SpeedButtonObjectInspector);
 }
 
-void TestSheetView::worksWithoutInspector()
-{
+void TestSheetView::worksWithoutInspector() {
     TEditorFixture f(false);
     QCOMPARE(f.editor->Inspector, nullptr);
     f.addText(10, 10, 40, 20);
@@ -244,8 +231,7 @@ void TestSheetView::worksWithoutInspector()
     QTest::mouseClick(f.editor->SpeedButtonObjectInspector, Qt::LeftButton);
 }
 
-void TestSheetView::longHintGoesToTheStatusBar()
-{
+void TestSheetView::longHintGoesToTheStatusBar() {
     TEditorFixture f;
     QCOMPARE(f.editor->SpeedButtonCut->toolTip(), QStringLiteral("Ausschneiden"));
     QStatusTipEvent tip(f.editor->SpeedButtonCut->statusTip());
