@@ -39,19 +39,12 @@ QString writeFile(const QTemporaryDir& dir, const QString& name, const QByteArra
     return path;
 }
 
-// Plays the picture at ten times its size and takes the centre of every picture pixel,
-// which is independent of how the player rounds the picture's edges.
+// Plays the picture 1:1, as the editor shows it at 100 %.
 QImage play(const TMetafile& mf, QSize size) {
-    QImage big(size * 10, QImage::Format_RGB32);
-    big.fill(Qt::white);
-    {
-        QPainter p(&big);
-        mf.Play(p, QRect(QPoint(0, 0), size * 10));
-    }
     QImage out(size, QImage::Format_RGB32);
-    for (int y = 0; y < size.height(); ++y)
-        for (int x = 0; x < size.width(); ++x)
-            out.setPixel(x, y, big.pixel(10 * x + 5, 10 * y + 5));
+    out.fill(Qt::white);
+    QPainter p(&out);
+    mf.Play(p, QRectF(QPointF(0, 0), QSizeF(size)));
     return out;
 }
 
