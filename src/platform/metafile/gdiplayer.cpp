@@ -356,8 +356,13 @@ QPen GdiPlayer::makePen() const {
     }
     default: pen.setStyle(Qt::SolidLine); break;
     }
-    pen.setCapStyle(p.endCap == 0x100 ? Qt::SquareCap : p.endCap == 0x200 ? Qt::FlatCap : Qt::RoundCap);
-    pen.setJoinStyle(p.join == 0x1000 ? Qt::BevelJoin : p.join == 0x2000 ? Qt::MiterJoin : Qt::RoundJoin);
+    // Round ends and joins of lines under three pixels cannot be told from square ones, but
+    // cost curve segments at every vertex; thin lines take the cheap forms.
+    const bool thin = devWidth * destScale < 3.0;
+    Qt::PenCapStyle roundCap = thin ? Qt::SquareCap : Qt::RoundCap;
+    Qt::PenJoinStyle roundJoin = thin ? Qt::BevelJoin : Qt::RoundJoin;
+    pen.setCapStyle(p.endCap == 0x100 ? Qt::SquareCap : p.endCap == 0x200 ? Qt::FlatCap : roundCap);
+    pen.setJoinStyle(p.join == 0x1000 ? Qt::BevelJoin : p.join == 0x2000 ? Qt::MiterJoin : roundJoin);
     pen.setMiterLimit(dc.miterLimit);
     return pen;
 }
