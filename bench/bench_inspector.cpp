@@ -21,8 +21,7 @@ constexpr int kWidth = 4000;
 constexpr int kHeight = 3000;
 constexpr int kRuns = 3;
 
-QImage photo()
-{
+QImage photo() {
     QImage img(kWidth, kHeight, QImage::Format_RGB888);
     for (int y = 0; y < kHeight; ++y) {
         uchar* p = img.scanLine(y);
@@ -36,8 +35,7 @@ QImage photo()
 }
 
 // Best of a few runs, in milliseconds.
-double best(const std::function<void()>& run, const std::function<void()>& prepare = {})
-{
+double best(const std::function<void()>& run, const std::function<void()>& prepare = {}) {
     double fastest = 1e300;
     for (int i = 0; i < kRuns; ++i) {
         if (prepare)
@@ -50,15 +48,13 @@ double best(const std::function<void()>& run, const std::function<void()>& prepa
     return fastest;
 }
 
-void report(const char* what, double pixelMs, double wholeMs)
-{
+void report(const char* what, double pixelMs, double wholeMs) {
     std::printf("%-22s pixel work %8.1f ms   whole operation %8.1f ms\n", what, pixelMs, wholeMs);
 }
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -88,7 +84,8 @@ int main(int argc, char** argv)
     const double render = best([&] { work = RenderPicture(original, PlainRect(kWidth, kHeight)); });
     TMetafile target = original;
     const double record = best([&] { RecordPicture(target, source, true, false); });
-    std::printf("%-22s %8.1f ms\n%-22s %8.1f ms\n", "render to pixels", render, "record pixels", record);
+    std::printf("%-22s %8.1f ms\n%-22s %8.1f ms\n", "render to pixels", render, "record pixels",
+                record);
 
     // Whole operations through the inspector's dispatcher, with the filter dialog open.
     struct Step {
@@ -123,9 +120,9 @@ int main(int argc, char** argv)
             const double pixel = best([&] { s.pixels(work); }, fresh);
             if (s.set)
                 s.set(*dialog);
-            const double whole = best(
-                [&] { inspector.TtoolSubFormWMFChangeClick(s.sender(*dialog)); },
-                [&] { e->Metafile = original; });
+            const double whole =
+                best([&] { inspector.TtoolSubFormWMFChangeClick(s.sender(*dialog)); },
+                     [&] { e->Metafile = original; });
             report(s.name, pixel, whole);
         }
         return int(QDialog::Rejected);

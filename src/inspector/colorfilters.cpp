@@ -1,45 +1,40 @@
 #include "inspector/colorfilters.h"
 
 #include <array>
-#include <cstring>
 #include <cstdint>
+#include <cstring>
 #include <vector>
 
 namespace {
 
 using Lut = std::array<std::uint8_t, 256>;
 
-Lut adjustLut(int percent)
-{
+Lut adjustLut(int percent) {
     Lut lut;
     for (int v = 0; v < 256; ++v)
         lut[v] = std::uint8_t(AdjustChannel(v, percent));
     return lut;
 }
 
-bool usable(const QImage& image)
-{
+bool usable(const QImage& image) {
     return !image.isNull() && image.width() > 0 && image.height() > 0 &&
            image.format() == QImage::Format_RGB888;
 }
 
 } // namespace
 
-int AdjustChannel(int v, int percent)
-{
+int AdjustChannel(int v, int percent) {
     // C++ division truncates toward zero, as the rule asks.
     if (percent >= 0)
         return v + ((255 - v) * percent) / 100;
     return v + (v * percent) / 100;
 }
 
-TChannelTables AdjustTables(int percentRed, int percentGreen, int percentBlue)
-{
+TChannelTables AdjustTables(int percentRed, int percentGreen, int percentBlue) {
     return {adjustLut(percentRed), adjustLut(percentGreen), adjustLut(percentBlue)};
 }
 
-void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBlue)
-{
+void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBlue) {
     if (!usable(image))
         return;
     const TChannelTables t = AdjustTables(percentRed, percentGreen, percentBlue);
@@ -66,8 +61,7 @@ void AdjustColors(QImage& image, int percentRed, int percentGreen, int percentBl
     }
 }
 
-int GreyValue(int r, int g, int b)
-{
+int GreyValue(int r, int g, int b) {
     // In hundredths, exactly: 30 r + 59 g + 11 b.
     const int sum = 30 * r + 59 * g + 11 * b;
     int q = sum / 100;
@@ -77,8 +71,7 @@ int GreyValue(int r, int g, int b)
     return q;
 }
 
-void GreyScale(QImage& image)
-{
+void GreyScale(QImage& image) {
     if (!usable(image))
         return;
     // Weighted sums per channel in hundredths; the rounding table covers 0..25500.
@@ -111,8 +104,7 @@ void GreyScale(QImage& image)
     }
 }
 
-void Soften(QImage& image)
-{
+void Soften(QImage& image) {
     if (!usable(image) || image.width() < 3 || image.height() < 3)
         return;
     const int w = image.width();
@@ -144,8 +136,7 @@ void Soften(QImage& image)
     }
 }
 
-void InvertColors(QImage& image)
-{
+void InvertColors(QImage& image) {
     if (!usable(image))
         return;
     const int n = image.width() * 3;

@@ -26,15 +26,13 @@ struct WaitCursor {
     ~WaitCursor() { QGuiApplication::restoreOverrideCursor(); }
 };
 
-TRgb adjusted(const TRgb& c, int pr, int pg, int pb)
-{
+TRgb adjusted(const TRgb& c, int pr, int pg, int pb) {
     return {AdjustChannel(c.r, pr), AdjustChannel(c.g, pg), AdjustChannel(c.b, pb)};
 }
 
 } // namespace
 
-void TToolMaster::TtoolSubFormWMFChangeClick(QObject* sender)
-{
+void TToolMaster::TtoolSubFormWMFChangeClick(QObject* sender) {
     auto* element = dynamic_cast<TDocElementWMF*>(m_reference);
     if (!element || !sender)
         return;
@@ -66,8 +64,7 @@ void TToolMaster::TtoolSubFormWMFChangeClick(QObject* sender)
         strokeWidth(*element);
 }
 
-bool TToolMaster::renderList(TDocElementWMF& element, const QStringList& list)
-{
+bool TToolMaster::renderList(TDocElementWMF& element, const QStringList& list) {
     // Rendered into a copy first: a bad line leaves picture and list as they were.
     TMetafile picture = element.Metafile;
     try {
@@ -83,8 +80,7 @@ bool TToolMaster::renderList(TDocElementWMF& element, const QStringList& list)
     return true;
 }
 
-void TToolMaster::rasterTransform(TDocElementWMF& element, QObject* sender)
-{
+void TToolMaster::rasterTransform(TDocElementWMF& element, QObject* sender) {
     WaitCursor wait;
     const int w = element.Metafile.Width();
     const int h = element.Metafile.Height();
@@ -100,8 +96,7 @@ void TToolMaster::rasterTransform(TDocElementWMF& element, QObject* sender)
     fullRefresh();
 }
 
-void TToolMaster::listTransform(TDocElementWMF& element, QObject* sender)
-{
+void TToolMaster::listTransform(TDocElementWMF& element, QObject* sender) {
     TPathFlip flip = TPathFlip::Turn180;
     if (sender == GraphicPage->SpBSpiegelnHor)
         flip = TPathFlip::Horizontal;
@@ -119,8 +114,7 @@ void TToolMaster::listTransform(TDocElementWMF& element, QObject* sender)
     fullRefresh();
 }
 
-void TToolMaster::pathColour(TDocElementWMF& element, QChar letter)
-{
+void TToolMaster::pathColour(TDocElementWMF& element, QChar letter) {
     QStringList list = element.PathList;
     const int index = FindPathLine(list, letter);
     if (index >= 0) {
@@ -142,15 +136,13 @@ void TToolMaster::pathColour(TDocElementWMF& element, QChar letter)
         fullRefresh();
 }
 
-void TToolMaster::strokeWidth(TDocElementWMF& element)
-{
+void TToolMaster::strokeWidth(TDocElementWMF& element) {
     const QStringList list = SetStrokeWidths(element.PathList, GraphicPage->Editstrich->text());
     if (renderList(element, list))
         fullRefresh();
 }
 
-void TToolMaster::runFilterDialog(TDocElementWMF& element)
-{
+void TToolMaster::runFilterDialog(TDocElementWMF& element) {
     if (!::Filter) {
         ::Filter = new TFilter(this);
         m_ownsFilter = true;
@@ -160,8 +152,8 @@ void TToolMaster::runFilterDialog(TDocElementWMF& element)
     m_startPathList = element.PathList;
     if (element.SourceKind == kRaster) {
         WaitCursor wait;
-        m_startImage = RenderPicture(element.Metafile, PlainRect(element.Metafile.Width(),
-                                                                 element.Metafile.Height()));
+        m_startImage = RenderPicture(
+            element.Metafile, PlainRect(element.Metafile.Width(), element.Metafile.Height()));
     }
     dialog->ResetValues();
     dialog->Dispatch = [this](QObject* sender) { TtoolSubFormWMFChangeClick(sender); };
@@ -182,14 +174,13 @@ void TToolMaster::runFilterDialog(TDocElementWMF& element)
     m_startPathList.clear();
 }
 
-void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender)
-{
+void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender) {
     if (!m_filterOpen)
         return;
     TFilter* f = ::Filter;
     const bool brightness = sender == f->UpDownHelligkeit;
-    const bool colour = sender == f->UpDownRot || sender == f->UpDownGelb ||
-                        sender == f->UpDownBlau;
+    const bool colour =
+        sender == f->UpDownRot || sender == f->UpDownGelb || sender == f->UpDownBlau;
     const bool grey = sender == f->SpBtnGraustufen;
     const bool soften = sender == f->SpBtnWeichwenig;
     const bool invert = sender == f->SpBtnInvertieren;
@@ -210,8 +201,8 @@ void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender)
             const TChannelTables tables = AdjustTables(pr, pg, pb);
             RecordPicture(element.Metafile, m_startImage, true, false, &tables);
         } else if (grey || soften || invert) {
-            QImage image = RenderPicture(element.Metafile, PlainRect(element.Metafile.Width(),
-                                                                     element.Metafile.Height()));
+            QImage image = RenderPicture(
+                element.Metafile, PlainRect(element.Metafile.Width(), element.Metafile.Height()));
             if (grey)
                 GreyScale(image);
             else if (soften)

@@ -10,23 +10,19 @@
 
 std::function<int(QDialog&)> ExecDialog = [](QDialog& dialog) { return dialog.exec(); };
 
-QString Hint(const QWidget* widget)
-{
+QString Hint(const QWidget* widget) {
     return widget->property("hint").toString();
 }
 
-QColor ToQColor(TColor c)
-{
+QColor ToQColor(TColor c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
-TColor FromQColor(const QColor& c)
-{
+TColor FromQColor(const QColor& c) {
     return TColor(c.red()) | (TColor(c.green()) << 8) | (TColor(c.blue()) << 16);
 }
 
-TUpDown::TUpDown(QWidget* parent) : QWidget(parent)
-{
+TUpDown::TUpDown(QWidget* parent) : QWidget(parent) {
     m_up = new QToolButton(this);
     m_down = new QToolButton(this);
     m_up->setArrowType(Qt::UpArrow);
@@ -41,15 +37,13 @@ TUpDown::TUpDown(QWidget* parent) : QWidget(parent)
     resize(16, 22);
 }
 
-void TUpDown::SetPosition(int value)
-{
+void TUpDown::SetPosition(int value) {
     m_position = std::clamp(value, Min, std::max(Min, Max));
     if (Associate)
         Associate->setText(QString::number(m_position));
 }
 
-void TUpDown::Step(bool up)
-{
+void TUpDown::Step(bool up) {
     int pos = m_position;
     if (Associate) {
         // The buddy's text is the position in force, as typed by the user.
@@ -61,23 +55,21 @@ void TUpDown::Step(bool up)
         next = Wrap ? Min : Max;
     if (next < Min)
         next = Wrap ? Max : Min;
-    const bool moved = next != m_position ||
-                       (Associate && Associate->text() != QString::number(next));
+    const bool moved =
+        next != m_position || (Associate && Associate->text() != QString::number(next));
     SetPosition(next);
     if (moved)
         emit Changing();
     emit Click(up);
 }
 
-void TUpDown::resizeEvent(QResizeEvent*)
-{
+void TUpDown::resizeEvent(QResizeEvent*) {
     const int h = height() / 2;
     m_up->setGeometry(0, 0, width(), h);
     m_down->setGeometry(0, h, width(), height() - h);
 }
 
-bool TUpDown::eventFilter(QObject* watched, QEvent* event)
-{
+bool TUpDown::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
         // Let the button finish its click first, then report the release.
@@ -88,13 +80,11 @@ bool TUpDown::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent)
-{
+TColorGrid::TColorGrid(QWidget* parent) : QWidget(parent) {
     resize(160, 44);
 }
 
-TColor TColorGrid::GridColor(int index)
-{
+TColor TColorGrid::GridColor(int index) {
     // First eight and last eight entries of the default system palette.
     static const std::array<TColor, 16> colors = {
         0x000000, 0x000080, 0x008000, 0x008080, 0x800000, 0x800080, 0x808000, 0xC0C0C0,
@@ -102,15 +92,13 @@ TColor TColorGrid::GridColor(int index)
     return colors[std::clamp(index, 0, 15)];
 }
 
-QRect TColorGrid::CellRect(int index) const
-{
+QRect TColorGrid::CellRect(int index) const {
     const int cw = width() / 8;
     const int ch = height() / 2;
     return QRect((index % 8) * cw, (index / 8) * ch, cw, ch);
 }
 
-int TColorGrid::CellAt(const QPoint& pos) const
-{
+int TColorGrid::CellAt(const QPoint& pos) const {
     for (int i = 0; i < 16; ++i) {
         if (CellRect(i).contains(pos))
             return i;
@@ -118,8 +106,7 @@ int TColorGrid::CellAt(const QPoint& pos) const
     return -1;
 }
 
-void TColorGrid::paintEvent(QPaintEvent*)
-{
+void TColorGrid::paintEvent(QPaintEvent*) {
     QPainter p(this);
     for (int i = 0; i < 16; ++i) {
         const QRect r = CellRect(i).adjusted(1, 1, -1, -1);
@@ -135,8 +122,7 @@ void TColorGrid::paintEvent(QPaintEvent*)
     }
 }
 
-void TColorGrid::mousePressEvent(QMouseEvent* event)
-{
+void TColorGrid::mousePressEvent(QMouseEvent* event) {
     const int cell = CellAt(event->position().toPoint());
     if (cell < 0)
         return;

@@ -5,8 +5,7 @@
 #include <cstdio>
 #include <limits>
 
-QString FormatMm(double value)
-{
+QString FormatMm(double value) {
     // snprintf follows the C locale here: the program never calls setlocale for numbers.
     char buf[64];
     std::snprintf(buf, sizeof buf, "%5.2f", value);
@@ -16,8 +15,7 @@ QString FormatMm(double value)
     return s;
 }
 
-std::optional<double> ParseNumber(const QString& text)
-{
+std::optional<double> ParseNumber(const QString& text) {
     int i = 0;
     const int n = int(text.size());
     while (i < n && text.at(i) == QLatin1Char(' '))
@@ -61,8 +59,7 @@ std::optional<double> ParseNumber(const QString& text)
     return v;
 }
 
-int TruncScaled(double value, double factor)
-{
+int TruncScaled(double value, double factor) {
     double v = value * factor;
     v += (v >= 0 ? 1e-9 : -1e-9) * std::max(1.0, std::fabs(v));
     if (v >= double(std::numeric_limits<int>::max()))

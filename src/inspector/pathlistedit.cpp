@@ -4,8 +4,7 @@
 
 namespace {
 
-[[noreturn]] void badLine(int lineIndex, const QString& line)
-{
+[[noreturn]] void badLine(int lineIndex, const QString& line) {
     throw TPathListError(
         QStringLiteral("Pfadliste, Zeile %1: \"%2\" enthält keine gültige ganze Zahl. "
                        "Die Grafik bleibt unverändert.")
@@ -14,8 +13,7 @@ namespace {
 }
 
 // The integer in line[from, to); only an optional sign and decimal digits are accepted.
-int integerAt(const QString& line, qsizetype from, qsizetype to, int lineIndex)
-{
+int integerAt(const QString& line, qsizetype from, qsizetype to, int lineIndex) {
     if (from < 0 || to < from)
         badLine(lineIndex, line);
     const QByteArray latin = line.mid(from, to - from).toLatin1();
@@ -35,8 +33,7 @@ struct LineReader {
     const QString& line;
     int index;
     qsizetype pos = 1;
-    int next(QChar terminator)
-    {
+    int next(QChar terminator) {
         const qsizetype end = line.indexOf(terminator, pos);
         if (end < 0)
             badLine(index, line);
@@ -46,8 +43,7 @@ struct LineReader {
     }
 };
 
-bool startsWith(const QString& line, QChar letter)
-{
+bool startsWith(const QString& line, QChar letter) {
     return !line.isEmpty() && line.at(0) == letter;
 }
 
@@ -55,8 +51,7 @@ bool startsWith(const QString& line, QChar letter)
 
 // Line 0 is the size line; whatever its first character, it is no command.
 
-QStringList FlipPathList(const QStringList& list, TPathFlip flip, int width, int height)
-{
+QStringList FlipPathList(const QStringList& list, TPathFlip flip, int width, int height) {
     QStringList out = list;
     for (int i = 1; i < out.size(); ++i) {
         const QString& line = out.at(i);
@@ -75,8 +70,7 @@ QStringList FlipPathList(const QStringList& list, TPathFlip flip, int width, int
     return out;
 }
 
-int FindPathLine(const QStringList& list, QChar letter)
-{
+int FindPathLine(const QStringList& list, QChar letter) {
     for (int i = 1; i < list.size(); ++i) {
         if (startsWith(list.at(i), letter))
             return i;
@@ -84,8 +78,7 @@ int FindPathLine(const QStringList& list, QChar letter)
     return -1;
 }
 
-TRgb ParseColorLine(const QString& line, int lineIndex)
-{
+TRgb ParseColorLine(const QString& line, int lineIndex) {
     LineReader r{line, lineIndex};
     TRgb c;
     c.r = r.next(QLatin1Char('r'));
@@ -94,14 +87,12 @@ TRgb ParseColorLine(const QString& line, int lineIndex)
     return c;
 }
 
-QString ColorLine(QChar letter, const TRgb& c)
-{
+QString ColorLine(QChar letter, const TRgb& c) {
     return letter + QString::number(c.r) + QLatin1Char('r') + QString::number(c.g) +
            QLatin1Char('g') + QString::number(c.b) + QLatin1Char('b');
 }
 
-std::optional<QString> FirstStrokeWidth(const QStringList& list)
-{
+std::optional<QString> FirstStrokeWidth(const QStringList& list) {
     const int i = FindPathLine(list, QLatin1Char('w'));
     if (i < 0)
         return std::nullopt;
@@ -110,8 +101,7 @@ std::optional<QString> FirstStrokeWidth(const QStringList& list)
     return end < 0 ? line.mid(1) : line.mid(1, end - 1);
 }
 
-QStringList SetStrokeWidths(const QStringList& list, const QString& width)
-{
+QStringList SetStrokeWidths(const QStringList& list, const QString& width) {
     QStringList out = list;
     const QString line = QLatin1Char('w') + width + QLatin1Char('#');
     for (int i = 1; i < out.size(); ++i) {
@@ -122,8 +112,7 @@ QStringList SetStrokeWidths(const QStringList& list, const QString& width)
 }
 
 QStringList MapColorLines(const QStringList& list, QChar letter,
-                          const std::function<TRgb(const TRgb&)>& map)
-{
+                          const std::function<TRgb(const TRgb&)>& map) {
     QStringList out = list;
     for (int i = 1; i < out.size(); ++i) {
         if (startsWith(out.at(i), letter))

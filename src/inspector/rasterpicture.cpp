@@ -15,13 +15,11 @@ constexpr std::uint32_t kEmrHeader = 1;
 constexpr std::uint32_t kEmrEof = 14;
 constexpr std::uint32_t kEmrStretchDibits = 81;
 
-quint32 u32At(const QByteArray& b, qsizetype at)
-{
+quint32 u32At(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
-qint32 i32At(const QByteArray& b, qsizetype at)
-{
+qint32 i32At(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<qint32>(b.constData() + at);
 }
 
@@ -35,8 +33,7 @@ struct PlainBitmap {
     bool inverted = false; // recorded with the inverting copy mode
 };
 
-bool findPlainBitmap(const TMetafile& metafile, PlainBitmap& out)
-{
+bool findPlainBitmap(const TMetafile& metafile, PlainBitmap& out) {
     if (metafile.GetForm() != TMetafile::Form::Emf)
         return false;
     const QByteArray b = metafile.Bytes();
@@ -99,8 +96,7 @@ bool findPlainBitmap(const TMetafile& metafile, PlainBitmap& out)
 }
 
 // Copies the bitmap's rows into image, mirrored as asked: BGR becomes RGB on the way.
-void copyPlainBitmap(const PlainBitmap& src, QImage& image, bool mirrorX, bool mirrorY)
-{
+void copyPlainBitmap(const PlainBitmap& src, QImage& image, bool mirrorX, bool mirrorY) {
     const int w = image.width(), h = image.height();
     const uchar flip = src.inverted ? 0xFF : 0x00;
     for (int y = 0; y < h; ++y) {
@@ -126,28 +122,23 @@ void copyPlainBitmap(const PlainBitmap& src, QImage& image, bool mirrorX, bool m
 
 } // namespace
 
-TGdiRect PlainRect(int w, int h)
-{
+TGdiRect PlainRect(int w, int h) {
     return {0, 0, w + 1, h + 1};
 }
 
-TGdiRect MirrorHorizontalRect(int w, int h)
-{
+TGdiRect MirrorHorizontalRect(int w, int h) {
     return {w, 0, 1, h + 1};
 }
 
-TGdiRect MirrorVerticalRect(int w, int h)
-{
+TGdiRect MirrorVerticalRect(int w, int h) {
     return {0, h, w + 1, 1};
 }
 
-TGdiRect Turn180Rect(int w, int h)
-{
+TGdiRect Turn180Rect(int w, int h) {
     return {w, h, 1, 1};
 }
 
-QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest)
-{
+QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest) {
     const int w = metafile.Width();
     const int h = metafile.Height();
     if (w <= 0 || h <= 0)
@@ -184,14 +175,12 @@ namespace {
 // Little-endian writer into a buffer allocated once at its final size.
 struct Put {
     uchar* p;
-    void u32(quint32 v)
-    {
+    void u32(quint32 v) {
         qToLittleEndian(v, p);
         p += 4;
     }
     void i32(qint32 v) { u32(quint32(v)); }
-    void u16(quint16 v)
-    {
+    void u16(quint16 v) {
         qToLittleEndian(v, p);
         p += 2;
     }
@@ -200,15 +189,14 @@ struct Put {
 } // namespace
 
 QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted,
-                        const TChannelTables* tables)
-{
+                        const TChannelTables* tables) {
     // The same picture the recording canvas makes of a bitmap drawn at (0, 0), written in
     // one pass into one buffer: pictures of many megabytes are not copied record by record.
     const int w = image.width(), h = image.height();
     const qsizetype stride = (qsizetype(w) * 3 + 3) / 4 * 4;
     const qsizetype bitsSize = stride * h;
-    static const QString description = QStringLiteral("Quillmark") + QChar(0) +
-                                       QStringLiteral("Bild") + QChar(0) + QChar(0);
+    static const QString description =
+        QStringLiteral("Quillmark") + QChar(0) + QStringLiteral("Bild") + QChar(0) + QChar(0);
     constexpr int kHeaderFixed = 108;
     const int headerSize = (kHeaderFixed + int(description.size()) * 2 + 3) / 4 * 4;
     constexpr int kRecordFixed = 80, kBmi = 40, kEof = 20;
@@ -221,9 +209,9 @@ QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inv
 
     put.u32(kEmrHeader);
     put.u32(quint32(headerSize));
-    put.i32(0), put.i32(0), put.i32(w - 1), put.i32(h - 1); // bounds, inclusive pixels
+    put.i32(0), put.i32(0), put.i32(w - 1), put.i32(h - 1);      // bounds, inclusive pixels
     put.i32(0), put.i32(0), put.i32(mmWidth), put.i32(mmHeight); // frame, 0.01 mm
-    put.u32(0x464D4520);                                          // " EMF"
+    put.u32(0x464D4520);                                         // " EMF"
     put.u32(0x10000);
     put.u32(quint32(total));
     put.u32(3); // header, bitmap, end
@@ -250,7 +238,7 @@ QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inv
     put.u32(kBmi), put.i32(w), put.i32(h), put.u16(1), put.u16(24), put.u32(0);
     put.u32(quint32(bitsSize));
     put.i32(3780), put.i32(3780), put.u32(0), put.u32(0); // 96 dpi
-    for (int row = 0; row < h; ++row) { // bottom-up rows, BGR
+    for (int row = 0; row < h; ++row) {                   // bottom-up rows, BGR
         const uchar* in = image.constScanLine(h - 1 - row);
         uchar* o = put.p + stride * row;
         if (tables) {
@@ -276,8 +264,7 @@ QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inv
 }
 
 void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted,
-                   const TChannelTables* tables)
-{
+                   const TChannelTables* tables) {
     if (!keepSize) {
         metafile.Clear();
         metafile.SetWidth(image.width());

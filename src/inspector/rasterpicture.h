@@ -15,7 +15,7 @@ struct TGdiRect {
     int left = 0, top = 0, right = 0, bottom = 0;
 };
 
-TGdiRect PlainRect(int w, int h);          // (0, 0, W + 1, H + 1)
+TGdiRect PlainRect(int w, int h);            // (0, 0, W + 1, H + 1)
 TGdiRect MirrorHorizontalRect(int w, int h); // (W, 0, 1, H + 1)
 TGdiRect MirrorVerticalRect(int w, int h);   // (0, H, W + 1, 1)
 TGdiRect Turn180Rect(int w, int h);          // (W, H, 1, 1)

@@ -11,8 +11,7 @@ TFilter* Filter = nullptr;
 
 namespace {
 
-QIcon swatchIcon(const std::function<QColor(int x, int y)>& colourAt)
-{
+QIcon swatchIcon(const std::function<QColor(int x, int y)>& colourAt) {
     QImage img(32, 32, QImage::Format_RGB32);
     for (int y = 0; y < 32; ++y) {
         for (int x = 0; x < 32; ++x)
@@ -23,8 +22,7 @@ QIcon swatchIcon(const std::function<QColor(int x, int y)>& colourAt)
 
 } // namespace
 
-TFilter::TFilter(QWidget* parent) : QDialog(parent)
-{
+TFilter::TFilter(QWidget* parent) : QDialog(parent) {
     setWindowTitle(QStringLiteral("Filter"));
     setFixedSize(288, 209);
     setAutoFillBackground(true);
@@ -82,20 +80,18 @@ TFilter::TFilter(QWidget* parent) : QDialog(parent)
         SetHint(b, hint);
         return b;
     };
-    SpBtnGraustufen = imageButton(QStringLiteral("in Graustufen konvertieren"),
-                                  QRect(190, 12, 40, 40), swatchIcon([](int x, int) {
-                                      return QColor(x * 8, x * 8, x * 8);
-                                  }));
+    SpBtnGraustufen =
+        imageButton(QStringLiteral("in Graustufen konvertieren"), QRect(190, 12, 40, 40),
+                    swatchIcon([](int x, int) { return QColor(x * 8, x * 8, x * 8); }));
     SpBtnWeichwenig = imageButton(QStringLiteral("weichzeichnen"), QRect(190, 58, 40, 40),
                                   swatchIcon([](int x, int y) {
                                       const int d = std::abs(x - 16) + std::abs(y - 16);
                                       const int v = std::clamp(d * 8, 0, 255);
                                       return QColor(v, v, 255);
                                   }));
-    SpBtnInvertieren = imageButton(QStringLiteral("Farben invertieren"), QRect(190, 104, 40, 40),
-                                   swatchIcon([](int x, int) {
-                                       return x < 16 ? QColor(255, 200, 0) : QColor(0, 55, 255);
-                                   }));
+    SpBtnInvertieren = imageButton(
+        QStringLiteral("Farben invertieren"), QRect(190, 104, 40, 40),
+        swatchIcon([](int x, int) { return x < 16 ? QColor(255, 200, 0) : QColor(0, 55, 255); }));
     for (QToolButton* b : {SpBtnGraustufen, SpBtnWeichwenig, SpBtnInvertieren})
         connect(b, &QToolButton::clicked, this, [this, b] { dispatch(b); });
 
@@ -109,28 +105,24 @@ TFilter::TFilter(QWidget* parent) : QDialog(parent)
     connect(Image1, &QToolButton::clicked, this, &QDialog::reject);
 }
 
-TFilter::~TFilter()
-{
+TFilter::~TFilter() {
     if (Filter == this)
         Filter = nullptr;
 }
 
-void TFilter::ResetValues()
-{
+void TFilter::ResetValues() {
     for (TUpDown* u : {UpDownHelligkeit, UpDownRot, UpDownGelb, UpDownBlau})
         u->SetPosition(0);
     for (QLineEdit* e : {EditHelligkeit, EditRot, EditGelb, EditBlau})
         e->setText(QStringLiteral("0"));
 }
 
-void TFilter::showEvent(QShowEvent* event)
-{
+void TFilter::showEvent(QShowEvent* event) {
     ResetValues();
     QDialog::showEvent(event);
 }
 
-void TFilter::dispatch(QObject* sender)
-{
+void TFilter::dispatch(QObject* sender) {
     if (Dispatch)
         Dispatch(sender);
 }

@@ -26,15 +26,13 @@ namespace {
 constexpr int kLanguageThreshold = 100;
 
 // Truncated to hundredths, as the proportional rule compares sizes.
-long long hundredths(double v)
-{
+long long hundredths(double v) {
     return (long long)(std::trunc(v * 100));
 }
 
 } // namespace
 
-TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent)
-{
+TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent) {
     setWindowFlags(Qt::Tool | Qt::WindowStaysOnTopHint | Qt::WindowCloseButtonHint);
     setWindowTitle(QStringLiteral("Objekt-Inspektor"));
 
@@ -68,9 +66,9 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent)
 
     GraphicPage = new TtoolSubFormWMF;
     GraphicPageSize = GraphicPage->size();
-    for (QToolButton* b : {GraphicPage->SpBSpiegelnHor, GraphicPage->SpBSpiegelnVer,
-                           GraphicPage->SpBtnAngle180, GraphicPage->Filter,
-                           GraphicPage->SpBtnFLFarbe, GraphicPage->SpBtnSTFarbe}) {
+    for (QToolButton* b :
+         {GraphicPage->SpBSpiegelnHor, GraphicPage->SpBSpiegelnVer, GraphicPage->SpBtnAngle180,
+          GraphicPage->Filter, GraphicPage->SpBtnFLFarbe, GraphicPage->SpBtnSTFarbe}) {
         connect(b, &QToolButton::clicked, this, [this, b] { TtoolSubFormWMFChangeClick(b); });
     }
     connect(GraphicPage->SpinStrich, &TUpDown::Changing, this,
@@ -88,16 +86,14 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent)
     SetReference(nullptr);
 }
 
-TToolMaster::~TToolMaster()
-{
+TToolMaster::~TToolMaster() {
     if (m_ownsFilter && ::Filter) {
         delete ::Filter;
         ::Filter = nullptr;
     }
 }
 
-void TToolMaster::buildMainPanel()
-{
+void TToolMaster::buildMainPanel() {
     auto edit = [this](const QString& hint, int x, int y) {
         auto* e = new QLineEdit(MainPanel);
         e->setGeometry(x, y, 60, 22);
@@ -132,7 +128,8 @@ void TToolMaster::buildMainPanel()
         SetHint(b, hint);
         return b;
     };
-    SpeedButtonOneZero = button(QStringLiteral("1.0"), QStringLiteral("Schrittweite 1.0 mm"), 4, 30);
+    SpeedButtonOneZero =
+        button(QStringLiteral("1.0"), QStringLiteral("Schrittweite 1.0 mm"), 4, 30);
     SpeedButtonZeroOne =
         button(QStringLiteral("0.1"), QStringLiteral("Schrittweite 0.1 mm"), 35, 30);
     auto* steps = new QButtonGroup(this);
@@ -161,14 +158,13 @@ void TToolMaster::buildMainPanel()
     MainPanel->setFixedHeight(80);
 }
 
-void TToolMaster::connectTextPage()
-{
+void TToolMaster::connectTextPage() {
     TtoolSubFormTXT* p = TextPage;
     connect(p->FontCombo, &QComboBox::currentIndexChanged, this, [this] { ApplyBtnClick(); });
     connect(p->ColorGrid, &TColorGrid::Change, this, &TToolMaster::ApplyBtnClick);
-    for (QToolButton* b : {p->SpBtnFontBold, p->SpBtnFontItalic, p->SpBtnFontUnderline,
-                           p->SpBtnFontStrikeout, p->SpBtnTextHorLeft, p->SpBtnTextHorCenter,
-                           p->SpBtnTextHorRight, p->ApplyBtn}) {
+    for (QToolButton* b :
+         {p->SpBtnFontBold, p->SpBtnFontItalic, p->SpBtnFontUnderline, p->SpBtnFontStrikeout,
+          p->SpBtnTextHorLeft, p->SpBtnTextHorCenter, p->SpBtnTextHorRight, p->ApplyBtn}) {
         connect(b, &QToolButton::clicked, this, &TToolMaster::ApplyBtnClick);
     }
     for (TUpDown* u : {p->SpinFontSize, p->SpinAngle, p->SpinShadowX, p->SpinShadowY})
@@ -181,39 +177,32 @@ void TToolMaster::connectTextPage()
         connect(b, &QToolButton::clicked, this, [this, b] { TtoolSubFormTXTSpBtnAngleClick(b); });
 }
 
-void TToolMaster::setClientSize(int width, int height)
-{
+void TToolMaster::setClientSize(int width, int height) {
     setFixedSize(width, height);
 }
 
-void TToolMaster::SetFullRefresh(std::function<void()> refresh)
-{
+void TToolMaster::SetFullRefresh(std::function<void()> refresh) {
     m_refresh = std::move(refresh);
 }
 
-void TToolMaster::SetToggleButton(QAbstractButton* button)
-{
+void TToolMaster::SetToggleButton(QAbstractButton* button) {
     m_toggle = button;
 }
 
-bool TToolMaster::Proportional() const
-{
+bool TToolMaster::Proportional() const {
     return Proportbutton->isChecked();
 }
 
-void TToolMaster::fullRefresh()
-{
+void TToolMaster::fullRefresh() {
     SpeedButtonFullRefresh->click();
 }
 
-void TToolMaster::SetReference(TDocElement* element)
-{
+void TToolMaster::SetReference(TDocElement* element) {
     m_reference = element;
     UpdateFromReference();
 }
 
-void TToolMaster::UpdateFromReference()
-{
+void TToolMaster::UpdateFromReference() {
     m_ready = false;
     TDocElement* e = m_reference;
     if (e) {
@@ -246,13 +235,11 @@ void TToolMaster::UpdateFromReference()
     m_ready = true;
 }
 
-void TToolMaster::CancelBtnClick()
-{
+void TToolMaster::CancelBtnClick() {
     UpdateFromReference();
 }
 
-void TToolMaster::SpinClick(QObject* sender, bool up)
-{
+void TToolMaster::SpinClick(QObject* sender, bool up) {
     QLineEdit* edit = nullptr;
     if (sender == SpinLeft)
         edit = EditLeft;
@@ -271,8 +258,7 @@ void TToolMaster::SpinClick(QObject* sender, bool up)
     ApplyBtnClick();
 }
 
-void TToolMaster::ApplyBtnClick()
-{
+void TToolMaster::ApplyBtnClick() {
     if (!m_ready || !m_reference)
         return;
     TDocElement* e = m_reference;
@@ -282,8 +268,8 @@ void TToolMaster::ApplyBtnClick()
             Document->PushUndo();
         } else {
             // The same geometry record a move with the mouse writes.
-            Document->InsertUndo(GeometryUndoKey(Document->SelectedIndex, e->Left, e->Top,
-                                                 e->Width, e->Height));
+            Document->InsertUndo(
+                GeometryUndoKey(Document->SelectedIndex, e->Left, e->Top, e->Width, e->Height));
         }
     }
     const double oldWidth = e->Width;
@@ -314,16 +300,14 @@ void TToolMaster::ApplyBtnClick()
     fullRefresh();
 }
 
-bool TToolMaster::FormKeyDown(int key)
-{
+bool TToolMaster::FormKeyDown(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
     ApplyBtnClick();
     return true;
 }
 
-bool TToolMaster::eventFilter(QObject* watched, QEvent* event)
-{
+bool TToolMaster::eventFilter(QObject* watched, QEvent* event) {
     auto* widget = qobject_cast<QWidget*>(watched);
     // Only the inspector's own window: its font and colour dialogs keep their Enter.
     if (event->type() == QEvent::KeyPress && widget && widget->window() == this) {
@@ -336,8 +320,7 @@ bool TToolMaster::eventFilter(QObject* watched, QEvent* event)
     return TInspectorLink::eventFilter(watched, event);
 }
 
-void TToolMaster::TtoolSubFormTXTSpBtnAngleClick(QObject* sender)
-{
+void TToolMaster::TtoolSubFormTXTSpBtnAngleClick(QObject* sender) {
     QString angle;
     if (sender == TextPage->SpBtnAngle0)
         angle = QStringLiteral("0");
@@ -353,8 +336,7 @@ void TToolMaster::TtoolSubFormTXTSpBtnAngleClick(QObject* sender)
     ApplyBtnClick();
 }
 
-void TToolMaster::TtoolSubFormTXTSpBtnShadowClick()
-{
+void TToolMaster::TtoolSubFormTXTSpBtnShadowClick() {
     const bool on = TextPage->SpBtnShadow->isChecked();
     TextPage->EnableShadowControls(on);
     if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference); text && m_ready)
@@ -362,8 +344,7 @@ void TToolMaster::TtoolSubFormTXTSpBtnShadowClick()
     ApplyBtnClick();
 }
 
-void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick()
-{
+void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick() {
     if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference)) {
         QFont font(text->FontName);
         font.setPointSize(std::max(1, int(std::nearbyint(text->FontSize / 10.0))));
@@ -388,23 +369,20 @@ void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick()
     ApplyBtnClick();
 }
 
-void TToolMaster::showEvent(QShowEvent* event)
-{
+void TToolMaster::showEvent(QShowEvent* event) {
     applyLanguage();
     if (m_toggle)
         m_toggle->setChecked(true);
     TInspectorLink::showEvent(event);
 }
 
-void TToolMaster::hideEvent(QHideEvent* event)
-{
+void TToolMaster::hideEvent(QHideEvent* event) {
     if (m_toggle)
         m_toggle->setChecked(false);
     TInspectorLink::hideEvent(event);
 }
 
-void TToolMaster::applyLanguage()
-{
+void TToolMaster::applyLanguage() {
     if (LangStrings.size() <= kLanguageThreshold)
         return;
     auto t = [](int key) { return LangText(QString::number(key)); };
@@ -444,8 +422,7 @@ void TToolMaster::applyLanguage()
         SetHint(widget, t(key));
 }
 
-void TToolMaster::showError(const QString& message)
-{
+void TToolMaster::showError(const QString& message) {
     QMessageBox box(QMessageBox::Warning, windowTitle(), message, QMessageBox::Ok, this);
     ExecDialog(box);
 }

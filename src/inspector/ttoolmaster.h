@@ -74,7 +74,7 @@ public:
 
     TtoolSubFormTXT* TextPage;
     TtoolSubFormWMF* GraphicPage;
-    QSize TextPageSize;    // as measured right after creation
+    QSize TextPageSize; // as measured right after creation
     QSize GraphicPageSize;
 
 protected:

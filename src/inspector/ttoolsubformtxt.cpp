@@ -16,8 +16,7 @@
 namespace {
 
 QToolButton* toolButton(QWidget* parent, const QString& caption, const QString& hint,
-                        const QRect& geometry, bool checkable)
-{
+                        const QRect& geometry, bool checkable) {
     auto* b = new QToolButton(parent);
     b->setText(caption);
     b->setCheckable(checkable);
@@ -27,8 +26,7 @@ QToolButton* toolButton(QWidget* parent, const QString& caption, const QString& 
     return b;
 }
 
-QLineEdit* lineEdit(QWidget* parent, const QString& hint, const QRect& geometry, int maxLength)
-{
+QLineEdit* lineEdit(QWidget* parent, const QString& hint, const QRect& geometry, int maxLength) {
     auto* e = new QLineEdit(parent);
     e->setGeometry(geometry);
     if (maxLength > 0)
@@ -37,8 +35,7 @@ QLineEdit* lineEdit(QWidget* parent, const QString& hint, const QRect& geometry,
     return e;
 }
 
-TUpDown* upDown(QWidget* parent, QLineEdit* buddy, int min, int max)
-{
+TUpDown* upDown(QWidget* parent, QLineEdit* buddy, int min, int max) {
     auto* u = new TUpDown(parent);
     u->Min = min;
     u->Max = max;
@@ -50,16 +47,14 @@ TUpDown* upDown(QWidget* parent, QLineEdit* buddy, int min, int max)
 
 // The edit shows the value itself, also beyond the up-down's range, so that an apply
 // without change never alters the element.
-void showInteger(TUpDown* upDown, int value)
-{
+void showInteger(TUpDown* upDown, int value) {
     upDown->SetPosition(value);
     upDown->Associate->setText(QString::number(value));
 }
 
 } // namespace
 
-TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent)
-{
+TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent) {
     setFixedSize(329, 148);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -111,12 +106,12 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent)
                                QRect(220, 2, 24, 22), true);
     SpBtnFontItalic = toolButton(schrift, QStringLiteral("K"), QStringLiteral("Kursiv an/aus"),
                                  QRect(246, 2, 24, 22), true);
-    SpBtnFontUnderline = toolButton(schrift, QStringLiteral("U"),
-                                    QStringLiteral("Unterstrichen an/aus"), QRect(272, 2, 24, 22),
-                                    true);
-    SpBtnFontStrikeout = toolButton(schrift, QStringLiteral("D"),
-                                    QStringLiteral("Durchgestrichen an/aus"),
-                                    QRect(298, 2, 24, 22), true);
+    SpBtnFontUnderline =
+        toolButton(schrift, QStringLiteral("U"), QStringLiteral("Unterstrichen an/aus"),
+                   QRect(272, 2, 24, 22), true);
+    SpBtnFontStrikeout =
+        toolButton(schrift, QStringLiteral("D"), QStringLiteral("Durchgestrichen an/aus"),
+                   QRect(298, 2, 24, 22), true);
     QFont f = SpBtnFontBold->font();
     f.setBold(true);
     SpBtnFontBold->setFont(f);
@@ -136,8 +131,8 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent)
                              QRect(39, 28, 30, 22), false);
     SpBtnAngle90 = toolButton(schrift, QStringLiteral("90°"), QStringLiteral("Drehung auf 90°"),
                               QRect(70, 28, 32, 22), false);
-    SpBtnAngle180 = toolButton(schrift, QStringLiteral("180°"),
-                               QStringLiteral("Drehung auf 180°"), QRect(103, 28, 36, 22), false);
+    SpBtnAngle180 = toolButton(schrift, QStringLiteral("180°"), QStringLiteral("Drehung auf 180°"),
+                               QRect(103, 28, 36, 22), false);
     EditAngle = lineEdit(schrift, QStringLiteral("Drehwinkel in °"), QRect(142, 28, 38, 22), 4);
     EditAngle->setProperty("helpContext", 418);
     SpinAngle = upDown(schrift, EditAngle, -180, 180);
@@ -162,9 +157,9 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent)
     ColorGrid->setGeometry(4, 2, 176, 48);
     SetHint(ColorGrid, QStringLiteral("Farbe für Text und Schatten"));
     ColorGrid->setProperty("helpContext", 402);
-    SpBtnShadow = toolButton(farbe, QStringLiteral("S"),
-                             QStringLiteral("Textschatten hinzufügen/löschen"),
-                             QRect(188, 2, 26, 22), true);
+    SpBtnShadow =
+        toolButton(farbe, QStringLiteral("S"), QStringLiteral("Textschatten hinzufügen/löschen"),
+                   QRect(188, 2, 26, 22), true);
     EditShadowX = lineEdit(farbe, QStringLiteral("horizontaler Abstand des Schattens vom Text"),
                            QRect(222, 2, 40, 22), 4);
     SpinShadowX = upDown(farbe, EditShadowX, -333, 333);
@@ -186,8 +181,7 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent)
     ShowRegister(0);
 }
 
-void TtoolSubFormTXT::FillFontList()
-{
+void TtoolSubFormTXT::FillFontList() {
     QStringList families = QFontDatabase::families();
     families.sort(Qt::CaseInsensitive);
     families.removeDuplicates();
@@ -197,13 +191,11 @@ void TtoolSubFormTXT::FillFontList()
     SelectFont(QStringLiteral("Arial"));
 }
 
-void TtoolSubFormTXT::SelectFont(const QString& name)
-{
+void TtoolSubFormTXT::SelectFont(const QString& name) {
     FontCombo->setCurrentIndex(int(FontCombo->findText(name, Qt::MatchFixedString)));
 }
 
-void TtoolSubFormTXT::SelectGridColor(quint32 colour, bool background)
-{
+void TtoolSubFormTXT::SelectGridColor(quint32 colour, bool background) {
     int index = 15;
     for (int i = 0; i < 16; ++i) {
         if (TColorGrid::GridColor(i) == colour) {
@@ -218,8 +210,7 @@ void TtoolSubFormTXT::SelectGridColor(quint32 colour, bool background)
     ColorGrid->update();
 }
 
-void TtoolSubFormTXT::ShowRegister(int page)
-{
+void TtoolSubFormTXT::ShowRegister(int page) {
     Notebook->setCurrentIndex(page == 1 ? 1 : 0);
     if (page == 1)
         Slider->setGeometry(4 + 160, 70, 106, 3);
@@ -227,13 +218,11 @@ void TtoolSubFormTXT::ShowRegister(int page)
         Slider->setGeometry(4 + 26, 70, 112, 3);
 }
 
-int TtoolSubFormTXT::Register() const
-{
+int TtoolSubFormTXT::Register() const {
     return Notebook->currentIndex();
 }
 
-bool TtoolSubFormTXT::eventFilter(QObject* watched, QEvent* event)
-{
+bool TtoolSubFormTXT::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseButtonPress) {
         if (watched == Label2) {
             ShowRegister(0);
@@ -247,8 +236,7 @@ bool TtoolSubFormTXT::eventFilter(QObject* watched, QEvent* event)
     return QWidget::eventFilter(watched, event);
 }
 
-void TtoolSubFormTXT::alignClicked(QToolButton* button)
-{
+void TtoolSubFormTXT::alignClicked(QToolButton* button) {
     // One exclusive group in which the pressed button may also be released.
     if (!button->isChecked())
         return;
@@ -258,8 +246,7 @@ void TtoolSubFormTXT::alignClicked(QToolButton* button)
     }
 }
 
-void TtoolSubFormTXT::EnableShadowControls(bool on)
-{
+void TtoolSubFormTXT::EnableShadowControls(bool on) {
     EditShadowX->setEnabled(on);
     EditShadowY->setEnabled(on);
     SpinShadowX->setEnabled(on);
@@ -268,8 +255,7 @@ void TtoolSubFormTXT::EnableShadowControls(bool on)
     ColorGrid->update();
 }
 
-void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e)
-{
+void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e) {
     EditTextCont->setText(e.Text);
     EditTextMakro->setText(e.MacroText);
     {
@@ -295,8 +281,7 @@ void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e)
     SelectGridColor(e.ShadowColor, true);
 }
 
-void TtoolSubFormTXT::WriteToElement(TDocElementTXT& e) const
-{
+void TtoolSubFormTXT::WriteToElement(TDocElementTXT& e) const {
     e.Text = EditTextCont->text();
     e.MacroText = EditTextMakro->text();
     // Without a selection (a font that is not installed) the element keeps its font name.

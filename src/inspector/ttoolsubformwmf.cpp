@@ -13,8 +13,7 @@
 namespace {
 
 // Button images are drawn here so that they scale with nothing but the button.
-QIcon drawnIcon(const std::function<void(QPainter&)>& draw)
-{
+QIcon drawnIcon(const std::function<void(QPainter&)>& draw) {
     QPixmap pm(40, 40);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
@@ -23,8 +22,7 @@ QIcon drawnIcon(const std::function<void(QPainter&)>& draw)
     return QIcon(pm);
 }
 
-QIcon triangleIcon(bool mirrorX, bool mirrorY)
-{
+QIcon triangleIcon(bool mirrorX, bool mirrorY) {
     return drawnIcon([=](QPainter& p) {
         auto pt = [&](double x, double y) {
             return QPointF(mirrorX ? 40 - x : x, mirrorY ? 40 - y : y);
@@ -43,8 +41,7 @@ QIcon triangleIcon(bool mirrorX, bool mirrorY)
     });
 }
 
-QToolButton* bigButton(QWidget* parent, const QString& hint, const QRect& geometry)
-{
+QToolButton* bigButton(QWidget* parent, const QString& hint, const QRect& geometry) {
     auto* b = new QToolButton(parent);
     b->setGeometry(geometry);
     b->setIconSize(QSize(32, 32));
@@ -54,8 +51,7 @@ QToolButton* bigButton(QWidget* parent, const QString& hint, const QRect& geomet
 
 } // namespace
 
-TtoolSubFormWMF::TtoolSubFormWMF(QWidget* parent) : QWidget(parent)
-{
+TtoolSubFormWMF::TtoolSubFormWMF(QWidget* parent) : QWidget(parent) {
     setFixedSize(470, 81);
     setAutoFillBackground(true);
     QPalette pal = palette();
@@ -67,8 +63,8 @@ TtoolSubFormWMF::TtoolSubFormWMF(QWidget* parent) : QWidget(parent)
     RotationGroup->setGeometry(0, 0, 313, 81);
     RotationGroup->setAutoFillBackground(true);
     RotationGroup->setPalette(pal);
-    SpBSpiegelnHor = bigButton(RotationGroup, QStringLiteral("horizontal spiegeln"),
-                               QRect(8, 12, 56, 56));
+    SpBSpiegelnHor =
+        bigButton(RotationGroup, QStringLiteral("horizontal spiegeln"), QRect(8, 12, 56, 56));
     SpBSpiegelnHor->setIcon(triangleIcon(true, false));
     SpBSpiegelnVer =
         bigButton(RotationGroup, QStringLiteral("vertikal spiegeln"), QRect(84, 12, 56, 56));
@@ -118,8 +114,7 @@ TtoolSubFormWMF::TtoolSubFormWMF(QWidget* parent) : QWidget(parent)
     unit->setGeometry(74, 52, 80, 22);
 }
 
-void TtoolSubFormWMF::PrepareFor(const TDocElementWMF& element)
-{
+void TtoolSubFormWMF::PrepareFor(const TDocElementWMF& element) {
     RotationGroup->setVisible(element.SourceKind == 1 || element.SourceKind == 2);
     FillStrokeGroup->setVisible(element.SourceKind == 2);
     if (element.SourceKind == 2) {

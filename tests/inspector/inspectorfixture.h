@@ -12,11 +12,10 @@
 struct InspectorFixture {
     std::unique_ptr<TToolMaster> inspector;
     int refreshes = 0;
-    QStringList messages; // texts of message boxes the inspector showed
+    QStringList messages;                // texts of message boxes the inspector showed
     std::function<int(QDialog&)> answer; // answers other dialogs; rejects when empty
 
-    InspectorFixture()
-    {
+    InspectorFixture() {
         QStandardPaths::setTestModeEnabled(true);
         ResetGlobals();
         ExecDialog = [this](QDialog& d) {
@@ -29,15 +28,13 @@ struct InspectorFixture {
         inspector = std::make_unique<TToolMaster>();
         inspector->SetFullRefresh([this] { ++refreshes; });
     }
-    ~InspectorFixture()
-    {
+    ~InspectorFixture() {
         inspector.reset();
         ExecDialog = [](QDialog& d) { return d.exec(); };
     }
 
     // Puts the element on top of the stack, selects it and shows it in the inspector.
-    template <class T> T* select(std::unique_ptr<T> element)
-    {
+    template <class T> T* select(std::unique_ptr<T> element) {
         T* e = element.get();
         Document->InsertElement(0, std::move(element));
         Document->SelectedIndex = 0;

@@ -5,15 +5,13 @@
 
 namespace {
 
-QImage filled(int w, int h, QColor c)
-{
+QImage filled(int w, int h, QColor c) {
     QImage img(w, h, QImage::Format_RGB888);
     img.fill(c);
     return img;
 }
 
-QColor at(const QImage& img, int x, int y)
-{
+QColor at(const QImage& img, int x, int y) {
     const uchar* p = img.constScanLine(y) + 3 * x;
     return QColor(p[0], p[1], p[2]);
 }
@@ -36,8 +34,7 @@ private slots:
     void emptyPicturesAreLeftAlone();
 };
 
-void TestColorFilters::channelAdjustment_data()
-{
+void TestColorFilters::channelAdjustment_data() {
     QTest::addColumn<int>("v");
     QTest::addColumn<int>("p");
     QTest::addColumn<int>("expected");
@@ -50,16 +47,14 @@ void TestColorFilters::channelAdjustment_data()
     QTest::newRow("red 200 halved") << 200 << -50 << 100;
 }
 
-void TestColorFilters::channelAdjustment()
-{
+void TestColorFilters::channelAdjustment() {
     QFETCH(int, v);
     QFETCH(int, p);
     QFETCH(int, expected);
     QCOMPARE(AdjustChannel(v, p), expected);
 }
 
-void TestColorFilters::adjustmentStaysInRange()
-{
+void TestColorFilters::adjustmentStaysInRange() {
     for (int v = 0; v < 256; ++v) {
         for (int p = -100; p <= 100; ++p) {
             const int r = AdjustChannel(v, p);
@@ -68,8 +63,7 @@ void TestColorFilters::adjustmentStaysInRange()
     }
 }
 
-void TestColorFilters::brightnessExtremesGiveWhiteAndBlack()
-{
+void TestColorFilters::brightnessExtremesGiveWhiteAndBlack() {
     QImage img(3, 2, QImage::Format_RGB888);
     img.setPixelColor(0, 0, QColor(12, 200, 77));
     img.setPixelColor(1, 0, QColor(0, 0, 0));
@@ -89,8 +83,7 @@ void TestColorFilters::brightnessExtremesGiveWhiteAndBlack()
     }
 }
 
-void TestColorFilters::colourAdjustmentActsOnOneChannelEach()
-{
+void TestColorFilters::colourAdjustmentActsOnOneChannelEach() {
     QImage img = filled(4, 3, QColor(200, 100, 50));
     AdjustColors(img, -50, 0, 0);
     QCOMPARE(at(img, 3, 2), QColor(100, 100, 50));
@@ -102,11 +95,10 @@ void TestColorFilters::colourAdjustmentActsOnOneChannelEach()
     QCOMPARE(at(img, 1, 1), QColor(200, 100, 255));
 }
 
-void TestColorFilters::greyOfPrimariesRoundsHalvesToEven()
-{
-    QCOMPARE(GreyValue(255, 0, 0), 76); // 76.5
+void TestColorFilters::greyOfPrimariesRoundsHalvesToEven() {
+    QCOMPARE(GreyValue(255, 0, 0), 76);  // 76.5
     QCOMPARE(GreyValue(0, 255, 0), 150); // 150.45
-    QCOMPARE(GreyValue(0, 0, 255), 28); // 28.05
+    QCOMPARE(GreyValue(0, 0, 255), 28);  // 28.05
     QCOMPARE(GreyValue(255, 255, 255), 255);
     QCOMPARE(GreyValue(0, 0, 0), 0);
     QCOMPARE(GreyValue(5, 0, 0), 2);  // 1.5 -> 2 (even)
@@ -114,8 +106,7 @@ void TestColorFilters::greyOfPrimariesRoundsHalvesToEven()
     QCOMPARE(GreyValue(1, 1, 1), 1);
 }
 
-void TestColorFilters::greyScaleSetsAllChannels()
-{
+void TestColorFilters::greyScaleSetsAllChannels() {
     QImage img(3, 1, QImage::Format_RGB888);
     img.setPixelColor(0, 0, QColor(255, 0, 0));
     img.setPixelColor(1, 0, QColor(0, 255, 0));
@@ -126,8 +117,7 @@ void TestColorFilters::greyScaleSetsAllChannels()
     QCOMPARE(at(img, 2, 0), QColor(28, 28, 28));
 }
 
-void TestColorFilters::softenSpreadsALineAndKeepsTheBorder()
-{
+void TestColorFilters::softenSpreadsALineAndKeepsTheBorder() {
     // White 9 x 7 picture with a black vertical line in column 4, and a grey border pixel.
     QImage img = filled(9, 7, Qt::white);
     for (int y = 0; y < 7; ++y)
@@ -157,8 +147,7 @@ void TestColorFilters::softenSpreadsALineAndKeepsTheBorder()
     QCOMPARE(at(img, 1, 3).blue(), (8 * 255 + 30) / 9);
 }
 
-void TestColorFilters::softenLeavesTinyPicturesAlone()
-{
+void TestColorFilters::softenLeavesTinyPicturesAlone() {
     for (const QSize s : {QSize(2, 5), QSize(5, 2), QSize(1, 1)}) {
         QImage img(s, QImage::Format_RGB888);
         img.fill(Qt::white);
@@ -169,8 +158,7 @@ void TestColorFilters::softenLeavesTinyPicturesAlone()
     }
 }
 
-void TestColorFilters::invertTwiceRestores()
-{
+void TestColorFilters::invertTwiceRestores() {
     QImage img(5, 4, QImage::Format_RGB888);
     for (int y = 0; y < 4; ++y)
         for (int x = 0; x < 5; ++x)
@@ -182,8 +170,7 @@ void TestColorFilters::invertTwiceRestores()
     QCOMPARE(img, before);
 }
 
-void TestColorFilters::emptyPicturesAreLeftAlone()
-{
+void TestColorFilters::emptyPicturesAreLeftAlone() {
     QImage empty;
     AdjustColors(empty, 50, 50, 50);
     GreyScale(empty);

@@ -1,20 +1,19 @@
 // The graphic page's operations on raster and path-list pictures: mirror, turn, fill and
 // stroke colour, stroke width, and lists with malformed numbers.
 
-#include "inspectorfixture.h"
 #include "inspector/rasterpicture.h"
 #include "inspector/ttoolsubformwmf.h"
+#include "inspectorfixture.h"
 #include <QColorDialog>
-#include <QPainter>
 #include <QLineEdit>
+#include <QPainter>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
 // A picture whose every pixel differs, so that any shift or mirror shows.
-QImage pattern(int w, int h)
-{
+QImage pattern(int w, int h) {
     QImage img(w, h, QImage::Format_RGB888);
     for (int y = 0; y < h; ++y)
         for (int x = 0; x < w; ++x)
@@ -22,8 +21,7 @@ QImage pattern(int w, int h)
     return img;
 }
 
-std::unique_ptr<TDocElementWMF> rasterElement(const QImage& img)
-{
+std::unique_ptr<TDocElementWMF> rasterElement(const QImage& img) {
     auto e = std::make_unique<TDocElementWMF>();
     RecordPicture(e->Metafile, img, false, false);
     e->SourceKind = 1;
@@ -32,8 +30,7 @@ std::unique_ptr<TDocElementWMF> rasterElement(const QImage& img)
     return e;
 }
 
-std::unique_ptr<TDocElementWMF> listElement(const QStringList& list, int w, int h)
-{
+std::unique_ptr<TDocElementWMF> listElement(const QStringList& list, int w, int h) {
     auto e = std::make_unique<TDocElementWMF>();
     e->Metafile.SetMMWidth(w);
     e->Metafile.SetMMHeight(h);
@@ -48,21 +45,19 @@ std::unique_ptr<TDocElementWMF> listElement(const QStringList& list, int w, int 
 }
 
 // The picture as the metafile player draws it, mirrored as asked.
-QImage played(const TMetafile& mf, bool mirrorX, bool mirrorY)
-{
+QImage played(const TMetafile& mf, bool mirrorX, bool mirrorY) {
     const int w = mf.Width(), h = mf.Height();
     QImage out(w, h, QImage::Format_RGB32);
     out.fill(Qt::white);
     QPainter p(&out);
-    p.setTransform(QTransform(mirrorX ? -1 : 1, 0, 0, mirrorY ? -1 : 1, mirrorX ? w : 0,
-                              mirrorY ? h : 0));
+    p.setTransform(
+        QTransform(mirrorX ? -1 : 1, 0, 0, mirrorY ? -1 : 1, mirrorX ? w : 0, mirrorY ? h : 0));
     mf.Play(p, QRectF(0, 0, w, h));
     p.end();
     return out.convertToFormat(QImage::Format_RGB888);
 }
 
-QImage shown(const TDocElementWMF& e)
-{
+QImage shown(const TDocElementWMF& e) {
     return RenderPicture(e.Metafile, PlainRect(e.Metafile.Width(), e.Metafile.Height()));
 }
 
@@ -83,8 +78,7 @@ private slots:
     void plainMetafileIgnoresTheOperations();
 };
 
-void TestGraphicPage::recordedPictureRendersPixelForPixel()
-{
+void TestGraphicPage::recordedPictureRendersPixelForPixel() {
     const QImage img = pattern(7, 5);
     TMetafile mf;
     RecordPicture(mf, img, false, false);
@@ -108,15 +102,16 @@ void TestGraphicPage::recordedPictureRendersPixelForPixel()
     TMetafile list;
     list.SetMMWidth(185);
     list.SetMMHeight(132);
-    TAppDocument::RenderPathList(list, {"x185b132h", "k255r0g0b", "M0x0y", "L185x0y", "L0x132y", "F"});
-    QCOMPARE(RenderPicture(list, Turn180Rect(list.Width(), list.Height())), played(list, true, true));
+    TAppDocument::RenderPathList(list,
+                                 {"x185b132h", "k255r0g0b", "M0x0y", "L185x0y", "L0x132y", "F"});
+    QCOMPARE(RenderPicture(list, Turn180Rect(list.Width(), list.Height())),
+             played(list, true, true));
     // An empty picture gives no pixels and records nothing but its size.
     TMetafile empty;
     QVERIFY(RenderPicture(empty, PlainRect(0, 0)).isNull());
 }
 
-void TestGraphicPage::rasterMirrorAndTurn_data()
-{
+void TestGraphicPage::rasterMirrorAndTurn_data() {
     QTest::addColumn<int>("button");
     QTest::addColumn<bool>("horizontal");
     QTest::addColumn<bool>("vertical");
@@ -125,8 +120,7 @@ void TestGraphicPage::rasterMirrorAndTurn_data()
     QTest::newRow("turn by 180") << 2 << true << true;
 }
 
-void TestGraphicPage::rasterMirrorAndTurn()
-{
+void TestGraphicPage::rasterMirrorAndTurn() {
     QFETCH(int, button);
     QFETCH(bool, horizontal);
     QFETCH(bool, vertical);
@@ -145,8 +139,7 @@ void TestGraphicPage::rasterMirrorAndTurn()
     QCOMPARE(shown(*e), img);
 }
 
-void TestGraphicPage::listMirrorAndTurn()
-{
+void TestGraphicPage::listMirrorAndTurn() {
     InspectorFixture f;
     const QStringList list = {"x5000b3000h", "k255r0g0b", "M0x0y", "L1000x200y", "L0x3000y", "B"};
     TDocElementWMF* e = f.select(listElement(list, 5000, 3000));
@@ -168,11 +161,10 @@ void TestGraphicPage::listMirrorAndTurn()
     QCOMPARE(int(e->SourceKind), 2);
 }
 
-void TestGraphicPage::listMirrorTwiceRestoresThePicture()
-{
+void TestGraphicPage::listMirrorTwiceRestoresThePicture() {
     InspectorFixture f;
-    const QStringList list = {"x2000b1000h", "k0r0g255b", "M100x100y", "L1500x100y",
-                              "L100x900y",   "B"};
+    const QStringList list = {"x2000b1000h", "k0r0g255b", "M100x100y",
+                              "L1500x100y",  "L100x900y", "B"};
     TDocElementWMF* e = f.select(listElement(list, 2000, 1000));
     const QImage before = shown(*e);
     QTest::mouseClick(f.inspector->GraphicPage->SpBSpiegelnHor, Qt::LeftButton);
@@ -184,16 +176,16 @@ void TestGraphicPage::listMirrorTwiceRestoresThePicture()
     for (int y = 0; y < before.height(); ++y)
         for (int x = 0; x < before.width(); ++x)
             differing += expected.pixel(x, y) != mirrored.pixel(x, y);
-    QVERIFY2(differing < before.width() * before.height() / 50, qPrintable(QString::number(differing)));
+    QVERIFY2(differing < before.width() * before.height() / 50,
+             qPrintable(QString::number(differing)));
     QTest::mouseClick(f.inspector->GraphicPage->SpBSpiegelnHor, Qt::LeftButton);
     QCOMPARE(shown(*e), before);
 }
 
-void TestGraphicPage::onlyTheFirstFillColourChanges()
-{
+void TestGraphicPage::onlyTheFirstFillColourChanges() {
     InspectorFixture f;
-    const QStringList list = {"x100b100h", "k10r20g30b", "M0x0y", "L50x50y", "L0x50y", "B",
-                              "k40r50g60b", "M0x0y", "L9x9y", "L0x9y", "B"};
+    const QStringList list = {"x100b100h",  "k10r20g30b", "M0x0y", "L50x50y", "L0x50y", "B",
+                              "k40r50g60b", "M0x0y",      "L9x9y", "L0x9y",   "B"};
     TDocElementWMF* e = f.select(listElement(list, 100, 100));
     QColor preset;
     f.answer = [&](QDialog& d) {
@@ -211,8 +203,7 @@ void TestGraphicPage::onlyTheFirstFillColourChanges()
     QCOMPARE(f.refreshes, 1);
 }
 
-void TestGraphicPage::strokeColourCancelledKeepsTheList()
-{
+void TestGraphicPage::strokeColourCancelledKeepsTheList() {
     InspectorFixture f;
     const QStringList list = {"x100b100h", "K1r2g3b", "M0x0y", "L50x50y", "S", "K4r5g6b"};
     TDocElementWMF* e = f.select(listElement(list, 100, 100));
@@ -229,8 +220,7 @@ void TestGraphicPage::strokeColourCancelledKeepsTheList()
     QCOMPARE(e->PathList.at(5), QStringLiteral("K4r5g6b"));
 }
 
-void TestGraphicPage::strokeWidthArrowSetsEveryWidthLine()
-{
+void TestGraphicPage::strokeWidthArrowSetsEveryWidthLine() {
     InspectorFixture f;
     const QStringList list = {"x100b100h", "w0#", "M0x0y", "L50x50y", "S", "w40#", "M1x1y"};
     TDocElementWMF* e = f.select(listElement(list, 100, 100));
@@ -249,8 +239,7 @@ void TestGraphicPage::strokeWidthArrowSetsEveryWidthLine()
     QCOMPARE(f.refreshes, 2);
 }
 
-void TestGraphicPage::malformedListStaysUnchangedWithAMessage()
-{
+void TestGraphicPage::malformedListStaysUnchangedWithAMessage() {
     InspectorFixture f;
     // The bad line comes after good ones: nothing may be rewritten.
     const QStringList list = {"x100b100h", "M0x0y", "L50x50y", "L12.5x3y", "B"};
@@ -280,18 +269,16 @@ void TestGraphicPage::malformedListStaysUnchangedWithAMessage()
     QCOMPARE(f.messages.size(), 2);
 }
 
-void TestGraphicPage::plainMetafileIgnoresTheOperations()
-{
+void TestGraphicPage::plainMetafileIgnoresTheOperations() {
     InspectorFixture f;
     auto element = rasterElement(pattern(4, 4));
     element->SourceKind = 0;
     TDocElementWMF* e = f.select(std::move(element));
     const QByteArray before = e->Metafile.Bytes();
     TtoolSubFormWMF* page = f.inspector->GraphicPage;
-    for (QObject* sender : {static_cast<QObject*>(page->SpBSpiegelnHor),
-                            static_cast<QObject*>(page->SpBtnAngle180),
-                            static_cast<QObject*>(page->SpBtnFLFarbe),
-                            static_cast<QObject*>(page->Filter)})
+    for (QObject* sender :
+         {static_cast<QObject*>(page->SpBSpiegelnHor), static_cast<QObject*>(page->SpBtnAngle180),
+          static_cast<QObject*>(page->SpBtnFLFarbe), static_cast<QObject*>(page->Filter)})
         f.inspector->TtoolSubFormWMFChangeClick(sender);
     QCOMPARE(e->Metafile.Bytes(), before);
     QCOMPARE(f.refreshes, 0);

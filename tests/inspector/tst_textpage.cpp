@@ -1,8 +1,8 @@
 // The text page: units between element and page, style and alignment buttons, angle
 // buttons, the colour grid, the shadow and the font dialog.
 
-#include "inspectorfixture.h"
 #include "inspector/ttoolsubformtxt.h"
+#include "inspectorfixture.h"
 #include <QComboBox>
 #include <QFontDatabase>
 #include <QFontDialog>
@@ -35,8 +35,7 @@ private:
     TtoolSubFormTXT* page = nullptr;
 };
 
-void TestTextPage::init()
-{
+void TestTextPage::init() {
     f = std::make_unique<InspectorFixture>();
     auto e = std::make_unique<TDocElementTXT>();
     e->Width = 30;
@@ -46,13 +45,11 @@ void TestTextPage::init()
     page = f->inspector->TextPage;
 }
 
-void TestTextPage::cleanup()
-{
+void TestTextPage::cleanup() {
     f.reset();
 }
 
-void TestTextPage::fontSizeInWholePoints()
-{
+void TestTextPage::fontSizeInWholePoints() {
     t->FontSize = 125;
     f->inspector->UpdateFromReference();
     QCOMPARE(page->EditFontSize->text(), QStringLiteral("12"));
@@ -66,8 +63,7 @@ void TestTextPage::fontSizeInWholePoints()
     QCOMPARE(t->FontSize, 20000);
 }
 
-void TestTextPage::typedSizeAndAngleAreTruncatedTenths()
-{
+void TestTextPage::typedSizeAndAngleAreTruncatedTenths() {
     page->EditFontSize->setText(QStringLiteral("12.75"));
     page->EditAngle->setText(QStringLiteral("45.59"));
     f->inspector->ApplyBtnClick();
@@ -81,8 +77,7 @@ void TestTextPage::typedSizeAndAngleAreTruncatedTenths()
     QCOMPARE(t->Angle, 455);
 }
 
-void TestTextPage::sizeArrowsApplyAtOnce()
-{
+void TestTextPage::sizeArrowsApplyAtOnce() {
     t->FontSize = 300;
     f->inspector->UpdateFromReference();
     QTest::mouseClick(page->SpinFontSize->UpButton(), Qt::LeftButton);
@@ -98,8 +93,7 @@ void TestTextPage::sizeArrowsApplyAtOnce()
     QCOMPARE(Document->UndoList.size(), 3);
 }
 
-void TestTextPage::angleButtons()
-{
+void TestTextPage::angleButtons() {
     const std::pair<QToolButton*, int> cases[] = {{page->SpBtnAngleMinus90, -900},
                                                   {page->SpBtnAngle90, 900},
                                                   {page->SpBtnAngle180, 1800},
@@ -111,8 +105,7 @@ void TestTextPage::angleButtons()
     }
 }
 
-void TestTextPage::shadowToggleEnablesItsControls()
-{
+void TestTextPage::shadowToggleEnablesItsControls() {
     QVERIFY(!t->Shadow);
     QVERIFY(!page->EditShadowX->isEnabled());
     QVERIFY(!page->EditShadowY->isEnabled());
@@ -130,8 +123,7 @@ void TestTextPage::shadowToggleEnablesItsControls()
     QVERIFY(!page->EditShadowY->isEnabled());
 }
 
-void TestTextPage::shadowOffsetsAreWholeMillimetres()
-{
+void TestTextPage::shadowOffsetsAreWholeMillimetres() {
     t->ShadowX = 3.9;
     t->ShadowY = -1.5;
     f->inspector->UpdateFromReference();
@@ -144,8 +136,7 @@ void TestTextPage::shadowOffsetsAreWholeMillimetres()
     QCOMPARE(t->ShadowY, -1.5); // unparseable: unchanged
 }
 
-void TestTextPage::alignmentButtonMayBeReleased()
-{
+void TestTextPage::alignmentButtonMayBeReleased() {
     t->AlignH = 1;
     f->inspector->UpdateFromReference();
     QVERIFY(page->SpBtnTextHorCenter->isChecked());
@@ -160,8 +151,7 @@ void TestTextPage::alignmentButtonMayBeReleased()
     QVERIFY(!page->SpBtnTextHorRight->isChecked());
 }
 
-void TestTextPage::verticalAlignmentIsKept()
-{
+void TestTextPage::verticalAlignmentIsKept() {
     for (int v : {0, 1, 2}) {
         t->AlignV = std::uint8_t(v);
         f->inspector->UpdateFromReference();
@@ -170,8 +160,7 @@ void TestTextPage::verticalAlignmentIsKept()
     }
 }
 
-void TestTextPage::styleButtons()
-{
+void TestTextPage::styleButtons() {
     QTest::mouseClick(page->SpBtnFontBold, Qt::LeftButton);
     QCOMPARE(int(t->FontStyle), int(fsBold));
     QTest::mouseClick(page->SpBtnFontStrikeout, Qt::LeftButton);
@@ -184,8 +173,7 @@ void TestTextPage::styleButtons()
     QVERIFY(!page->SpBtnFontStrikeout->isChecked());
 }
 
-void TestTextPage::colourGridButtons()
-{
+void TestTextPage::colourGridButtons() {
     page->ShowRegister(1);
     TColorGrid* grid = page->ColorGrid;
     QTest::mouseClick(grid, Qt::LeftButton, {}, grid->CellRect(9).center());
@@ -206,8 +194,7 @@ void TestTextPage::colourGridButtons()
     QCOMPARE(grid->BackgroundIndex, 7);
 }
 
-void TestTextPage::unknownColourShowsLastGridColour()
-{
+void TestTextPage::unknownColourShowsLastGridColour() {
     t->FontColor = 0x102030;
     t->ShadowColor = 0x000001;
     f->inspector->UpdateFromReference();
@@ -218,8 +205,7 @@ void TestTextPage::unknownColourShowsLastGridColour()
     QCOMPARE(t->ShadowColor, TColor(0xFFFFFF));
 }
 
-void TestTextPage::fontListAndUnknownFont()
-{
+void TestTextPage::fontListAndUnknownFont() {
     const QStringList families = QFontDatabase::families();
     QCOMPARE(page->FontCombo->count(), int(QSet<QString>(families.begin(), families.end()).size()));
     if (families.isEmpty())
@@ -242,8 +228,7 @@ void TestTextPage::fontListAndUnknownFont()
     QCOMPARE(t->FontName, QStringLiteral("Gibt es nicht"));
 }
 
-void TestTextPage::fontDialogResultIsApplied()
-{
+void TestTextPage::fontDialogResultIsApplied() {
     QString family;
     for (const QString& fam : QFontDatabase::families()) {
         if (QFontDatabase::styles(fam).contains(QStringLiteral("Bold")) &&

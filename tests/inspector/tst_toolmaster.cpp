@@ -1,18 +1,17 @@
 // The inspector's position and size fields: number format, parsing, arrow steps,
 // proportional sizing, Enter, undo entries, window sizes and translated texts.
 
-#include "inspectorfixture.h"
 #include "inspector/numberformat.h"
 #include "inspector/ttoolsubformtxt.h"
 #include "inspector/ttoolsubformwmf.h"
+#include "inspectorfixture.h"
 #include <QLineEdit>
 #include <QTest>
 #include <QToolButton>
 
 namespace {
 
-std::unique_ptr<TDocElementWMF> graphic(double l, double t, double w, double h, int kind = 0)
-{
+std::unique_ptr<TDocElementWMF> graphic(double l, double t, double w, double h, int kind = 0) {
     auto e = std::make_unique<TDocElementWMF>();
     e->Left = l;
     e->Top = t;
@@ -22,8 +21,7 @@ std::unique_ptr<TDocElementWMF> graphic(double l, double t, double w, double h, 
     return e;
 }
 
-void typeInto(QLineEdit* edit, const QString& text)
-{
+void typeInto(QLineEdit* edit, const QString& text) {
     edit->clear();
     QTest::keyClicks(edit, text);
 }
@@ -50,8 +48,7 @@ private slots:
     void toggleButtonAndLanguageTexts();
 };
 
-void TestToolMaster::numberFormatUsesFullStopInAnyLocale()
-{
+void TestToolMaster::numberFormatUsesFullStopInAnyLocale() {
     const QLocale before;
     QLocale::setDefault(QLocale(QLocale::German, QLocale::Germany));
     QCOMPARE(FormatMm(1.5), QStringLiteral(" 1.50"));
@@ -62,8 +59,7 @@ void TestToolMaster::numberFormatUsesFullStopInAnyLocale()
     QLocale::setDefault(before);
 }
 
-void TestToolMaster::parsingRejectsAnythingButTheNumber()
-{
+void TestToolMaster::parsingRejectsAnythingButTheNumber() {
     QCOMPARE(ParseNumber(QStringLiteral("  7.25")), std::optional<double>(7.25));
     QCOMPARE(ParseNumber(QStringLiteral("-3")), std::optional<double>(-3));
     QCOMPARE(ParseNumber(QStringLiteral(".5")), std::optional<double>(0.5));
@@ -75,8 +71,7 @@ void TestToolMaster::parsingRejectsAnythingButTheNumber()
     QCOMPARE(TruncScaled(-2.7, 1), -2);
 }
 
-void TestToolMaster::noSelectionShowsDashesAndAppliesNothing()
-{
+void TestToolMaster::noSelectionShowsDashesAndAppliesNothing() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     for (QLineEdit* e : {m.EditLeft, m.EditTop, m.EditWidth, m.EditHeight})
@@ -90,8 +85,7 @@ void TestToolMaster::noSelectionShowsDashesAndAppliesNothing()
     QVERIFY(m.GraphicPage->isHidden());
 }
 
-void TestToolMaster::decimalCommaIsIgnoredFullStopTaken()
-{
+void TestToolMaster::decimalCommaIsIgnoredFullStopTaken() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     m.Proportbutton->setChecked(false);
@@ -101,16 +95,15 @@ void TestToolMaster::decimalCommaIsIgnoredFullStopTaken()
     QTest::mouseClick(m.ApplyBtn, Qt::LeftButton);
     QCOMPARE(e->Width, 40.0);
     QCOMPARE(m.EditWidth->text(), QStringLiteral("12,5")); // stays visible until re-read
-    QCOMPARE(Document->UndoList.size(), 1);                 // still recorded
-    QCOMPARE(f.refreshes, 1);                               // still redrawn
+    QCOMPARE(Document->UndoList.size(), 1);                // still recorded
+    QCOMPARE(f.refreshes, 1);                              // still redrawn
     typeInto(m.EditWidth, QStringLiteral("12.5"));
     QTest::mouseClick(m.ApplyBtn, Qt::LeftButton);
     QCOMPARE(e->Width, 12.5);
     QCOMPARE(e->Left, 10.0);
 }
 
-void TestToolMaster::arrowStepsFollowTheStepToggle()
-{
+void TestToolMaster::arrowStepsFollowTheStepToggle() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     m.Proportbutton->setChecked(false);
@@ -141,8 +134,7 @@ void TestToolMaster::arrowStepsFollowTheStepToggle()
     QCOMPARE(m.EditHeight->text(), QStringLiteral("20.50"));
 }
 
-void TestToolMaster::proportionalSizing()
-{
+void TestToolMaster::proportionalSizing() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     QVERIFY(m.Proportional());
@@ -170,8 +162,7 @@ void TestToolMaster::proportionalSizing()
     QCOMPARE(e->Height, 10.0);
 }
 
-void TestToolMaster::proportionalFromZeroSizeKeepsTheTypedValues()
-{
+void TestToolMaster::proportionalFromZeroSizeKeepsTheTypedValues() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     TDocElementWMF* e = f.select(graphic(0, 0, 0, 20));
@@ -191,8 +182,7 @@ void TestToolMaster::proportionalFromZeroSizeKeepsTheTypedValues()
     QCOMPARE(m.EditWidth->text(), QStringLiteral("30.00"));
 }
 
-void TestToolMaster::enterAppliesFromAnyField()
-{
+void TestToolMaster::enterAppliesFromAnyField() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     TDocElementWMF* g = f.select(graphic(0, 0, 40, 20));
@@ -219,8 +209,7 @@ void TestToolMaster::enterAppliesFromAnyField()
     QCOMPARE(int(Document->UndoList.size()), undo);
 }
 
-void TestToolMaster::undoEntryOnEveryApplyWithinTheLimit()
-{
+void TestToolMaster::undoEntryOnEveryApplyWithinTheLimit() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     const QLocale before;
@@ -244,8 +233,7 @@ void TestToolMaster::undoEntryOnEveryApplyWithinTheLimit()
     QLocale::setDefault(before);
 }
 
-void TestToolMaster::textElementUndoKeepsACopy()
-{
+void TestToolMaster::textElementUndoKeepsACopy() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     Document->InsertElement(0, graphic(1, 1, 1, 1));
@@ -268,8 +256,7 @@ void TestToolMaster::textElementUndoKeepsACopy()
     QCOMPARE(copy->Text, QStringLiteral("alt"));
 }
 
-void TestToolMaster::cancelShowsStoredValues()
-{
+void TestToolMaster::cancelShowsStoredValues() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     TDocElementWMF* e = f.select(graphic(1.5, 2, 40, 20));
@@ -282,8 +269,7 @@ void TestToolMaster::cancelShowsStoredValues()
     QVERIFY(Document->UndoList.isEmpty());
 }
 
-void TestToolMaster::fillingTheFieldsWritesNothing()
-{
+void TestToolMaster::fillingTheFieldsWritesNothing() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     auto text = std::make_unique<TDocElementTXT>();
@@ -299,8 +285,7 @@ void TestToolMaster::fillingTheFieldsWritesNothing()
     QVERIFY(m.IsReady());
 }
 
-void TestToolMaster::windowSizeFollowsThePage()
-{
+void TestToolMaster::windowSizeFollowsThePage() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     QCOMPARE(m.TextPageSize, QSize(329, 148));
@@ -318,8 +303,7 @@ void TestToolMaster::windowSizeFollowsThePage()
     QVERIFY(m.TextPage->isHidden() && m.GraphicPage->isHidden());
 }
 
-void TestToolMaster::graphicPageGroupsFollowThePictureKind()
-{
+void TestToolMaster::graphicPageGroupsFollowThePictureKind() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     TtoolSubFormWMF* page = m.GraphicPage;
@@ -342,8 +326,7 @@ void TestToolMaster::graphicPageGroupsFollowThePictureKind()
     QVERIFY(page->FillStrokeGroup->isHidden());
 }
 
-void TestToolMaster::toggleButtonAndLanguageTexts()
-{
+void TestToolMaster::toggleButtonAndLanguageTexts() {
     InspectorFixture f;
     TToolMaster& m = *f.inspector;
     QToolButton toggle;
