@@ -63,6 +63,7 @@ private slots:
     void textBecomesTextWithItsAngle();
     void mirroredImageGetsNegativeExtent();
     void clipBecomesAClipRecord();
+    void penEndsAreKept();
     void turnedImageUsesAWorldTransform();
     void playbackMatchesDirectDrawing();
 };
@@ -136,8 +137,8 @@ void TestEmfPaintDevice::coordinatesKeepSubpixels() {
     const int first = r.type == 4 ? 28 : 36; // points after count (and poly counts)
     QCOMPARE(QList<int>({r.i32(first), r.i32(first + 4), r.i32(first + 8), r.i32(first + 12)}),
              QList<int>({20, 40, 801, 48}));
-    // a 0.5-pixel pen stays 8 sixteenths wide
-    QCOMPARE(emf.ofType(38).last().i32(16), 8);
+    // a 0.5-pixel pen stays 8 sixteenths wide (with Qt's square ends: an extended pen)
+    QCOMPARE(emf.ofType(95).last().i32(32), 8);
 }
 
 void TestEmfPaintDevice::textBecomesTextWithItsAngle() {
@@ -209,6 +210,30 @@ void TestEmfPaintDevice::clipBecomesAClipRecord() {
     QCOMPARE(out.pixelColor(25, 50), QColor(Qt::black));
     QCOMPARE(out.pixelColor(75, 50), QColor(Qt::white));
     QCOMPARE(out.pixelColor(75, 95), QColor(Qt::green));
+}
+
+void TestEmfPaintDevice::penEndsAreKept() {
+    const auto record = [](Qt::PenCapStyle cap) {
+        TMetafile mf;
+        {
+            TEmfPaintDevice dev(mf, QSize(100, 100));
+            QPainter p(&dev);
+            p.setPen(QPen(Qt::black, 20, Qt::SolidLine, cap, Qt::MiterJoin));
+            p.drawLine(20, 50, 80, 50);
+        }
+        return mf;
+    };
+    const TMetafile flat = record(Qt::FlatCap), square = record(Qt::SquareCap),
+                    round = record(Qt::RoundCap);
+    const ParsedRecord pen = ParseEmf(flat.Bytes()).ofType(95).first();
+    QCOMPARE(pen.u32(28), 0x10000u | 0x200u | 0x2000u); // geometric, flat, miter
+    QCOMPARE(pen.i32(32), 320);
+    // a flat end stops at the end point; a square one reaches half the width beyond it
+    QCOMPARE(play(flat, QSize(100, 100)).pixelColor(85, 50), QColor(Qt::white));
+    QCOMPARE(play(square, QSize(100, 100)).pixelColor(88, 41), QColor(Qt::black));
+    const QImage r = play(round, QSize(100, 100));
+    QCOMPARE(r.pixelColor(88, 50), QColor(Qt::black));
+    QCOMPARE(r.pixelColor(88, 41), QColor(Qt::white)); // the round end leaves the corner
 }
 
 void TestEmfPaintDevice::turnedImageUsesAWorldTransform() {

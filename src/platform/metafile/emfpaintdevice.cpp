@@ -176,6 +176,18 @@ bool TEmfPaintEngine::applyPen() {
     else
         width = toUnits(w * lengthScale(m_transform));
     m_canvas.SetPen(style, width, colorRef(m_pen.color()));
+    int cap = TMetafileCanvas::PS_ENDCAP_ROUND, join = TMetafileCanvas::PS_JOIN_ROUND;
+    if (width > 0) { // a one-pixel pen has no visible ends
+        if (m_pen.capStyle() == Qt::FlatCap)
+            cap = TMetafileCanvas::PS_ENDCAP_FLAT;
+        else if (m_pen.capStyle() == Qt::SquareCap)
+            cap = TMetafileCanvas::PS_ENDCAP_SQUARE;
+        if (m_pen.joinStyle() == Qt::BevelJoin)
+            join = TMetafileCanvas::PS_JOIN_BEVEL;
+        else if (m_pen.joinStyle() == Qt::MiterJoin || m_pen.joinStyle() == Qt::SvgMiterJoin)
+            join = TMetafileCanvas::PS_JOIN_MITER;
+    }
+    m_canvas.SetPenEnds(cap, join);
     return true;
 }
 

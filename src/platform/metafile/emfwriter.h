@@ -46,6 +46,7 @@ enum RecordType : std::uint32_t {
     EMR_STRETCHDIBITS = 81,
     EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTW = 84,
+    EMR_EXTCREATEPEN = 95,
 };
 
 // Stock objects (selected by index with the high bit set)

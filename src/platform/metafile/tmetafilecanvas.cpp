@@ -221,6 +221,11 @@ void TMetafileCanvas::SetPen(int style, int width, TColor colour) {
     m_pen.width = std::max(0, width);
     m_pen.colour = colour & 0xFFFFFF;
 }
+void TMetafileCanvas::SetPenEnds(int endCap, int join) {
+    const int cap = (endCap == PS_ENDCAP_SQUARE || endCap == PS_ENDCAP_FLAT) ? endCap : 0;
+    const int j = (join == PS_JOIN_BEVEL || join == PS_JOIN_MITER) ? join : 0;
+    m_pen.ends = cap | j;
+}
 void TMetafileCanvas::SetPenStyle(int style) { SetPen(style, m_pen.width, m_pen.colour); }
 void TMetafileCanvas::SetPenWidth(int width) { SetPen(m_pen.style, width, m_pen.colour); }
 void TMetafileCanvas::SetPenColor(TColor colour) { SetPen(m_pen.style, m_pen.width, colour); }
@@ -274,6 +279,20 @@ void TMetafileCanvas::realisePen() {
         return;
     if (m_pen.style == PS_NULL) {
         selectObject(m_sel.pen, emf::NULL_PEN);
+    } else if (m_pen.ends != 0) {
+        const std::uint32_t h = m_writer->allocHandle();
+        constexpr std::uint32_t kGeometric = 0x10000, kSize = 52;
+        m_writer->add(emf::EMR_EXTCREATEPEN,
+                      RecordBody()
+                          .u32(h)
+                          .u32(kSize).u32(0).u32(kSize).u32(0) // no pattern bitmap
+                          .u32(kGeometric | std::uint32_t(m_pen.ends) | std::uint32_t(m_pen.style))
+                          .u32(std::uint32_t(std::max(1, m_pen.width)))
+                          .u32(BS_SOLID)
+                          .u32(m_pen.colour)
+                          .u32(0)   // hatch
+                          .u32(0)); // no style entries
+        selectObject(m_sel.pen, h);
     } else {
         const std::uint32_t h = m_writer->allocHandle();
         m_writer->add(emf::EMR_CREATEPEN, RecordBody()

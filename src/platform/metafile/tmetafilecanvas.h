@@ -66,6 +66,13 @@ public:
     static constexpr int PS_DASHDOT = 3;
     static constexpr int PS_DASHDOTDOT = 4;
     static constexpr int PS_NULL = 5;
+    // Line ends and joins of wide pens (round by default, as in GDI)
+    static constexpr int PS_ENDCAP_ROUND = 0;
+    static constexpr int PS_ENDCAP_SQUARE = 0x100;
+    static constexpr int PS_ENDCAP_FLAT = 0x200;
+    static constexpr int PS_JOIN_ROUND = 0;
+    static constexpr int PS_JOIN_BEVEL = 0x1000;
+    static constexpr int PS_JOIN_MITER = 0x2000;
     // Brush styles
     static constexpr int BS_SOLID = 0;
     static constexpr int BS_NULL = 1;
@@ -122,6 +129,8 @@ public:
     void SetPenStyle(int style);
     void SetPenWidth(int width);
     void SetPenColor(TColor colour);
+    // One PS_ENDCAP_* and one PS_JOIN_* value; anything but round makes a geometric pen.
+    void SetPenEnds(int endCap, int join);
     int PenStyle() const { return m_pen.style; }
     int PenWidth() const { return m_pen.width; }
     TColor PenColor() const { return m_pen.colour; }
@@ -186,6 +195,7 @@ private:
         int style = PS_SOLID;
         int width = 1;
         TColor colour = 0;
+        int ends = 0; // end cap | join
         bool operator==(const PenState&) const = default;
     };
     struct BrushState {
