@@ -1,7 +1,7 @@
 // Sheet editor: rebuilding the off-screen images of a busy A4 sheet, and the plain repaint
 // that scrolling and dragging use. Prints milliseconds (median of several runs).
 //
-//   bench_editor [runs]
+//   bench_editor [runs] [kinds]   kinds: any of t (texts), m (metafiles), r (rasters); default tmr
 
 #include "document/globals.h"
 #include "editor/tfrmtabeditor.h"
@@ -55,23 +55,23 @@ TMetafile rasterPicture(int seed) {
     return picture;
 }
 
-void buildBusySheet() {
+void buildBusySheet(const QString& kinds) {
     QRandomGenerator rng(7);
-    for (int i = 0; i < 5; ++i) {
+    for (int i = 0; i < 5 && kinds.contains(u'r'); ++i) {
         TDocElementWMF* e = Document->AddGraphic(rasterPicture(i), 1, nullptr);
         e->Left = 10 + 35 * i;
         e->Top = 220;
         e->Width = 32;
         e->Height = 24;
     }
-    for (int i = 0; i < 10; ++i) {
+    for (int i = 0; i < 10 && kinds.contains(u'm'); ++i) {
         TDocElementWMF* e = Document->AddGraphic(vectorPicture(i), 0, nullptr);
         e->Left = 10 + (i % 5) * 38;
         e->Top = 150 + (i / 5) * 32;
         e->Width = 36;
         e->Height = 28;
     }
-    for (int i = 0; i < 40; ++i) {
+    for (int i = 0; i < 40 && kinds.contains(u't'); ++i) {
         TDocElementTXT* e = Document->AddText(QStringLiteral("Zeile %1 – Musterfirma GmbH").arg(i));
         e->Left = 10 + (i % 2) * 100;
         e->Top = 10 + (i / 2) * 6.5;
@@ -106,13 +106,14 @@ int main(int argc, char** argv) {
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
 
     ResetGlobals();
-    buildBusySheet();
+    buildBusySheet(argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("tmr"));
     TfrmTabEditor editor;
     editor.resize(1000, 800);
     editor.show();
     QApplication::processEvents();
 
-    std::printf("Busy A4 sheet: %d elements (40 texts, 10 metafile pictures, 5 raster pictures)\n",
+    std::printf("Busy A4 sheet: %d elements (of 40 texts, 10 metafile pictures, 5 raster "
+                "pictures)\n",
                 Document->Count());
     for (double zoom : {1.0, 2.0}) {
         editor.ZoomFactor = zoom;

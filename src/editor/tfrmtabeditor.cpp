@@ -332,6 +332,9 @@ void TfrmTabEditor::MyMemoryBitmapPaint() {
     const QSize size = Page->size();
     if (SheetBitmap.size() != size)
         SheetBitmap = QImage(size, QImage::Format_RGB32);
+    // A sheet too large for memory at this zoom stays blank rather than failing.
+    if (SheetBitmap.isNull())
+        return;
     SheetBitmap.fill(Qt::white);
     QPainter painter(&SheetBitmap);
     Document->DrawElements(painter, ZoomFactor);
