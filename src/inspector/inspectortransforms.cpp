@@ -81,9 +81,11 @@ bool TToolMaster::renderList(TDocElementWMF& element, const QStringList& list) {
 }
 
 void TToolMaster::rasterTransform(TDocElementWMF& element, QObject* sender) {
-    WaitCursor wait;
     const int w = element.Metafile.Width();
     const int h = element.Metafile.Height();
+    if (w <= 0 || h <= 0)
+        return; // no pixels to move; the picture stays as it is
+    WaitCursor wait;
     TGdiRect dest = Turn180Rect(w, h);
     if (sender == GraphicPage->SpBSpiegelnHor)
         dest = MirrorHorizontalRect(w, h);
@@ -151,6 +153,8 @@ void TToolMaster::runFilterDialog(TDocElementWMF& element) {
     m_startMetafile = element.Metafile;
     m_startPathList = element.PathList;
     if (element.SourceKind == kRaster) {
+        if (element.Metafile.Width() <= 0 || element.Metafile.Height() <= 0)
+            return; // a picture of size 0 has no pixels to filter
         WaitCursor wait;
         m_startImage = RenderPicture(
             element.Metafile, PlainRect(element.Metafile.Width(), element.Metafile.Height()));
@@ -194,6 +198,8 @@ void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender) {
     }
 
     if (element.SourceKind == kRaster) {
+        if (element.Metafile.Width() <= 0 || element.Metafile.Height() <= 0)
+            return; // a picture of size 0 has no pixels to filter
         WaitCursor wait;
         if (brightness || colour) {
             // Absolute values: always from the picture as it was at opening, adjusted on

@@ -282,6 +282,16 @@ void TestGraphicPage::plainMetafileIgnoresTheOperations() {
         f.inspector->TtoolSubFormWMFChangeClick(sender);
     QCOMPARE(e->Metafile.Bytes(), before);
     QCOMPARE(f.refreshes, 0);
+    // A raster picture of size 0 has no pixels to move; it stays as it is.
+    auto empty = std::make_unique<TDocElementWMF>();
+    empty->SourceKind = 1;
+    empty->Metafile.LoadFromBytes(before);
+    empty->Metafile.SetMMWidth(0);
+    TDocElementWMF* z = f.select(std::move(empty));
+    f.inspector->TtoolSubFormWMFChangeClick(page->SpBSpiegelnVer);
+    QCOMPARE(z->Metafile.Bytes(), before);
+    QCOMPARE(f.refreshes, 0);
+    f.inspector->SetReference(e);
     // A raster picture has no list to recolour.
     e->SourceKind = 1;
     f.inspector->TtoolSubFormWMFChangeClick(page->SpBtnFLFarbe);
