@@ -46,7 +46,9 @@ TDocElement* TfrmTabEditor::liveSelection() {
 }
 
 void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, bool insertion) {
-    DragStart = QPoint(x, y);
+    // A carried element keeps its top-left corner under the pointer (page coordinates),
+    // whatever position the caller hands over.
+    DragStart = insertion ? QPoint(0, 0) : QPoint(x, y);
     GeometryChanged = false;
     DragStarted = false;
     if (insertion)

@@ -353,6 +353,15 @@ void TestEditorMouse::pastedElementIsCarriedAndDroppedWithoutGeometryEntry() {
     QCOMPARE(Document->UndoList.size(), 1);
     QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
     QVERIFY(!f.editor->InsertPending);
+
+    // A main window that hands over the pointer position in its own coordinates does not
+    // shift the carried element away from the pointer.
+    QTest::mouseClick(f.editor->SpeedButtonPaste, Qt::LeftButton);
+    f.editor->PageProcessSimpleHit(Document->Element(0), 250, 40, true);
+    f.move(QPoint(60, 70));
+    f.move(QPoint(70, 75));
+    QCOMPARE(Document->Element(0)->Left, PixelToMm(70, 1));
+    QCOMPARE(Document->Element(0)->Top, PixelToMm(75, 1));
 }
 
 void TestEditorMouse::draggingOnlyRepaintsReleaseRebuilds() {
