@@ -508,6 +508,12 @@ void TfrmMain::Change2Save()
         frmTabFiler->SaveEdit->setFocus();
 }
 
+void TfrmMain::Change2Editor()
+{
+    SetActiveTab(TabEditor);
+    pageMainChange();
+}
+
 void TfrmMain::SelectElement(int index, bool insertion)
 {
     if (!Document)

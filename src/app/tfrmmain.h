@@ -50,6 +50,7 @@ public:
     // TMainLink
     void SelectElement(int index, bool insertion) override;
     void Change2Save() override;
+    void Change2Editor() override;
     bool AskFrage(const QString& caption, const QString& question) override;
 
     Tab ActiveTab() const;

@@ -33,6 +33,7 @@ private slots:
     void narrowOrLowWindowShowsOwnerPanel();
     void clickAreasSwitchWorkspacesAndMoveSlider();
     void fileAreaResetsEditorToFrontSide();
+    void workspacesShowTheSheetAfterReplacingTheDocument();
     void settingsTabShowsAndKeepsNotes();
     void printingTabIsActiveOnlyWhileShown();
     void closingWithoutChangesEnds();
@@ -211,6 +212,19 @@ void TestMainWindow::fileAreaResetsEditorToFrontSide()
     CurrentSide = 1;
     QTest::mouseClick(w->Labels[TfrmMain::TabSettings], Qt::LeftButton);
     QCOMPARE(CurrentSide, 1);
+}
+
+void TestMainWindow::workspacesShowTheSheetAfterReplacingTheDocument()
+{
+    ShellFixture f;
+    TfrmMain* w = f.start();
+    QTest::mouseClick(w->Labels[TfrmMain::TabTemplates], Qt::LeftButton);
+    // A template replaced the document: the sheet is shown and refitted.
+    KeepEditorView = false;
+    MainLink->Change2Editor();
+    QCOMPARE(w->ActiveTab(), TfrmMain::TabEditor);
+    QVERIFY(w->Pages[TfrmMain::TabEditor]->isVisible());
+    QCOMPARE(w->Slider->x(), 96);
 }
 
 void TestMainWindow::settingsTabShowsAndKeepsNotes()
