@@ -176,7 +176,7 @@ QMimeData* TfrmTabEditor::PictureMimeData(const TMetafile& metafile) {
         {
             TEmfPaintDevice device(recorded, QSize(w, h));
             QPainter painter(&device);
-            metafile.Play(painter, QRect(0, 0, w, h));
+            metafile.Play(painter, QRectF(0, 0, w, h));
             painter.end();
             device.Close();
         }
@@ -190,7 +190,7 @@ QMimeData* TfrmTabEditor::PictureMimeData(const TMetafile& metafile) {
     image.fill(Qt::white);
     {
         QPainter painter(&image);
-        metafile.Play(painter, image.rect());
+        metafile.Play(painter, QRectF(image.rect()));
     }
     QByteArray png;
     QBuffer buffer(&png);

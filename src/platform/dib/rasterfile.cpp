@@ -10,13 +10,8 @@ TRasterFileData::TRasterFileData(const QString& fileName) : m_file(fileName) {
         throw TRasterError(fileName, QStringLiteral("Die Datei ist leer."));
     if (size > RasterLimits::MaxFileBytes)
         throw TRasterError(fileName, QStringLiteral("Die Datei ist zu groß."));
-    m_map = m_file.map(0, size);
-    if (m_map) {
-        m_data = m_map;
-        m_size = size_t(size);
-        return;
-    }
-    // Not mappable (a pipe or special file system): read it instead.
+    // Read, not mapped: a mapped file that another program shortens meanwhile would
+    // end the program with a bus error.
     m_copy = m_file.readAll();
     if (m_copy.isEmpty())
         throw TRasterError(
