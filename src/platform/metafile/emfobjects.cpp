@@ -246,16 +246,32 @@ void hExtSelectClipRgn(GdiPlayer& g, const EmfRecord& rec) {
     g.setClipRegion(readRegion(r.sub(r.pos(), cb)), int(mode), false);
 }
 
-void blt(GdiPlayer& g, const EmfRecord& rec, bool stretch) {
-    ByteReader r = rec.data;
+// The header shared by the blit records: bounds, destination, operation, source origin,
+// source transform and background colour, then where the bitmap lies in the record.
+struct BltHeader {
+    double xd = 0, yd = 0, cxd = 0, cyd = 0;
+    quint32 op = 0;
+    double xs = 0, ys = 0;
+    quint32 usage = 0, offBmi = 0, cbBmi = 0, offBits = 0, cbBits = 0;
+};
+
+BltHeader readBltHeader(ByteReader& r) {
+    BltHeader h;
     r.skip(16);
-    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
-    quint32 rop = r.u32();
-    double xs = r.i32(), ys = r.i32();
+    h.xd = r.i32(), h.yd = r.i32(), h.cxd = r.i32(), h.cyd = r.i32();
+    h.op = r.u32();
+    h.xs = r.i32(), h.ys = r.i32();
     r.skip(24); // source transform
     r.u32();    // background colour of the source
-    quint32 usage = r.u32();
-    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    h.usage = r.u32();
+    h.offBmi = r.u32(), h.cbBmi = r.u32(), h.offBits = r.u32(), h.cbBits = r.u32();
+    return h;
+}
+
+void blt(GdiPlayer& g, const EmfRecord& rec, bool stretch) {
+    ByteReader r = rec.data;
+    const auto [xd, yd, cxd, cyd, rop, xs, ys, usage, offBmi, cbBmi, offBits, cbBits] =
+        readBltHeader(r);
     double cxs = cxd, cys = cyd;
     if (stretch) {
         cxs = r.i32();
@@ -278,14 +294,8 @@ void hStretchBlt(GdiPlayer& g, const EmfRecord& rec) { blt(g, rec, true); }
 // TransparentBlt: the pixels of one colour are left out.
 void hTransparentBlt(GdiPlayer& g, const EmfRecord& rec) {
     ByteReader r = rec.data;
-    r.skip(16);
-    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
-    quint32 key = r.u32();
-    double xs = r.i32(), ys = r.i32();
-    r.skip(24);
-    r.u32();
-    quint32 usage = r.u32();
-    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const auto [xd, yd, cxd, cyd, key, xs, ys, usage, offBmi, cbBmi, offBits, cbBits] =
+        readBltHeader(r);
     double cxs = r.i32(), cys = r.i32();
     if (r.failed())
         return;
@@ -306,14 +316,8 @@ void hTransparentBlt(GdiPlayer& g, const EmfRecord& rec) {
 // MaskBlt: the source where the mask is set, the page (or a second operation) elsewhere.
 void hMaskBlt(GdiPlayer& g, const EmfRecord& rec) {
     ByteReader r = rec.data;
-    r.skip(16);
-    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
-    quint32 rop4 = r.u32();
-    double xs = r.i32(), ys = r.i32();
-    r.skip(24);
-    r.u32();
-    quint32 usage = r.u32();
-    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const auto [xd, yd, cxd, cyd, rop4, xs, ys, usage, offBmi, cbBmi, offBits, cbBits] =
+        readBltHeader(r);
     double xm = r.i32(), ym = r.i32();
     quint32 usageMask = r.u32();
     quint32 offBmiM = r.u32(), cbBmiM = r.u32(), offBitsM = r.u32(), cbBitsM = r.u32();
@@ -351,14 +355,8 @@ void hMaskBlt(GdiPlayer& g, const EmfRecord& rec) {
 
 void hAlphaBlend(GdiPlayer& g, const EmfRecord& rec) {
     ByteReader r = rec.data;
-    r.skip(16);
-    double xd = r.i32(), yd = r.i32(), cxd = r.i32(), cyd = r.i32();
-    quint32 blend = r.u32();
-    double xs = r.i32(), ys = r.i32();
-    r.skip(24);
-    r.u32();
-    quint32 usage = r.u32();
-    quint32 offBmi = r.u32(), cbBmi = r.u32(), offBits = r.u32(), cbBits = r.u32();
+    const auto [xd, yd, cxd, cyd, blend, xs, ys, usage, offBmi, cbBmi, offBits, cbBits] =
+        readBltHeader(r);
     double cxs = r.i32(), cys = r.i32();
     if (r.failed())
         return;
