@@ -3,5 +3,8 @@
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
-cmake -S "$top" -B "$dir" -G Ninja "$@" | tail -n 3
+launcher=()
+# ccache only speeds up rebuilds; a machine without it builds the same way.
+if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
+cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" | tail -n 3
 cmake --build "$dir" -j "$(nproc)"

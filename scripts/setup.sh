@@ -13,6 +13,7 @@ PKGS=(
   python3
   clang-14 libclang-rt-14-dev
   emf2svg libwmf-bin
+  cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
 )
 missing=()
 for p in "${PKGS[@]}"; do
