@@ -1,0 +1,24 @@
+#pragma once
+// One task of quillmark-batch. A task file defines its options, says whether the command line
+// asks for it, and runs it; it registers itself with a static RegisterBatchMode call.
+
+#include <QCommandLineParser>
+#include <QString>
+#include <QStringList>
+#include <vector>
+
+struct BatchMode {
+    int order = 0;                       // place of the task's options in --help
+    QString usage;                       // lines for the "Aufruf" part of --help
+    void (*addOptions)(QList<QCommandLineOption>&) = nullptr; // appends the task's options
+    bool (*wanted)(const QCommandLineParser&) = nullptr; // the command line asks for this task
+    int (*run)(const QCommandLineParser&) = nullptr;     // exit status; failures via BatchFailure
+};
+
+bool RegisterBatchMode(const BatchMode& mode);
+const std::vector<BatchMode>& BatchModes();
+
+// Writes "quillmark-batch: MESSAGE" as one line on stderr and returns 1.
+int BatchFailure(const QString& message);
+// Writes one line, UTF-8, on stdout.
+void BatchPrintLine(const QString& line);
