@@ -129,6 +129,8 @@ TfrmMain::TfrmMain(const QString& programDir, QWidget* parent)
     OwnerPanel->hide();
 
     createWorkspaces();
+    // The first address record fills the placeholders from the start on.
+    frmTabSettings->FormShow(ProgramDir);
 
     FirstActivation = true;
     SetActiveTab(TabInfo);

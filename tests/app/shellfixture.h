@@ -6,6 +6,7 @@
 #include "app/tfrmmain.h"
 #include "document/globals.h"
 #include "platform/ui/messages.h"
+#include "printing/addressrecords.h"
 
 #include <QApplication>
 #include <QFile>
@@ -29,6 +30,9 @@ struct ShellFixture {
         QApplication::setQuitOnLastWindowClosed(false);
         ResetGlobals();
         programDir = InitProgramPaths(dir.filePath("quillmark"));
+        // The bundled address file beside the program; the user's one in a folder of the test.
+        QFile::copy(QStringLiteral(QM_DATA_DIR "/adressen.dat"), dir.filePath("adressen.dat"));
+        SetUserDataFolder(dir.filePath("userdata"));
         settings = std::make_unique<QSettings>(dir.filePath("settings.ini"), QSettings::IniFormat);
         Registry = settings.get();
         MessageHook = [this](const QString&, const QString& text) { messages << text; };
@@ -38,6 +42,7 @@ struct ShellFixture {
         window.reset();
         Registry = nullptr;
         MessageHook = nullptr;
+        SetUserDataFolder(QString());
         ResetGlobals();
     }
 

@@ -1,0 +1,362 @@
+// vCard 2.1, 3.0 and 4.0: folded lines, quoted-printable with soft line breaks, CHARSET,
+// escaped commas and semicolons, several cards per file, keywords in any letter case.
+
+#include "printing/contactimport.h"
+
+#include "document/cp1252.h"
+
+#include <QDir>
+#include <QStringDecoder>
+#include <optional>
+
+namespace {
+
+struct TProperty {
+    QString Name;       // upper case, group removed
+    QStringList Types;  // lower case: "work", "home", "cell", "fax", "pref", ...
+    QByteArray Charset; // declared character set, empty when none
+    bool QuotedPrintable = false;
+    bool Binary = false; // base64 data, of no use for an address
+    QByteArray Value;    // as in the file, quoted-printable already joined
+};
+
+using TCard = QList<TProperty>;
+
+// The position of the first ':' that is not inside double quotes, or -1.
+qsizetype nameEnd(const QByteArray& line)
+{
+    bool quoted = false;
+    for (qsizetype i = 0; i < line.size(); ++i) {
+        const char c = line.at(i);
+        if (c == '"')
+            quoted = !quoted;
+        else if (c == ':' && !quoted)
+            return i;
+    }
+    return -1;
+}
+
+QList<QByteArray> splitParams(const QByteArray& head)
+{
+    QList<QByteArray> parts;
+    QByteArray current;
+    bool quoted = false;
+    for (const char c : head) {
+        if (c == '"')
+            quoted = !quoted;
+        if (c == ';' && !quoted) {
+            parts << current;
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current;
+    return parts;
+}
+
+TProperty parseHead(const QByteArray& head)
+{
+    TProperty p;
+    const QList<QByteArray> params = splitParams(head);
+    QByteArray name = params.value(0).trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    if (dot >= 0)
+        name = name.mid(dot + 1);
+    p.Name = QString::fromLatin1(name).toUpper();
+    for (qsizetype i = 1; i < params.size(); ++i) {
+        const QByteArray param = params.at(i).trimmed();
+        const qsizetype eq = param.indexOf('=');
+        const QByteArray key = (eq < 0 ? QByteArray() : param.left(eq).trimmed()).toUpper();
+        QByteArray value = eq < 0 ? param : param.mid(eq + 1).trimmed();
+        value.replace('"', QByteArray());
+        const QByteArray upper = value.toUpper();
+        if (key == "ENCODING" || (key.isEmpty() && (upper == "QUOTED-PRINTABLE" ||
+                                                     upper == "BASE64" || upper == "B" ||
+                                                     upper == "8BIT" || upper == "7BIT"))) {
+            p.QuotedPrintable = upper == "QUOTED-PRINTABLE";
+            p.Binary = upper == "BASE64" || upper == "B";
+        } else if (key == "CHARSET") {
+            p.Charset = value;
+        } else if (key == "TYPE" || key.isEmpty()) {
+            for (const QByteArray& t : value.split(','))
+                if (!t.trimmed().isEmpty())
+                    p.Types << QString::fromLatin1(t.trimmed()).toLower();
+        } else if (key == "PREF") {
+            p.Types << QStringLiteral("pref");
+        }
+    }
+    return p;
+}
+
+QByteArray decodeQuotedPrintable(const QByteArray& in)
+{
+    QByteArray out;
+    out.reserve(in.size());
+    auto hex = [](char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        return -1;
+    };
+    for (qsizetype i = 0; i < in.size(); ++i) {
+        const char c = in.at(i);
+        if (c == '=' && i + 2 < in.size() && hex(in.at(i + 1)) >= 0 && hex(in.at(i + 2)) >= 0) {
+            out += char(hex(in.at(i + 1)) * 16 + hex(in.at(i + 2)));
+            i += 2;
+        } else if (c == '=' && i + 1 == in.size()) {
+            // A soft line break at the very end.
+        } else {
+            out += c;
+        }
+    }
+    return out;
+}
+
+// The text of a value: quoted-printable undone, then decoded in its declared character set,
+// or as UTF-8 when valid and Windows-1252 otherwise.
+QString valueText(const TProperty& p)
+{
+    const QByteArray bytes = p.QuotedPrintable ? decodeQuotedPrintable(p.Value) : p.Value;
+    if (!p.Charset.isEmpty()) {
+        QStringDecoder decoder(p.Charset.constData());
+        if (decoder.isValid())
+            return decoder(bytes);
+    }
+    return DecodeUndeclaredText(bytes);
+}
+
+// Splits at unescaped separators and undoes the backslash escapes in each part.
+QStringList components(const QString& text, QChar separator)
+{
+    QStringList parts;
+    QString current;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            const QChar next = text.at(++i);
+            current += (next == QLatin1Char('n') || next == QLatin1Char('N')) ? QChar('\n') : next;
+        } else if (c == separator) {
+            parts << current.trimmed();
+            current.clear();
+        } else {
+            current += c;
+        }
+    }
+    parts << current.trimmed();
+    return parts;
+}
+
+QString plainText(const TProperty& p)
+{
+    return components(valueText(p), QChar(0)).join(QString());
+}
+
+// Logical lines of the file: folded lines joined, quoted-printable soft breaks joined.
+QList<QByteArray> logicalLines(const QByteArray& bytes)
+{
+    QList<QByteArray> lines;
+    bool softBreakOpen = false;
+    bool currentIsQP = false;
+    qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
+    while (start < bytes.size()) {
+        qsizetype end = bytes.indexOf('\n', start);
+        const qsizetype next = end < 0 ? bytes.size() : end + 1;
+        if (end < 0)
+            end = bytes.size();
+        QByteArray line = bytes.mid(start, end - start);
+        if (line.endsWith('\r'))
+            line.chop(1);
+        start = next;
+
+        if (softBreakOpen && !lines.isEmpty()) {
+            lines.last().chop(1); // the "=" of the soft break
+            lines.last() += line;
+        } else if (!line.isEmpty() && (line.at(0) == ' ' || line.at(0) == '\t') &&
+                   !lines.isEmpty()) {
+            lines.last() += line.mid(1);
+        } else if (line.trimmed().isEmpty()) {
+            softBreakOpen = false;
+            currentIsQP = false;
+            continue;
+        } else {
+            lines << line;
+            const qsizetype colon = nameEnd(line);
+            currentIsQP = colon > 0 && parseHead(line.left(colon)).QuotedPrintable;
+        }
+        softBreakOpen = currentIsQP && lines.last().endsWith('=');
+    }
+    return lines;
+}
+
+// The property of the given name whose types fit best: the first with a wanted type, in the
+// order of the wanted types, else the first one.
+const TProperty* choose(const TCard& card, const QString& name, const QStringList& wanted)
+{
+    for (const QString& type : wanted) {
+        for (const TProperty& p : card) {
+            if (p.Name == name && p.Types.contains(type))
+                return &p;
+        }
+    }
+    for (const TProperty& p : card) {
+        if (p.Name == name)
+            return &p;
+    }
+    return nullptr;
+}
+
+QString telephoneNumber(const TProperty& p)
+{
+    QString number = plainText(p);
+    if (number.startsWith(QStringLiteral("tel:"), Qt::CaseInsensitive))
+        number = number.mid(4);
+    return number.trimmed();
+}
+
+void fillTelephones(const TCard& card, TAddressRecord& r)
+{
+    bool preferred[AddressFieldCount] = {};
+    for (const TProperty& p : card) {
+        if (p.Name != QLatin1String("TEL"))
+            continue;
+        const QString number = telephoneNumber(p);
+        if (number.isEmpty())
+            continue;
+        const bool fax = p.Types.contains(QStringLiteral("fax"));
+        const bool home = p.Types.contains(QStringLiteral("home"));
+        int field = -1;
+        if (fax)
+            field = home ? AfFaxPrivat : AfFax;
+        else if (p.Types.contains(QStringLiteral("cell")))
+            field = AfMobil;
+        else if (p.Types.contains(QStringLiteral("pager")))
+            continue;
+        else
+            field = home ? AfTelPrivat : AfTel;
+        // A preferred number wins over one written before it.
+        const bool pref = p.Types.contains(QStringLiteral("pref"));
+        if (r.at(field).isEmpty() || (pref && !preferred[field])) {
+            r[field] = number;
+            preferred[field] = pref;
+        }
+    }
+}
+
+TAddressRecord recordOf(const TCard& card)
+{
+    TAddressRecord r = SplitAddressRecord(QString());
+    QString prefix;
+    if (const TProperty* n = choose(card, QStringLiteral("N"), {})) {
+        const QStringList parts = components(valueText(*n), QLatin1Char(';'));
+        r[AfName] = parts.value(0);
+        r[AfVorname] = parts.value(1);
+        prefix = parts.value(3);
+    }
+    if (const TProperty* fn = choose(card, QStringLiteral("FN"), {}))
+        r[AfSet] = plainText(*fn);
+    const TProperty* org = choose(card, QStringLiteral("ORG"), {});
+    if (org) {
+        QStringList parts = components(valueText(*org), QLatin1Char(';'));
+        r[AfFirma1] = parts.value(0);
+        parts.removeFirst();
+        parts.removeAll(QString());
+        r[AfFirma2] = parts.join(QStringLiteral(", "));
+    }
+    // Without N, a personal FN gives the two name fields: the last word is the family name.
+    if (r.at(AfName).isEmpty() && r.at(AfVorname).isEmpty() && !r.at(AfSet).isEmpty() &&
+        r.at(AfSet) != r.at(AfFirma1)) {
+        const QString full = r.at(AfSet).simplified();
+        const qsizetype space = full.lastIndexOf(QLatin1Char(' '));
+        if (space > 0) {
+            r[AfVorname] = full.left(space);
+            r[AfName] = full.mid(space + 1);
+        } else {
+            r[AfName] = full;
+        }
+    }
+    if (const TProperty* title = choose(card, QStringLiteral("TITLE"), {}))
+        r[AfTitel] = plainText(*title);
+    if (r.at(AfTitel).isEmpty())
+        r[AfTitel] = prefix;
+
+    if (const TProperty* adr = choose(card, QStringLiteral("ADR"),
+                                      {QStringLiteral("work"), QStringLiteral("home")})) {
+        const QStringList parts = components(valueText(*adr), QLatin1Char(';'));
+        QStringList street;
+        for (const QString& s : {parts.value(2), parts.value(1)})
+            if (!s.isEmpty())
+                street << s;
+        if (street.isEmpty() && !parts.value(0).isEmpty())
+            street << parts.value(0);
+        r[AfStrasse] = street.join(QStringLiteral(", "));
+        r[AfOrt] = parts.value(3);
+        r[AfPLZ] = parts.value(5);
+    }
+    fillTelephones(card, r);
+    if (const TProperty* mail = choose(card, QStringLiteral("EMAIL"),
+                                       {QStringLiteral("pref"), QStringLiteral("work")}))
+        r[AfEMail] = plainText(*mail);
+    if (const TProperty* url =
+            choose(card, QStringLiteral("URL"), {QStringLiteral("work"), QStringLiteral("home")}))
+        r[AfURL] = plainText(*url);
+    return r;
+}
+
+} // namespace
+
+bool LooksLikeVCard(const QByteArray& bytes)
+{
+    QByteArray head = bytes.left(4096);
+    if (head.startsWith("\xEF\xBB\xBF"))
+        head = head.mid(3);
+    return head.trimmed().toUpper().startsWith("BEGIN:VCARD");
+}
+
+TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
+{
+    TAddressImport result;
+    result.Kind = QStringLiteral("vCard");
+    int depth = 0;
+    TCard card;
+    for (const QByteArray& line : logicalLines(bytes)) {
+        const qsizetype colon = nameEnd(line);
+        if (colon < 0)
+            continue;
+        TProperty p = parseHead(line.left(colon));
+        const QByteArray value = line.mid(colon + 1).trimmed().toUpper();
+        if (p.Name == QLatin1String("BEGIN") && value == "VCARD") {
+            // A card inside a card (AGENT of version 2.1) belongs to the outer one.
+            if (depth++ == 0)
+                card.clear();
+            continue;
+        }
+        if (p.Name == QLatin1String("END") && value == "VCARD" && depth > 0) {
+            if (--depth == 0) {
+                TAddressRecord record = recordOf(card);
+                result.Replaced += FitRecordToAddressFile(record);
+                if (CompleteRecordName(record))
+                    result.Records << record;
+                if (result.Records.size() > MaxImportedContacts)
+                    throw TAddressError(
+                        QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält mehr als %2 "
+                                       "Kontakte; so viele nimmt die Adressdatei nicht auf.")
+                            .arg(QDir::toNativeSeparators(fileName))
+                            .arg(MaxImportedContacts));
+            }
+            continue;
+        }
+        if (depth != 1 || p.Binary)
+            continue;
+        p.Value = line.mid(colon + 1);
+        card << p;
+    }
+    if (result.Records.isEmpty())
+        throw TAddressError(QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält keinen "
+                                           "vollständigen Kontakt (BEGIN:VCARD bis END:VCARD).")
+                                .arg(QDir::toNativeSeparators(fileName)));
+    return result;
+}
