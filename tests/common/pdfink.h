@@ -30,9 +30,13 @@ inline QList<QImage> Pages(const QString& pdf)
     QTemporaryDir dir;
     if (!dir.isValid())
         return pages;
-    QProcess::execute(QStringLiteral("pdftoppm"),
-                      {QStringLiteral("-r"), QString::number(PixelsPerMm * 254 / 10),
-                       QStringLiteral("-png"), pdf, dir.filePath(QStringLiteral("p"))});
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(QStringLiteral("pdftoppm"),
+            {QStringLiteral("-r"), QString::number(PixelsPerMm * 254 / 10), QStringLiteral("-png"),
+             pdf, dir.filePath(QStringLiteral("p"))});
+    p.waitForFinished(120000);
     QStringList files = QDir(dir.path()).entryList({QStringLiteral("p-*.png")}, QDir::Files);
     // p-1.png ... p-10.png: sort by the number, not the text.
     std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
