@@ -7,6 +7,7 @@
 // proportion to the box on every device and at every zoom.
 
 #include "document/appdocument.h"
+#include "document/elementpaint.h"
 #include "document/globals.h"
 #include "document/units.h"
 #include <QFontMetricsF>
@@ -34,9 +35,10 @@ struct Anchor {
     bool baseline = false;
 };
 
-Anchor textAnchor(const TDocElementTXT& e, double zoom)
+Anchor textAnchor(const TDocElementTXT& e, const TElementMapping& m)
 {
-    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
+    auto px = [&m](double v) { return m.X(v); };
+    auto py = [&m](double v) { return m.Y(v); };
     const double L = e.Left, T = e.Top, W = e.Width, H = e.Height;
     // Angles beyond the handled range are folded into it; the result is the same direction.
     int a = e.Angle % 3600;
@@ -50,42 +52,42 @@ Anchor textAnchor(const TDocElementTXT& e, double zoom)
         an.hAlign = 1;
         an.x = px(L + W / 2);
         if (a == 0) {
-            an.y = px(T);
+            an.y = py(T);
         } else {
             an.baseline = true;
-            an.y = px(T + H / 2);
+            an.y = py(T + H / 2);
         }
         break;
     case 2:
         an.hAlign = 2;
         if (a <= -900) {
             an.x = px(L + W + (a + 900) * W / 900);
-            an.y = px(T + H);
+            an.y = py(T + H);
         } else if (a <= 0) {
             an.x = px(L + W);
-            an.y = px(T + H - (a + 900) * H / 900);
+            an.y = py(T + H - (a + 900) * H / 900);
         } else if (a <= 900) {
             an.x = px(L + W - a * W / 900);
-            an.y = px(T);
+            an.y = py(T);
         } else {
             an.x = px(L);
-            an.y = px(T + (a - 900) * H / 900);
+            an.y = py(T + (a - 900) * H / 900);
         }
         break;
     default:
         // Left alignment, also for values no editor writes.
         if (a <= -900) {
             an.x = px(L + W);
-            an.y = px(T - (a + 900) * H / 900);
+            an.y = py(T - (a + 900) * H / 900);
         } else if (a <= 0) {
             an.x = px(L - a * W / 900);
-            an.y = px(T);
+            an.y = py(T);
         } else if (a <= 900) {
             an.x = px(L);
-            an.y = px(T + a * H / 900);
+            an.y = py(T + a * H / 900);
         } else {
             an.x = px(L + (a - 900) * W / 900);
-            an.y = px(T + H);
+            an.y = py(T + H);
         }
         break;
     }
@@ -117,14 +119,9 @@ void drawTextAt(QPainter& p, const QString& text, const Anchor& an, int dx, int 
     p.restore();
 }
 
-void drawText(QPainter& p, const TDocElementTXT& e, double zoom)
+void drawText(QPainter& p, const TDocElementTXT& e, const TElementMapping& m)
 {
-    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
-    // Points at this zoom, rounded to the nearest integer with halves going to the even one.
-    const double points = std::nearbyint(zoom * e.FontSize / 10.0);
-    if (!(points >= 1))
-        return; // too small to be seen at this zoom
-    const double pixelSize = points * 25.4 / 72.0 / MmPerPixel;
+    const double pixelSize = m.FontPixelSize(e.FontSize);
     if (!(pixelSize >= 0.5) || pixelSize > 1e6)
         return;
     QFont font(e.FontName);
@@ -139,39 +136,76 @@ void drawText(QPainter& p, const TDocElementTXT& e, double zoom)
     p.setBackgroundMode(Qt::TransparentMode);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
     p.setFont(font);
-    const Anchor an = textAnchor(e, zoom);
+    const Anchor an = textAnchor(e, m);
     const double angle = e.Angle / 10.0;
-    const double L = e.Left, T = e.Top, R = e.Left + e.Width, B = e.Top + e.Height;
     if (e.Shadow) {
-        const double sx = e.ShadowX, sy = e.ShadowY;
-        const QRect clip = boxRect(px(L + sx), px(T + sy), px(R + sx), px(B + sy));
-        drawTextAt(p, e.Text, an, px(sx), px(sy), angle, clip, toQColor(e.ShadowColor));
+        const QPoint shift = m.ShadowShift(e);
+        drawTextAt(p, e.Text, an, shift.x(), shift.y(), angle, m.ShadowClip(e),
+                   toQColor(e.ShadowColor));
     }
-    drawTextAt(p, e.Text, an, 0, 0, angle, boxRect(px(L), px(T), px(R), px(B)),
+    drawTextAt(p, e.Text, an, 0, 0, angle, m.Box(e.Left, e.Top, e.Left + e.Width, e.Top + e.Height),
                toQColor(e.FontColor));
     p.restore();
 }
 
+// The screen: MmToPixel at the zoom, fonts in whole points at that zoom.
+class TScreenMapping : public TElementMapping {
+public:
+    explicit TScreenMapping(double zoom) : m_zoom(zoom) {}
+    int X(double mm) const override { return MmToPixel(m_zoom, mm); }
+    int Y(double mm) const override { return MmToPixel(m_zoom, mm); }
+    double FontPixelSize(int fontSize) const override
+    {
+        // Points at this zoom, rounded to the nearest integer with halves going to the even one.
+        const double points = std::nearbyint(m_zoom * fontSize / 10.0);
+        if (!(points >= 1))
+            return 0; // too small to be seen at this zoom
+        return points * 25.4 / 72.0 / MmPerPixel;
+    }
+    QPoint ShadowShift(const TDocElementTXT& e) const override
+    {
+        return QPoint(X(e.ShadowX), Y(e.ShadowY));
+    }
+    QRect ShadowClip(const TDocElementTXT& e) const override
+    {
+        const double sx = e.ShadowX, sy = e.ShadowY;
+        return Box(e.Left + sx, e.Top + sy, e.Left + e.Width + sx, e.Top + e.Height + sy);
+    }
+
+private:
+    double m_zoom;
+};
+
 } // namespace
 
-void TAppDocument::DrawElements(QPainter& canvas, double zoom) const
+QRect TElementMapping::Box(double left, double top, double right, double bottom) const
 {
-    auto px = [zoom](double v) { return MmToPixel(zoom, v); };
-    for (int i = Count() - 1; i >= 0; --i) {
-        const TDocElement* e = Elements[i].get();
-        if (e->Side != CurrentSide)
+    return boxRect(X(left), Y(top), X(right), Y(bottom));
+}
+
+void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
+                       const TElementMapping& m)
+{
+    for (int i = doc.Count() - 1; i >= 0; --i) {
+        const TDocElement* e = doc.Elements[i].get();
+        if (e->Side != side)
             continue;
         if (const auto* g = dynamic_cast<const TDocElementWMF*>(e)) {
             // The player reads the rectangle as GDI corners; left > right mirrors.
-            const QRect dest(QPoint(px(e->Left), px(e->Top)),
-                             QPoint(px(e->Left + e->Width), px(e->Top + e->Height)));
+            const QRect dest(QPoint(m.X(e->Left), m.Y(e->Top)),
+                             QPoint(m.X(e->Left + e->Width), m.Y(e->Top + e->Height)));
             canvas.save();
             g->Metafile.Play(canvas, dest);
             canvas.restore();
         } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e)) {
-            drawText(canvas, *t, zoom);
+            drawText(canvas, *t, m);
         }
     }
+}
+
+void TAppDocument::DrawElements(QPainter& canvas, double zoom) const
+{
+    PaintSideElements(canvas, *this, CurrentSide, TScreenMapping(zoom));
 }
 
 TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,

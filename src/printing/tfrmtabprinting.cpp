@@ -1,67 +1,544 @@
 #include "printing/tfrmtabprinting.h"
 
 #include "document/globals.h"
+#include "document/units.h"
+#include "platform/help/helpwindow.h"
+#include "platform/ui/messages.h"
+#include "platform/ui/tfrage.h"
+#include "printing/printdocument.h"
+#include "printing/printeroutput.h"
+#include "printing/printrun.h"
+#include "printing/tprintabortdlg.h"
 
-#include <QFormLayout>
+#include <QApplication>
+#include <QCheckBox>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QVBoxLayout>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPrintDialog>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QToolButton>
 
-QString FormatPrintValue(double value)
+const char* const OffsetSection = "Blattversatz";
+const char* const OffsetNames[4] = {"Vorderseite horizontal", "Vorderseite vertikal",
+                                    "Rückseite horizontal", "Rückseite vertikal"};
+
+namespace {
+
+// Preview reference size at PreviewScale 1 and the gap to the form's right and bottom edge.
+constexpr int PreviewRefWidth = 876;
+constexpr int PreviewRefHeight = 1221;
+constexpr int PreviewGap = 7;
+constexpr int PreviewMinSize = 22;
+constexpr int OffsetRange = 25;
+
+void whiteText(QWidget* w)
 {
-    return QStringLiteral("%1").arg(value, 5, 'f', 2);
+    QPalette p = w->palette();
+    p.setColor(QPalette::WindowText, Qt::white);
+    w->setPalette(p);
+}
+
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 60)
+{
+    auto* l = new QLabel(text, parent);
+    l->setObjectName(QString::fromLatin1(name));
+    l->setGeometry(x, y, w, 22);
+    whiteText(l);
+    return l;
+}
+
+QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& r)
+{
+    auto* g = new QGroupBox(title, parent);
+    g->setObjectName(QString::fromLatin1(name));
+    g->setGeometry(r);
+    g->setMouseTracking(true);
+    whiteText(g);
+    return g;
+}
+
+} // namespace
+
+TSheetPreviewBox::TSheetPreviewBox(QWidget* parent) : QWidget(parent)
+{
+    setObjectName(QStringLiteral("Page"));
+    setMouseTracking(true);
+    setAttribute(Qt::WA_OpaquePaintEvent);
+}
+
+void TSheetPreviewBox::paintEvent(QPaintEvent*)
+{
+    QPainter p(this);
+    p.drawImage(0, 0, Picture);
+}
+
+void TSheetPreviewBox::mouseMoveEvent(QMouseEvent* e)
+{
+    const QPoint pos = e->position().toPoint();
+    emit MouseMoved(pos.x(), pos.y());
+}
+
+void TSheetPreviewBox::mouseReleaseEvent(QMouseEvent* e)
+{
+    if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
+        emit Clicked();
+}
+
+void TSheetPreviewBox::leaveEvent(QEvent*)
+{
+    emit Left();
 }
 
 TfrmTabPrinting::TfrmTabPrinting(QWidget* parent) : QWidget(parent)
 {
     setObjectName(QStringLiteral("frmTabPrinting"));
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(16, 12, 16, 12);
-    auto* form = new QFormLayout();
-    layout->addLayout(form);
+    setMouseTracking(true);
+    const QStringList printers = QPrinterInfo::availablePrinterNames();
+    m_pdfOnly = printers.isEmpty();
+    if (m_pdfOnly) {
+        // Without a printer the pages go into a PDF file: A4 without unprintable border.
+        SetupPdfPrinter(m_printer, false);
+    } else if (m_printer.printerName().isEmpty()) {
+        const QPrinterInfo def = QPrinterInfo::defaultPrinter();
+        m_printer.setPrinterName(def.isNull() ? printers.first() : def.printerName());
+    }
+    m_printer.setCreator(QStringLiteral("Quillmark"));
+    buildControls();
+    readOffsets();
+}
 
-    auto makeEdit = [this, form](const char* name, const QString& caption) {
-        auto* edit = new QLineEdit(this);
-        edit->setObjectName(QString::fromLatin1(name));
-        edit->setReadOnly(true);
-        edit->setMaxLength(6);
-        edit->setMaximumWidth(80);
-        auto* label = new QLabel(caption, this);
-        QPalette white = label->palette();
-        white.setColor(QPalette::WindowText, Qt::white);
-        label->setPalette(white);
-        form->addRow(label, edit);
-        return edit;
+TfrmTabPrinting::~TfrmTabPrinting()
+{
+    delete AbortDialog;
+}
+
+void TfrmTabPrinting::buildControls()
+{
+    PrinterSetupGroup = group(this, "PrinterSetupGroup", QStringLiteral("Drucker "),
+                              QRect(8, 4, 244, 58));
+    PrinterLabel = label(PrinterSetupGroup, "PrinterLabel", QString(), 10, 24, 190);
+    PrinterSetupBtn = new QToolButton(PrinterSetupGroup);
+    PrinterSetupBtn->setObjectName(QStringLiteral("PrinterSetupBtn"));
+    PrinterSetupBtn->setGeometry(204, 20, 32, 30);
+    PrinterSetupBtn->setText(QStringLiteral("…"));
+    PrinterSetupBtn->setToolTip(QStringLiteral("Drucker einrichten"));
+    connect(PrinterSetupBtn, &QToolButton::clicked, this, &TfrmTabPrinting::PrinterSetupBtnClick);
+
+    LabelBlattversatz = label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10,
+                              66, 200);
+    LabelBlattversatz->setToolTip(QStringLiteral("Blattversatz"));
+    LabelHorizontal = label(this, "LabelHorizontal", QStringLiteral("horizontal"), 100, 86, 70);
+    LabelVertikal = label(this, "LabelVertikal", QStringLiteral("vertikal"), 176, 86, 70);
+    LabelVorderseite = label(this, "LabelVorderseite", QStringLiteral("Vorderseite"), 10, 108, 88);
+    LabelRueckseite = label(this, "LabelRueckseite", QStringLiteral("Rückseite"), 10, 136, 88);
+    auto makeUpDown = [this](const char* name, const char* editName, int x, int y) {
+        auto* u = new TPrintUpDown(this);
+        u->setObjectName(QString::fromLatin1(name));
+        u->Edit()->setObjectName(QString::fromLatin1(editName));
+        u->setRange(-OffsetRange, OffsetRange);
+        u->setGeometry(x, y, 66, 24);
+        connect(u, &QSpinBox::valueChanged, this, &TfrmTabPrinting::UpDown1Click);
+        return u;
     };
-    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", QStringLiteral("Links"));
-    EditPrintMarginRight = makeEdit("EditPrintMarginRight", QStringLiteral("Rechts"));
-    EditPrintMarginTop = makeEdit("EditPrintMarginTop", QStringLiteral("Oben"));
-    EditPrintMarginBottom = makeEdit("EditPrintMarginBottom", QStringLiteral("Unten"));
-    EditPrintDistHor = makeEdit("EditPrintDistHor", QStringLiteral("Horizontal"));
-    EditPrintDistVer = makeEdit("EditPrintDistVer", QStringLiteral("Vertikal"));
-    EditCopyCount = makeEdit("EditCopyCount", QStringLiteral("Anzahl "));
+    UpDown1 = makeUpDown("UpDown1", "EditPrintOffsetHor", 100, 107);
+    UpDown2 = makeUpDown("UpDown2", "EditPrintOffsetVer", 176, 107);
+    UpDown3 = makeUpDown("UpDown3", "EditPrintOffsetHorRueck", 100, 135);
+    UpDown4 = makeUpDown("UpDown4", "EditPrintOffsetVerRueck", 176, 135);
+    EditPrintOffsetHor = UpDown1->Edit();
+    EditPrintOffsetVer = UpDown2->Edit();
+    EditPrintOffsetHorRueck = UpDown3->Edit();
+    EditPrintOffsetVerRueck = UpDown4->Edit();
 
-    NoticeLabel = new QLabel(QStringLiteral("Die Druckausgabe ist in dieser Fassung noch nicht "
-                                           "eingerichtet."),
-                            this);
-    NoticeLabel->setObjectName(QStringLiteral("NoticeLabel"));
-    QPalette white = NoticeLabel->palette();
-    white.setColor(QPalette::WindowText, Qt::white);
-    NoticeLabel->setPalette(white);
-    layout->addWidget(NoticeLabel);
-    layout->addStretch(1);
+    PrintMarginsGroup = group(this, "PrintMarginsGroup", QStringLiteral("Ränder und Abstände (mm)"),
+                              QRect(8, 166, 244, 138));
+    PrintMarginsGroup->setToolTip(QStringLiteral("Ränder und Abstände"));
+    auto makeEdit = [this](const char* name, int x, int y) {
+        auto* e = new QLineEdit(PrintMarginsGroup);
+        e->setObjectName(QString::fromLatin1(name));
+        e->setMaxLength(6);
+        e->setGeometry(x, y, 56, 22);
+        e->setText(QStringLiteral("0.00"));
+        connect(e, &QLineEdit::textChanged, this, &TfrmTabPrinting::EditPrintMarginChange);
+        return e;
+    };
+    LabelLinks = label(PrintMarginsGroup, "LabelLinks", QStringLiteral("Links"), 10, 22);
+    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", 62, 22);
+    LabelRechts = label(PrintMarginsGroup, "LabelRechts", QStringLiteral("Rechts"), 124, 22, 56);
+    EditPrintMarginRight = makeEdit("EditPrintMarginRight", 180, 22);
+    LabelOben = label(PrintMarginsGroup, "LabelOben", QStringLiteral("Oben"), 10, 50);
+    EditPrintMarginTop = makeEdit("EditPrintMarginTop", 62, 50);
+    LabelUnten = label(PrintMarginsGroup, "LabelUnten", QStringLiteral("Unten"), 124, 50, 56);
+    EditPrintMarginBottom = makeEdit("EditPrintMarginBottom", 180, 50);
+    LabelAbstaende = label(PrintMarginsGroup, "LabelAbstaende", QStringLiteral("Abstände"), 10, 80,
+                           120);
+    LabelHorz = label(PrintMarginsGroup, "LabelHorz", QStringLiteral("Horizontal"), 10, 106, 56);
+    EditPrintDistHor = makeEdit("EditPrintDistHor", 62, 106);
+    labelVert = label(PrintMarginsGroup, "labelVert", QStringLiteral("Vertikal"), 124, 106, 56);
+    EditPrintDistVer = makeEdit("EditPrintDistVer", 180, 106);
+
+    CopyGroup = group(this, "CopyGroup", QStringLiteral("Kopien"), QRect(8, 310, 244, 80));
+    GroupBoxSeiten = group(CopyGroup, "GroupBoxSeiten", QStringLiteral("Seiten"),
+                           QRect(8, 20, 228, 52));
+    LabelAnzahl = label(GroupBoxSeiten, "LabelAnzahl", QStringLiteral("Anzahl "), 10, 22);
+    SpinCopyCount = new TPrintUpDown(GroupBoxSeiten);
+    SpinCopyCount->setObjectName(QStringLiteral("SpinCopyCount"));
+    SpinCopyCount->Edit()->setObjectName(QStringLiteral("EditCopyCount"));
+    SpinCopyCount->setRange(1, 999);
+    SpinCopyCount->setGeometry(80, 20, 80, 24);
+    // The count changes only through the arrows.
+    SpinCopyCount->Edit()->setReadOnly(true);
+    EditCopyCount = SpinCopyCount->Edit();
+
+    CellGroupBox = group(this, "CellGroupBox", QStringLiteral("Einzelflächen"),
+                         QRect(8, 396, 244, 178));
+    CellGroupBox->setToolTip(QStringLiteral("Einzelflächen"));
+    PrintSeparatorsCheck = new QCheckBox(QStringLiteral("Trennlinien drucken"), CellGroupBox);
+    PrintSeparatorsCheck->setObjectName(QStringLiteral("PrintSeparatorsCheck"));
+    PrintSeparatorsCheck->setGeometry(10, 22, 220, 22);
+    Scale2fitCheck = new QCheckBox(QStringLiteral("Einpassen"), CellGroupBox);
+    Scale2fitCheck->setObjectName(QStringLiteral("Scale2fitCheck"));
+    Scale2fitCheck->setGeometry(10, 46, 220, 22);
+    for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck})
+        whiteText(c);
+    InfoLabel1 = label(CellGroupBox, "InfoLabel1", QStringLiteral("Alles zum Ausdruck bereit"), 10,
+                       72, 224);
+    InfoLabel1->setWordWrap(true);
+    InfoLabel1->resize(224, 60);
+    InfoLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    InfoLabel2 = label(CellGroupBox, "InfoLabel2",
+                       QStringLiteral("Die einzelnen Druckflächen müssen wegen Überschreitung der "
+                                      "bedruckbaren Fläche eingepaßt werden!"),
+                       10, 72, 224);
+    InfoLabel2->setWordWrap(true);
+    InfoLabel2->resize(224, 60);
+    InfoLabel2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    {
+        QPalette p = InfoLabel2->palette();
+        p.setColor(QPalette::WindowText, Qt::red);
+        InfoLabel2->setPalette(p);
+    }
+    InfoLabel2->hide();
+    SelectAllButton = new QToolButton(CellGroupBox);
+    SelectAllButton->setObjectName(QStringLiteral("SelectAllButton"));
+    SelectAllButton->setText(QStringLiteral("Alle wählen"));
+    SelectAllButton->setGeometry(10, 138, 108, 30);
+    SelectNoneButton = new QToolButton(CellGroupBox);
+    SelectNoneButton->setObjectName(QStringLiteral("SelectNoneButton"));
+    SelectNoneButton->setText(QStringLiteral("Keine wählen"));
+    SelectNoneButton->setGeometry(126, 138, 108, 30);
+    connect(SelectAllButton, &QToolButton::clicked, this, [this] { SelectButtonClick(true); });
+    connect(SelectNoneButton, &QToolButton::clicked, this, [this] { SelectButtonClick(false); });
+
+    Button = new QPushButton(QStringLiteral("Drucken"), this);
+    Button->setObjectName(QStringLiteral("Button"));
+    Button->setGeometry(8, 582, 244, 36);
+    Button->setDefault(true);
+    connect(Button, &QPushButton::clicked, this, &TfrmTabPrinting::ButtonClick);
+
+    Page = new TSheetPreviewBox(this);
+    Page->setGeometry(262, 8, PreviewMinSize, PreviewMinSize);
+    connect(Page, &TSheetPreviewBox::MouseMoved, this, &TfrmTabPrinting::PageMouseMove);
+    connect(Page, &TSheetPreviewBox::Clicked, this, &TfrmTabPrinting::PageClick);
+    connect(Page, &TSheetPreviewBox::Left, this, &TfrmTabPrinting::FormMouseMove);
+
+    // The pointer over the rest of the workspace clears the hot cell.
+    for (QWidget* w : std::initializer_list<QWidget*>{
+             this, PrinterSetupGroup, PrintMarginsGroup, CopyGroup, GroupBoxSeiten, CellGroupBox,
+             SelectAllButton, SelectNoneButton, PrinterSetupBtn, Button}) {
+        w->setMouseTracking(true);
+        w->installEventFilter(this);
+    }
+}
+
+bool TfrmTabPrinting::eventFilter(QObject* watched, QEvent* event)
+{
+    if (event->type() == QEvent::MouseMove)
+        FormMouseMove();
+    return QWidget::eventFilter(watched, event);
+}
+
+void TfrmTabPrinting::readOffsets()
+{
+    TPrintUpDown* ups[4] = {UpDown1, UpDown2, UpDown3, UpDown4};
+    for (int i = 0; i < 4; ++i) {
+        QString text = QStringLiteral("0");
+        if (Registry) {
+            Registry->beginGroup(QString::fromLatin1(OffsetSection));
+            text = Registry->value(QString::fromUtf8(OffsetNames[i]), text).toString();
+            Registry->endGroup();
+        }
+        // A stored value that is not a whole number counts as 0; the control keeps its range.
+        const QSignalBlocker block(ups[i]);
+        ups[i]->setValue(ParseOffsetValue(text));
+    }
+}
+
+void TfrmTabPrinting::UpDown1Click()
+{
+    if (!Registry)
+        return;
+    const QLineEdit* edits[4] = {EditPrintOffsetHor, EditPrintOffsetVer, EditPrintOffsetHorRueck,
+                                 EditPrintOffsetVerRueck};
+    Registry->beginGroup(QString::fromLatin1(OffsetSection));
+    for (int i = 0; i < 4; ++i)
+        Registry->setValue(QString::fromUtf8(OffsetNames[i]), edits[i]->text());
+    Registry->endGroup();
 }
 
 void TfrmTabPrinting::Activate()
 {
     if (!Document)
         return;
+    Active = false;
+    m_printer.setPageOrientation(Document->Orientation == 1 ? QPageLayout::Landscape
+                                                            : QPageLayout::Portrait);
     EditPrintMarginLeft->setText(FormatPrintValue(Document->PrintMarginLeft));
     EditPrintMarginRight->setText(FormatPrintValue(Document->PrintMarginRight));
     EditPrintMarginTop->setText(FormatPrintValue(Document->PrintMarginTop));
     EditPrintMarginBottom->setText(FormatPrintValue(Document->PrintMarginBottom));
     EditPrintDistHor->setText(FormatPrintValue(Document->PrintDistHor));
     EditPrintDistVer->setText(FormatPrintValue(Document->PrintDistVer));
-    EditCopyCount->setText(QString::number(Document->CopyCount));
+    SpinCopyCount->setValue(Document->CopyCount);
     Active = true;
+    Adjust2Printer();
+    if (Document->SelectAllCells)
+        SelectButtonClick(true);
+}
+
+void TfrmTabPrinting::EditPrintMarginChange()
+{
+    Adjust2Printer();
+}
+
+void TfrmTabPrinting::Adjust2Printer()
+{
+    if (!Active || !Document)
+        return;
+    PreviewScale = std::min(double(Page->width()) / PreviewRefWidth,
+                            double(Page->height()) / PreviewRefHeight);
+    const TPrinterInfo info = TPrinterInfo::FromPrinter(m_printer);
+    if (m_printer.outputFormat() == QPrinter::PdfFormat) {
+        const QString file = m_printer.outputFileName();
+        PrinterLabel->setText(file.isEmpty() ? QStringLiteral("PDF-Datei")
+                                             : QStringLiteral("PDF-Datei: ") +
+                                                   QFileInfo(file).fileName());
+    } else {
+        PrinterLabel->setText(info.Name);
+    }
+    PrinterLabel->setToolTip(m_printer.outputFormat() == QPrinter::PdfFormat
+                                 ? m_printer.outputFileName()
+                                 : info.Name);
+    Document->PrintMarginLeft = ParsePrintValue(EditPrintMarginLeft->text());
+    Document->PrintMarginRight = ParsePrintValue(EditPrintMarginRight->text());
+    Document->PrintMarginTop = ParsePrintValue(EditPrintMarginTop->text());
+    Document->PrintMarginBottom = ParsePrintValue(EditPrintMarginBottom->text());
+    Document->PrintDistHor = ParsePrintValue(EditPrintDistHor->text());
+    Document->PrintDistVer = ParsePrintValue(EditPrintDistVer->text());
+    m_layout.Adjust(info, *Document);
+    HotCell = -1;
+    InfoLabel1->setVisible(m_layout.Fits);
+    InfoLabel2->setVisible(!m_layout.Fits);
+    PagePaint();
+}
+
+QRect TfrmTabPrinting::cellPixels(const TCell& c) const
+{
+    const int l = MmToPixel(PreviewScale, c.Left), t = MmToPixel(PreviewScale, c.Top);
+    const int r = MmToPixel(PreviewScale, c.Left + c.Width);
+    const int b = MmToPixel(PreviewScale, c.Top + c.Height);
+    return QRect(l, t, r - l, b - t);
+}
+
+void TfrmTabPrinting::PagePaint()
+{
+    QImage& img = Page->Picture;
+    if (img.size() != Page->size())
+        img = QImage(Page->size(), QImage::Format_RGB32);
+    img.fill(FormColor.isValid() ? FormColor : palette().color(QPalette::Window));
+    {
+        QPainter p(&img);
+        auto px = [this](double mm) { return MmToPixel(PreviewScale, mm); };
+        const QRect sheet(0, 0, px(m_layout.PrinterSheetWidth), px(m_layout.PrinterSheetHeight));
+        p.fillRect(sheet, QColor(128, 128, 128));
+        auto frame = [&p](const QRect& r, const QColor& c) {
+            if (r.width() <= 0 || r.height() <= 0)
+                return;
+            p.setPen(QPen(c, 1));
+            p.setBrush(Qt::NoBrush);
+            p.drawRect(r.adjusted(0, 0, -1, -1));
+        };
+        for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
+            const TCell& c = m_layout.Cells[size_t(i)];
+            const QRect r = cellPixels(c);
+            if (c.Selected)
+                p.fillRect(r, Qt::white);
+            if (i == HotCell)
+                p.fillRect(r, Qt::red);
+            else
+                frame(r, Qt::red);
+        }
+        frame(sheet, Qt::black);
+        frame(QRect(QPoint(px(m_layout.PrintingOffsetMmX), px(m_layout.PrintingOffsetMmY)),
+                    QPoint(px(m_layout.PrintingOffsetMmX + m_layout.PrintableWidthMm),
+                           px(m_layout.PrintingOffsetMmY + m_layout.PrintableHeightMm)))
+                  .adjusted(0, 0, -1, -1),
+              Qt::yellow);
+    }
+    Page->update();
+}
+
+void TfrmTabPrinting::PageMouseMove(int x, int y)
+{
+    HotCell = -1;
+    for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
+        const TCell& c = m_layout.Cells[size_t(i)];
+        if (MmToPixel(PreviewScale, c.Left) < x && x < MmToPixel(PreviewScale, c.Left + c.Width) &&
+            MmToPixel(PreviewScale, c.Top) < y && y < MmToPixel(PreviewScale, c.Top + c.Height))
+            HotCell = i;
+    }
+    PagePaint();
+}
+
+void TfrmTabPrinting::FormMouseMove()
+{
+    if (HotCell >= 0) {
+        HotCell = -1;
+        PagePaint();
+    }
+}
+
+void TfrmTabPrinting::PageClick()
+{
+    if (HotCell >= 0 && HotCell < int(m_layout.Cells.size()))
+        m_layout.Cells[size_t(HotCell)].Selected = !m_layout.Cells[size_t(HotCell)].Selected;
+    if (Document)
+        Document->SelectAllCells = m_layout.AllSelected();
+}
+
+void TfrmTabPrinting::SelectButtonClick(bool all)
+{
+    m_layout.SelectAll(all);
+    if (Document)
+        Document->SelectAllCells = all;
+    PagePaint();
+}
+
+void TfrmTabPrinting::PrinterSetupBtnClick()
+{
+    if (SetupDialogHook) {
+        SetupDialogHook(m_printer);
+    } else {
+        QPrintDialog dialog(&m_printer, this);
+        dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
+        dialog.exec();
+    }
+    // The orientation picked there is the document's from now on.
+    if (Document)
+        Document->Orientation =
+            m_printer.pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+    Adjust2Printer();
+}
+
+void TfrmTabPrinting::resizeEvent(QResizeEvent*)
+{
+    const int w = std::max(PreviewMinSize, width() - Page->x() - PreviewGap);
+    const int h = std::max(PreviewMinSize, height() - Page->y() - PreviewGap);
+    Page->resize(w, h);
+    PreviewScale = std::min(double(w) / PreviewRefWidth, double(h) / PreviewRefHeight);
+    PagePaint();
+}
+
+bool TfrmTabPrinting::askTurn(bool landscape)
+{
+    std::unique_ptr<TFrage> own;
+    TFrage* frage = Frage;
+    if (!frage) {
+        own = std::make_unique<TFrage>(this);
+        frage = own.get();
+    }
+    frage->LabelHinweis->setText(TurnQuestionHint());
+    frage->LabelHinweis->show();
+    QApplication::setOverrideCursor(Qt::ArrowCursor);
+    const bool yes = frage->Ask(TurnQuestionCaption(), TurnQuestionText(landscape));
+    QApplication::restoreOverrideCursor();
+    frage->LabelHinweis->hide();
+    return yes;
+}
+
+void TfrmTabPrinting::ButtonClick()
+{
+    if (CurrentRun || !Document)
+        return;
+    UpDown1Click();
+    if (const QCursor* c = QApplication::overrideCursor();
+        c && (c->shape() == Qt::WhatsThisCursor || c->shape() == Qt::DragCopyCursor)) {
+        QApplication::restoreOverrideCursor();
+        ShowHelpTopic(QStringLiteral("Inhalt"));
+        return;
+    }
+    Document->CopyCount = std::uint16_t(SpinCopyCount->value());
+    if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty()) {
+        QString file = PdfFileHook ? PdfFileHook()
+                                   : QFileDialog::getSaveFileName(
+                                         this, QStringLiteral("Drucken in PDF-Datei"), QString(),
+                                         QStringLiteral("PDF-Dateien (*.pdf)"));
+        if (file.isEmpty())
+            return;
+        if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+            file += QStringLiteral(".pdf");
+        m_printer.setOutputFileName(file);
+        Adjust2Printer();
+    }
+    if (m_printer.docName().isEmpty() || !Document->FileName.isEmpty())
+        m_printer.setDocName(Document->FileName.isEmpty()
+                                 ? QStringLiteral("Quillmark")
+                                 : QFileInfo(Document->FileName).completeBaseName());
+
+    TPrintRunSettings settings;
+    settings.CopyCount = Document->CopyCount;
+    settings.Scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
+    settings.Separators = PrintSeparatorsCheck->isChecked();
+    settings.FrontOffset = QPoint(ParseOffsetValue(EditPrintOffsetHor->text()),
+                                  ParseOffsetValue(EditPrintOffsetVer->text()));
+    settings.BackOffset = QPoint(ParseOffsetValue(EditPrintOffsetHorRueck->text()),
+                                 ParseOffsetValue(EditPrintOffsetVerRueck->text()));
+
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    delete AbortDialog;
+    AbortDialog = new TPrintAbortDlg(nullptr);
+    if (LangStrings.size() > 56) {
+        AbortDialog->setWindowTitle(LangText(QStringLiteral("56")));
+        AbortDialog->InfoLabel->setText(LangText(QStringLiteral("57")));
+    }
+    // Only the dialog takes input while the run lets events through after each cell.
+    AbortDialog->setWindowModality(Qt::ApplicationModal);
+
+    TPrinterOutput output(m_printer);
+    TPrintRun run(*Document, m_layout, output, settings);
+    run.AfterCell = [] { QCoreApplication::processEvents(); };
+    run.AskTurn = [this](bool landscape) { return askTurn(landscape); };
+    AbortDialog->AbortJob = [&run] { run.Abort(); };
+    AbortDialog->Printing = true;
+    AbortDialog->show();
+    CurrentRun = &run;
+    const TPrintRun::Result result = run.Run();
+    CurrentRun = nullptr;
+
+    AbortDialog->Printing = false;
+    AbortDialog->AbortJob = nullptr;
+    AbortDialog->hide();
+    AbortDialog->deleteLater();
+    AbortDialog = nullptr;
+    if (Frage)
+        Frage->LabelHinweis->hide();
+    QApplication::restoreOverrideCursor();
+    PagePaint();
+    if (result == TPrintRun::Failed)
+        ShowMessage(this, QStringLiteral("Drucken"), run.Error());
 }

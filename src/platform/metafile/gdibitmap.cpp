@@ -2,6 +2,8 @@
 // blits and alpha blending.
 #include "gdiplayer.h"
 
+#include <QCache>
+#include <QMutex>
 #include <cmath>
 
 namespace mf {
@@ -52,6 +54,27 @@ QImage brushThroughMask(const QImage& src, QColor brush, bool whitePaints) {
             row[x] = white == whitePaints ? paint : 0;
         }
     }
+    return img;
+}
+
+// A picture drawn again (the same metafile in every cell and copy of a print) is handed to
+// the painter as the same image, so that a PDF embeds it once: Qt's PDF engine shares images
+// by their cache key. Images are matched by their pixels, never by where they came from.
+QImage shared(const QImage& img) {
+    static QMutex mutex;
+    static QCache<size_t, QImage> cache(64 * 1024 * 1024);
+    const qsizetype bytes = img.sizeInBytes();
+    if (bytes <= 0 || bytes > 32 * 1024 * 1024)
+        return img;
+    const size_t key = qHash(QByteArrayView(reinterpret_cast<const char*>(img.constBits()), bytes),
+                             size_t(img.width()) * 31 + size_t(img.height()) * 17 +
+                                 size_t(img.format()));
+    QMutexLocker lock(&mutex);
+    if (const QImage* hit = cache.object(key)) {
+        if (*hit == img)
+            return *hit;
+    }
+    cache.insert(key, new QImage(img), int(std::min<qsizetype>(bytes, INT_MAX)));
     return img;
 }
 
@@ -113,7 +136,7 @@ void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcI
         img = img.convertToFormat(QImage::Format_RGB32);
     m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
     m_painter.setCompositionMode(mode);
-    m_painter.drawImage(src.topLeft(), img, src);
+    m_painter.drawImage(src.topLeft(), shared(img), src);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     m_painter.setTransform(m_deviceToDest * m_base);
 }
@@ -196,8 +219,8 @@ void GdiPlayer::alphaBlend(QRectF dst, const QImage& img, QRectF src, int constA
     const double opacity = m_painter.opacity();
     m_painter.setOpacity(opacity * qBound(0, constAlpha, 255) / 255.0);
     m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
-    m_painter.drawImage(src.topLeft(), srcAlpha ? img : img.convertToFormat(QImage::Format_RGB32),
-                        src);
+    m_painter.drawImage(src.topLeft(),
+                        shared(srcAlpha ? img : img.convertToFormat(QImage::Format_RGB32)), src);
     m_painter.setOpacity(opacity);
     m_painter.setTransform(m_deviceToDest * m_base);
 }

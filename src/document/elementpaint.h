@@ -1,0 +1,33 @@
+#pragma once
+// Painting the elements of one side through a mapping from sheet millimetres to device
+// coordinates. The screen (DrawElements) and the printer (TCellPainter) differ only in the
+// mapping: how a length becomes a device coordinate, how large a font is and where the text
+// shadow goes. The text anchors of every alignment and angle are shared.
+
+#include <QPoint>
+#include <QRect>
+
+class QPainter;
+class TAppDocument;
+class TDocElementTXT;
+
+class TElementMapping {
+public:
+    virtual ~TElementMapping() = default;
+    // Device coordinates of a sheet position in mm.
+    virtual int X(double mm) const = 0;
+    virtual int Y(double mm) const = 0;
+    // Em height in device pixels of a font of fontSize tenths of a point; 0 when it is too
+    // small to be drawn.
+    virtual double FontPixelSize(int fontSize) const = 0;
+    // How far the shadow lies from the text, and the rectangle it is clipped to.
+    virtual QPoint ShadowShift(const TDocElementTXT& e) const = 0;
+    virtual QRect ShadowClip(const TDocElementTXT& e) const = 0;
+
+    // The element's box in device coordinates (right and bottom exclusive).
+    QRect Box(double left, double top, double right, double bottom) const;
+};
+
+// Draws the elements of the side from the bottom of the stack to the top.
+void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
+                       const TElementMapping& mapping);

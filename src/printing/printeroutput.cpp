@@ -1,0 +1,226 @@
+#include "printing/printeroutput.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QPrintEngine>
+#include <QPrinter>
+#include <QProcess>
+#include <QTemporaryFile>
+
+namespace {
+
+// Qt's CUPS support keeps the options of the print dialog's advanced page under this key.
+constexpr int CupsOptionsKey = 0xfe00;
+
+QString quoted(const QString& s)
+{
+    return QStringLiteral("„%1“").arg(s);
+}
+
+} // namespace
+
+QString BackSideFileName(const QString& frontFile)
+{
+    if (frontFile.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        return frontFile.left(frontFile.size() - 4) + QStringLiteral("-Rueckseite") +
+               frontFile.right(4);
+    return frontFile + QStringLiteral("-Rueckseite");
+}
+
+TPrinterOutput::TPrinterOutput(QPrinter& printer, BackPages back)
+    : m_printer(printer), m_back(back)
+{
+}
+
+TPrinterOutput::~TPrinterOutput()
+{
+    if (m_painter.isActive())
+        closeJob(true);
+}
+
+bool TPrinterOutput::toFile() const
+{
+    return m_printer.outputFormat() == QPrinter::PdfFormat;
+}
+
+QString TPrinterOutput::PrinterName() const
+{
+    return toFile() ? m_printer.outputFileName() : m_printer.printerName();
+}
+
+QString TPrinterOutput::targetOf(int side) const
+{
+    const QString front = m_printer.outputFileName();
+    return side == 1 && m_back == BackPages::Separate ? BackSideFileName(front) : front;
+}
+
+QPainter* TPrinterOutput::BeginJob(int side)
+{
+    if (m_painter.isActive() && m_back == BackPages::After) {
+        // The back side follows the front pages in the same job.
+        if (!NewPage())
+            return nullptr;
+        m_jobSide = side;
+        return &m_painter;
+    }
+    if (toFile() && m_printer.outputFileName().isEmpty()) {
+        m_error = QStringLiteral("Für die PDF-Ausgabe ist keine Datei gewählt.");
+        return nullptr;
+    }
+    // The temporary file lies beside the target, so that renaming it replaces the target.
+    const QString dir = toFile() ? QFileInfo(targetOf(side)).absolutePath() : QDir::tempPath();
+    {
+        QTemporaryFile tmp(dir + QStringLiteral("/.quillmark-druck-XXXXXX.pdf"));
+        tmp.setAutoRemove(false);
+        if (!tmp.open()) {
+            m_error = toFile() ? QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
+                                     .arg(quoted(targetOf(side)), tmp.errorString())
+                               : QStringLiteral("Der Drucker %1 kann keinen Druckauftrag "
+                                                "beginnen: %2")
+                                     .arg(quoted(PrinterName()), tmp.errorString());
+            return nullptr;
+        }
+        m_temp = tmp.fileName();
+    }
+    m_job = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    m_job->setOutputFormat(QPrinter::PdfFormat);
+    m_job->setResolution(m_printer.resolution());
+    m_job->setPageLayout(m_printer.pageLayout());
+    m_job->setFullPage(m_printer.fullPage());
+    m_job->setDocName(m_printer.docName());
+    m_job->setCreator(QStringLiteral("Quillmark"));
+    m_job->setOutputFileName(m_temp);
+    if (!m_painter.begin(m_job.get())) {
+        QFile::remove(m_temp);
+        m_job.reset();
+        m_error = QStringLiteral("Der Drucker %1 kann keinen Druckauftrag beginnen.")
+                      .arg(quoted(PrinterName()));
+        return nullptr;
+    }
+    m_jobSide = side;
+    return &m_painter;
+}
+
+bool TPrinterOutput::NewPage()
+{
+    if (!m_job || !m_job->newPage()) {
+        m_error = QStringLiteral("Der Drucker %1 kann keine neue Seite beginnen.")
+                      .arg(quoted(PrinterName()));
+        return false;
+    }
+    return true;
+}
+
+bool TPrinterOutput::EndJob(int side, bool aborted)
+{
+    // With the back pages after the front ones, the job stays open for them.
+    if (side == 0 && m_back == BackPages::After && !aborted)
+        return true;
+    return closeJob(aborted);
+}
+
+bool TPrinterOutput::Finish(bool aborted)
+{
+    return m_painter.isActive() ? closeJob(aborted) : true;
+}
+
+void TPrinterOutput::Abort()
+{
+    // Qt's PDF and CUPS engines cannot abort; the job is discarded when it is closed.
+    if (m_job)
+        m_job->abort();
+    m_printer.abort();
+}
+
+bool TPrinterOutput::closeJob(bool aborted)
+{
+    if (!m_painter.isActive())
+        return true;
+    const bool ended = m_painter.end();
+    m_job.reset();
+    const QString temp = m_temp;
+    m_temp.clear();
+    if (aborted) {
+        QFile::remove(temp);
+        return true;
+    }
+    if (!ended) {
+        QFile::remove(temp);
+        m_error = QStringLiteral("Der Druckauftrag für %1 konnte nicht abgeschlossen werden.")
+                      .arg(quoted(PrinterName()));
+        return false;
+    }
+    if (!toFile())
+        return submit(temp);
+    const QString target = targetOf(m_jobSide);
+    if (QFile::exists(target) && !QFile::remove(target)) {
+        QFile::remove(temp);
+        m_error = QStringLiteral("Die Datei %1 kann nicht ersetzt werden.").arg(quoted(target));
+        return false;
+    }
+    if (!QFile::rename(temp, target)) {
+        QFile::remove(temp);
+        m_error = QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(quoted(target));
+        return false;
+    }
+    m_written << target;
+    return true;
+}
+
+bool TPrinterOutput::submit(const QString& pdf)
+{
+    // Hands the finished job to CUPS with the options Qt's own CUPS printing would give.
+    const QString name = m_printer.printerName().section(QLatin1Char('/'), 0, 0);
+    QString title = m_printer.docName();
+    if (title.isEmpty())
+        title = QStringLiteral("Quillmark");
+    if (m_jobSide == 1)
+        title += QStringLiteral(" (Rückseite)");
+    QStringList args = {QStringLiteral("-d"), name, QStringLiteral("-t"), title,
+                        QStringLiteral("-n"), QStringLiteral("1")};
+    const QPageLayout layout = m_printer.pageLayout();
+    args << QStringLiteral("-o") << QStringLiteral("media=") + layout.pageSize().key();
+    switch (m_printer.duplex()) {
+    case QPrinter::DuplexNone:
+        args << QStringLiteral("-o") << QStringLiteral("sides=one-sided");
+        break;
+    case QPrinter::DuplexLongSide:
+        args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-long-edge");
+        break;
+    case QPrinter::DuplexShortSide:
+        args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-short-edge");
+        break;
+    case QPrinter::DuplexAuto:
+        args << QStringLiteral("-o")
+             << (layout.orientation() == QPageLayout::Portrait
+                     ? QStringLiteral("sides=two-sided-long-edge")
+                     : QStringLiteral("sides=two-sided-short-edge"));
+        break;
+    }
+    if (layout.orientation() == QPageLayout::Landscape)
+        args << QStringLiteral("-o") << QStringLiteral("landscape");
+    if (QPrintEngine* engine = m_printer.printEngine()) {
+        const QStringList cups =
+            engine->property(QPrintEngine::PrintEnginePropertyKey(CupsOptionsKey)).toStringList();
+        for (int i = 0; i + 1 < cups.size(); i += 2)
+            args << QStringLiteral("-o") << cups[i] + QLatin1Char('=') + cups[i + 1];
+    }
+    args << pdf;
+    QProcess lp;
+    lp.start(QStringLiteral("lp"), args);
+    const bool started = lp.waitForStarted(10000);
+    const bool finished = started && lp.waitForFinished(60000);
+    QFile::remove(pdf);
+    if (!finished || lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
+        QString why = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
+        if (!started)
+            why = QStringLiteral("das Druckprogramm „lp“ fehlt");
+        m_error = QStringLiteral("Der Drucker %1 hat den Druckauftrag nicht angenommen%2")
+                      .arg(quoted(PrinterName()),
+                           why.isEmpty() ? QStringLiteral(".") : QStringLiteral(": ") + why);
+        return false;
+    }
+    m_written << title;
+    return true;
+}

@@ -1,0 +1,49 @@
+#pragma once
+// The pages of a print run on a QPrinter: a PDF file chosen by the user, or a printer of the
+// system. Each job is first written to a temporary PDF; only a job that ran to its end
+// replaces the chosen file or is handed to the printer, so an aborted job leaves nothing
+// half printed and a file from before intact.
+
+#include "printing/printrun.h"
+#include <QPainter>
+#include <QString>
+#include <memory>
+
+class QPrinter;
+
+class TPrinterOutput : public TPrintOutput {
+public:
+    enum class BackPages { Separate, After };
+
+    // printer: as the user set it up (name, page layout, resolution, or PDF output file).
+    TPrinterOutput(QPrinter& printer, BackPages back = BackPages::Separate);
+    ~TPrinterOutput() override;
+
+    QPainter* BeginJob(int side) override;
+    bool NewPage() override;
+    bool EndJob(int side, bool aborted) override;
+    bool Finish(bool aborted) override;
+    void Abort() override;
+
+    // The files written so far (PDF output) or the jobs handed to the printer (their titles).
+    QStringList Written() const { return m_written; }
+    // The name of a printer for messages: the queue, or the PDF file.
+    QString PrinterName() const;
+
+private:
+    bool toFile() const;
+    QString targetOf(int side) const;
+    bool closeJob(bool aborted);
+    bool submit(const QString& pdf);
+
+    QPrinter& m_printer;
+    BackPages m_back;
+    std::unique_ptr<QPrinter> m_job; // the temporary PDF being written
+    QPainter m_painter;
+    QString m_temp;
+    int m_jobSide = -1;
+    QStringList m_written;
+};
+
+// "karte.pdf" -> "karte-Rueckseite.pdf": where the back side of a PDF print goes.
+QString BackSideFileName(const QString& frontFile);

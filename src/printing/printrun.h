@@ -1,0 +1,89 @@
+#pragma once
+// The print run: the front side of the selected cells as one job of CopyCount sheets, then,
+// when the document has a back side and the user has turned the paper, the back side as a
+// second job into the mirrored cells. Independent of widgets: the workspace hands it hooks for
+// the turning question and for keeping the interface alive, the batch tool runs it as it is.
+
+#include "printing/printlayout.h"
+#include <QPoint>
+#include <QString>
+#include <functional>
+
+class QPainter;
+class TAppDocument;
+
+// Where the pages of a run go.
+class TPrintOutput {
+public:
+    virtual ~TPrintOutput() = default;
+    // Starts the job of a side; nullptr when the device refuses (Error() says why).
+    virtual QPainter* BeginJob(int side) = 0;
+    virtual bool NewPage() = 0;
+    // Finishes the job of a side; an aborted job is discarded. False when the output failed.
+    virtual bool EndJob(int side, bool aborted) = 0;
+    // Called once after the last job, also after an abort.
+    virtual bool Finish(bool aborted) { return true; }
+    // Tells the device to stop; the run ends after the current cell.
+    virtual void Abort() {}
+    virtual QString Error() const { return m_error; }
+
+protected:
+    QString m_error;
+};
+
+struct TPrintRunSettings {
+    int CopyCount = 1;
+    double Scale = 1.0;  // "Einpassen": the layout's FitScale, else 1
+    bool Separators = false;
+    QPoint FrontOffset; // "Blattversatz", whole mm
+    QPoint BackOffset;
+};
+
+class TPrintRun {
+public:
+    enum Result { Done, Aborted, Failed };
+
+    TPrintRun(const TAppDocument& doc, TPrintLayout& layout, TPrintOutput& output,
+              const TPrintRunSettings& settings);
+
+    // Called after every cell: the workspace lets the interface handle its events there.
+    std::function<void()> AfterCell;
+    // Asks the user to turn the paper; true prints the back side. Without it the back side
+    // follows at once.
+    std::function<bool(bool landscape)> AskTurn;
+    // The document a cell shows (sheet counts from 0, cell is the index in the layout);
+    // nullptr or no hook: the run's document.
+    std::function<const TAppDocument*(int sheet, int cell, int side)> CellDocument;
+
+    Result Run();
+    // Ends the run after the current cell and discards the job.
+    void Abort();
+    bool IsAborted() const { return m_aborted; }
+    QString Error() const { return m_error; }
+    int CellsPrinted() const { return m_cellsPrinted; }
+    int SheetsPrinted() const { return m_sheets; }
+    bool BackPrinted() const { return m_backPrinted; }
+
+    // The document has elements on its back side.
+    static bool HasBackSide(const TAppDocument& doc);
+    // The cell that carries the back of (column, row) when the sheet is turned.
+    static int MirroredColumn(int columns, int column) { return columns - 1 - column; }
+
+private:
+    bool printSide(int side, const QPoint& offset);
+
+    const TAppDocument& m_doc;
+    TPrintLayout& m_layout;
+    TPrintOutput& m_output;
+    TPrintRunSettings m_settings;
+    bool m_aborted = false;
+    QString m_error;
+    int m_cellsPrinted = 0;
+    int m_sheets = 0;
+    bool m_backPrinted = false;
+};
+
+// The question asked between the two jobs.
+QString TurnQuestionCaption();
+QString TurnQuestionHint();
+QString TurnQuestionText(bool landscape);

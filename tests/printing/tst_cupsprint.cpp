@@ -1,0 +1,296 @@
+// A real print path: the test starts a CUPS scheduler of its own in a temporary folder (its own
+// configuration and socket, never the machine's printing), adds a cups-pdf queue, prints a
+// two-sided document through the workspace's print button as a user who picked that printer,
+// and checks the PDF files cups-pdf writes. Skipped with a message when cupsd cannot start.
+
+#include "common/pdfink.h"
+#include "document/appdocument.h"
+#include "document/globals.h"
+#include "platform/metafile/emfpaintdevice.h"
+#include "platform/ui/messages.h"
+#include "platform/ui/tfrage.h"
+#include "printing/tfrmtabprinting.h"
+#include <QDateTime>
+#include <QDirIterator>
+#include <QPainter>
+#include <QPrinterInfo>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+const QString Queue = QStringLiteral("QuillmarkTestPDF");
+const QString Ppd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
+
+bool writeFile(const QString& name, const QByteArray& text)
+{
+    QFile f(name);
+    return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
+}
+
+QString run(const QString& program, const QStringList& args, int* exitCode = nullptr)
+{
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(program, args);
+    p.waitForFinished(30000);
+    if (exitCode)
+        *exitCode = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    return QString::fromLocal8Bit(p.readAll());
+}
+
+// Where cups-pdf puts the files of the current user, as its configuration says.
+QString cupsPdfOutDir()
+{
+    QString out = QStringLiteral("${HOME}/PDF");
+    QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
+    if (conf.open(QIODevice::ReadOnly)) {
+        for (const QByteArray& line : conf.readAll().split('\n')) {
+            const QByteArray l = line.trimmed();
+            if (l.startsWith("Out "))
+                out = QString::fromLocal8Bit(l.mid(4).trimmed());
+        }
+    }
+    out.replace(QStringLiteral("${HOME}"), QDir::homePath());
+    out.replace(QStringLiteral("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
+    return out;
+}
+
+TMetafile blackSquare()
+{
+    TMetafile mf;
+    TEmfPaintDevice dev(mf, QSize(100, 100));
+    {
+        QPainter p(&dev);
+        p.fillRect(0, 0, 100, 100, Qt::black);
+    }
+    dev.Close();
+    return mf;
+}
+
+} // namespace
+
+class TestCupsPrint : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    QProcess cupsd;
+    QString skipReason;
+
+    bool startCupsd()
+    {
+        if (!QFile::exists(QStringLiteral("/usr/sbin/cupsd")) ||
+            QStandardPaths::findExecutable(QStringLiteral("lpadmin")).isEmpty() ||
+            QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()) {
+            skipReason = QStringLiteral("cupsd, lpadmin or lp are not installed");
+            return false;
+        }
+        if (!QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")) || !QFile::exists(Ppd)) {
+            skipReason = QStringLiteral("cups-pdf (printer-driver-cups-pdf) is not installed");
+            return false;
+        }
+        dir = std::make_unique<QTemporaryDir>(QStringLiteral("/tmp/qm-cups-XXXXXX"));
+        const QString d = dir->path();
+        // The filters run as an unprivileged user and must reach the spool.
+        for (const char* sub : {"spool", "spool/tmp", "cache", "state", "ppd", "log"}) {
+            QDir().mkpath(d + QLatin1Char('/') + QLatin1String(sub));
+            QFile::setPermissions(d + QLatin1Char('/') + QLatin1String(sub),
+                                  QFileDevice::Permissions(0x7755));
+        }
+        QFile::setPermissions(d, QFileDevice::Permissions(0x7755));
+        const QByteArray conf = "Listen " + d.toLocal8Bit() + "/cups.sock\n"
+                                "LogLevel warn\n"
+                                "WebInterface No\n"
+                                "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
+                                "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
+                                "  </Limit>\n</Policy>\n";
+        const QByteArray files = "ServerRoot " + d.toLocal8Bit() + "\n"
+                                 "RequestRoot " + d.toLocal8Bit() + "/spool\n"
+                                 "TempDir " + d.toLocal8Bit() + "/spool/tmp\n"
+                                 "CacheDir " + d.toLocal8Bit() + "/cache\n"
+                                 "StateDir " + d.toLocal8Bit() + "/state\n"
+                                 "ErrorLog " + d.toLocal8Bit() + "/log/error_log\n"
+                                 "AccessLog " + d.toLocal8Bit() + "/log/access_log\n"
+                                 "PageLog " + d.toLocal8Bit() + "/log/page_log\n"
+                                 "ServerBin /usr/lib/cups\n"
+                                 "DataDir /usr/share/cups\n";
+        if (!writeFile(d + QStringLiteral("/cupsd.conf"), conf) ||
+            !writeFile(d + QStringLiteral("/cups-files.conf"), files)) {
+            skipReason = QStringLiteral("the configuration of cupsd cannot be written");
+            return false;
+        }
+        cupsd.setProcessChannelMode(QProcess::MergedChannels);
+        cupsd.start(QStringLiteral("/usr/sbin/cupsd"),
+                    {QStringLiteral("-c"), d + QStringLiteral("/cupsd.conf"), QStringLiteral("-s"),
+                     d + QStringLiteral("/cups-files.conf"), QStringLiteral("-f")});
+        if (!cupsd.waitForStarted(5000)) {
+            skipReason = QStringLiteral("cupsd does not start");
+            return false;
+        }
+        const QString socket = d + QStringLiteral("/cups.sock");
+        for (int i = 0; i < 100 && !QFile::exists(socket); ++i) {
+            if (cupsd.state() != QProcess::Running)
+                break;
+            QTest::qWait(100);
+        }
+        if (!QFile::exists(socket)) {
+            skipReason = QStringLiteral("cupsd did not open its socket: ") +
+                         QString::fromLocal8Bit(cupsd.readAll()).trimmed();
+            return false;
+        }
+        qputenv("CUPS_SERVER", socket.toLocal8Bit());
+        int code = 0;
+        const QString out = run(QStringLiteral("lpadmin"),
+                                {QStringLiteral("-p"), Queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                                 QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), Ppd},
+                                &code);
+        if (code != 0) {
+            skipReason = QStringLiteral("lpadmin cannot add the cups-pdf queue: ") + out.trimmed();
+            return false;
+        }
+        return true;
+    }
+
+    bool waitForJobs()
+    {
+        for (int i = 0; i < 600; ++i) {
+            if (run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).trimmed().isEmpty())
+                return true;
+            QTest::qWait(100);
+        }
+        return false;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        if (!pdfink::Available())
+            QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
+        if (!startCupsd())
+            QSKIP(qPrintable(QStringLiteral("No private CUPS scheduler: ") + skipReason));
+    }
+
+    void cleanupTestCase()
+    {
+        if (cupsd.state() == QProcess::Running) {
+            cupsd.terminate();
+            if (!cupsd.waitForFinished(10000))
+                cupsd.kill();
+        }
+    }
+
+    void twoSidedDocumentThroughTheWorkspace()
+    {
+        ResetGlobals();
+        QStringList messages;
+        MessageHook = [&](const QString&, const QString& text) { messages << text; };
+        QVERIFY2(QPrinterInfo::availablePrinterNames().contains(Queue),
+                 qPrintable(QPrinterInfo::availablePrinterNames().join(", ")));
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        auto* front = Document->AddGraphic(blackSquare(), 0, nullptr);
+        front->Left = 20;
+        front->Top = 30;
+        front->Width = front->Height = 10;
+        auto* t = Document->AddText(QStringLiteral("Gruss von vorn"));
+        t->Left = 10;
+        t->Top = 60;
+        t->Width = 90;
+        t->Height = 12;
+        t->FontSize = 140;
+        CurrentSide = 1;
+        auto* back = Document->AddGraphic(blackSquare(), 0, nullptr);
+        back->Left = 60;
+        back->Top = 100;
+        back->Width = back->Height = 10;
+        auto* bt = Document->AddText(QStringLiteral("Gruss von hinten"));
+        bt->Left = 10;
+        bt->Top = 120;
+        bt->Width = 90;
+        bt->Height = 12;
+        bt->FontSize = 140;
+        CurrentSide = 0;
+        Document->FileName = QStringLiteral("/tmp/cupskarte.qmk");
+
+        TfrmTabPrinting form;
+        form.resize(900, 700);
+        form.show();
+        QVERIFY(!form.PdfOnly());
+        // The user picks the cups-pdf queue in the printer setup.
+        form.SetupDialogHook = [](QPrinter& p) {
+            p.setPrinterName(Queue);
+            return true;
+        };
+        form.Activate();
+        QTest::mouseClick(form.PrinterSetupBtn, Qt::LeftButton);
+        QCOMPARE(form.PrinterLabel->text(), Queue);
+        QCOMPARE(form.Layout().Columns, 2);
+        QCOMPARE(form.Layout().Rows, 2);
+
+        const QString outDir = cupsPdfOutDir();
+        const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
+                answer.stop();
+                f->ImageRegister->click();
+            }
+        });
+        answer.start();
+        QTest::mouseClick(form.Button, Qt::LeftButton);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        QVERIFY(waitForJobs());
+
+        // The files cups-pdf wrote for this run, oldest (the front) first.
+        QFileInfoList written;
+        for (int i = 0; i < 100 && written.size() < 2; ++i) {
+            written.clear();
+            const QFileInfoList all = QDir(outDir).entryInfoList({QStringLiteral("*.pdf")},
+                                                                 QDir::Files, QDir::Time | QDir::Reversed);
+            for (const QFileInfo& f : all) {
+                if (f.lastModified() >= started)
+                    written << f;
+            }
+            if (written.size() < 2)
+                QTest::qWait(100);
+        }
+        QCOMPARE(written.size(), 2);
+        const QString frontPdf = written[0].filePath(), backPdf = written[1].filePath();
+        const QList<QImage> frontPages = pdfink::Pages(frontPdf);
+        const QList<QImage> backPages = pdfink::Pages(backPdf);
+        const QString frontText = pdfink::Text(frontPdf), backText = pdfink::Text(backPdf);
+        QFile::remove(frontPdf);
+        QFile::remove(backPdf);
+        QCOMPARE(frontPages.size(), 1);
+        QCOMPARE(backPages.size(), 1);
+        // cups-pdf passes the job through PostScript and ghostscript, which turns the fonts into
+        // Type 3 glyphs without their characters: the words are there, three on each side, and
+        // their ink lies where the text belongs.
+        QCOMPARE(frontText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size(), 3);
+        QCOMPARE(backText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size(), 3);
+        const QRectF ft = pdfink::DarkInkMm(frontPages[0], QRectF(0, 55, 210, 25));
+        QVERIFY2(ft.left() > 10 && ft.left() < 12 && ft.top() > 60 && ft.bottom() < 72,
+                 qPrintable(QStringLiteral("%1 %2 %3").arg(ft.left()).arg(ft.top()).arg(ft.bottom())));
+        QVERIFY(ft.right() < 105);
+        const QRectF btx = pdfink::DarkInkMm(backPages[0], QRectF(0, 115, 210, 25));
+        QVERIFY2(btx.left() > 115 && btx.left() < 117 && btx.top() > 120 && btx.bottom() < 132,
+                 qPrintable(QStringLiteral("%1 %2").arg(btx.left()).arg(btx.top())));
+        // Front: the first cell only; back: the mirrored column of the same row.
+        const QRectF f = pdfink::DarkInkMm(frontPages[0], QRectF(0, 0, 210, 60));
+        QVERIFY2(std::abs(f.left() - 20) < 0.4 && std::abs(f.top() - 30) < 0.4,
+                 qPrintable(QStringLiteral("%1 %2").arg(f.left()).arg(f.top())));
+        QVERIFY(pdfink::DarkInkMm(frontPages[0], QRectF(105, 0, 105, 297)).isEmpty());
+        const QRectF b = pdfink::DarkInkMm(backPages[0], QRectF(0, 90, 210, 20));
+        QVERIFY2(std::abs(b.left() - 165) < 0.4 && std::abs(b.top() - 100) < 0.4,
+                 qPrintable(QStringLiteral("%1 %2").arg(b.left()).arg(b.top())));
+        MessageHook = nullptr;
+    }
+};
+
+QTEST_MAIN(TestCupsPrint)
+#include "tst_cupsprint.moc"

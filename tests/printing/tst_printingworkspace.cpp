@@ -1,0 +1,360 @@
+// The "Drucken" workspace driven through its widgets: sheet offsets in the settings store,
+// the margin edits, the preview with its hot cell and click selection, the printer setup and
+// the print run with its turning question and abort dialog, printing into PDF files.
+
+#include "common/pdfink.h"
+#include "document/appdocument.h"
+#include "document/globals.h"
+#include "platform/metafile/emfpaintdevice.h"
+#include "platform/ui/messages.h"
+#include "platform/ui/tfrage.h"
+#include "printing/printeroutput.h"
+#include "printing/tfrmtabprinting.h"
+#include "printing/tprintabortdlg.h"
+#include <QCheckBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPainter>
+#include <QPushButton>
+#include <QSettings>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+#include <memory>
+
+namespace {
+
+TMetafile blackSquare()
+{
+    TMetafile mf;
+    TEmfPaintDevice dev(mf, QSize(100, 100));
+    {
+        QPainter p(&dev);
+        p.fillRect(0, 0, 100, 100, Qt::black);
+    }
+    dev.Close();
+    return mf;
+}
+
+void addSquare(double left, double top, int side)
+{
+    CurrentSide = side;
+    auto* e = Document->AddGraphic(blackSquare(), 0, nullptr);
+    e->Left = left;
+    e->Top = top;
+    e->Width = 10;
+    e->Height = 10;
+    CurrentSide = 0;
+}
+
+void moveTo(QWidget* w, const QPoint& pos)
+{
+    QMouseEvent e(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton,
+                  Qt::NoButton, Qt::NoModifier);
+    QApplication::sendEvent(w, &e);
+}
+
+// Answers the next question dialog with its first button, remembering what it showed.
+struct FrageAnswer {
+    QString caption, hint, question;
+    bool hintVisible = false;
+    void arm(bool yes)
+    {
+        QTimer* t = new QTimer;
+        t->setInterval(20);
+        QObject::connect(t, &QTimer::timeout, t, [this, t, yes] {
+            auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget());
+            if (!f)
+                return;
+            caption = f->windowTitle();
+            hint = f->LabelHinweis->text();
+            hintVisible = f->LabelHinweis->isVisibleTo(f);
+            question = f->LabelFrage->text();
+            (yes ? f->ImageRegister : f->Image1)->click();
+            t->deleteLater();
+        });
+        t->start();
+    }
+};
+
+} // namespace
+
+class TestPrintingWorkspace : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<QTemporaryDir> dir;
+    std::unique_ptr<QSettings> settings;
+    std::unique_ptr<TfrmTabPrinting> form;
+    QStringList messages;
+
+    TfrmTabPrinting* make()
+    {
+        form = std::make_unique<TfrmTabPrinting>();
+        form->resize(900, 700);
+        form->show();
+        // Print into a file of the test, whatever printers the machine has.
+        form->Printer().setOutputFormat(QPrinter::PdfFormat);
+        form->Printer().setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
+                                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        form->Printer().setOutputFileName(dir->filePath(QStringLiteral("karte.pdf")));
+        return form.get();
+    }
+
+    QPoint cellCentre(int index)
+    {
+        const TCell& c = form->Layout().Cells[size_t(index)];
+        auto px = [this](double mm) { return int(mm / 0.266497461928934 * form->PreviewScale); };
+        return QPoint(px(c.Left + c.Width / 2), px(c.Top + c.Height / 2));
+    }
+
+private slots:
+    void init()
+    {
+        QStandardPaths::setTestModeEnabled(true);
+        ResetGlobals();
+        dir = std::make_unique<QTemporaryDir>();
+        settings = std::make_unique<QSettings>(dir->filePath(QStringLiteral("reg.ini")),
+                                               QSettings::IniFormat);
+        Registry = settings.get();
+        messages.clear();
+        MessageHook = [this](const QString&, const QString& text) { messages << text; };
+        FormColor = QColor(0, 0, 128);
+    }
+    void cleanup()
+    {
+        form.reset();
+        Registry = nullptr;
+        settings.reset();
+        dir.reset();
+        MessageHook = nullptr;
+    }
+
+    void offsetsComeFromAndGoToTheSettingsStore()
+    {
+        settings->beginGroup(QStringLiteral("Blattversatz"));
+        settings->setValue(QStringLiteral("Vorderseite horizontal"), QStringLiteral("3"));
+        settings->setValue(QStringLiteral("Vorderseite vertikal"), QStringLiteral("-2"));
+        settings->setValue(QStringLiteral("Rückseite horizontal"), QStringLiteral("zwei"));
+        settings->setValue(QStringLiteral("Rückseite vertikal"), QStringLiteral("40"));
+        settings->endGroup();
+        make();
+        QCOMPARE(form->EditPrintOffsetHor->text(), QStringLiteral("3"));
+        QCOMPARE(form->EditPrintOffsetVer->text(), QStringLiteral("-2"));
+        QCOMPARE(form->EditPrintOffsetHorRueck->text(), QStringLiteral("0"));
+        QCOMPARE(form->EditPrintOffsetVerRueck->text(), QStringLiteral("25"));
+        QTest::keyClick(form->UpDown1, Qt::Key_Up);
+        settings->beginGroup(QStringLiteral("Blattversatz"));
+        QCOMPARE(settings->value(QStringLiteral("Vorderseite horizontal")).toString(),
+                 QStringLiteral("4"));
+        QCOMPARE(settings->value(QStringLiteral("Rückseite horizontal")).toString(),
+                 QStringLiteral("0"));
+        QCOMPARE(settings->value(QStringLiteral("Rückseite vertikal")).toString(),
+                 QStringLiteral("25"));
+        settings->endGroup();
+        QCOMPARE(form->UpDown1->minimum(), -25);
+        QCOMPARE(form->UpDown1->maximum(), 25);
+    }
+
+    void activationFillsTheFieldsAndLaysOut()
+    {
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        Document->PrintMarginLeft = 0;
+        Document->PrintDistVer = 12.5;
+        Document->CopyCount = 7;
+        make();
+        form->Activate();
+        QCOMPARE(form->EditPrintMarginLeft->text(), QStringLiteral(" 0.00"));
+        QCOMPARE(form->EditPrintDistVer->text(), QStringLiteral("12.50"));
+        QCOMPARE(form->EditCopyCount->text(), QStringLiteral("7"));
+        QCOMPARE(form->Layout().Columns, 2);
+        QCOMPARE(form->Layout().Rows, 1); // 148 + 12.5 + 148 > 297.33
+        QVERIFY(form->InfoLabel1->isVisibleTo(form.get()));
+        QVERIFY(!form->InfoLabel2->isVisibleTo(form.get()));
+        QVERIFY(form->PrinterLabel->text().startsWith(QStringLiteral("PDF-Datei")));
+        QCOMPARE(form->SpinCopyCount->minimum(), 1);
+        QCOMPARE(form->SpinCopyCount->maximum(), 999);
+        QVERIFY(form->EditCopyCount->isReadOnly());
+    }
+
+    void typedMarginsRecomputeTheLayout()
+    {
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        make();
+        form->Activate();
+        QCOMPARE(form->Layout().Columns, 2);
+        form->EditPrintDistHor->clear();
+        QTest::keyClicks(form->EditPrintDistHor, QStringLiteral("1"));
+        QCOMPARE(Document->PrintDistHor, 1.0);
+        QCOMPARE(form->Layout().Columns, 1);
+        form->EditPrintDistHor->clear();
+        QTest::keyClicks(form->EditPrintDistHor, QStringLiteral("x1"));
+        QCOMPARE(Document->PrintDistHor, 0.0);
+        QCOMPARE(form->Layout().Columns, 2);
+        // Content in no printable area: a left margin pushing the copy off the sheet.
+        addSquare(95, 10, 0);
+        form->EditPrintMarginLeft->setText(QStringLiteral("120"));
+        QVERIFY(!form->Layout().Fits);
+        QVERIFY(form->InfoLabel2->isVisibleTo(form.get()));
+        QCOMPARE(form->InfoLabel2->palette().color(QPalette::WindowText), QColor(Qt::red));
+        QVERIFY(form->Layout().FitScale < 1);
+    }
+
+    void clickSelectionAndTheHotCell()
+    {
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        make();
+        form->Activate();
+        QCOMPARE(int(form->Layout().Cells.size()), 4);
+        QCOMPARE(form->Layout().SelectedCount(), 1);
+        for (int i = 0; i < 4; ++i) {
+            moveTo(form->Page, cellCentre(i));
+            QCOMPARE(form->HotCell, i);
+            QCOMPARE(QColor(form->Page->Picture.pixel(cellCentre(i))), QColor(Qt::red));
+            QTest::mouseClick(form->Page, Qt::LeftButton, {}, cellCentre(i));
+        }
+        QCOMPARE(form->Layout().SelectedCount(), 3);
+        QVERIFY(!form->Layout().Cells[0].Selected);
+        QVERIFY(!Document->SelectAllCells);
+        // A click toggles the hot cell, the one the last movement found.
+        moveTo(form->Page, cellCentre(0));
+        QTest::mouseClick(form->Page, Qt::LeftButton, {}, cellCentre(0));
+        QVERIFY(Document->SelectAllCells);
+        // Moving onto a group box clears the hot cell; selected cells show white.
+        moveTo(form->CellGroupBox, QPoint(5, 5));
+        QCOMPARE(form->HotCell, -1);
+        QCOMPARE(QColor(form->Page->Picture.pixel(cellCentre(3))), QColor(Qt::white));
+        QTest::mouseClick(form->SelectNoneButton, Qt::LeftButton);
+        QCOMPARE(form->Layout().SelectedCount(), 0);
+        QVERIFY(!Document->SelectAllCells);
+        QCOMPARE(QColor(form->Page->Picture.pixel(cellCentre(3))), QColor(128, 128, 128));
+        QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+        QCOMPARE(form->Layout().SelectedCount(), 4);
+        QVERIFY(Document->SelectAllCells);
+        // The document's flag selects every cell on the next activation.
+        form->Activate();
+        QCOMPARE(form->Layout().SelectedCount(), 4);
+    }
+
+    void printerSetupSwitchesToLandscape()
+    {
+        Document->PageWidth = 148;
+        Document->PageHeight = 105;
+        make();
+        form->Activate();
+        QCOMPARE(form->Layout().Rows, 2);
+        QCOMPARE(form->Layout().Columns, 1);
+        form->SetupDialogHook = [](QPrinter& p) {
+            p.setPageOrientation(QPageLayout::Landscape);
+            return true;
+        };
+        QTest::mouseClick(form->PrinterSetupBtn, Qt::LeftButton);
+        QCOMPARE(form->Layout().PrinterSheetWidth, 297.33);
+        QCOMPARE(form->Layout().Columns, 2);
+        QCOMPARE(Document->Orientation, std::uint8_t(1));
+    }
+
+    // The whole run from the print button: two copies, the question, the back side.
+    void printButtonPrintsBothSides()
+    {
+        Document->PageWidth = 105;
+        Document->PageHeight = 200;
+        addSquare(20, 30, 0);
+        addSquare(60, 100, 1);
+        make();
+        form->Activate();
+        QTest::keyClick(form->SpinCopyCount, Qt::Key_Up);
+        QTest::keyClick(form->UpDown2, Qt::Key_Up); // front 1 mm lower
+        FrageAnswer answer;
+        answer.arm(true);
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(answer.caption, QStringLiteral("Druck der Rückseite"));
+        QCOMPARE(answer.hint, QStringLiteral("Bitte legen Sie das Blatt umgedreht"));
+        QVERIFY(answer.hintVisible);
+        QCOMPARE(answer.question, QStringLiteral("mit der OBERkante voraus in den Drucker."));
+        QCOMPARE(Document->CopyCount, std::uint16_t(2));
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!form->AbortDialog);
+        QVERIFY(messages.isEmpty());
+        const QString front = dir->filePath(QStringLiteral("karte.pdf"));
+        const QList<QImage> pages = pdfink::Pages(front);
+        QCOMPARE(pages.size(), 2);
+        const QRectF f = pdfink::DarkInkMm(pages[1], pdfink::WholePage(pages[1]));
+        QVERIFY2(std::abs(f.left() - 20) < 0.3 && std::abs(f.top() - 31) < 0.3,
+                 qPrintable(QStringLiteral("%1 %2").arg(f.left()).arg(f.top())));
+        const QList<QImage> back = pdfink::Pages(BackSideFileName(front));
+        QCOMPARE(back.size(), 2);
+        const QRectF b = pdfink::DarkInkMm(back[0], pdfink::WholePage(back[0]));
+        QVERIFY(std::abs(b.left() - 165) < 0.3 && std::abs(b.top() - 100) < 0.3);
+        QVERIFY(form->Layout().Cells[0].Selected);
+        QVERIFY(!form->Layout().Cells[1].Selected);
+    }
+
+    // The abort dialog stays usable during the run; its button ends the run and nothing of
+    // the aborted job is written.
+    void abortDialogCancelsTheRun()
+    {
+        for (int k = 0; k < 60; ++k) {
+            LangKeys << QString::number(k);
+            LangStrings << QStringLiteral("T%1").arg(k);
+        }
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        addSquare(20, 30, 0);
+        addSquare(20, 30, 1);
+        Document->CopyCount = 999;
+        make();
+        form->Activate();
+        QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+        QString caption, info;
+        QTimer::singleShot(50, form.get(), [&] {
+            QVERIFY(form->AbortDialog);
+            caption = form->AbortDialog->windowTitle();
+            info = form->AbortDialog->InfoLabel->text();
+            QVERIFY(form->AbortDialog->isVisible());
+            QCOMPARE(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+            QTest::mouseClick(form->AbortDialog->ImageRegister, Qt::LeftButton);
+        });
+        FrageAnswer never;
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(caption, QStringLiteral("T56"));
+        QCOMPARE(info, QStringLiteral("T57"));
+        QVERIFY(never.caption.isEmpty());
+        QVERIFY(!QFile::exists(dir->filePath(QStringLiteral("karte.pdf"))));
+        QVERIFY(!QApplication::overrideCursor());
+        QCOMPARE(form->Layout().SelectedCount(), 4);
+        QVERIFY(messages.isEmpty());
+    }
+
+    void unwritableFileIsReported()
+    {
+        addSquare(20, 30, 0);
+        make();
+        const QString file = dir->filePath(QStringLiteral("fehlt/karte.pdf"));
+        form->Printer().setOutputFileName(file);
+        form->Activate();
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(messages.size(), 1);
+        QVERIFY2(messages[0].contains(file), qPrintable(messages[0]));
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    void pdfFileIsAskedForWhenNoneIsSet()
+    {
+        addSquare(20, 30, 0);
+        make();
+        form->Printer().setOutputFileName(QString());
+        form->Printer().setOutputFormat(QPrinter::PdfFormat);
+        const QString file = dir->filePath(QStringLiteral("gewaehlt"));
+        form->PdfFileHook = [&] { return file; };
+        form->Activate();
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QVERIFY(QFile::exists(file + QStringLiteral(".pdf")));
+    }
+};
+
+QTEST_MAIN(TestPrintingWorkspace)
+#include "tst_printingworkspace.moc"

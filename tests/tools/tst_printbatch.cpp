@@ -1,0 +1,205 @@
+// quillmark-batch DOCUMENT.qmk -o OUT.pdf [--back separate|after]: the pages it prints, that
+// they are the pages of the printing workspace's own run, and its refusals.
+
+#include "common/pdfink.h"
+#include "document/appdocument.h"
+#include "document/globals.h"
+#include "platform/metafile/emfpaintdevice.h"
+#include "platform/ui/tfrage.h"
+#include "printing/printeroutput.h"
+#include "printing/tfrmtabprinting.h"
+#include <QPainter>
+#include <QProcess>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QtTest>
+
+namespace {
+
+struct Result {
+    int code = -1;
+    QString out, err;
+};
+
+Result batch(const QStringList& args)
+{
+    QProcess p;
+    p.start(QStringLiteral(QM_BIN_DIR "/quillmark-batch"), args);
+    Result r;
+    if (!p.waitForFinished(120000)) {
+        p.kill();
+        p.waitForFinished();
+        return r;
+    }
+    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+    r.out = QString::fromUtf8(p.readAllStandardOutput());
+    r.err = QString::fromUtf8(p.readAllStandardError());
+    return r;
+}
+
+TMetafile blackSquare()
+{
+    TMetafile mf;
+    TEmfPaintDevice dev(mf, QSize(100, 100));
+    {
+        QPainter p(&dev);
+        p.fillRect(0, 0, 100, 100, Qt::black);
+    }
+    dev.Close();
+    return mf;
+}
+
+// A6, four cells, all selected, two copies, a square and a text on each side.
+QString writeCard(const QString& dir)
+{
+    TAppDocument doc(false);
+    doc.PageWidth = 105;
+    doc.PageHeight = 148;
+    doc.CopyCount = 2;
+    doc.SelectAllCells = true;
+    doc.PrintMarginLeft = 0;
+    for (int side = 0; side < 2; ++side) {
+        CurrentSide = side;
+        auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+        e->Left = side ? 60 : 20;
+        e->Top = side ? 100 : 30;
+        e->Width = e->Height = 10;
+        auto* t = doc.AddText(side ? QStringLiteral("Hinten") : QStringLiteral("Vorn"));
+        t->Left = 10;
+        t->Top = 60;
+        t->Width = 80;
+        t->Height = 10;
+        t->FontSize = 120;
+    }
+    CurrentSide = 0;
+    const QString file = dir + QStringLiteral("/karte.qmk");
+    doc.SaveToFile(file);
+    return file;
+}
+
+} // namespace
+
+class TestPrintBatch : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase()
+    {
+        if (!QFile::exists(QStringLiteral(QM_BIN_DIR "/quillmark-batch")))
+            QSKIP("quillmark-batch is not built");
+        if (!pdfink::Available())
+            QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
+    }
+    void init() { ResetGlobals(); }
+
+    void printsFrontAndBackFiles()
+    {
+        QTemporaryDir dir;
+        const QString card = writeCard(dir.path());
+        const QString out = dir.filePath(QStringLiteral("aus.pdf"));
+        const Result r = batch({card, QStringLiteral("-o"), out});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY(r.err.isEmpty());
+        const QList<QImage> front = pdfink::Pages(out);
+        QCOMPARE(front.size(), 2);
+        for (const QPointF& c : {QPointF(0, 0), QPointF(105, 148)}) {
+            const QRectF ink = pdfink::DarkInkMm(front[1], QRectF(c, QSizeF(105, 50)));
+            QVERIFY(std::abs(ink.left() - (c.x() + 20)) < 0.3);
+            QVERIFY(std::abs(ink.top() - (c.y() + 30)) < 0.3);
+        }
+        QVERIFY(pdfink::Text(out).contains(QStringLiteral("Vorn")));
+        const QString back = BackSideFileName(out);
+        QCOMPARE(pdfink::PageCount(back), 2);
+        QVERIFY(pdfink::Text(back).contains(QStringLiteral("Hinten")));
+        QVERIFY(r.out.contains(back));
+    }
+
+    void backPagesAfterTheFront()
+    {
+        QTemporaryDir dir;
+        const QString card = writeCard(dir.path());
+        const QString out = dir.filePath(QStringLiteral("aus.pdf"));
+        const Result r = batch({card, QStringLiteral("-o"), out, QStringLiteral("--back"),
+                                QStringLiteral("after")});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        const QList<QImage> pages = pdfink::Pages(out);
+        QCOMPARE(pages.size(), 4);
+        const QRectF ink = pdfink::DarkInkMm(pages[3], QRectF(0, 90, 105, 20));
+        QVERIFY(std::abs(ink.left() - 60) < 0.3);
+        QVERIFY(!QFile::exists(BackSideFileName(out)));
+    }
+
+    // The workspace's run with the same settings prints the same pages.
+    void samePagesAsTheWorkspace()
+    {
+        QTemporaryDir dir;
+        const QString card = writeCard(dir.path());
+        const QString out = dir.filePath(QStringLiteral("aus.pdf"));
+        QCOMPARE(batch({card, QStringLiteral("-o"), out}).code, 0);
+
+        Document->LoadFromFile(card);
+        TfrmTabPrinting form;
+        form.resize(900, 700);
+        form.show();
+        form.Printer().setOutputFormat(QPrinter::PdfFormat);
+        form.Printer().setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                                 QMarginsF(0, 0, 0, 0)));
+        const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
+        form.Printer().setOutputFileName(ws);
+        form.Activate();
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
+                answer.stop();
+                f->ImageRegister->click();
+            }
+        });
+        answer.start();
+        QTest::mouseClick(form.Button, Qt::LeftButton);
+        for (const auto& [a, b] : {std::pair{out, ws}, std::pair{BackSideFileName(out),
+                                                                  BackSideFileName(ws)}}) {
+            const QList<QImage> pa = pdfink::Pages(a), pb = pdfink::Pages(b);
+            QCOMPARE(pa.size(), 2);
+            QCOMPARE(pb.size(), pa.size());
+            for (int i = 0; i < pa.size(); ++i)
+                QVERIFY(pa[i] == pb[i]);
+        }
+    }
+
+    void refusals_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QString>("says");
+        QTest::newRow("no document") << QStringList{"-o", "x.pdf"} << "Kein Dokument";
+        QTest::newRow("missing document")
+            << QStringList{"/nicht/da.qmk", "-o", "x.pdf"} << "/nicht/da.qmk";
+        QTest::newRow("bad back") << QStringList{"KARTE", "-o", "x.pdf", "--back", "vorn"}
+                                  << "--back";
+        QTest::newRow("unwritable") << QStringList{"KARTE", "-o", "/nicht/da/x.pdf"}
+                                    << "/nicht/da/x.pdf";
+    }
+    void refusals()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QString, says);
+        QTemporaryDir dir;
+        const QString card = writeCard(dir.path());
+        args.replaceInStrings(QStringLiteral("KARTE"), card);
+        const Result r = batch(args);
+        QCOMPARE(r.code, 1);
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
+        QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    }
+
+    void germanHelp()
+    {
+        const Result r = batch({QStringLiteral("--help")});
+        QCOMPARE(r.code, 0);
+        QVERIFY(r.out.contains(QStringLiteral("DOKUMENT.qmk -o AUSGABE.pdf")));
+        QVERIFY(r.out.contains(QStringLiteral("Rückseite")));
+    }
+};
+
+QTEST_MAIN(TestPrintBatch)
+#include "tst_printbatch.moc"
