@@ -1,7 +1,9 @@
 #include "app/catalogue.h"
 
+#include "platform/fileerror.h"
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 #include <QFileInfo>
 #include <QStringDecoder>
 
@@ -94,18 +96,20 @@ TCatalogue ParseCatalogue(const QByteArray& bytes, const QString& programDir)
 TCatalogue ReadCatalogue(const QString& file, const QString& programDir)
 {
     QFile f(file);
+    errno = 0;
     if (!f.open(QIODevice::ReadOnly))
         throw TCatalogueError(QStringLiteral("Die Katalogdatei \"%1\" kann nicht gelesen werden: %2")
-                                  .arg(QDir::toNativeSeparators(file), f.errorString()));
+                                  .arg(QDir::toNativeSeparators(file), FileErrorText(f, errno)));
     // The catalogue is a short list; a huge file is not one.
     constexpr qint64 maxSize = 4 * 1024 * 1024;
     if (f.size() > maxSize)
         throw TCatalogueError(QStringLiteral("Die Katalogdatei \"%1\" ist zu groß.")
                                   .arg(QDir::toNativeSeparators(file)));
+    errno = 0;
     const QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw TCatalogueError(QStringLiteral("Die Katalogdatei \"%1\" kann nicht gelesen werden: %2")
-                                  .arg(QDir::toNativeSeparators(file), f.errorString()));
+                                  .arg(QDir::toNativeSeparators(file), FileErrorText(f, errno)));
     return ParseCatalogue(bytes, programDir);
 }
 

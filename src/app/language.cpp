@@ -2,8 +2,10 @@
 
 #include "app/catalogue.h"
 
+#include "platform/fileerror.h"
 #include <QDir>
 #include <QFile>
+#include <cerrno>
 
 QString LanguageColumnText(const QString& line, int column)
 {
@@ -35,9 +37,10 @@ void ParseLanguageLines(const QStringList& lines, int column, QStringList& keys,
 void ReadLanguageFile(const QString& file, int column, QStringList& keys, QStringList& strings)
 {
     QFile f(file);
+    errno = 0;
     if (!f.open(QIODevice::ReadOnly))
         throw TLanguageError(QStringLiteral("Die Sprachdatei \"%1\" kann nicht gelesen werden: %2")
-                                 .arg(QDir::toNativeSeparators(file), f.errorString()));
+                                 .arg(QDir::toNativeSeparators(file), FileErrorText(f, errno)));
     constexpr qint64 maxSize = 4 * 1024 * 1024;
     if (f.size() > maxSize)
         throw TLanguageError(QStringLiteral("Die Sprachdatei \"%1\" ist zu groß.")

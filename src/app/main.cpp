@@ -28,6 +28,7 @@ int main(int argc, char* argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
     QApplication::setStyle(new TQuickHintStyle);
+    InstallQtGermanTexts();
 
     const QString programDir = InitProgramPaths(QCoreApplication::applicationFilePath());
     Registry = OpenRegistry();

@@ -3,8 +3,12 @@
 #include "app/catalogue.h"
 #include "document/globals.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QPointer>
 #include <QSettings>
+#include <QTranslator>
 
 QString InitProgramPaths(const QString& programPath)
 {
@@ -21,4 +25,21 @@ QSettings* OpenRegistry()
 {
     return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrum"),
                          QStringLiteral("Folderkit"));
+}
+
+bool InstallQtGermanTexts()
+{
+    // One translator for the whole run: the program speaks German everywhere, so the
+    // standard dialogs must not fall back to the system's (often English) language.
+    static QPointer<QTranslator> translator;
+    if (translator)
+        return true;
+    auto* t = new QTranslator(QCoreApplication::instance());
+    if (!t->load(QStringLiteral("qtbase_de"), QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete t;
+        return false;
+    }
+    QCoreApplication::installTranslator(t);
+    translator = t;
+    return true;
 }

@@ -11,3 +11,7 @@ QString InitProgramPaths(const QString& programPath);
 
 // The user's settings store ("Ostrum", "Folderkit", ini style).
 QSettings* OpenRegistry();
+
+// Installs Qt's own German texts (standard buttons, file, colour, font and print dialogs),
+// whatever the system's language is. Returns whether they were found.
+bool InstallQtGermanTexts();

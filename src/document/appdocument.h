@@ -39,6 +39,9 @@ struct TUndoEntry {
     std::shared_ptr<TDocElement> Object;
 };
 
+// Whether the file begins with the first line of a document file.
+bool IsDocumentFile(const QString& fileName);
+
 class TAppDocument {
 public:
     explicit TAppDocument(bool askBeforeDiscard);

@@ -14,6 +14,8 @@ TDocElement* TDocElementWMF::Clone() const
     auto* copy = new TDocElementWMF;
     copyBaseTo(*copy);
     copy->Metafile = Metafile;
+    copy->SourceKind = SourceKind;
+    copy->PathList = PathList;
     return copy;
 }
 

@@ -27,7 +27,6 @@ protected:
 
 class TDocElementWMF : public TDocElement {
 public:
-    // A copy is a plain metafile element: kind 0, no path list.
     TDocElement* Clone() const override;
 
     TMetafile Metafile;

@@ -4,12 +4,14 @@
 #include "document/cp1252.h"
 #include "document/docfilecodec.h"
 #include "document/units.h"
+#include "platform/fileerror.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QCursor>
 #include <QSaveFile>
+#include <cerrno>
 
 using namespace docfile;
 
@@ -452,18 +454,32 @@ void TAppDocument::SaveToFile(const QString& name)
     QSaveFile file(name);
     file.setDirectWriteFallback(false);
     const QString fail = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2");
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly))
-        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     Sink sink(&file);
+    errno = 0;
     if (!writeDocument(*this, sink)) {
-        const QString why = file.errorString();
+        const QString why = FileErrorText(file, errno);
         file.cancelWriting();
         throw TDocumentError(fail.arg(displayName(name), why));
     }
+    errno = 0;
     if (!file.commit())
-        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     SetFileName(name);
     Modified = false;
+}
+
+bool IsDocumentFile(const QString& fileName)
+{
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    QByteArray first = file.read(kMagic.size() + 2);
+    while (first.endsWith('\n') || first.endsWith('\r'))
+        first.chop(1);
+    return first == kMagic;
 }
 
 void TAppDocument::LoadFromFile(const QString& name)
@@ -476,13 +492,15 @@ void TAppDocument::LoadFromFile(const QString& name)
     if (info.isDir())
         throw TDocumentError(fail.arg(displayName(name), QStringLiteral("Das ist ein Ordner.")));
     QFile file(name);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     if (file.size() > kMaxFileSize)
         throw TDocumentError(fail.arg(displayName(name), QStringLiteral("Die Datei ist zu groß.")));
+    errno = 0;
     const QByteArray bytes = file.readAll();
     if (file.error() != QFileDevice::NoError)
-        throw TDocumentError(fail.arg(displayName(name), file.errorString()));
+        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     file.close();
     // Only a completely read file replaces the document.
     Clear();

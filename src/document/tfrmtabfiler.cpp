@@ -3,6 +3,7 @@
 #include "document/appdocument.h"
 #include "document/globals.h"
 #include "platform/ui/messages.h"
+#include <QCollator>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -26,7 +27,17 @@ constexpr int kMaxRecentWritten = 33;
 // More texts than this in the language list: the language texts replace the built-in ones.
 constexpr int kLanguageThreshold = 100;
 
+constexpr int kMaxContentChecks = 500;
+
+// A name typed as a whole path ("/home/me/karte.qmk", "~/karte.qmk") is taken as it is;
+// any other name lies in the folder shown.
 QString fullPath(const QString& dir, const QString& name) {
+    if (name == QLatin1String("~"))
+        return QDir::homePath();
+    if (name.startsWith(QLatin1String("~/")))
+        return QDir::cleanPath(QDir::homePath() + name.mid(1));
+    if (QDir::isAbsolutePath(name))
+        return QDir::cleanPath(name);
     QString path = dir;
     if (!path.endsWith(QLatin1Char('/')))
         path += QLatin1Char('/');
@@ -250,8 +261,27 @@ void TfrmTabFiler::refreshFileList(QListWidget* list, const QString& dir, const 
         // without an extension.
         filters << (part.trimmed() == QLatin1String("*.*") ? QStringLiteral("*") : part.trimmed());
     }
-    const QStringList names =
-        QDir(dir).entryList(filters, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    const QDir folder(dir);
+    QStringList names =
+        folder.entryList(filters, QDir::Files | QDir::Hidden, QDir::Name | QDir::IgnoreCase);
+    if (list == LoadFileListBox && mask == QLatin1String("*.qmk")) {
+        // A document saved under a name without extension (the name is used as typed) is
+        // still a document: it is recognised by its first line.
+        const QStringList bare =
+            folder.entryList(QStringList{QStringLiteral("*")}, QDir::Files | QDir::Hidden);
+        int checked = 0;
+        for (const QString& name : bare) {
+            if (name.contains(QLatin1Char('.')) || names.contains(name))
+                continue;
+            if (++checked > kMaxContentChecks)
+                break;
+            if (IsDocumentFile(folder.filePath(name)))
+                names << name;
+        }
+        QCollator order;
+        order.setCaseSensitivity(Qt::CaseInsensitive);
+        std::sort(names.begin(), names.end(), order);
+    }
     list->clear();
     list->addItems(names);
 }

@@ -46,8 +46,12 @@ void TfrmTabEditor::SpeedButtonNewClick() {
     // The old elements are gone: drop the selection before anything draws or asks for it.
     SelectElement(-1, false);
     Document->UndoList.clear();
-    // The new sheet may have another size than the one shown.
-    AdjustPage();
+    // The new sheet may have another size than the one shown: a fit mode fits it anew.
+    const int zoomItem = ZoomComboBox->currentIndex();
+    if (zoomItem >= 0 && zoomItem <= 2)
+        ZoomfeldChange();
+    else
+        AdjustPage();
     Document->Notes.clear();
 }
 
@@ -198,7 +202,9 @@ void TfrmTabEditor::SpeedButtonReturnClick() {
         moveElement(key.target, key.index);
         break;
     case TUndoKey::Geometry:
-        if (key.index < n && key.width > 0 && key.height > 0) {
+        // Replayed as written: the inspector stores sizes of 0 or below as typed, and undo
+        // has to bring exactly those values back.
+        if (key.index < n) {
             TDocElement* e = Document->Element(key.index);
             e->Left = key.left;
             e->Top = key.top;

@@ -9,6 +9,7 @@
 
 #include <QScrollArea>
 #include <QToolButton>
+#include <algorithm>
 
 void TfrmTabEditor::SelectElement(int index, bool insertion) {
     if (MainLink) {
@@ -51,8 +52,17 @@ void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, boo
     DragStart = insertion ? QPoint(0, 0) : QPoint(x, y);
     GeometryChanged = false;
     DragStarted = false;
-    if (insertion)
+    if (insertion) {
         InsertPending = true;
+    } else if (InsertPending && element != SelectedElement) {
+        // The carried element was left where it is, or is gone (undone, erased): its
+        // insertion is settled, and a drag of another element records its own entry.
+        const auto& all = Document->Elements;
+        if (std::any_of(all.begin(), all.end(),
+                        [this](const auto& e) { return e.get() == SelectedElement; }))
+            Document->Modified = true;
+        InsertPending = false;
+    }
     DragMode = 0;
 
     ScrollBox->setFocus();
@@ -79,6 +89,17 @@ void TfrmTabEditor::PageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
         return;
     // Keypad and group-switch flags are no shift state.
     modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+    // A plain press on an edge or corner of the selected element grabs that edge, also
+    // where another element lies in front of it.
+    if (TDocElement* selected = liveSelection(); selected && modifiers == Qt::NoModifier &&
+                                                !doubleClick) {
+        if (const int zone = EdgeZone(*selected, x, y, ZoomFactor); zone != 0) {
+            PageProcessSimpleHit(selected, x, y, false);
+            EdgeCode = std::uint8_t(zone);
+            DragMode = 2;
+            return;
+        }
+    }
     TDocElement* element = Document->HitTest(x, y, modifiers, ZoomFactor, doubleClick);
     PageProcessSimpleHit(element, x, y, false);
     if (SelectedElement) {
@@ -176,13 +197,17 @@ void TfrmTabEditor::PageMouseMoveEdge(int x, int y) {
 
 void TfrmTabEditor::PageMouseUp() {
     DragMode = 0;
-    if (liveSelection() && (GeometryChanged || InsertPending)) {
-        if (!InsertPending)
+    // A release ends the carry whatever is selected now: the inserted element may have been
+    // undone or erased meanwhile, and the next drag must record its own entry.
+    const bool insertPending = InsertPending;
+    InsertPending = false;
+    const bool selected = liveSelection() != nullptr;
+    if ((selected && GeometryChanged) || insertPending) {
+        if (!insertPending)
             insertUndo(GeometryUndoKey(Document->SelectedIndex, SavedGeometry.Left,
                                        SavedGeometry.Top, SavedGeometry.Width,
                                        SavedGeometry.Height));
         Document->Modified = true;
-        InsertPending = false;
         PageFullRefresh();
     } else {
         PagePaint();

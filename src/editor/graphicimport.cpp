@@ -83,9 +83,12 @@ TMetafile readPathList(const QString& fileName, QStringList& lines) {
 
 QString TfrmTabEditor::GraphicFilter() {
     // The classic filter text, turned into the dialog's "name (pattern);;..." form.
+    // "Alle Bilder" first, so that every picture the import reads is offered at once.
     const QString classic = QStringLiteral(
-        "Windows-BitMaps (*.bmp)|*.bmp|CompuServe GIF (*.gif)|*.gif|JPEG (*.jpg)|*.jpg|"
-        "TIFF (*.tif)|*.tif|Windows-MetaFiles (*.wmf)|*.wmf");
+        "Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.tif *.tiff *.wmf *.qmg)|*.bmp|"
+        "Windows-BitMaps (*.bmp)|*.bmp|CompuServe GIF (*.gif)|*.gif|"
+        "JPEG (*.jpg *.jpeg)|*.jpg|TIFF (*.tif *.tiff)|*.tif|Windows-MetaFiles (*.wmf)|*.wmf|"
+        "Pfadlisten (*.qmg)|*.qmg");
     const QStringList parts = classic.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
@@ -122,8 +125,10 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
             insertPicture(metafile, 0, nullptr);
         } else if (endsWithOnly(upper, QStringLiteral(".BMP")) ||
                    endsWithOnly(upper, QStringLiteral(".JPG")) ||
+                   endsWithOnly(upper, QStringLiteral(".JPEG")) ||
                    endsWithOnly(upper, QStringLiteral(".GIF")) ||
-                   endsWithOnly(upper, QStringLiteral(".TIF"))) {
+                   endsWithOnly(upper, QStringLiteral(".TIF")) ||
+                   endsWithOnly(upper, QStringLiteral(".TIFF"))) {
             const TMetafile metafile = ImportRasterPicture(fileName);
             if (metafile.Empty())
                 return false;
@@ -133,6 +138,12 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
             const TMetafile metafile = readPathList(fileName, lines);
             insertPicture(metafile, 2, &lines);
         } else {
+            // The long names of JPEG and TIFF were refused without a word; now every
+            // refusal says why.
+            ShowError(QStringLiteral("Die Datei „%1“ kann nicht eingefügt werden: Nur Bilder "
+                                     "der Arten BMP, GIF, JPEG, TIFF, WMF und Pfadlisten (QMG) "
+                                     "werden unterstützt.")
+                          .arg(QDir::toNativeSeparators(fileName)));
             return false;
         }
     } catch (const TMetafileError& e) {

@@ -66,11 +66,19 @@ public:
     explicit TColorGrid(QWidget* parent = nullptr);
 
     static TColor GridColor(int index);
+    // -1: a colour of the element that is not in the grid (OwnForeground/OwnBackground),
+    // kept until the user picks a cell.
     int ForegroundIndex = 0;
     int BackgroundIndex = 15;
+    TColor OwnForeground = 0;
+    TColor OwnBackground = 0;
     bool BackgroundEnabled = false;
-    TColor ForegroundColor() const { return GridColor(ForegroundIndex); }
-    TColor BackgroundColor() const { return GridColor(BackgroundIndex); }
+    TColor ForegroundColor() const {
+        return ForegroundIndex < 0 ? OwnForeground : GridColor(ForegroundIndex);
+    }
+    TColor BackgroundColor() const {
+        return BackgroundIndex < 0 ? OwnBackground : GridColor(BackgroundIndex);
+    }
     // Index of the cell under a point of the widget, -1 outside the cells.
     int CellAt(const QPoint& pos) const;
     QRect CellRect(int index) const;

@@ -13,6 +13,7 @@
 #include <QColorDialog>
 #include <QComboBox>
 #include <QFontDialog>
+#include <QFontInfo>
 #include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLineEdit>
@@ -339,8 +340,8 @@ void TToolMaster::TtoolSubFormTXTSpBtnAngleClick(QObject* sender) {
 void TToolMaster::TtoolSubFormTXTSpBtnShadowClick() {
     const bool on = TextPage->SpBtnShadow->isChecked();
     TextPage->EnableShadowControls(on);
-    if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference); text && m_ready)
-        text->Shadow = on;
+    // The apply records the undo copy first and then writes the button's state into the
+    // element; setting it here already would leave the copy with the new state.
     ApplyBtnClick();
 }
 
@@ -355,7 +356,15 @@ void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick() {
         FontDialog->setCurrentFont(font);
         if (ExecDialog(*FontDialog) == QDialog::Accepted) {
             const QFont chosen = FontDialog->currentFont();
-            TextPage->SelectFont(chosen.family());
+            {
+                // One user action, one undo entry: the apply below writes the font.
+                const QSignalBlocker block(TextPage->FontCombo);
+                // The dialog knows only installed families: the one standing in for the
+                // element's own font ("Arial") means that font.
+                const QString own = text->FontName;
+                const bool same = chosen.family() == QFontInfo(QFont(own)).family();
+                TextPage->SelectFont(same ? own : chosen.family());
+            }
             TextPage->EditFontSize->setText(QString::number(
                 chosen.pointSize() > 0 ? chosen.pointSize() : int(chosen.pointSizeF())));
             TextPage->SpBtnFontBold->setChecked(chosen.bold());

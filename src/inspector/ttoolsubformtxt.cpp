@@ -6,6 +6,7 @@
 #include "inspector/numberformat.h"
 #include <QComboBox>
 #include <QFontDatabase>
+#include <QFontInfo>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -188,25 +189,62 @@ void TtoolSubFormTXT::FillFontList() {
     const QSignalBlocker block(FontCombo);
     FontCombo->clear();
     FontCombo->addItems(families);
+    for (int i = 0; i < FontCombo->count(); ++i)
+        FontCombo->setItemData(i, FontCombo->itemText(i), FontNameRole);
     SelectFont(QStringLiteral("Arial"));
 }
 
 void TtoolSubFormTXT::SelectFont(const QString& name) {
-    FontCombo->setCurrentIndex(int(FontCombo->findText(name, Qt::MatchFixedString)));
+    // The entry of a replaced font belongs to the element shown before; drop it.
+    const int old = FontCombo->findData(true, SubstitutedRole);
+    if (old >= 0 && FontCombo->itemData(old, FontNameRole).toString() != name)
+        FontCombo->removeItem(old);
+    int index = FontCombo->findData(name, FontNameRole, Qt::MatchFixedString);
+    if (index < 0 && !name.isEmpty()) {
+        // A family that is not installed ("Arial") is drawn in the one the font system puts
+        // in its place; list it under its own name, marked as replaced, so that the box
+        // shows what the element holds and an apply keeps that name.
+        const QString shown = QFontInfo(QFont(name)).family();
+        const QString text =
+            shown.isEmpty() || shown.compare(name, Qt::CaseInsensitive) == 0
+                ? name
+                : QStringLiteral("%1 (ersetzt durch %2)").arg(name, shown);
+        index = 0;
+        while (index < FontCombo->count() &&
+               QString::compare(FontCombo->itemText(index), text, Qt::CaseInsensitive) < 0)
+            ++index;
+        FontCombo->insertItem(index, text);
+        FontCombo->setItemData(index, name, FontNameRole);
+        FontCombo->setItemData(index, true, SubstitutedRole);
+    }
+    FontCombo->setCurrentIndex(index);
+}
+
+QString TtoolSubFormTXT::SelectedFontName() const {
+    const int index = FontCombo->currentIndex();
+    if (index < 0)
+        return QString();
+    const QString name = FontCombo->itemData(index, FontNameRole).toString();
+    return name.isEmpty() ? FontCombo->itemText(index) : name;
 }
 
 void TtoolSubFormTXT::SelectGridColor(quint32 colour, bool background) {
-    int index = 15;
+    // A colour outside the grid stays the element's own: marking grid colour 15 (white)
+    // instead made an apply of any other field turn dark text white on the sheet.
+    int index = -1;
     for (int i = 0; i < 16; ++i) {
         if (TColorGrid::GridColor(i) == colour) {
             index = i;
             break;
         }
     }
-    if (background)
+    if (background) {
         ColorGrid->BackgroundIndex = index;
-    else
+        ColorGrid->OwnBackground = colour;
+    } else {
         ColorGrid->ForegroundIndex = index;
+        ColorGrid->OwnForeground = colour;
+    }
     ColorGrid->update();
 }
 
@@ -284,9 +322,9 @@ void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e) {
 void TtoolSubFormTXT::WriteToElement(TDocElementTXT& e) const {
     e.Text = EditTextCont->text();
     e.MacroText = EditTextMakro->text();
-    // Without a selection (a font that is not installed) the element keeps its font name.
-    if (FontCombo->currentIndex() >= 0)
-        e.FontName = FontCombo->currentText();
+    // Never an empty name: without a selection the element keeps the one it has.
+    if (const QString name = SelectedFontName(); !name.isEmpty())
+        e.FontName = name;
     if (const auto size = ParseNumber(EditFontSize->text()))
         e.FontSize = TruncScaled(*size, 10);
     std::uint8_t style = 0;

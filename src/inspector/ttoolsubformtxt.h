@@ -25,10 +25,17 @@ public:
     void WriteToElement(TDocElementTXT& element) const;
     // Enables the shadow offsets and the grid's shadow colour while the shadow is on.
     void EnableShadowControls(bool on);
-    // Selects the entry equal to name; none when the font is not in the list.
+    // Selects the entry of the font name. A family that is not installed is listed under
+    // its own name with the family shown in its place ("Arial (ersetzt durch ...)").
     void SelectFont(const QString& name);
+    // The font name of the selected entry (what an apply stores); empty without one.
+    QString SelectedFontName() const;
+    // Item data of FontCombo: the font name an entry stands for, and the mark of the
+    // entry added for a replaced font.
+    static constexpr int FontNameRole = Qt::UserRole;
+    static constexpr int SubstitutedRole = Qt::UserRole + 1;
     // Makes the first grid colour equal to colour the foreground (or background)
-    // selection; colour 15 when none is equal.
+    // selection; a colour not in the grid is kept as the grid's own colour (no cell marked).
     void SelectGridColor(quint32 colour, bool background);
     // Shows the register page "Schrift" (0) or "Farbe" (1).
     void ShowRegister(int page);

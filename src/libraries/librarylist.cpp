@@ -1,6 +1,8 @@
 #include "libraries/librarylist.h"
 
+#include "platform/fileerror.h"
 #include <QFile>
+#include <cerrno>
 #include <QStringDecoder>
 
 QList<TLibraryNode> ParseTemplateList(const QStringList& lines) {
@@ -62,17 +64,19 @@ QList<TLibraryNode> ParseClipartList(const QStringList& lines) {
 
 void ReadTextLines(const QString& fileName, QStringList& lines) {
     QFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
         throw TLibraryError(QStringLiteral("Die Datei \"%1\" kann nicht gelesen werden: %2")
-                                .arg(fileName, file.errorString()));
+                                .arg(fileName, FileErrorText(file, errno)));
     QStringDecoder decode("windows-1252");
     QByteArray pending;
     while (true) {
+        errno = 0;
         const QByteArray chunk = file.read(64 * 1024);
         if (chunk.isEmpty()) {
             if (file.error() != QFileDevice::NoError)
                 throw TLibraryError(QStringLiteral("Beim Lesen von \"%1\" trat ein Fehler auf: %2")
-                                        .arg(fileName, file.errorString()));
+                                        .arg(fileName, FileErrorText(file, errno)));
             break;
         }
         pending += chunk;

@@ -150,11 +150,14 @@ private slots:
         QCOMPARE(gc->Height, 4.0);
         QCOMPARE(gc->Side, 1);
         QCOMPARE(gc->Metafile.Bytes(), QByteArray("abc"));
-        // A copy is a plain metafile element.
-        QCOMPARE(gc->SourceKind, std::uint8_t(0));
-        QVERIFY(gc->PathList.isEmpty());
+        // A copy stays what the original is: a path-list picture keeps its list (it was
+        // kind 0 without a list, so pasted cliparts lost their colour and stroke controls).
+        QCOMPARE(gc->SourceKind, std::uint8_t(2));
+        QCOMPARE(gc->PathList, QStringList{QStringLiteral("x1b1h")});
         g.Metafile.LoadFromBytes(QByteArray("xyz"));
+        g.PathList << QStringLiteral("x2");
         QCOMPARE(gc->Metafile.Bytes(), QByteArray("abc"));
+        QCOMPARE(gc->PathList.size(), 1);
 
         TDocElementTXT t;
         t.Text = QStringLiteral("T");
@@ -203,7 +206,9 @@ private slots:
         QVERIFY(d.Element(0) != tpl.Element(0));
         auto* g = dynamic_cast<TDocElementWMF*>(d.Element(0));
         QVERIFY(g);
-        QCOMPARE(g->SourceKind, std::uint8_t(0));
+        // A template's path-list picture stays one, with its list.
+        QCOMPARE(g->SourceKind, std::uint8_t(2));
+        QCOMPARE(g->PathList, list);
         QCOMPARE(dynamic_cast<TDocElementTXT*>(d.Element(1))->Text, QStringLiteral("unten"));
     }
 

@@ -45,6 +45,9 @@ private slots:
     void openAgainAsksBeforeDroppingChanges();
     void recentListWritesAtMost33();
     void deletedFilesDropOutAtStart();
+    void wholePathsInTheNameFieldAreTakenAsTheyAre();
+    void documentWithoutExtensionIsListedForOpening();
+    void fileErrorsAreGermanAndNameTheFile();
 
 private:
     QString makeDocument(const QString& name, int texts);
@@ -300,6 +303,78 @@ void TestFiler::deletedFilesDropOutAtStart() {
     m_settings->setValue("RecentFiles/Count", "viele");
     TfrmTabFiler w;
     QVERIFY(w.RecentFiles().isEmpty());
+}
+
+void TestFiler::wholePathsInTheNameFieldAreTakenAsTheyAre() {
+    QDir(m_dir->path()).mkpath("anderswo");
+    const QByteArray oldHome = qgetenv("HOME");
+    qputenv("HOME", m_dir->path().toLocal8Bit());
+    TfrmTabFiler w;
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    Document->AddText("absolut");
+    // Typed as a whole: /.../anderswo/karte.qmk was appended to the folder shown.
+    const QString absolute = m_dir->filePath("anderswo/karte.qmk");
+    saveAs(w, absolute);
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QVERIFY(QFile::exists(absolute));
+    QCOMPARE(Document->GetFileName(), absolute);
+    QCOMPARE(w.SaveDirectory(), m_dir->filePath("anderswo"));
+    QCOMPARE(w.SaveEdit->text(), QStringLiteral("karte.qmk"));
+
+    // Relative to the home folder.
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    saveAs(w, "~/heim.qmk");
+    QVERIFY2(m_errors.isEmpty(), qPrintable(m_errors.join('\n')));
+    QVERIFY(QFile::exists(m_dir->filePath("heim.qmk")));
+    QCOMPARE(w.RecentFiles().first(), m_dir->filePath("heim.qmk"));
+
+    // Opening by a whole path.
+    Document->Modified = false;
+    w.LoadEdit->setText(absolute);
+    w.OpenButtonClick();
+    QCOMPARE(Document->GetFileName(), absolute);
+    QCOMPARE(m_main.EditorCalls, 1);
+    w.LoadEdit->setText("~/heim.qmk");
+    w.OpenButtonClick();
+    QCOMPARE(Document->GetFileName(), m_dir->filePath("heim.qmk"));
+    QCOMPARE(m_main.EditorCalls, 2);
+    qputenv("HOME", oldHome);
+}
+
+void TestFiler::documentWithoutExtensionIsListedForOpening() {
+    makeDocument("a.qmk", 1);
+    QFile(m_dir->filePath("docs/LIESMICH")).open(QIODevice::WriteOnly);
+    TfrmTabFiler w;
+    w.SetSaveDirectory(m_dir->filePath("docs"));
+    Document->AddText("ohne Endung");
+    saveAs(w, "karte");
+    QVERIFY(QFile::exists(m_dir->filePath("docs/karte")));
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    QStringList shown;
+    for (int i = 0; i < w.LoadFileListBox->count(); ++i)
+        shown << w.LoadFileListBox->item(i)->text();
+    // The plain text file without extension is no document and stays out.
+    QCOMPARE(shown, QStringList({"a.qmk", "karte"}));
+    w.LoadFileListBox->setCurrentRow(1);
+    w.LoadEdit->setText("karte");
+    Document->Modified = false;
+    w.OpenButtonClick();
+    QCOMPARE(Document->GetFileName(), m_dir->filePath("docs/karte"));
+    QCOMPARE(Document->Count(), 1);
+}
+
+void TestFiler::fileErrorsAreGermanAndNameTheFile() {
+    TfrmTabFiler w;
+    Document->AddText("x");
+    const QString target = m_dir->filePath("fehlt/karte.qmk");
+    saveAs(w, target);
+    QCOMPARE(m_errors.size(), 1);
+    const QString message = m_errors.first();
+    QVERIFY2(message.contains(QStringLiteral("karte.qmk")), qPrintable(message));
+    QVERIFY2(message.contains(QStringLiteral("existiert nicht")), qPrintable(message));
+    QVERIFY2(!message.contains(QStringLiteral("No such")), qPrintable(message));
+    QVERIFY(Document->GetFileName().isEmpty());
 }
 
 QTEST_MAIN(TestFiler)

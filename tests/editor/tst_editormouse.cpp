@@ -22,7 +22,75 @@ private slots:
     void pastedElementIsCarriedAndDroppedWithoutGeometryEntry();
     void draggingOnlyRepaintsReleaseRebuilds();
     void selectionOfAReplacedStackIsDropped();
+    void edgeOfTheSelectedElementIsGrabbedUnderAnOverlap();
+    void dragAfterAnUndoneInsertionRecordsItsEntry();
 };
+
+void TestEditorMouse::edgeOfTheSelectedElementIsGrabbedUnderAnOverlap() {
+    TEditorFixture f;
+    f.setZoomItem(QStringLiteral("100"));
+    TDocElement* back = f.addText(10, 10, 40, 20); // index 1
+    TDocElement* front = f.addText(30, 5, 40, 40); // index 0, covers back's right edge
+    // Alt walks to the element behind.
+    f.click(f.px(35, 20));
+    QCOMPARE(f.editor->SelectedElement, front);
+    f.click(f.px(35, 20), Qt::AltModifier);
+    QCOMPARE(f.editor->SelectedElement, back);
+
+    // A press on back's right edge, inside the front element, keeps back and resizes it.
+    const QPoint edge = f.px(50, 20);
+    f.press(edge);
+    QCOMPARE(f.editor->SelectedElement, back);
+    QCOMPARE(Document->SelectedIndex, 1);
+    QCOMPARE(f.editor->EdgeCode, std::uint8_t(2));
+    QCOMPARE(f.editor->DragMode, std::uint8_t(2));
+    f.move(edge + QPoint(19, 0));
+    f.release(edge + QPoint(19, 0));
+    QCOMPARE(back->Width, 40 + PixelToMm(19, 1));
+    QCOMPARE(front->Width, 40.0);
+    QVERIFY(Document->UndoList.first().Key.startsWith(QStringLiteral(">1l")));
+
+    // A plain click away from back's edges selects the front element as before.
+    f.click(f.px(40, 20));
+    QCOMPARE(f.editor->SelectedElement, front);
+}
+
+void TestEditorMouse::dragAfterAnUndoneInsertionRecordsItsEntry() {
+    TEditorFixture f;
+    f.setZoomItem(QStringLiteral("100"));
+    TDocElement* other = f.addText(100, 100, 20, 10);
+    QTest::mouseClick(f.editor->SpeedButtonText, Qt::LeftButton);
+    QVERIFY(f.editor->InsertPending);
+    // The insertion is undone while its element is carried.
+    QTest::mouseClick(f.editor->SpeedButtonReturn, Qt::LeftButton);
+    QCOMPARE(Document->Count(), 1);
+    QVERIFY(Document->UndoList.isEmpty());
+
+    // Drag the other element: its move is recorded and can be undone.
+    const QPoint p = f.px(110, 105);
+    f.press(p);
+    QCOMPARE(f.editor->SelectedElement, other);
+    f.move(p + QPoint(10, 0));
+    f.move(p + QPoint(30, 0));
+    f.release(p + QPoint(30, 0));
+    QCOMPARE(other->Left, 100 + PixelToMm(30, 1));
+    QCOMPARE(Document->UndoList.size(), 1);
+    QVERIFY(Document->UndoList.first().Key.startsWith(QStringLiteral(">0l100t100")));
+
+    // Erased while carried, then a release on empty paper: the next drag records too.
+    QTest::mouseClick(f.editor->SpeedButtonText, Qt::LeftButton);
+    QTest::mouseClick(f.editor->SpeedButtonErase, Qt::LeftButton);
+    f.click(f.px(180, 250));
+    QVERIFY(!f.editor->InsertPending);
+    const int entries = int(Document->UndoList.size());
+    const QPoint q = f.px(115, 105);
+    f.press(q);
+    QCOMPARE(f.editor->SelectedElement, other);
+    f.move(q + QPoint(0, 10));
+    f.move(q + QPoint(0, 20));
+    f.release(q + QPoint(0, 20));
+    QCOMPARE(int(Document->UndoList.size()), entries + 1);
+}
 
 void TestEditorMouse::plainClickThenAltClicksWalkDownTheStack() {
     TEditorFixture f;

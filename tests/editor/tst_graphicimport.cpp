@@ -92,18 +92,46 @@ void TestGraphicImport::extensionRules() {
         const char* name;
         bool inserted;
     } cases[] = {
-        {"a.bmp", true},      {"b.Bmp", true},      {"c.jpeg", false}, {"d.tiff", false},
-        {"e.png", false},     {"f.bmp.bmp", false}, {"g.bmpx", false}, {"h.wmf.bmp", true},
+        {"a.bmp", true},      {"b.Bmp", true},      {"e.png", false},
+        {"f.bmp.bmp", false}, {"g.bmpx", false},    {"h.wmf.bmp", true},
         {"i.BMP.txt", false}, {"j", false},
     };
+    int refused = 0;
     for (const auto& c : cases) {
         const QString path = writeBmp(dir, QString::fromLatin1(c.name), QSize(4, 4));
         QVERIFY(!path.isEmpty());
         const int before = Document->Count();
         QCOMPARE(f.editor->ImportGraphicFile(path), c.inserted);
         QVERIFY2(Document->Count() == before + (c.inserted ? 1 : 0), c.name);
+        // Every refusal is said in German and names the file (it used to be silent).
+        if (!c.inserted) {
+            ++refused;
+            QCOMPARE(f.errors.size(), refused);
+            QVERIFY2(f.errors.last().contains(QString::fromLatin1(c.name)), c.name);
+            QVERIFY(f.errors.last().contains(QStringLiteral("werden unterstützt")));
+        }
+    }
+    f.errors.clear();
+
+    // The long names of JPEG and TIFF are imported like the short ones.
+    QImage jpegImage(10, 5, QImage::Format_RGB888);
+    jpegImage.fill(Qt::blue);
+    const QString jpegPath = dir.filePath(QStringLiteral("foto.jpeg"));
+    QVERIFY(jpegImage.save(jpegPath, "JPEG"));
+    QVERIFY(f.editor->ImportGraphicFile(jpegPath));
+    QCOMPARE(static_cast<TDocElementWMF*>(Document->Element(0))->SourceKind, std::uint8_t(1));
+    const QString tiff = QStringLiteral(QM_CORPUS_DIR "/tiff/palette-1c-8b.tiff");
+    if (QFile::exists(tiff)) {
+        QVERIFY(f.editor->ImportGraphicFile(tiff));
+        QCOMPARE(static_cast<TDocElementWMF*>(Document->Element(0))->SourceKind, std::uint8_t(1));
     }
     QVERIFY(f.errors.isEmpty());
+    // "Alle Bilder" comes first and holds every type the import reads.
+    const QStringList filters = TfrmTabEditor::GraphicFilter().split(QStringLiteral(";;"));
+    QVERIFY(filters.first().startsWith(QStringLiteral("Alle Bilder (")));
+    for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.jpeg", "*.tif", "*.tiff", "*.wmf",
+                                "*.qmg"})
+        QVERIFY2(filters.first().contains(QLatin1String(pattern)), pattern);
 
     // A real JPEG under the three-letter extension in capitals is taken.
     QImage jpeg(12, 6, QImage::Format_RGB888);

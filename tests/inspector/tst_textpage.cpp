@@ -25,7 +25,7 @@ private slots:
     void verticalAlignmentIsKept();
     void styleButtons();
     void colourGridButtons();
-    void unknownColourShowsLastGridColour();
+    void colourOutsideTheGridIsKept();
     void fontListAndUnknownFont();
     void fontDialogResultIsApplied();
 
@@ -118,8 +118,15 @@ void TestTextPage::shadowToggleEnablesItsControls() {
     QVERIFY(page->SpinShadowY->isEnabled());
     QVERIFY(page->ColorGrid->BackgroundEnabled);
     QCOMPARE(Document->UndoList.size(), 1);
+    // The undo copy is the element before the click (it already had the shadow, so the
+    // first undo after the button did nothing).
+    auto* before = dynamic_cast<TDocElementTXT*>(Document->UndoList.first().Object.get());
+    QVERIFY(before);
+    QVERIFY(!before->Shadow);
     QTest::mouseClick(page->SpBtnShadow, Qt::LeftButton);
     QVERIFY(!t->Shadow);
+    before = dynamic_cast<TDocElementTXT*>(Document->UndoList.first().Object.get());
+    QVERIFY(before && before->Shadow);
     QVERIFY(!page->EditShadowY->isEnabled());
 }
 
@@ -194,25 +201,30 @@ void TestTextPage::colourGridButtons() {
     QCOMPARE(grid->BackgroundIndex, 7);
 }
 
-void TestTextPage::unknownColourShowsLastGridColour() {
-    t->FontColor = 0x102030;
+void TestTextPage::colourOutsideTheGridIsKept() {
+    // The bundled business card's dark grey (1973790) once came back white after an apply.
+    t->FontColor = 0x1E1E1E;
     t->ShadowColor = 0x000001;
     f->inspector->UpdateFromReference();
-    QCOMPARE(page->ColorGrid->ForegroundIndex, 15);
-    QCOMPARE(page->ColorGrid->BackgroundIndex, 15);
+    QCOMPARE(page->ColorGrid->ForegroundIndex, -1);
+    QCOMPARE(page->ColorGrid->BackgroundIndex, -1);
     f->inspector->ApplyBtnClick();
-    QCOMPARE(t->FontColor, TColor(0xFFFFFF));
-    QCOMPARE(t->ShadowColor, TColor(0xFFFFFF));
+    QCOMPARE(t->FontColor, TColor(0x1E1E1E));
+    QCOMPARE(t->ShadowColor, TColor(0x000001));
+    // A click on a cell replaces the own colour.
+    QTest::mouseClick(page->ColorGrid, Qt::LeftButton, Qt::NoModifier,
+                      page->ColorGrid->CellRect(4).center());
+    QCOMPARE(t->FontColor, TColorGrid::GridColor(4));
 }
 
 void TestTextPage::fontListAndUnknownFont() {
     const QStringList families = QFontDatabase::families();
-    QCOMPARE(page->FontCombo->count(), int(QSet<QString>(families.begin(), families.end()).size()));
     if (families.isEmpty())
         QSKIP("no fonts installed");
     const QString installed = families.last();
     t->FontName = installed;
     f->inspector->UpdateFromReference();
+    QCOMPARE(page->FontCombo->count(), int(QSet<QString>(families.begin(), families.end()).size()));
     QCOMPARE(page->FontCombo->currentText(), installed);
     // Choosing another font applies at once.
     const int other = page->FontCombo->currentIndex() == 0 ? 1 : 0;
@@ -220,12 +232,35 @@ void TestTextPage::fontListAndUnknownFont() {
         page->FontCombo->setCurrentIndex(other);
         QCOMPARE(t->FontName, page->FontCombo->itemText(other));
     }
-    // A font that is not installed selects nothing, and an apply keeps its name.
+    // A font that is not installed is listed under its name, marked as replaced, and an
+    // apply keeps that name (the box was empty, and a template's "Arial" was lost).
+    const int count = page->FontCombo->count();
     t->FontName = QStringLiteral("Gibt es nicht");
     f->inspector->UpdateFromReference();
-    QCOMPARE(page->FontCombo->currentIndex(), -1);
+    QVERIFY2(page->FontCombo->currentText().startsWith(
+                 QStringLiteral("Gibt es nicht (ersetzt durch ")),
+             qPrintable(page->FontCombo->currentText()));
+    QCOMPARE(page->FontCombo->count(), count + 1);
     f->inspector->ApplyBtnClick();
     QCOMPARE(t->FontName, QStringLiteral("Gibt es nicht"));
+    if (QFontDatabase::families().contains(QStringLiteral("Liberation Sans")) &&
+        !QFontDatabase::families().contains(QStringLiteral("Arial"))) {
+        t->FontName = QStringLiteral("Arial");
+        f->inspector->UpdateFromReference();
+        QCOMPARE(page->FontCombo->currentText(),
+                 QStringLiteral("Arial (ersetzt durch Liberation Sans)"));
+        // Only the element shown has an entry of its own.
+        QCOMPARE(page->FontCombo->count(), count + 1);
+        page->EditFontSize->setText(QStringLiteral("8"));
+        f->inspector->ApplyBtnClick();
+        QCOMPARE(t->FontName, QStringLiteral("Arial"));
+        QCOMPARE(t->FontSize, 80);
+    }
+    // Back at an installed font the extra entry is gone.
+    t->FontName = installed;
+    f->inspector->UpdateFromReference();
+    QCOMPARE(page->FontCombo->count(), count);
+    QCOMPARE(page->FontCombo->currentText(), installed);
 }
 
 void TestTextPage::fontDialogResultIsApplied() {
@@ -253,13 +288,17 @@ void TestTextPage::fontDialogResultIsApplied() {
         fd->setCurrentFont(chosen);
         return int(QDialog::Accepted);
     };
+    const int before = int(Document->UndoList.size());
     QTest::mouseClick(page->SpBtnFontDialog, Qt::LeftButton);
+    // One confirmed dialog, one undo entry (selecting the family in the box wrote a second).
+    QCOMPARE(int(Document->UndoList.size()), before + 1);
     QCOMPARE(preset.pointSize(), 12); // 12.5 rounds to even
     QVERIFY(preset.italic());
     QCOMPARE(page->EditFontSize->text(), QStringLiteral("20"));
     QCOMPARE(t->FontSize, 200);
     QCOMPARE(int(t->FontStyle), int(fsBold));
     QCOMPARE(t->FontName, page->FontCombo->currentText());
+    QCOMPARE(t->FontName, family);
     // Cancelled: nothing chosen, the page is still applied.
     f->answer = nullptr;
     const int undo = int(Document->UndoList.size());

@@ -8,12 +8,14 @@
 // Every failure ends with exit status 1 and one line on stderr naming the file.
 
 #include "document/globals.h"
+#include "platform/fileerror.h"
 #include "renderinput.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstdio>
 
 namespace {
@@ -124,9 +126,10 @@ QString parse(const QStringList& args, Arguments& a) {
 // Writes the PNG through a temporary file, so a failed write leaves no broken file.
 void savePng(const QImage& img, const QString& fileName) {
     QSaveFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::WriteOnly) || !img.save(&file, "PNG") || !file.commit())
         throw TRenderError(QStringLiteral("Die Datei „%1“ lässt sich nicht schreiben: %2")
-                               .arg(QDir::toNativeSeparators(fileName), file.errorString()));
+                               .arg(QDir::toNativeSeparators(fileName), FileErrorText(file, errno)));
 }
 
 int run(const Arguments& a) {

@@ -6,6 +6,7 @@
 #include "document/units.h"
 #include "libraries/tfrmtabcliparts.h"
 #include "platform/dib/rasterimport.h"
+#include "platform/fileerror.h"
 #include "platform/metafile/metafileinfo.h"
 #include "platform/metafile/tmetafile.h"
 
@@ -13,6 +14,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QPainter>
+#include <cerrno>
 #include <cmath>
 #include <new>
 
@@ -68,8 +70,10 @@ private:
 // here such a file is an error, so that nothing empty is rendered or saved in its place.
 void loadDocument(TAppDocument& doc, const QString& fileName) {
     QFile file(fileName);
+    errno = 0;
     if (!file.open(QIODevice::ReadOnly))
-        fail(fileName, QStringLiteral("lässt sich nicht öffnen: %1").arg(file.errorString()));
+        fail(fileName,
+             QStringLiteral("lässt sich nicht öffnen: %1").arg(FileErrorText(file, errno)));
     QByteArray first = file.readLine(64);
     while (first.endsWith('\n') || first.endsWith('\r'))
         first.chop(1);
