@@ -14,6 +14,7 @@ PKGS=(
   clang-14 libclang-rt-14-dev
   emf2svg libwmf-bin
   cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
+  tree
 )
 missing=()
 for p in "${PKGS[@]}"; do
