@@ -7,6 +7,7 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFileInfo>
 #include <QFileSystemModel>
 #include <QFontDialog>
 #include <QGridLayout>
@@ -232,7 +233,8 @@ void TfrmTabCD::FillDrives()
     m_filling = true;
     DriveComboBox->clear();
     for (const QStorageInfo& volume : QStorageInfo::mountedVolumes()) {
-        if (!volume.isValid() || !volume.isReady())
+        // Files mounted into containers are no drives.
+        if (!volume.isValid() || !volume.isReady() || !QFileInfo(volume.rootPath()).isDir())
             continue;
         DriveComboBox->addItem(driveText(volume), volume.rootPath());
     }

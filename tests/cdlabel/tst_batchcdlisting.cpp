@@ -1,7 +1,7 @@
 // quillmark-batch --cd-listing: the workspace's picture from the command line, its options
 // and its refusals (exit status 1, one German line on stderr).
 #include "cdlabel/cdlisting.h"
-#include "cdlabel/cdtrace.h"
+#include "cdtrace.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
