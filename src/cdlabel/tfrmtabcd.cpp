@@ -23,7 +23,7 @@
 
 namespace {
 
-constexpr int kControlsWidth = 270;
+constexpr int kControlsWidth = 290;
 constexpr int kMargin = 7;
 
 struct WaitCursor {
@@ -174,10 +174,10 @@ void TfrmTabCD::createControls()
     fileLayout->addWidget(DirsOnlyCheckBox, 1, 0, 1, 2);
     fileLayout->addWidget(DrawTitleCheck, 2, 0);
     fileLayout->addWidget(TitleEdit, 2, 1);
-    fileLayout->addWidget(DirFontButton, 3, 0);
-    fileLayout->addWidget(DirFontLabel, 3, 1);
-    fileLayout->addWidget(FileFontButton, 4, 0);
-    fileLayout->addWidget(FileFontLabel, 4, 1);
+    fileLayout->addWidget(DirFontButton, 3, 0, 1, 2, Qt::AlignLeft);
+    fileLayout->addWidget(DirFontLabel, 4, 0, 1, 2);
+    fileLayout->addWidget(FileFontButton, 5, 0, 1, 2, Qt::AlignLeft);
+    fileLayout->addWidget(FileFontLabel, 6, 0, 1, 2);
     column->addWidget(FileGroupBox);
 
     LayoutGroupBox = new QGroupBox(QStringLiteral("Layout"), m_controls);
@@ -341,7 +341,7 @@ void TfrmTabCD::Generate()
 void TfrmTabCD::updateInfo()
 {
     QStringList lines;
-    lines << QStringLiteral("%1 Einträge in %2 Spalten.").arg(m_result.Entries).arg(m_result.Columns);
+    lines << QStringLiteral("Einträge: %1, Spalten: %2").arg(m_result.Entries).arg(m_result.Columns);
     if (!m_result.Complete)
         lines << QStringLiteral("Die Spalten sind voll; weitere Einträge fehlen.");
     if (!m_result.Unreadable.isEmpty())
