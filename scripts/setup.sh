@@ -15,6 +15,7 @@ PKGS=(
   emf2svg libwmf-bin
   cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
   qt6-translations-l10n
+  tree
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -314,6 +314,8 @@ void TfrmMain::pageMainChange()
         frmTabPrinting->Activate();
     if (active == TabSettings)
         frmTabSettings->CancelBtn->click();
+    if (active == TabCD)
+        frmTabCD->FormShow();
     const QPoint place = SliderPlace(active);
     Slider->setGeometry(place.x(), RegisterPictureHeight, place.y(), sliderHeight);
 }
