@@ -5,6 +5,7 @@
 #include "metafiletestutil.h"
 
 #include <QFileInfo>
+#include <QtEndian>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -134,6 +135,7 @@ private slots:
     void chartAxisTitlesReadBottomToTop_data();
     void chartAxisTitlesReadBottomToTop();
     void clipPathOfBeziersClipsTheFill();
+    void clipPathOfACoarseDeviceIsSmoothWhenEnlarged();
     void clipPathCombinesByRegionMode_data();
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
@@ -252,6 +254,41 @@ void TestMetafileFidelity::clipPathOfBeziersClipsTheFill() {
     QVERIFY(!isBlue(img, 5, 5));
     const QString clip = trace.filter(QRegularExpression("^clip ")).value(0);
     QVERIFY2(clip.startsWith("clip 20,20,80,80"), qPrintable(clip));
+}
+
+void TestMetafileFidelity::clipPathOfACoarseDeviceIsSmoothWhenEnlarged() {
+    // A reference device of 1 pixel per millimetre, played ten times enlarged: the clip
+    // circle (radius 30 device pixels) follows the true circle to the output pixel, not in
+    // steps of whole device pixels.
+    // Logical units are tenths of a device pixel here.
+    const int c = 500, r = 300, k = 166;
+    Emf e;
+    e.mapMode(8);
+    e.windowExt(1000, 1000);
+    e.viewportExt(100, 100);
+    e.rec(59);
+    emfPolyBezier16(e, QPolygon({{c + r, c},     {c + r, c + k}, {c + k, c + r}, {c, c + r},
+                                 {c - k, c + r}, {c - r, c + k}, {c - r, c},     {c - r, c - k},
+                                 {c - k, c - r}, {c, c - r},     {c + k, c - r}, {c + r, c - k},
+                                 {c + r, c}}));
+    e.rec(60);
+    e.rec(67, Bytes().u32(5));
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    QByteArray bytes = e.finish();
+    auto put = [&bytes](int at, qint32 v) { qToLittleEndian(v, bytes.data() + at); };
+    put(16, 99), put(20, 99);   // bounds
+    put(72, 100), put(76, 100); // device pixels
+    put(80, 100), put(84, 100); // device millimetres
+    const QImage img = render(fromBytes(bytes), QSize(1000, 1000));
+    int wrong = 0;
+    for (int y = 0; y < 1000; y += 3)
+        for (int x = 0; x < 1000; x += 3) {
+            const double d = std::hypot(x + 0.5 - 500, y + 0.5 - 500);
+            if (std::abs(d - 300) > 3 && isBlue(img, x, y) != (d < 300))
+                ++wrong;
+        }
+    QCOMPARE(wrong, 0);
 }
 
 void TestMetafileFidelity::clipPathCombinesByRegionMode_data() {

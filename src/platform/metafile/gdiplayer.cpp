@@ -59,6 +59,11 @@ GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
     m_painter.setTransform(m_deviceToDest * m_base);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     objects.resize(16);
+    // Clip regions are kept in whole pixels as GDI does, but of a grid at least as fine as
+    // the output, so that a picture of a coarse reference device enlarged shows no steps.
+    const double outScale = std::sqrt(std::abs((m_deviceToDest * m_base).determinant()));
+    if (std::isfinite(outScale))
+        m_clipGrid = qBound(1, int(std::ceil(outScale - 0.01)), 64);
 }
 
 GdiPlayer::~GdiPlayer() {
@@ -393,16 +398,20 @@ bool GdiPlayer::hasRasterOps() const {
 void GdiPlayer::applyClip() {
     if (!m_clipDirty)
         return;
+    const QTransform grid = QTransform::fromScale(1.0 / m_clipGrid, 1.0 / m_clipGrid);
     if (m_baseHasClip) {
         m_painter.setTransform(m_base);
         m_painter.setClipPath(m_baseClip);
-        m_painter.setTransform(m_deviceToDest * m_base);
+        m_painter.setTransform(grid * m_deviceToDest * m_base);
         if (dc.hasClip)
             m_painter.setClipRegion(dc.clip, Qt::IntersectClip);
+        m_painter.setTransform(m_deviceToDest * m_base);
     } else if (dc.hasClip) {
         // Replacing directly: switching clipping off first loses a following region clip
         // in Qt's raster engine.
+        m_painter.setTransform(grid * m_deviceToDest * m_base);
         m_painter.setClipRegion(dc.clip, Qt::ReplaceClip);
+        m_painter.setTransform(m_deviceToDest * m_base);
     } else {
         m_painter.setClipping(false);
     }
@@ -787,7 +796,7 @@ void GdiPlayer::selectClipPath(int mode) {
     m_pathOpen = false;
     QPainterPath area = m_path;
     area.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
-    setClipRegion(RegionFromPath(area), mode, false);
+    setClipRegion(clipRegionOf(area), mode, false);
     m_path = QPainterPath();
 }
 
@@ -812,14 +821,20 @@ void GdiPlayer::offsetClip(QPointF logicalOffset) {
     QPointF d = t.map(logicalOffset) - t.map(QPointF(0, 0));
     if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
         return;
-    dc.clip.translate(int(std::lround(qBound(-1e7, d.x(), 1e7))),
-                      int(std::lround(qBound(-1e7, d.y(), 1e7))));
+    dc.clip.translate(int(std::lround(qBound(-1e7, d.x() * m_clipGrid, 1e7))),
+                      int(std::lround(qBound(-1e7, d.y() * m_clipGrid, 1e7))));
     m_clipDirty = true;
     traceClip();
 }
 
+QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
+    if (m_clipGrid == 1)
+        return RegionFromPath(devicePath);
+    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath));
+}
+
 void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {
-    setClipRegion(reset ? QRegion() : RegionFromPath(region), mode, reset);
+    setClipRegion(reset ? QRegion() : clipRegionOf(region), mode, reset);
 }
 
 void GdiPlayer::setClipRegion(const QRegion& region, int mode, bool reset) {
@@ -852,7 +867,9 @@ void GdiPlayer::traceClip() {
     else if (dc.clip.isEmpty())
         trace(QStringLiteral("clip empty"));
     else
-        trace(QStringLiteral("clip ") + traceBox(QRectF(dc.clip.boundingRect())) +
+        trace(QStringLiteral("clip ") +
+              traceBox(QTransform::fromScale(1.0 / m_clipGrid, 1.0 / m_clipGrid)
+                           .mapRect(QRectF(dc.clip.boundingRect()))) +
               QStringLiteral(" rects=%1").arg(dc.clip.rectCount()));
 }
 

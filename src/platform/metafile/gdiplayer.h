@@ -159,6 +159,7 @@ private:
     QString tracePath(const QPainterPath& devicePath) const;
     QString traceBox(const QRectF& deviceRect) const;
     void traceClip();
+    QRegion clipRegionOf(const QPainterPath& devicePath) const; // on the clip grid
     bool hasRasterOps() const;
     void drawImageRop(const QTransform& imageToDevice, const QImage& img, QRectF src, quint32 rop);
 
@@ -196,6 +197,7 @@ private:
     bool m_pathOpen = false;
     QPainterPath m_path; // device space
     bool m_clipDirty = true;
+    int m_clipGrid = 1; // clip region units per device pixel
     bool m_stopped = false;
     qint64 m_points = 0;
 };
