@@ -151,7 +151,7 @@ void TestMetafilePlay::mappingModesPlaceTheRectangle() {
     QFETCH(QRectF, expected);
     QStringList trace;
     render(fromBytes(emf), QSize(100, 100), QRectF(), &trace);
-    QString line = firstWith(trace, "fill+stroke");
+    QString line = firstWith(trace, "polygon");
     QVERIFY2(!line.isEmpty(), qPrintable(trace.join('\n')));
     QRectF got = traceBounds(line);
     QVERIFY2(std::abs(got.left() - expected.left()) < 0.2 && std::abs(got.top() - expected.top()) < 0.2 &&
@@ -235,7 +235,7 @@ void TestMetafilePlay::fontHeightSignAndEscapement() {
     QImage upright, turned;
     sizeOf(-300, 0, nullptr, &upright);
     sizeOf(-300, 900, &line, &turned);
-    QVERIFY(line.contains("angle=90"));
+    QVERIFY2(line.section(' ', 3, 3) == "90", qPrintable(line));
     QRect a = inkBounds(upright), b = inkBounds(turned);
     QVERIFY2(a.width() > a.height(), "upright text is wider than high");
     QVERIFY2(b.height() > b.width(), "text at 90 degrees runs upwards");
@@ -289,7 +289,7 @@ void TestMetafilePlay::symbolFontTextBecomesGreek() {
     QStringList trace;
     render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
     QString line = firstWith(trace, "text");
-    QVERIFY2(line.startsWith(QString::fromUtf8("text \"\u03B1\u0394\u2265\u0080\"")), qPrintable(line));
+    QVERIFY2(line.contains(QString::fromUtf8(" \"\u03B1\u0394\u2265\u0080\" ")), qPrintable(line));
 }
 
 void TestMetafilePlay::stretchDibitsDecodesEveryDepth_data() {
@@ -418,7 +418,7 @@ void TestMetafilePlay::wmfWindowMapsOntoThePicture() {
     w.rectangle(500, 500, 600, 700); // the top left quarter
     QStringList trace;
     render(fromBytes(w.finish(true, 4, 1440, 1440)), QSize(100, 100), QRectF(), &trace);
-    QRectF r = traceBounds(firstWith(trace, "fill+stroke"));
+    QRectF r = traceBounds(firstWith(trace, "polygon"));
     QCOMPARE(r, QRectF(0, 0, 50, 50));
 
     // MM_TEXT: logical units are the units of the box; extents do not count.
@@ -429,7 +429,7 @@ void TestMetafilePlay::wmfWindowMapsOntoThePicture() {
     t.rectangle(-250, 0, 250, 500);
     trace.clear();
     render(fromBytes(t.finish(true, 4, 1000, 1000)), QSize(100, 100), QRectF(), &trace);
-    QCOMPARE(traceBounds(firstWith(trace, "fill+stroke")), QRectF(0, 0, 50, 50));
+    QCOMPARE(traceBounds(firstWith(trace, "polygon")), QRectF(0, 0, 50, 50));
 
     // A fixed metric mode counts from the box's units per inch: 1000 per inch here, so
     // 254 units of 0.1 mm are 1000 box units, the whole width; y runs upwards.
@@ -439,7 +439,7 @@ void TestMetafilePlay::wmfWindowMapsOntoThePicture() {
     m.rectangle(0, 0, 127, -254);
     trace.clear();
     render(fromBytes(m.finish(true, 4, 1000, 1000)), QSize(100, 100), QRectF(), &trace);
-    QCOMPARE(traceBounds(firstWith(trace, "fill+stroke")), QRectF(0, 0, 50, 100));
+    QCOMPARE(traceBounds(firstWith(trace, "polygon")), QRectF(0, 0, 50, 100));
 }
 
 void TestMetafilePlay::wmfTextAndOpaqueRectangle() {
@@ -460,7 +460,7 @@ void TestMetafilePlay::wmfTextAndOpaqueRectangle() {
     QPointF ref;
     QRectF box;
     double size;
-    textGeometry(firstWith(trace, "text \"Abc\""), ref, box, size);
+    textGeometry(firstWith(trace, "text"), ref, box, size);
     QCOMPARE(ref, QPointF(50, 50));
     QCOMPARE(size, 20.0);
     QVERIFY(std::abs(box.left() - 35) < 0.3 && std::abs(box.right() - 65) < 0.3);

@@ -458,15 +458,13 @@ void emrText(GdiPlayer& g, const EmfRecord& rec, ByteReader& r, bool wide) {
     ByteReader s = rec.whole.sub(offString, bytes);
     if (s.size() < bytes)
         nChars = quint32(s.size() / (wide ? 2 : 1));
+    QVector<int> charBytes;
     if (wide) {
         run.text.reserve(qsizetype(nChars));
         for (quint32 i = 0; i < nChars; ++i)
             run.text += QChar(s.u16());
     } else {
-        run.text = DecodeAnsi(s.bytes(qsizetype(nChars)), g.dc.font.charSet);
-        // A multi-byte code page could change the length; then the advances do not apply.
-        if (run.text.size() != qsizetype(nChars))
-            offDx = 0;
+        run.text = DecodeAnsi(s.bytes(qsizetype(nChars)), g.dc.font.charSet, &charBytes);
     }
     if (offDx != 0) {
         qint64 n = qint64(nChars) * ((options & ETO_PDY) ? 2 : 1);
@@ -476,6 +474,9 @@ void emrText(GdiPlayer& g, const EmfRecord& rec, ByteReader& r, bool wide) {
             for (qint64 i = 0; i < n; ++i)
                 run.dx << double(d.i32());
         }
+        // Double-byte text has an advance per byte; a character takes those of its bytes.
+        if (!charBytes.isEmpty())
+            run.dx = DxPerChar(run.dx, charBytes, options & ETO_PDY);
     }
     g.textOut(run);
 }

@@ -10,6 +10,20 @@ namespace mf {
 
 namespace {
 
+// A ROP3's index byte holds the result for each (pattern, source, destination) bit triple
+// at bit position 4P + 2S + D; it ignores the source when both halves agree.
+bool usesSource(quint32 rop) {
+    const quint32 f = (rop >> 16) & 0xFF;
+    return ((f >> 2) & 0x33) != (f & 0x33);
+}
+
+// The two-input function f(P, D) of a source-free ROP3 as a 4-bit table, bit 2P + D.
+int patternFunction(quint32 rop) {
+    const quint32 f = (rop >> 16) & 0xFF;
+    return int((f & 1) | (f & 2) | ((f >> 2) & 4) | ((f >> 2) & 8));
+}
+
+
 QString ropName(quint32 rop) {
     switch (rop) {
     case ROP_SRCCOPY: return QStringLiteral("SRCCOPY");
@@ -22,6 +36,8 @@ QString ropName(quint32 rop) {
     case ROP_MERGEPAINT: return QStringLiteral("MERGEPAINT");
     case ROP_PATCOPY: return QStringLiteral("PATCOPY");
     case ROP_PATINVERT: return QStringLiteral("PATINVERT");
+    case 0x00A000C9: return QStringLiteral("DPa");
+    case 0x00FA0089: return QStringLiteral("DPo");
     case ROP_DSTINVERT: return QStringLiteral("DSTINVERT");
     case ROP_BLACKNESS: return QStringLiteral("BLACKNESS");
     case ROP_WHITENESS: return QStringLiteral("WHITENESS");
@@ -146,6 +162,10 @@ void GdiPlayer::stretchBlt(QRectF dst, const QImage& img, QRectF src, quint32 ro
         return;
     if (src.width() == 0 || src.height() == 0 || dst.width() == 0 || dst.height() == 0)
         return;
+    if (!usesSource(rop)) {
+        patBlt(dst, rop);
+        return;
+    }
     if (!spendPoints(4))
         return;
     // Image pixels -> logical -> device. Opposite signs of the two widths mirror.
@@ -155,13 +175,25 @@ void GdiPlayer::stretchBlt(QRectF dst, const QImage& img, QRectF src, quint32 ro
                            QTransform::fromTranslate(dst.x(), dst.y());
     QTransform imageToDevice = toLogical * logicalToDevice();
     if (tracing())
-        trace(QStringLiteral("bitmap %1x%2 -> %3 %4 rop %5")
+        trace(QStringLiteral("image %1 %2 %3 rop %4")
                   .arg(img.width())
                   .arg(img.height())
-                  .arg(fmt(imageToDevice.map(src.topLeft())), fmt(imageToDevice.map(src.bottomRight())),
-                       ropName(rop)));
+                  .arg(traceBox(imageToDevice.mapRect(src)), ropName(rop)));
     applyClip();
     drawImageRop(imageToDevice, img, src, rop);
+}
+
+QBrush GdiPlayer::patternBrush() const {
+    // Hatched brushes blit their background in the background colour when it is opaque.
+    if (dc.brush.style == BS_HATCHED && dc.bkMode == OPAQUE) {
+        QImage tile(8, 8, QImage::Format_RGB32);
+        tile.fill(dc.bkColor);
+        QPainter p(&tile);
+        p.fillRect(tile.rect(), makeBrush(dc.brush));
+        p.end();
+        return QBrush(tile);
+    }
+    return makeBrush(dc.brush);
 }
 
 void GdiPlayer::patBlt(QRectF dst, quint32 rop) {
@@ -171,30 +203,57 @@ void GdiPlayer::patBlt(QRectF dst, quint32 rop) {
     p.addRect(dst.normalized());
     QPainterPath dev = logicalToDevice().map(p);
     if (tracing())
-        trace(QStringLiteral("patblt ") + tracePath(dev) + QStringLiteral(" rop ") + ropName(rop));
-    applyClip();
-    const bool raster = hasRasterOps();
-    switch (rop) {
-    case ROP_PATCOPY:
-        m_painter.fillPath(dev, makeBrush(dc.brush));
-        break;
-    case ROP_BLACKNESS: m_painter.fillPath(dev, Qt::black); break;
-    case ROP_WHITENESS: m_painter.fillPath(dev, Qt::white); break;
-    case ROP_PATINVERT:
-    case ROP_DSTINVERT:
-        if (raster) {
-            m_painter.setCompositionMode(rop == ROP_DSTINVERT
-                                             ? QPainter::RasterOp_NotDestination
-                                             : QPainter::RasterOp_SourceXorDestination);
-            m_painter.fillPath(dev, rop == ROP_DSTINVERT ? QBrush(Qt::black) : makeBrush(dc.brush));
-            m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
-        }
-        break;
-    case ROP_DSTCOPY: break;
-    default:
+        trace(QStringLiteral("patblt ") + traceBox(dev.boundingRect()) + QStringLiteral(" rop ") +
+              ropName(rop));
+    if (usesSource(rop)) {
         unsupported(QStringLiteral("Rasteroperation ") + ropName(rop));
-        break;
+        return;
     }
+    applyClip();
+    const int f = patternFunction(rop);
+    if (f == 0b1010) // D: the page stays
+        return;
+    if (f == 0 || f == 0b1111) {
+        m_painter.fillPath(dev, f ? Qt::white : Qt::black);
+        return;
+    }
+    const QBrush brush = dc.brush.style == BS_NULL ? QBrush(Qt::black) : patternBrush();
+    if (f == 0b1100) { // P
+        m_painter.setBrushOrigin(dc.brushOrg);
+        m_painter.fillPath(dev, brush);
+        return;
+    }
+    // Each remaining function of pattern and page has its raster operation.
+    QPainter::CompositionMode mode;
+    switch (f) {
+    case 0b1000: mode = QPainter::RasterOp_SourceAndDestination; break;       // DPa
+    case 0b1110: mode = QPainter::RasterOp_SourceOrDestination; break;        // DPo
+    case 0b0110: mode = QPainter::RasterOp_SourceXorDestination; break;       // DPx, PATINVERT
+    case 0b0011: mode = QPainter::RasterOp_NotSource; break;                  // Pn
+    case 0b0101: mode = QPainter::RasterOp_NotDestination; break;             // Dn, DSTINVERT
+    case 0b0001: mode = QPainter::RasterOp_NotSourceAndNotDestination; break; // DPon
+    case 0b0111: mode = QPainter::RasterOp_NotSourceOrNotDestination; break;  // DPan
+    case 0b1001: mode = QPainter::RasterOp_NotSourceXorDestination; break;    // PDxn
+    case 0b0100: mode = QPainter::RasterOp_SourceAndNotDestination; break;    // PDna
+    case 0b0010: mode = QPainter::RasterOp_NotSourceAndDestination; break;    // DPna
+    case 0b1101: mode = QPainter::RasterOp_SourceOrNotDestination; break;     // PDno
+    default: mode = QPainter::RasterOp_NotSourceOrDestination; break;         // DPno
+    }
+    if (!hasRasterOps()) {
+        // Printers and PDF cannot combine with the page; on white paper AND and XOR with
+        // it and OR with black leave the pattern itself, the rest is left out.
+        if (f == 0b1000 || f == 0b0110 || f == 0b1110) {
+            m_painter.setBrushOrigin(dc.brushOrg);
+            m_painter.fillPath(dev, brush);
+        } else {
+            unsupported(QStringLiteral("Rasteroperation ") + ropName(rop));
+        }
+        return;
+    }
+    m_painter.setBrushOrigin(dc.brushOrg);
+    m_painter.setCompositionMode(mode);
+    m_painter.fillPath(dev, brush);
+    m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
 }
 
 void GdiPlayer::alphaBlend(QRectF dst, const QImage& img, QRectF src, int constAlpha,
@@ -209,11 +268,10 @@ void GdiPlayer::alphaBlend(QRectF dst, const QImage& img, QRectF src, int constA
                            QTransform::fromTranslate(dst.x(), dst.y());
     QTransform imageToDevice = toLogical * logicalToDevice();
     if (tracing())
-        trace(QStringLiteral("alphablend %1x%2 -> %3 %4 alpha %5")
+        trace(QStringLiteral("image %1 %2 %3 alpha %4")
                   .arg(img.width())
                   .arg(img.height())
-                  .arg(fmt(imageToDevice.map(src.topLeft())),
-                       fmt(imageToDevice.map(src.bottomRight())))
+                  .arg(traceBox(imageToDevice.mapRect(src)))
                   .arg(constAlpha));
     applyClip();
     const double opacity = m_painter.opacity();

@@ -59,6 +59,11 @@ GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
     m_painter.setTransform(m_deviceToDest * m_base);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
     objects.resize(16);
+    // Clip regions are kept in whole pixels as GDI does, but of a grid at least as fine as
+    // the output, so that a picture of a coarse reference device enlarged shows no steps.
+    const double outScale = std::sqrt(std::abs((m_deviceToDest * m_base).determinant()));
+    if (std::isfinite(outScale))
+        m_clipGrid = qBound(1, int(std::ceil(outScale - 0.01)), 64);
 }
 
 GdiPlayer::~GdiPlayer() {
@@ -105,7 +110,9 @@ void GdiPlayer::saveDc() {
         // the matching RestoreDC still pops the right level.
         m_stack.erase(m_stack.begin());
     }
-    m_stack.push_back(dc);
+    // The path belongs to the DC: a path filled inside a saved level is there again after
+    // the restore (office programs fill it, restore, then clip to it).
+    m_stack.push_back({dc, m_path, m_pathOpen});
 }
 
 void GdiPlayer::restoreDc(int which) {
@@ -117,9 +124,16 @@ void GdiPlayer::restoreDc(int which) {
         target = which - 1;
     if (target < 0 || target >= depth)
         return; // GDI refuses a level that does not exist
-    dc = m_stack[size_t(target)];
+    const bool hadClip = dc.hasClip;
+    const QRegion oldClip = dc.clip;
+    SavedDc& saved = m_stack[size_t(target)];
+    dc = saved.dc;
+    m_path = saved.path;
+    m_pathOpen = saved.pathOpen;
     m_stack.resize(size_t(target));
     m_clipDirty = true;
+    if (tracing() && (hadClip != dc.hasClip || oldClip != dc.clip))
+        traceClip();
 }
 
 void GdiPlayer::setMapMode(int mode) {
@@ -312,22 +326,14 @@ QString GdiPlayer::fmt(QPointF p) const {
     return num(d.x()) + QLatin1Char(',') + num(d.y());
 }
 
+QString GdiPlayer::traceBox(const QRectF& deviceRect) const {
+    QRectF b = m_deviceToDest.mapRect(deviceRect.normalized());
+    return num(b.left()) + QLatin1Char(',') + num(b.top()) + QLatin1Char(',') + num(b.right()) +
+           QLatin1Char(',') + num(b.bottom());
+}
+
 QString GdiPlayer::tracePath(const QPainterPath& path) const {
-    bool straight = path.elementCount() <= 64;
-    for (int i = 0; straight && i < path.elementCount(); ++i)
-        straight = !path.elementAt(i).isCurveTo() &&
-                   path.elementAt(i).type != QPainterPath::CurveToDataElement;
-    if (straight) {
-        QStringList pts;
-        for (int i = 0; i < path.elementCount(); ++i) {
-            const auto& e = path.elementAt(i);
-            pts << (e.isMoveTo() && i > 0 ? QStringLiteral("| ") : QString()) + fmt(QPointF(e.x, e.y));
-        }
-        return pts.join(QLatin1Char(' '));
-    }
-    QRectF b = m_deviceToDest.mapRect(path.boundingRect());
-    return QStringLiteral("bounds %1,%2 %3x%4")
-        .arg(num(b.x()), num(b.y()), num(b.width()), num(b.height()));
+    return QString::number(path.elementCount()) + QLatin1Char(' ') + traceBox(path.boundingRect());
 }
 
 QPen GdiPlayer::makePen() const {
@@ -392,16 +398,20 @@ bool GdiPlayer::hasRasterOps() const {
 void GdiPlayer::applyClip() {
     if (!m_clipDirty)
         return;
+    const QTransform grid = QTransform::fromScale(1.0 / m_clipGrid, 1.0 / m_clipGrid);
     if (m_baseHasClip) {
         m_painter.setTransform(m_base);
         m_painter.setClipPath(m_baseClip);
-        m_painter.setTransform(m_deviceToDest * m_base);
+        m_painter.setTransform(grid * m_deviceToDest * m_base);
         if (dc.hasClip)
             m_painter.setClipRegion(dc.clip, Qt::IntersectClip);
+        m_painter.setTransform(m_deviceToDest * m_base);
     } else if (dc.hasClip) {
         // Replacing directly: switching clipping off first loses a following region clip
         // in Qt's raster engine.
+        m_painter.setTransform(grid * m_deviceToDest * m_base);
         m_painter.setClipRegion(dc.clip, Qt::ReplaceClip);
+        m_painter.setTransform(m_deviceToDest * m_base);
     } else {
         m_painter.setClipping(false);
     }
@@ -478,8 +488,8 @@ void GdiPlayer::addToPathOrDraw(const QPainterPath& logicalPath, bool closedShap
         return;
     }
     if (tracing())
-        trace((closedShape ? QStringLiteral("fill+stroke ") : QStringLiteral("stroke ")) +
-              tracePath(dev));
+        trace(closedShape ? QStringLiteral("polygon ") + tracePath(dev) + QStringLiteral(" fill stroke")
+                          : QStringLiteral("polyline ") + tracePath(dev));
     emitPath(dev, closedShape, true);
 }
 
@@ -503,7 +513,7 @@ void GdiPlayer::flushLines() {
     QPainterPath lines;
     lines.swap(m_lines);
     if (tracing())
-        trace(QStringLiteral("stroke ") + tracePath(lines));
+        trace(QStringLiteral("polyline ") + tracePath(lines));
     emitPath(lines, false, true);
 }
 
@@ -746,7 +756,7 @@ void GdiPlayer::closeFigure() {
 void GdiPlayer::fillPath() {
     m_pathOpen = false;
     if (tracing())
-        trace(QStringLiteral("fillpath ") + tracePath(m_path));
+        trace(QStringLiteral("polygon ") + tracePath(m_path) + QStringLiteral(" fill path"));
     emitPath(m_path, true, false);
     m_path = QPainterPath();
 }
@@ -754,7 +764,7 @@ void GdiPlayer::fillPath() {
 void GdiPlayer::strokePath() {
     m_pathOpen = false;
     if (tracing())
-        trace(QStringLiteral("strokepath ") + tracePath(m_path));
+        trace(QStringLiteral("polyline ") + tracePath(m_path) + QStringLiteral(" path"));
     emitPath(m_path, false, true);
     m_path = QPainterPath();
 }
@@ -762,7 +772,7 @@ void GdiPlayer::strokePath() {
 void GdiPlayer::strokeAndFillPath() {
     m_pathOpen = false;
     if (tracing())
-        trace(QStringLiteral("fill+strokepath ") + tracePath(m_path));
+        trace(QStringLiteral("polygon ") + tracePath(m_path) + QStringLiteral(" fill stroke path"));
     emitPath(m_path, true, true);
     m_path = QPainterPath();
 }
@@ -782,8 +792,11 @@ void GdiPlayer::widenPath() {
 }
 
 void GdiPlayer::selectClipPath(int mode) {
+    // Every figure of the path is closed for the region, filled by the DC's fill mode.
     m_pathOpen = false;
-    setClipRegion(m_path, mode, false);
+    QPainterPath area = m_path;
+    area.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
+    setClipRegion(clipRegionOf(area), mode, false);
     m_path = QPainterPath();
 }
 
@@ -808,13 +821,20 @@ void GdiPlayer::offsetClip(QPointF logicalOffset) {
     QPointF d = t.map(logicalOffset) - t.map(QPointF(0, 0));
     if (!std::isfinite(d.x()) || !std::isfinite(d.y()))
         return;
-    dc.clip.translate(int(std::lround(qBound(-1e7, d.x(), 1e7))),
-                      int(std::lround(qBound(-1e7, d.y(), 1e7))));
+    dc.clip.translate(int(std::lround(qBound(-1e7, d.x() * m_clipGrid, 1e7))),
+                      int(std::lround(qBound(-1e7, d.y() * m_clipGrid, 1e7))));
     m_clipDirty = true;
+    traceClip();
+}
+
+QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
+    if (m_clipGrid == 1)
+        return RegionFromPath(devicePath);
+    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath));
 }
 
 void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {
-    setClipRegion(reset ? QRegion() : RegionFromPath(region), mode, reset);
+    setClipRegion(reset ? QRegion() : clipRegionOf(region), mode, reset);
 }
 
 void GdiPlayer::setClipRegion(const QRegion& region, int mode, bool reset) {
@@ -822,6 +842,7 @@ void GdiPlayer::setClipRegion(const QRegion& region, int mode, bool reset) {
     if (reset) {
         dc.hasClip = false;
         dc.clip = QRegion();
+        traceClip();
         return;
     }
     QRegion current = dc.hasClip ? dc.clip : QRegion(kUniverse);
@@ -835,6 +856,21 @@ void GdiPlayer::setClipRegion(const QRegion& region, int mode, bool reset) {
     }
     dc.clip = current;
     dc.hasClip = true;
+    traceClip();
+}
+
+void GdiPlayer::traceClip() {
+    if (!tracing())
+        return;
+    if (!dc.hasClip)
+        trace(QStringLiteral("clip none"));
+    else if (dc.clip.isEmpty())
+        trace(QStringLiteral("clip empty"));
+    else
+        trace(QStringLiteral("clip ") +
+              traceBox(QTransform::fromScale(1.0 / m_clipGrid, 1.0 / m_clipGrid)
+                           .mapRect(QRectF(dc.clip.boundingRect()))) +
+              QStringLiteral(" rects=%1").arg(dc.clip.rectCount()));
 }
 
 void GdiPlayer::fillRegion(const QPainterPath& region, const LogBrush& brush) {
@@ -842,7 +878,7 @@ void GdiPlayer::fillRegion(const QPainterPath& region, const LogBrush& brush) {
         return;
     applyClip();
     if (tracing())
-        trace(QStringLiteral("fillregion ") + tracePath(region));
+        trace(QStringLiteral("polygon ") + tracePath(region) + QStringLiteral(" fill region"));
     m_painter.fillPath(region, makeBrush(brush));
 }
 
@@ -859,7 +895,7 @@ void GdiPlayer::fillDevice(const QPainterPath& path, const QBrush& brush, const 
         return;
     applyClip();
     if (tracing())
-        trace(what + QLatin1Char(' ') + tracePath(path));
+        trace(QStringLiteral("polygon ") + tracePath(path) + QStringLiteral(" fill ") + what);
     m_painter.fillPath(path, brush);
 }
 

@@ -151,10 +151,15 @@ private:
     void addToPathOrDraw(const QPainterPath& logicalPath, bool closedShape);
     QPen makePen() const;
     QBrush makeBrush(const LogBrush& b) const;
+    QBrush patternBrush() const; // the selected brush as blits use it
     void applyClip();
     void applyRop2(bool& skip, QColor* forcedColor);
     QString fmt(QPointF p) const; // destination coordinates for the trace
+    // "N L,T,R,B": element count and bounds in destination pixels.
     QString tracePath(const QPainterPath& devicePath) const;
+    QString traceBox(const QRectF& deviceRect) const;
+    void traceClip();
+    QRegion clipRegionOf(const QPainterPath& devicePath) const; // on the clip grid
     bool hasRasterOps() const;
     void drawImageRop(const QTransform& imageToDevice, const QImage& img, QRectF src, quint32 rop);
 
@@ -165,6 +170,7 @@ private:
         QString key;
         QFont font;
         double ascent = 0, descent = 0, averageWidth = 0;
+        bool substituted = false; // the family asked for is not installed
         QString rawKey;
         QRawFont raw;
     };
@@ -182,10 +188,16 @@ private:
     bool m_baseHasClip = false;
     QPainterPath m_baseClip;
     const TMetafilePlayOptions& m_opts;
-    std::vector<DcState> m_stack;
+    struct SavedDc {
+        DcState dc;
+        QPainterPath path;
+        bool pathOpen = false;
+    };
+    std::vector<SavedDc> m_stack;
     bool m_pathOpen = false;
     QPainterPath m_path; // device space
     bool m_clipDirty = true;
+    int m_clipGrid = 1; // clip region units per device pixel
     bool m_stopped = false;
     qint64 m_points = 0;
 };
@@ -194,7 +206,12 @@ QColor ColorRef(quint32 c);
 // A device-space area as a region of whole pixels; rectangles are merged pairwise so
 // that many of them stay fast.
 QRegion RegionFromPath(const QPainterPath& devicePath);
-// 8-bit text in the code page of a GDI character set.
-QString DecodeAnsi(const QByteArray& bytes, int charSet);
+// 8-bit text in the code page of a GDI character set (double-byte sets included);
+// charBytes, when given, receives how many bytes made each UTF-16 unit (0 for the second
+// unit of a pair).
+QString DecodeAnsi(const QByteArray& bytes, int charSet, QVector<int>* charBytes = nullptr);
+// Advances given per byte (Dx arrays of 8-bit text) summed per character; pairs: dx, dy.
+QVector<double> DxPerChar(const QVector<double>& dxPerByte, const QVector<int>& charBytes,
+                          bool pairs);
 
 } // namespace mf

@@ -2,31 +2,105 @@
 // opaque and clipped rectangles, background mode.
 #include "gdiplayer.h"
 
+#include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
+#include <QLineF>
 #include <QRawFont>
 #include <QStringDecoder>
 #include <cmath>
 
 namespace mf {
 
-QString DecodeAnsi(const QByteArray& bytes, int charSet) {
-    const char* codec = "windows-1252";
+namespace {
+
+// Windows code page names for a GDI character set, several spellings each: which of them
+// the converter knows depends on the ICU build. Empty: windows-1252.
+QList<const char*> codePageNames(int charSet) {
     switch (charSet) {
-    case 238: codec = "windows-1250"; break;
-    case 204: codec = "windows-1251"; break;
-    case 161: codec = "windows-1253"; break;
-    case 162: codec = "windows-1254"; break;
-    case 177: codec = "windows-1255"; break;
-    case 178: codec = "windows-1256"; break;
-    case 186: codec = "windows-1257"; break;
-    case 2: return QString::fromLatin1(bytes); // symbol fonts: the byte values themselves
-    default: break;
+    case 128: return {"windows-932", "cp932", "Shift_JIS"};    // SHIFTJIS
+    case 129: return {"windows-949", "cp949", "EUC-KR"};       // HANGUL
+    case 130: return {"johab", "windows-1361", "cp1361"};      // JOHAB
+    case 134: return {"windows-936", "GBK", "GB2312"};         // GB2312
+    case 136: return {"windows-950", "Big5", "cp950"};         // CHINESEBIG5
+    case 161: return {"windows-1253"};
+    case 162: return {"windows-1254"};
+    case 163: return {"windows-1258"};
+    case 177: return {"windows-1255"};
+    case 178: return {"windows-1256"};
+    case 186: return {"windows-1257"};
+    case 204: return {"windows-1251"};
+    case 222: return {"windows-874", "TIS-620"};
+    case 238: return {"windows-1250"};
+    case 77: return {"macintosh"};
+    default: return {};
     }
-    QStringDecoder dec(codec);
+}
+
+bool isDoubleByte(int charSet) {
+    return charSet == 128 || charSet == 129 || charSet == 130 || charSet == 134 || charSet == 136;
+}
+
+} // namespace
+
+QString DecodeAnsi(const QByteArray& bytes, int charSet, QVector<int>* charBytes) {
+    if (charBytes)
+        charBytes->clear();
+    if (charSet == 2) // symbol fonts: the byte values themselves
+        return QString::fromLatin1(bytes);
+    QStringDecoder dec;
+    for (const char* name : codePageNames(charSet)) {
+        dec = QStringDecoder(name);
+        if (dec.isValid())
+            break;
+    }
+    if (!dec.isValid())
+        dec = QStringDecoder("windows-1252");
     if (!dec.isValid())
         return QString::fromLatin1(bytes);
-    return dec.decode(bytes);
+    if (!charBytes || !isDoubleByte(charSet))
+        return dec.decode(bytes);
+    // Byte by byte, to know which bytes made each character (Dx arrays count bytes).
+    QString out;
+    int pending = 0;
+    for (char b : bytes) {
+        ++pending;
+        const QString part = dec.decode(QByteArrayView(&b, 1));
+        for (qsizetype i = 0; i < part.size(); ++i) {
+            *charBytes << (i == 0 ? pending : 0);
+            out += part[i];
+        }
+        if (!part.isEmpty())
+            pending = 0;
+    }
+    const QString rest = dec.decode(QByteArrayView());
+    for (qsizetype i = 0; i < rest.size(); ++i) {
+        *charBytes << (i == 0 ? pending : 0);
+        out += rest[i];
+    }
+    if (rest.isEmpty() && pending > 0 && !charBytes->isEmpty())
+        charBytes->last() += pending; // a lead byte at the end adds to the last character
+    return out;
+}
+
+QVector<double> DxPerChar(const QVector<double>& dxPerByte, const QVector<int>& charBytes,
+                          bool pairs) {
+    const int step = pairs ? 2 : 1;
+    QVector<double> out;
+    out.reserve(charBytes.size() * step);
+    qsizetype at = 0;
+    for (int n : charBytes) {
+        double dx = 0, dy = 0;
+        for (int k = 0; k < n; ++k, at += step) {
+            dx += at < dxPerByte.size() ? dxPerByte[at] : 0;
+            if (pairs)
+                dy += at + 1 < dxPerByte.size() ? dxPerByte[at + 1] : 0;
+        }
+        out << dx;
+        if (pairs)
+            out << dy;
+    }
+    return out;
 }
 
 namespace {
@@ -115,6 +189,8 @@ const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font) {
         m_fontCache.ascent = fm.ascent();
         m_fontCache.descent = fm.descent();
         m_fontCache.averageWidth = fm.averageCharWidth();
+        m_fontCache.substituted =
+            QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0;
     }
     return m_fontCache;
 }
@@ -181,8 +257,11 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         A = QTransform(L.m11(), L.m12(), -L.m21(), -L.m22(), 0, 0);
     else
         A = QTransform(L.m11(), L.m12(), L.m21(), L.m22(), 0, 0);
+    // The escapement is an angle in the logical space, counter-clockwise as seen with y
+    // pointing down; where the mapping flips one axis (y up) the angle turns the other way
+    // on the device, so 2700 then reads bottom to top.
     QTransform R;
-    R.rotate(-dc.font.escapement / 10.0);
+    R.rotate(L.determinant() < 0 ? dc.font.escapement / 10.0 : -dc.font.escapement / 10.0);
     QTransform G = R * A;
 
     // Font size: a negative height is the character (em) height, a positive one the cell
@@ -239,6 +318,15 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         width = QFontMetricsF(font).horizontalAdvance(run.text);
     }
 
+    // A replacement font's glyphs may be wider than the advances the text was laid out
+    // with; then they are narrowed to the run's width so that letters never collide.
+    double squeeze = 1.0;
+    if (!adv.isEmpty() && width > 0 && fc.substituted) {
+        const double natural = QFontMetricsF(font).horizontalAdvance(run.text);
+        if (natural > width * 1.02)
+            squeeze = width / natural;
+    }
+
     QPointF ref = (dc.textAlign & TA_UPDATECP) ? dc.curPos : run.ref;
     int align = dc.textAlign;
     double x0 = 0;
@@ -284,11 +372,22 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     }
 
     if (tracing()) {
-        QRectF box = (toDevice * m_deviceToDest).mapRect(cellBox);
-        trace(QStringLiteral("text \"%1\" ref=%2 size=%3 angle=%4 align=%5 box=%6,%7,%8,%9")
-                  .arg(run.text, fmt(refDev), num(finalPx), num(dc.font.escapement / 10.0),
-                       alignName(align), num(box.left()), num(box.top()), num(box.right()))
-                  .arg(num(box.bottom())));
+        const QTransform toDest = toDevice * m_deviceToDest;
+        const QRectF box = toDest.mapRect(cellBox);
+        const QPointF start = toDest.map(QPointF(x0, base));
+        const QLineF baseline(toDest.map(QPointF(0, 0)), toDest.map(QPointF(1, 0)));
+        const int angle = int(std::lround(baseline.angle())) % 360;
+        QString text = run.text;
+        text.replace(QLatin1Char('\\'), QLatin1String("\\\\"))
+            .replace(QLatin1Char('"'), QLatin1String("\\\""))
+            .replace(QLatin1Char('\n'), QLatin1String("\\n"));
+        trace(QStringLiteral("text %1 %2 %3 \"%4\" ref=%5 size=%6 align=%7 box=%8,%9,%10,%11")
+                  .arg(num(start.x()), num(start.y()))
+                  .arg(angle)
+                  .arg(text, fmt(refDev), num(finalPx), alignName(align), num(box.left()),
+                       num(box.top()), num(box.right()), num(box.bottom())) +
+              (squeeze != 1.0 ? QStringLiteral(" xscale=") + QString::number(squeeze, 'f', 2)
+                              : QString()));
     }
 
     applyClip();
@@ -311,10 +410,19 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         m_painter.fillRect(cellBox, dc.bkColor);
     m_painter.setFont(font);
     m_painter.setPen(dc.textColor);
+    QPointF start(x0, base);
+    if (squeeze != 1.0) {
+        // Narrower glyphs at the same places: the painter scales, the places are divided.
+        m_painter.setTransform(QTransform::fromScale(squeeze, 1) * toDevice * m_deviceToDest *
+                               m_base);
+        start.rx() /= squeeze;
+        for (QPointF& a : adv)
+            a.rx() /= squeeze;
+    }
     if (adv.isEmpty()) {
-        m_painter.drawText(QPointF(x0, base), run.text);
-    } else if (!drawPlacedGlyphs(run.text, adv, QPointF(x0, base), font)) {
-        QPointF pos(x0, base);
+        m_painter.drawText(start, run.text);
+    } else if (!drawPlacedGlyphs(run.text, adv, start, font)) {
+        QPointF pos = start;
         for (int i = 0; i < run.text.size(); ++i) {
             QChar c = run.text[i];
             if (c.isHighSurrogate() && i + 1 < run.text.size()) {

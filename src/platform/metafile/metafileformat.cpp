@@ -87,6 +87,22 @@ void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
         minX = qMin(minX, x), maxX = qMax(maxX, x);
         minY = qMin(minY, y), maxY = qMax(maxY, y);
     };
+    // Text counts with the box of its characters: the last font's height, and an average
+    // character width of six tenths of it, turned by the font's escapement.
+    double fontHeight = 12, escapement = 0;
+    auto growText = [&](double x, double y, int chars) {
+        const double h = fontHeight, w = qMax(1, chars) * h * 0.6;
+        const double a = qDegreesToRadians(escapement / 10.0);
+        const double c = std::cos(a), sn = -std::sin(a);
+        for (QPointF corner : {QPointF(0, 0), QPointF(w, 0), QPointF(0, h), QPointF(w, h)})
+            grow(x + corner.x() * c - corner.y() * sn, y + corner.x() * sn + corner.y() * c);
+    };
+    // A rectangle given as height, width, y, x.
+    auto growHwyx = [&](ByteReader q) {
+        double h = q.i16(), w = q.i16(), y = q.i16(), x = q.i16();
+        if (!q.failed())
+            grow(x, y), grow(x + w, y + h);
+    };
     while (it.next(rec)) {
         ByteReader p = rec.params;
         switch (rec.function) {
@@ -128,6 +144,53 @@ void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
             double b = q.i16(), r = q.i16(), t = q.i16(), le = q.i16();
             if (!q.failed())
                 grow(le, t), grow(r, b);
+            break;
+        }
+        case 0x02FB: { // CREATEFONTINDIRECT
+            double h = p.i16(), w = p.i16(), esc = p.i16();
+            Q_UNUSED(w);
+            if (!p.failed() && h != 0)
+                fontHeight = std::abs(h), escapement = esc;
+            break;
+        }
+        case 0x0521: { // TEXTOUT: count, string (even length), y, x
+            int n = p.i16();
+            if (n > 0) {
+                p.skip((n + 1) / 2 * 2);
+                double y = p.i16(), x = p.i16();
+                if (!p.failed())
+                    growText(x, y, n);
+            }
+            break;
+        }
+        case 0x0A32: { // EXTTEXTOUT: y, x, count, options
+            double y = p.i16(), x = p.i16();
+            int n = p.i16();
+            if (!p.failed() && n > 0)
+                growText(x, y, n);
+            break;
+        }
+        case 0x061D: // PATBLT: rop, height, width, y, x
+            growHwyx(p.sub(4, 8));
+            break;
+        case 0x0940: // DIBBITBLT: the destination is the 4 values after the source
+            growHwyx(p.sub(p.size() == 18 ? 10 : 8, 8)); // without a bitmap: a reserved word
+            break;
+        case 0x0B41: // DIBSTRETCHBLT: rop, source box, then the destination
+            growHwyx(p.sub(p.size() == 22 ? 14 : 12, 8));
+            break;
+        case 0x0F43: // STRETCHDIB: rop, usage, source box, then the destination
+            growHwyx(p.sub(14, 8));
+            break;
+        case 0x0538: { // POLYPOLYGON: counts, then all points
+            int polys = p.i16();
+            qint64 total = 0;
+            for (int i = 0; i < polys && p.has(2); ++i)
+                total += quint16(p.u16());
+            for (qint64 i = 0; i < total && p.has(4); ++i) {
+                double x = p.i16(), y = p.i16();
+                grow(x, y);
+            }
             break;
         }
         case 0x0324: case 0x0325: { // POLYGON, POLYLINE

@@ -41,6 +41,13 @@ QRectF emfDeviceFrame(ByteReader h, double& devPerMmX, double& devPerMmY) {
     // Some writers put the drawing beside the frame they declare; then the bounds of what
     // was drawn say better where the picture lies.
     QRectF f = frame.normalized(), b = bounds.normalized();
+    // The frame in 0.01 mm only approximates whole pixels; where the recorded pixel bounds
+    // say the same to within a pixel they are its exact form, so a picture played at its
+    // own pixel size lands pixel for pixel.
+    if (bl <= br && bt <= bb && std::abs(bounds.left() - frame.left()) < 1 &&
+        std::abs(bounds.top() - frame.top()) < 1 && std::abs(bounds.right() - frame.right()) < 1 &&
+        std::abs(bounds.bottom() - frame.bottom()) < 1)
+        return bounds;
     if (bl <= br && bt <= bb && b.width() > 1 && b.height() > 1) {
         QRectF common = f.intersected(b);
         double area = common.isValid() ? common.width() * common.height() : 0;

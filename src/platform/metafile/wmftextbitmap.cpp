@@ -86,10 +86,16 @@ void hExtTextOut(GdiPlayer& g, const WmfRecord& rec) {
         n = int(r.remaining());
     QByteArray bytes = r.bytes(n);
     r.skip(n & 1);
-    run.text = DecodeAnsi(bytes, g.dc.font.charSet);
-    if (r.has(qint64(n) * 2) && run.text.size() == n) {
+    QVector<int> charBytes;
+    run.text = DecodeAnsi(bytes, g.dc.font.charSet, &charBytes);
+    if (r.has(qint64(n) * 2)) {
         for (int i = 0; i < n; ++i)
             run.dx << double(r.i16());
+        // Double-byte text has an advance per byte; a character takes those of its bytes.
+        if (!charBytes.isEmpty())
+            run.dx = DxPerChar(run.dx, charBytes, false);
+        else if (run.text.size() != n)
+            run.dx.clear();
     }
     run.options &= ~ETO_PDY;
     g.textOut(run);

@@ -1,0 +1,581 @@
+// GDI rules the player must follow as Windows plays metafiles: escapement under a flipped
+// y axis, clip paths, pattern raster operations, double-byte text, the frame of a WMF
+// without header, advances of replaced fonts. Checked through the trace of drawing calls
+// and by pixels; corpus files where they show the rule.
+#include "metafiletestutil.h"
+
+#include <QFileInfo>
+#include <QtEndian>
+#include <QRegularExpression>
+#include <QTest>
+
+using namespace mftest;
+
+namespace {
+
+struct TextCall {
+    QPointF start;
+    int angle = -1;
+    QString text;
+    QRectF box;
+    double xscale = 1;
+};
+
+// Parses `text X Y ANGLE "TEXT" ... box=L,T,R,B [xscale=Q]`.
+bool parseText(const QString& line, TextCall& t) {
+    static const QRegularExpression re(QStringLiteral(
+        "^text (\\S+) (\\S+) (\\d+) \"(.*)\" .* box=([^,]+),([^,]+),([^,]+),(\\S+)(?: xscale=(\\S+))?$"));
+    const auto m = re.match(line);
+    if (!m.hasMatch())
+        return false;
+    t.start = QPointF(m.captured(1).toDouble(), m.captured(2).toDouble());
+    t.angle = m.captured(3).toInt();
+    t.text = m.captured(4);
+    t.box = QRectF(QPointF(m.captured(5).toDouble(), m.captured(6).toDouble()),
+                   QPointF(m.captured(7).toDouble(), m.captured(8).toDouble()));
+    t.xscale = m.captured(9).isEmpty() ? 1.0 : m.captured(9).toDouble();
+    return true;
+}
+
+QList<TextCall> textCalls(const QStringList& trace) {
+    QList<TextCall> out;
+    for (const QString& l : trace) {
+        TextCall t;
+        if (l.startsWith(QLatin1String("text ")) && parseText(l, t))
+            out << t;
+    }
+    return out;
+}
+
+// An EMF font record with a character set.
+void emfFont(Emf& e, quint32 index, int height, int escapement, int charSet, const QString& face) {
+    Bytes b;
+    b.u32(index).i32(height).i32(0).i32(escapement).i32(escapement).i32(400);
+    b.u8(0).u8(0).u8(0).u8(quint8(charSet)).u8(0).u8(0).u8(0).u8(0);
+    for (int i = 0; i < 32; ++i)
+        b.u16(i < face.size() ? face[i].unicode() : 0);
+    e.rec(82, b);
+}
+
+// EMR_EXTTEXTOUTA: 8-bit characters, one advance per byte.
+void emfTextA(Emf& e, int x, int y, const QByteArray& s, QVector<int> dx = {}) {
+    const int fixed = 76;
+    Bytes b;
+    b.rect(0, 0, -1, -1).u32(1).f32(0).f32(0);
+    b.i32(x).i32(y).u32(quint32(s.size())).u32(fixed).u32(0).rect(0, 0, 0, 0);
+    b.u32(dx.isEmpty() ? 0 : quint32(fixed + (s.size() + 3) / 4 * 4));
+    b.raw(s).pad4();
+    for (int d : dx)
+        b.i32(d);
+    e.rec(83, b);
+}
+
+// EMR_BITBLT without a source bitmap: a pattern blit.
+void emfPatBlt(Emf& e, int x, int y, int w, int h, quint32 rop) {
+    Bytes b;
+    b.rect(x, y, x + w, y + h).i32(x).i32(y).i32(w).i32(h).u32(rop).i32(0).i32(0);
+    b.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0).u32(0);
+    b.u32(0).u32(0).u32(0).u32(0);
+    e.rec(76, b);
+}
+
+void emfPolyBezier16(Emf& e, const QPolygon& pts) {
+    Bytes b;
+    b.rect(0, 0, 0, 0).u32(quint32(pts.size()));
+    for (QPoint p : pts)
+        b.i16(qint16(p.x())).i16(qint16(p.y()));
+    e.rec(85, b);
+}
+
+void emfPolygon16(Emf& e, const QPolygon& pts) {
+    Bytes b;
+    b.rect(0, 0, 0, 0).u32(quint32(pts.size()));
+    for (QPoint p : pts)
+        b.i16(qint16(p.x())).i16(qint16(p.y()));
+    e.rec(86, b);
+}
+
+QPolygon box(int l, int t, int r, int b) { return QPolygon({{l, t}, {r, t}, {r, b}, {l, b}}); }
+
+// A blue brush and no pen, selected; what fills the picture after a clip.
+void bluePaint(Emf& e) {
+    e.brush(1, rgb(0, 0, 255));
+    e.select(1);
+    e.nullPen(2);
+    e.select(2);
+}
+
+bool isBlue(const QImage& img, int x, int y) { return img.pixelColor(x, y) == QColor(0, 0, 255); }
+
+QRect inkBounds(const QImage& img) {
+    QRect r;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if (qGray(img.pixel(x, y)) < 128)
+                r |= QRect(x, y, 1, 1);
+    return r;
+}
+
+QString corpus(const QString& name) { return QStringLiteral(QM_CORPUS_DIR "/") + name; }
+
+TMetafile fromFile(const QString& name) {
+    TMetafile mf;
+    if (QFileInfo::exists(name))
+        mf.LoadFromFile(name);
+    return mf;
+}
+
+} // namespace
+
+class TestMetafileFidelity : public QObject {
+    Q_OBJECT
+private slots:
+    void escapementTurnsWithAFlippedAxis_data();
+    void escapementTurnsWithAFlippedAxis();
+    void chartAxisTitlesReadBottomToTop_data();
+    void chartAxisTitlesReadBottomToTop();
+    void clipPathOfBeziersClipsTheFill();
+    void clipPathOfACoarseDeviceIsSmoothWhenEnlarged();
+    void clipPathCombinesByRegionMode_data();
+    void clipPathCombinesByRegionMode();
+    void pathFilledInsideASavedDcIsThereAfterTheRestore();
+    void restoreDcTakesBackAClipPath();
+    void patternBlitsCombineWithThePage_data();
+    void patternBlitsCombineWithThePage();
+    void hatchedPatternBlitKeepsTheHatch();
+    void wmfPatBltWithDpa();
+    void doubleByteTextIsDecodedInItsCodePage_data();
+    void doubleByteTextIsDecodedInItsCodePage();
+    void doubleByteAdvancesCountPerByte();
+    void wmfWithoutWindowTakesTheExtentOfItsDrawing();
+    void wmfTextOnlyFrameHoldsTheText();
+    void replacedFontKeepsTheDxPlaces();
+};
+
+void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
+    QTest::addColumn<int>("mapMode");
+    QTest::addColumn<int>("escapement");
+    QTest::addColumn<int>("deviceAngle");
+    QTest::newRow("MM_TEXT 2700 reads downwards") << 1 << 2700 << 270;
+    QTest::newRow("MM_TEXT 900 reads upwards") << 1 << 900 << 90;
+    QTest::newRow("anisotropic y up 2700 reads upwards") << 8 << 2700 << 90;
+    QTest::newRow("anisotropic y up 900 reads downwards") << 8 << 900 << 270;
+    QTest::newRow("MM_LOMETRIC 2700") << 2 << 2700 << 90;
+    QTest::newRow("MM_HIMETRIC 2700") << 3 << 2700 << 90;
+    QTest::newRow("anisotropic y up 450") << 8 << 450 << 315;
+}
+
+void TestMetafileFidelity::escapementTurnsWithAFlippedAxis() {
+    QFETCH(int, mapMode);
+    QFETCH(int, escapement);
+    QFETCH(int, deviceAngle);
+    // The reference point lies at device (500, 500) in every mapping; the text is 100
+    // device pixels high.
+    Emf e;
+    e.mapMode(mapMode);
+    int x = 500, y = 500, height = -100;
+    if (mapMode == 8) {
+        e.windowOrg(0, 1000);
+        e.windowExt(1000, -1000);
+        e.viewportExt(1000, 1000);
+    } else if (mapMode == 2) { // 0.1 mm = 1 device pixel, y up
+        y = -500;
+    } else if (mapMode == 3) { // 0.01 mm = 0.1 device pixel
+        x = 5000, y = -5000, height = -1000;
+    }
+    e.font(1, height, escapement);
+    e.select(1);
+    e.rec(18, Bytes().u32(1)); // transparent
+    e.textAlign(24);           // left, baseline
+    e.text(x, y, "Umsatz");
+    QStringList trace;
+    const QImage img = render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    TextCall t;
+    QVERIFY2(parseText(trace.filter("text ").value(0), t), qPrintable(trace.join('\n')));
+    QCOMPARE(t.angle, deviceAngle);
+    QCOMPARE(t.start, QPointF(50, 50));
+    const QRect ink = inkBounds(img);
+    if (deviceAngle == 90) // from the reference point upwards
+        QVERIFY2(ink.bottom() <= 51 && ink.top() < 25, qPrintable(QString::number(ink.top())));
+    if (deviceAngle == 270)
+        QVERIFY2(ink.top() >= 49 && ink.bottom() > 75, qPrintable(QString::number(ink.bottom())));
+}
+
+void TestMetafileFidelity::chartAxisTitlesReadBottomToTop_data() {
+    QTest::addColumn<QString>("file");
+    for (const char* f : {"e2s-emf-test-033.emf", "e2s-emf-test-064.emf", "e2s-emf-test-076.emf",
+                          "e2s-emf-test-121.emf"})
+        QTest::newRow(f) << QString::fromLatin1(f);
+}
+
+void TestMetafileFidelity::chartAxisTitlesReadBottomToTop() {
+    QFETCH(QString, file);
+    const TMetafile mf = fromFile(corpus("emf/" + file));
+    if (!mf.Valid())
+        QSKIP("The shared corpus is not there.");
+    const QSize size(600, qMax(1, 600 * mf.MMHeight() / qMax(1, mf.MMWidth())));
+    QStringList trace;
+    render(mf, size, QRectF(), &trace);
+    // These charts are drawn with y up; their turned texts (the y-axis titles) read
+    // bottom to top, and stay inside the picture.
+    int turned = 0;
+    for (const TextCall& t : textCalls(trace)) {
+        if (t.angle == 0 || t.text.trimmed().isEmpty())
+            continue;
+        ++turned;
+        QCOMPARE(t.angle, 90);
+        QVERIFY2(t.box.top() > -2 && t.box.bottom() < size.height() + 2,
+                 qPrintable(QStringLiteral("%1: %2..%3").arg(t.text).arg(t.box.top()).arg(t.box.bottom())));
+    }
+    QVERIFY2(turned > 0, "the chart has a turned axis title");
+}
+
+void TestMetafileFidelity::clipPathOfBeziersClipsTheFill() {
+    // A circle of radius 300 around (500, 500) from four Bezier arcs, as clip path.
+    const int c = 500, r = 300, k = 166; // 0.5523 * r
+    Emf e;
+    e.rec(59); // BEGINPATH
+    emfPolyBezier16(e, QPolygon({{c + r, c},     {c + r, c + k}, {c + k, c + r}, {c, c + r},
+                                 {c - k, c + r}, {c - r, c + k}, {c - r, c},     {c - r, c - k},
+                                 {c - k, c - r}, {c, c - r},     {c + k, c - r}, {c + r, c - k},
+                                 {c + r, c}}));
+    e.rec(61); // CLOSEFIGURE
+    e.rec(60); // ENDPATH
+    e.rec(67, Bytes().u32(5)); // SELECTCLIPPATH, RGN_COPY
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    QStringList trace;
+    const QImage img = render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QVERIFY(isBlue(img, 50, 50));
+    QVERIFY(isBlue(img, 50, 25));
+    QVERIFY(isBlue(img, 75, 50));
+    QVERIFY2(!isBlue(img, 50, 15), "outside the circle");
+    QVERIFY2(!isBlue(img, 25, 25), "the corner of the circle's box");
+    QVERIFY(!isBlue(img, 5, 5));
+    const QString clip = trace.filter(QRegularExpression("^clip ")).value(0);
+    QVERIFY2(clip.startsWith("clip 20,20,80,80"), qPrintable(clip));
+}
+
+void TestMetafileFidelity::clipPathOfACoarseDeviceIsSmoothWhenEnlarged() {
+    // A reference device of 1 pixel per millimetre, played ten times enlarged: the clip
+    // circle (radius 30 device pixels) follows the true circle to the output pixel, not in
+    // steps of whole device pixels.
+    // Logical units are tenths of a device pixel here.
+    const int c = 500, r = 300, k = 166;
+    Emf e;
+    e.mapMode(8);
+    e.windowExt(1000, 1000);
+    e.viewportExt(100, 100);
+    e.rec(59);
+    emfPolyBezier16(e, QPolygon({{c + r, c},     {c + r, c + k}, {c + k, c + r}, {c, c + r},
+                                 {c - k, c + r}, {c - r, c + k}, {c - r, c},     {c - r, c - k},
+                                 {c - k, c - r}, {c, c - r},     {c + k, c - r}, {c + r, c - k},
+                                 {c + r, c}}));
+    e.rec(60);
+    e.rec(67, Bytes().u32(5));
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    QByteArray bytes = e.finish();
+    auto put = [&bytes](int at, qint32 v) { qToLittleEndian(v, bytes.data() + at); };
+    put(16, 99), put(20, 99);   // bounds
+    put(72, 100), put(76, 100); // device pixels
+    put(80, 100), put(84, 100); // device millimetres
+    const QImage img = render(fromBytes(bytes), QSize(1000, 1000));
+    int wrong = 0;
+    for (int y = 0; y < 1000; y += 3)
+        for (int x = 0; x < 1000; x += 3) {
+            const double d = std::hypot(x + 0.5 - 500, y + 0.5 - 500);
+            if (std::abs(d - 300) > 3 && isBlue(img, x, y) != (d < 300))
+                ++wrong;
+        }
+    QCOMPARE(wrong, 0);
+}
+
+void TestMetafileFidelity::clipPathCombinesByRegionMode_data() {
+    QTest::addColumn<int>("mode");
+    QTest::addColumn<bool>("left");   // only in the clip before
+    QTest::addColumn<bool>("middle"); // in both
+    QTest::addColumn<bool>("right");  // only in the path
+    QTest::newRow("RGN_AND") << 1 << false << true << false;
+    QTest::newRow("RGN_OR") << 2 << true << true << true;
+    QTest::newRow("RGN_XOR") << 3 << true << false << true;
+    QTest::newRow("RGN_DIFF") << 4 << true << false << false;
+    QTest::newRow("RGN_COPY") << 5 << false << true << true;
+}
+
+void TestMetafileFidelity::clipPathCombinesByRegionMode() {
+    QFETCH(int, mode);
+    QFETCH(bool, left);
+    QFETCH(bool, middle);
+    QFETCH(bool, right);
+    // MM_TEXT with the window moved: logical x = device x + 100.
+    Emf e;
+    e.windowOrg(100, 0);
+    e.rec(30, Bytes().rect(100, 0, 700, 1000)); // INTERSECTCLIPRECT: device 0..600
+    e.rec(59);
+    emfPolygon16(e, box(500, 0, 1100, 1000)); // device 400..1000
+    e.rec(60);
+    e.rec(67, Bytes().u32(quint32(mode)));
+    bluePaint(e);
+    e.rectangle(100, 0, 1100, 1000);
+    const QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(isBlue(img, 20, 50), left);
+    QCOMPARE(isBlue(img, 50, 50), middle);
+    QCOMPARE(isBlue(img, 80, 50), right);
+}
+
+void TestMetafileFidelity::pathFilledInsideASavedDcIsThereAfterTheRestore() {
+    // Office spoolers fill a path inside a saved DC, restore, then clip to the same path.
+    // Before: the fill used the path up, the clip was empty and nothing blue appeared.
+    Emf e;
+    e.rec(59);
+    emfPolygon16(e, box(200, 200, 800, 800));
+    e.rec(60);
+    e.rec(33); // SAVEDC
+    e.brush(3, rgb(255, 0, 0));
+    e.select(3);
+    e.rec(62, Bytes().rect(0, 0, 0, 0)); // FILLPATH
+    e.rec(34, Bytes().i32(-1));          // RESTOREDC
+    e.rec(67, Bytes().u32(5));
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    const QImage img = render(fromBytes(e.finish()));
+    QVERIFY(isBlue(img, 50, 50));
+    QVERIFY(isBlue(img, 21, 21));
+    QVERIFY(!isBlue(img, 10, 10));
+    QCOMPARE(img.pixelColor(10, 10), QColor(Qt::white));
+}
+
+void TestMetafileFidelity::restoreDcTakesBackAClipPath() {
+    Emf e;
+    e.rec(33);
+    e.rec(59);
+    emfPolygon16(e, box(200, 200, 800, 800));
+    e.rec(60);
+    e.rec(67, Bytes().u32(5));
+    e.rec(34, Bytes().i32(-1));
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    QStringList trace;
+    const QImage img = render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QVERIFY(isBlue(img, 5, 5));
+    QVERIFY(isBlue(img, 50, 50));
+    QCOMPARE(trace.filter(QRegularExpression("^clip ")), QStringList({"clip 20,20,80,80 rects=1", "clip none"}));
+}
+
+void TestMetafileFidelity::patternBlitsCombineWithThePage_data() {
+    QTest::addColumn<quint32>("rop");
+    QTest::addColumn<QColor>("expected");
+    // Page cyan (0, 255, 255), brush yellow (255, 255, 0).
+    QTest::newRow("DPa") << quint32(0x00A000C9) << QColor(0, 255, 0);
+    QTest::newRow("PATCOPY") << quint32(0x00F00021) << QColor(255, 255, 0);
+    QTest::newRow("PATINVERT (DPx)") << quint32(0x005A0049) << QColor(255, 0, 255);
+    QTest::newRow("DPo") << quint32(0x00FA0089) << QColor(255, 255, 255);
+    QTest::newRow("DSTINVERT") << quint32(0x00550009) << QColor(255, 0, 0);
+    QTest::newRow("DPna") << quint32(0x000A0329) << QColor(0, 0, 255);
+    QTest::newRow("BLACKNESS") << quint32(0x00000042) << QColor(0, 0, 0);
+}
+
+void TestMetafileFidelity::patternBlitsCombineWithThePage() {
+    QFETCH(quint32, rop);
+    QFETCH(QColor, expected);
+    Emf e;
+    e.brush(1, rgb(0, 255, 255));
+    e.select(1);
+    e.nullPen(2);
+    e.select(2);
+    e.rectangle(0, 0, 1000, 1000);
+    e.brush(3, rgb(255, 255, 0));
+    e.select(3);
+    emfPatBlt(e, 200, 200, 600, 600, rop);
+    QStringList trace;
+    const QImage img = render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(img.pixelColor(50, 50), expected);
+    QCOMPARE(img.pixelColor(10, 10), QColor(0, 255, 255));
+    QVERIFY2(trace.filter("patblt 20,20,80,80").size() == 1, qPrintable(trace.join('\n')));
+}
+
+void TestMetafileFidelity::hatchedPatternBlitKeepsTheHatch() {
+    // Black horizontal hatch on an opaque white background, ANDed with a cyan page: black
+    // lines with cyan between them.
+    Emf e;
+    e.brush(1, rgb(0, 255, 255));
+    e.select(1);
+    e.nullPen(2);
+    e.select(2);
+    e.rectangle(0, 0, 1000, 1000);
+    e.rec(39, Bytes().u32(3).u32(2).u32(rgb(0, 0, 0)).u32(0)); // BS_HATCHED, HS_HORIZONTAL
+    e.select(3);
+    emfPatBlt(e, 0, 0, 1000, 1000, 0x00A000C9);
+    // At the reference device's own pixels: patterns are 8 device pixels high.
+    const QImage img = render(fromBytes(e.finish()), QSize(1000, 1000));
+    int black = 0, cyan = 0, other = 0;
+    for (int y = 0; y < 16; ++y) {
+        const QColor c = img.pixelColor(500, y);
+        if (c == QColor(0, 0, 0))
+            ++black;
+        else if (c == QColor(0, 255, 255))
+            ++cyan;
+        else
+            ++other;
+    }
+    QVERIFY2(black >= 2 && cyan >= 10 && other == 0,
+             qPrintable(QStringLiteral("%1 black %2 cyan %3 other").arg(black).arg(cyan).arg(other)));
+}
+
+void TestMetafileFidelity::wmfPatBltWithDpa() {
+    Wmf w;
+    w.brush(rgb(0, 255, 255));
+    w.nullPen();
+    w.select(0);
+    w.select(1);
+    w.rectangle(0, 0, 1000, 1000);
+    w.brush(rgb(255, 255, 0));
+    w.select(2);
+    w.rec(0x061D, Bytes().u32(0x00A000C9).i16(600).i16(600).i16(200).i16(200));
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(50, 50), QColor(0, 255, 0));
+    QCOMPARE(img.pixelColor(10, 10), QColor(0, 255, 255));
+}
+
+void TestMetafileFidelity::doubleByteTextIsDecodedInItsCodePage_data() {
+    QTest::addColumn<int>("charSet");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("SHIFTJIS") << 128 << QByteArray("\x82\xa0\x82\xa2") << QString::fromUtf8("あい");
+    QTest::newRow("HANGUL") << 129 << QByteArray("\xb0\xa1\xb3\xaa") << QString::fromUtf8("가나");
+    QTest::newRow("GB2312") << 134 << QByteArray("\xc4\xe3\xba\xc3") << QString::fromUtf8("你好");
+    QTest::newRow("CHINESEBIG5") << 136 << QByteArray("\xa4\xa4\xa4\xe5") << QString::fromUtf8("中文");
+    QTest::newRow("RUSSIAN") << 204 << QByteArray("\xcc\xe8\xf0") << QString::fromUtf8("Мир");
+}
+
+void TestMetafileFidelity::doubleByteTextIsDecodedInItsCodePage() {
+    QFETCH(int, charSet);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, text);
+    // WMF TEXTOUT.
+    Wmf w;
+    Bytes font;
+    font.i16(-100).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(quint8(charSet)).u32(0)
+        .raw("DejaVu Sans").u8(0);
+    w.rec(0x02FB, font);
+    w.select(0);
+    Bytes out;
+    out.i16(qint16(bytes.size())).raw(bytes);
+    if (bytes.size() % 2)
+        out.u8(0);
+    out.i16(100).i16(100);
+    w.rec(0x0521, out);
+    QStringList trace;
+    render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(textCalls(trace).value(0).text, text);
+    // EMR_EXTTEXTOUTA.
+    Emf e;
+    emfFont(e, 1, -100, 0, charSet, "DejaVu Sans");
+    e.select(1);
+    emfTextA(e, 100, 100, bytes);
+    trace.clear();
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    QCOMPARE(textCalls(trace).value(0).text, text);
+}
+
+void TestMetafileFidelity::doubleByteAdvancesCountPerByte() {
+    // "가A" in HANGUL is three bytes with three advances; the first character takes the
+    // two of its bytes. Before, the advances were dropped because the lengths differed.
+    Emf e;
+    emfFont(e, 1, -100, 0, 129, "DejaVu Sans");
+    e.select(1);
+    emfTextA(e, 100, 100, QByteArray("\xb0\xa1" "A"), {150, 150, 100});
+    QStringList trace;
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+    const TextCall t = textCalls(trace).value(0);
+    QCOMPARE(t.text, QString::fromUtf8("가A"));
+    QVERIFY2(std::abs(t.box.width() - 40) < 0.3, qPrintable(trace.join('\n')));
+
+    Wmf w;
+    Bytes font;
+    font.i16(-100).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(128).u32(0).raw("DejaVu Sans").u8(0);
+    w.rec(0x02FB, font);
+    w.select(0);
+    w.rec(0x0A32, Bytes().i16(100).i16(100).i16(3).u16(0).raw("\x82\xa0" "B").u8(0)
+                      .i16(200).i16(200).i16(100));
+    trace.clear();
+    render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    const TextCall u = textCalls(trace).value(0);
+    QCOMPARE(u.text, QString::fromUtf8("あB"));
+    QVERIFY2(std::abs(u.box.width() - 50) < 0.3, qPrintable(trace.join('\n')));
+}
+
+void TestMetafileFidelity::wmfWithoutWindowTakesTheExtentOfItsDrawing() {
+    // No placeable header, no SetWindowExt: the frame is what the records draw, so the
+    // rectangle fills the picture instead of sitting small in a 1000 x 1000 corner.
+    Wmf w;
+    w.brush(rgb(0, 0, 255));
+    w.nullPen();
+    w.select(0);
+    w.select(1);
+    w.rectangle(2000, 1000, 3000, 1500);
+    const TMetafile mf = fromBytes(w.finish(false));
+    QVERIFY(mf.Valid());
+    QCOMPARE(mf.Width(), 1000);
+    QCOMPARE(mf.Height(), 500);
+    const QImage img = render(mf, QSize(100, 50));
+    QVERIFY(isBlue(img, 1, 1));
+    QVERIFY(isBlue(img, 98, 48));
+}
+
+void TestMetafileFidelity::wmfTextOnlyFrameHoldsTheText() {
+    // Only text: its boxes make the extent (20 units high lines down to y = 300).
+    Wmf w;
+    Bytes font;
+    font.i16(20).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(0).u32(0).raw("DejaVu Sans").u8(0);
+    w.rec(0x02FB, font);
+    w.select(0);
+    for (int y : {0, 150, 300})
+        w.rec(0x0521, Bytes().i16(6).raw("Zeile ").i16(qint16(y)).i16(0));
+    const TMetafile mf = fromBytes(w.finish(false));
+    QVERIFY(mf.Height() >= 320 && mf.Height() < 400);
+    QVERIFY(mf.Width() >= 50 && mf.Width() < 200);
+
+    const TMetafile corpusFile = fromFile(corpus("wmf/libwmf-text.wmf"));
+    if (!corpusFile.Valid())
+        QSKIP("The shared corpus is not there.");
+    const QSize size(300, qMax(1, 300 * corpusFile.MMHeight() / qMax(1, corpusFile.MMWidth())));
+    QStringList trace;
+    render(corpusFile, size, QRectF(), &trace);
+    QRectF all;
+    for (const TextCall& t : textCalls(trace))
+        all |= t.box;
+    QVERIFY2(all.width() > 0.6 * size.width() && all.height() > 0.6 * size.height(),
+             qPrintable(QStringLiteral("text covers %1 x %2 of %3 x %4")
+                            .arg(all.width()).arg(all.height()).arg(size.width()).arg(size.height())));
+}
+
+void TestMetafileFidelity::replacedFontKeepsTheDxPlaces() {
+    // Advances of 40 units for letters 100 units high: the replacement's "M" is wider, so
+    // it is narrowed to the run's 160 units instead of running into its neighbours.
+    auto play = [](const QString& face, QImage* img = nullptr) {
+        Emf e;
+        e.font(1, -100, 0, face);
+        e.select(1);
+        e.rec(18, Bytes().u32(1));
+        e.textAlign(24);
+        e.text(100, 500, "MMMM", 0, {40, 40, 40, 40});
+        QStringList trace;
+        QImage out = render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+        if (img)
+            *img = out;
+        return textCalls(trace).value(0);
+    };
+    QImage img;
+    const TextCall replaced = play("Qm Face Nobody Has", &img);
+    QVERIFY2(replaced.xscale < 0.95, qPrintable(QString::number(replaced.xscale)));
+    QVERIFY(std::abs(replaced.box.width() - 16) < 0.3);
+    const QRect ink = inkBounds(img);
+    QVERIFY2(ink.left() >= 9 && ink.right() <= 27, qPrintable(QStringLiteral("%1..%2").arg(ink.left()).arg(ink.right())));
+    // An installed font is drawn as it is.
+    QCOMPARE(play("DejaVu Sans").xscale, 1.0);
+}
+
+QTEST_MAIN(TestMetafileFidelity)
+#include "tst_metafilefidelity.moc"
