@@ -68,8 +68,10 @@ int run(const QCommandLineParser& parser)
     return 0;
 }
 
+// Printing is the task of a plain "DOCUMENT -o OUT" line; other tasks that write with -o name
+// themselves with their own option, so they are asked first.
 const bool registered = RegisterBatchMode(
-    {20, QStringLiteral("  quillmark-batch DOKUMENT.qmk -o AUSGABE.pdf [--back separate|after]"),
+    {90, QStringLiteral("  quillmark-batch DOKUMENT.qmk -o AUSGABE.pdf [--back separate|after]"),
      addOptions, wanted, run});
 
 } // namespace
