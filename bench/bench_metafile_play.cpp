@@ -1,6 +1,8 @@
 // Plays every picture of the shared corpus into a 1000-pixel-wide picture and prints files
 // per second; when emf2svg-conv (Debian emf2svg) and wmf2gd (libwmf-bin) are installed,
-// times them on the same files and prints how much faster the player is.
+// times them on the same files and prints how much faster the player is. Then end to end
+// to PNG: `quillmark-render --out-dir` of the EMF corpus at width 1000 against emf2svg-conv
+// followed by `rsvg-convert -w 1000` (librsvg2-bin) on the same files.
 //
 // bench_metafile_play [corpus folder]
 
@@ -9,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QImage>
 #include <QPainter>
@@ -73,6 +76,61 @@ double runTool(const QString& tool, const QList<Input>& inputs, bool emf, int& c
     return t.nsecsElapsed() / 1e9;
 }
 
+// Seconds for a command line, or -1 when it could not run.
+double timed(const QString& exe, const QStringList& args) {
+    QElapsedTimer t;
+    t.start();
+    QProcess p;
+    p.setProcessChannelMode(QProcess::MergedChannels);
+    p.start(exe, args);
+    if (!p.waitForFinished(600000)) {
+        p.kill();
+        p.waitForFinished();
+        return -1;
+    }
+    return t.nsecsElapsed() / 1e9;
+}
+
+int countPngs(const QString& dir) {
+    return int(QDir(dir).entryList({QStringLiteral("*.png")}, QDir::Files).size());
+}
+
+// The EMF files of the corpus to PNG at width 1000, both ways.
+void endToEnd(const QList<Input>& inputs) {
+    QStringList emfs;
+    for (const Input& in : inputs)
+        if (in.emf && !in.path.contains(QLatin1String("emf-corrupted")))
+            emfs << in.path;
+    const QString render = QCoreApplication::applicationDirPath() + "/quillmark-render";
+    QTemporaryDir ours, theirs;
+    const double tOurs = timed(render, QStringList{"--out-dir", ours.path(), "--width", "1000"} + emfs);
+    if (tOurs < 0) {
+        std::printf("quillmark-render: not built beside the benchmark\n");
+        return;
+    }
+    std::printf("quillmark-render --out-dir: %d EMF files to %d PNG in %.3f s = %.1f files/s\n",
+                int(emfs.size()), countPngs(ours.path()), tOurs, emfs.size() / tOurs);
+    const QString conv = QStandardPaths::findExecutable("emf2svg-conv");
+    const QString rsvg = QStandardPaths::findExecutable("rsvg-convert");
+    if (conv.isEmpty() || rsvg.isEmpty()) {
+        std::printf("emf2svg-conv + rsvg-convert: not installed (Debian emf2svg, librsvg2-bin)\n");
+        return;
+    }
+    QElapsedTimer t;
+    t.start();
+    for (const QString& f : emfs) {
+        const QString base = theirs.filePath(QFileInfo(f).completeBaseName());
+        timed(conv, {"-w", "1000", "-i", f, "-o", base + ".svg"});
+        timed(rsvg, {"-w", "1000", "-o", base + ".png", base + ".svg"});
+    }
+    const double tTheirs = t.nsecsElapsed() / 1e9;
+    std::printf("emf2svg-conv + rsvg-convert -w 1000: %d EMF files to %d PNG in %.3f s = %.1f "
+                "files/s\n", int(emfs.size()), countPngs(theirs.path()), tTheirs,
+                emfs.size() / tTheirs);
+    std::printf("end to end to PNG, quillmark-render is %.1f times faster (target: 5)\n",
+                tTheirs / tOurs);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -115,5 +173,6 @@ int main(int argc, char** argv) {
     else
         std::printf("wmf2gd: %d WMF files in %.3f s = %.1f files/s; player is %.1f times faster\n",
                     n, t, n / t, (nWmf / tWmf) / (n / t));
+    endToEnd(inputs);
     return 0;
 }

@@ -12,7 +12,7 @@ PKGS=(
   xvfb xauth imagemagick
   python3
   clang-14 libclang-rt-14-dev
-  emf2svg libwmf-bin
+  emf2svg libwmf-bin librsvg2-bin
   cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
   qt6-translations-l10n
   tree

@@ -140,6 +140,7 @@ private slots:
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
     void restoreDcTakesBackAClipPath();
+    void clipPathWithoutAPathLeavesTheClip();
     void patternBlitsCombineWithThePage_data();
     void patternBlitsCombineWithThePage();
     void hatchedPatternBlitKeepsTheHatch();
@@ -361,6 +362,28 @@ void TestMetafileFidelity::restoreDcTakesBackAClipPath() {
     QVERIFY(isBlue(img, 5, 5));
     QVERIFY(isBlue(img, 50, 50));
     QCOMPARE(trace.filter(QRegularExpression("^clip ")), QStringList({"clip 20,20,80,80 rects=1", "clip none"}));
+}
+
+void TestMetafileFidelity::clipPathWithoutAPathLeavesTheClip() {
+    // GDI refuses SelectClipPath when the path was used up by a fill, or its bracket is
+    // still open; before, such a call clipped everything away.
+    Emf e;
+    e.rec(30, Bytes().rect(0, 0, 500, 1000)); // left half
+    e.rec(59);
+    emfPolygon16(e, box(200, 200, 800, 800));
+    e.rec(60);
+    e.rec(62, Bytes().rect(0, 0, 0, 0)); // FILLPATH uses the path up
+    e.rec(67, Bytes().u32(5));
+    e.rec(59);
+    emfPolygon16(e, box(600, 600, 800, 800));
+    e.rec(67, Bytes().u32(5)); // bracket still open
+    e.rec(68);                 // ABORTPATH
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    const QImage img = render(fromBytes(e.finish()));
+    QVERIFY(isBlue(img, 10, 10));
+    QVERIFY(isBlue(img, 45, 90));
+    QVERIFY(!isBlue(img, 70, 70));
 }
 
 void TestMetafileFidelity::patternBlitsCombineWithThePage_data() {

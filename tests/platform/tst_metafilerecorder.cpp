@@ -554,7 +554,8 @@ void TestMetafileRecorder::playsEscapedText() {
         c.SetBkMode(C::BK_TRANSPARENT);
         TLogFont f;
         f.Height = -800;
-        f.Escapement = f.Orientation = 900; // reads upwards
+        // With y pointing up the angle turns the other way on the device: 2700 reads upwards.
+        f.Escapement = f.Orientation = 2700;
         c.SetFont(f);
         c.TextOut(5000, 1000, QStringLiteral("HHHHHHHH"));
     }

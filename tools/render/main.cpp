@@ -3,20 +3,27 @@
 //   quillmark-render INPUT OUTPUT.png [--width PX] [--side 0|1] [--zoom Z]
 //   quillmark-render --out-dir DIR INPUT... [--width PX] [--side 0|1] [--zoom Z]
 //   quillmark-render --info INPUT
+//   quillmark-render --trace INPUT [--width PX] [--zoom Z]
 //   quillmark-render --resave INPUT.qmk OUTPUT.qmk
 //
 // Every failure ends with exit status 1 and one line on stderr naming the file.
 
 #include "document/globals.h"
 #include "platform/fileerror.h"
+#include "pngwrite.h"
 #include "renderinput.h"
 
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QMutex>
 #include <QSaveFile>
+#include <QThread>
+#include <atomic>
 #include <cerrno>
 #include <cstdio>
+#include <thread>
+#include <vector>
 
 namespace {
 
@@ -25,9 +32,15 @@ const char* const kUsage =
     "  quillmark-render EINGABE AUSGABE.png [--width PX] [--side 0|1] [--zoom Z]\n"
     "  quillmark-render --out-dir ORDNER EINGABE... [--width PX] [--side 0|1] [--zoom Z]\n"
     "  quillmark-render --info EINGABE\n"
+    "  quillmark-render --trace EINGABE [--width PX] [--zoom Z]\n"
     "  quillmark-render --resave EINGABE.qmk AUSGABE.qmk\n"
     "EINGABE: Dokument (.qmk), Metadatei (.wmf, .emf), Pfadliste (.qmg) oder Rasterbild\n"
-    "(.bmp, .gif, .tif, .jpg).\n";
+    "(.bmp, .gif, .tif, .jpg).\n"
+    "--out-dir schreibt eine PNG-Datei je Eingabe, mit allen Prozessorkernen.\n"
+    "--trace gibt die Zeichenaufrufe eines Bildes aus, eine Zeile je Aufruf, in Pixeln der\n"
+    "Ausgabe (Rechtecke als LINKS,OBEN,RECHTS,UNTEN; Winkel in Grad gegen den Uhrzeigersinn):\n"
+    "  text X Y WINKEL \"TEXT\" ...   polygon N RECHTECK ...   polyline N RECHTECK\n"
+    "  clip RECHTECK|none|empty      image B H RECHTECK ...    patblt RECHTECK rop ROP\n";
 
 void printLine(FILE* to, const QString& line) {
     std::fprintf(to, "%s\n", line.toUtf8().constData());
@@ -39,7 +52,7 @@ int failure(const QString& message) {
 }
 
 struct Arguments {
-    enum Mode { Render, OutDir, Info, Resave, Help } mode = Render;
+    enum Mode { Render, OutDir, Info, Resave, Trace, Help } mode = Render;
     TRenderOptions options;
     QString outDir;
     QStringList positional;
@@ -47,7 +60,7 @@ struct Arguments {
 
 // Returns an error text, empty when the arguments are usable.
 QString parse(const QStringList& args, Arguments& a) {
-    bool info = false, resave = false;
+    bool info = false, resave = false, trace = false;
     for (int i = 0; i < args.size(); ++i) {
         QString arg = args[i];
         QString value;
@@ -73,6 +86,8 @@ QString parse(const QStringList& args, Arguments& a) {
             info = true;
         } else if (arg == QLatin1String("--resave")) {
             resave = true;
+        } else if (arg == QLatin1String("--trace")) {
+            trace = true;
         } else if (arg == QLatin1String("--width") || arg == QLatin1String("--side") ||
                    arg == QLatin1String("--zoom") || arg == QLatin1String("--out-dir")) {
             if (!takeValue())
@@ -104,12 +119,16 @@ QString parse(const QStringList& args, Arguments& a) {
             a.positional << args[i];
         }
     }
-    if (int(info) + int(resave) + int(a.mode == Arguments::OutDir) > 1)
-        return QStringLiteral("--info, --resave und --out-dir schließen einander aus.");
+    if (int(info) + int(resave) + int(trace) + int(a.mode == Arguments::OutDir) > 1)
+        return QStringLiteral("--info, --resave, --trace und --out-dir schließen einander aus.");
     if (info) {
         a.mode = Arguments::Info;
         if (a.positional.size() != 1)
             return QStringLiteral("--info braucht genau eine Eingabedatei.");
+    } else if (trace) {
+        a.mode = Arguments::Trace;
+        if (a.positional.size() != 1)
+            return QStringLiteral("--trace braucht genau eine Eingabedatei.");
     } else if (resave) {
         a.mode = Arguments::Resave;
         if (a.positional.size() != 2)
@@ -127,9 +146,54 @@ QString parse(const QStringList& args, Arguments& a) {
 void savePng(const QImage& img, const QString& fileName) {
     QSaveFile file(fileName);
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || !img.save(&file, "PNG") || !file.commit())
+    if (!file.open(QIODevice::WriteOnly) || !WritePngFast(img, file) || !file.commit())
         throw TRenderError(QStringLiteral("Die Datei „%1“ lässt sich nicht schreiben: %2")
                                .arg(QDir::toNativeSeparators(fileName), FileErrorText(file, errno)));
+}
+
+// One PNG per input, on as many worker threads as there are cores; each worker plays its
+// files with its own player and painter.
+int renderAll(const Arguments& a, const QDir& dir) {
+    std::atomic<int> next{0};
+    std::atomic<int> failed{0};
+    // Documents and path lists go through the document library, whose state (the side
+    // drawn) is global: one at a time. Metafiles and raster pictures need nothing shared.
+    QMutex documents;
+    auto work = [&] {
+        for (int i = next++; i < a.positional.size(); i = next++) {
+            const QString& input = a.positional[i];
+            try {
+                const QString out =
+                    dir.filePath(QFileInfo(input).completeBaseName() + QStringLiteral(".png"));
+                QImage img;
+                const TInputKind kind = InputKindOf(input);
+                if (kind == TInputKind::Document || kind == TInputKind::PathList) {
+                    QMutexLocker lock(&documents);
+                    img = RenderInput(input, a.options);
+                } else {
+                    img = RenderInput(input, a.options);
+                }
+                savePng(img, out);
+            } catch (const TRenderError& e) {
+                failure(e.message());
+                ++failed;
+            } catch (const std::exception& e) {
+                failure(QString::fromUtf8(e.what()));
+                ++failed;
+            } catch (...) {
+                failure(QStringLiteral("Unerwarteter Fehler bei „%1“.").arg(input));
+                ++failed;
+            }
+        }
+    };
+    const int workers = qBound(1, QThread::idealThreadCount(), int(a.positional.size()));
+    std::vector<std::thread> threads;
+    for (int w = 1; w < workers; ++w)
+        threads.emplace_back(work);
+    work();
+    for (std::thread& t : threads)
+        t.join();
+    return failed ? 1 : 0;
 }
 
 int run(const Arguments& a) {
@@ -139,6 +203,10 @@ int run(const Arguments& a) {
         return 0;
     case Arguments::Info:
         for (const QString& line : InputInfo(a.positional[0]))
+            printLine(stdout, line);
+        return 0;
+    case Arguments::Trace:
+        for (const QString& line : TraceInput(a.positional[0], a.options))
             printLine(stdout, line);
         return 0;
     case Arguments::Resave:
@@ -152,18 +220,7 @@ int run(const Arguments& a) {
         if (!dir.exists() && !QDir().mkpath(a.outDir))
             throw TRenderError(QStringLiteral("Der Ordner „%1“ lässt sich nicht anlegen.")
                                    .arg(QDir::toNativeSeparators(a.outDir)));
-        int failed = 0;
-        for (const QString& input : a.positional) {
-            try {
-                const QString out =
-                    dir.filePath(QFileInfo(input).completeBaseName() + QStringLiteral(".png"));
-                savePng(RenderInput(input, a.options), out);
-            } catch (const TRenderError& e) {
-                failure(e.message());
-                ++failed;
-            }
-        }
-        return failed ? 1 : 0;
+        return renderAll(a, dir);
     }
     }
     return 1;

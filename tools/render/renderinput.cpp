@@ -8,6 +8,7 @@
 #include "platform/dib/rasterimport.h"
 #include "platform/fileerror.h"
 #include "platform/metafile/metafileinfo.h"
+#include "platform/metafile/metafileplayer.h"
 #include "platform/metafile/tmetafile.h"
 
 #include <QDir>
@@ -203,6 +204,29 @@ TInputKind InputKindOf(const QString& fileName) {
     return TInputKind::Unknown;
 }
 
+namespace {
+
+// Plays a picture file into a white image of the output size; the image's pixels are
+// the picture's destination pixels.
+QImage renderPicture(const QString& fileName, TInputKind kind, const TRenderOptions& options,
+                     const TMetafilePlayOptions& play) {
+    const TMetafile mf = loadPicture(fileName, kind);
+    // The exact size at 96 dpi, not the rounded pixel size, keeps the aspect of the frame.
+    const QSize size = outputSize(fileName, mf.MMWidth() * 96.0 / 2540.0,
+                                  mf.MMHeight() * 96.0 / 2540.0, options);
+    return guarded(fileName, [&] {
+        QImage img = whiteImage(fileName, size);
+        QPainter p(&img);
+        p.setRenderHint(QPainter::Antialiasing);
+        p.setRenderHint(QPainter::TextAntialiasing);
+        // All of the image: a picture at its own size then lands pixel for pixel.
+        TMetafilePlayer::Play(mf, p, QRectF(QPointF(0, 0), QSizeF(size)), play);
+        return img;
+    });
+}
+
+} // namespace
+
 static void checkKnown(const QString& fileName, TInputKind kind) {
     if (kind == TInputKind::Unknown)
         fail(fileName, QStringLiteral("hat keine bekannte Endung (.qmk, .wmf, .emf, .qmg, "
@@ -231,18 +255,21 @@ QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
             return img;
         });
     }
-    const TMetafile mf = loadPicture(fileName, kind);
-    // The exact size at 96 dpi, not the rounded pixel size, keeps the aspect of the frame.
-    const QSize size = outputSize(fileName, mf.MMWidth() * 96.0 / 2540.0,
-                                  mf.MMHeight() * 96.0 / 2540.0, options);
-    return guarded(fileName, [&] {
-        QImage img = whiteImage(fileName, size);
-        QPainter p(&img);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.setRenderHint(QPainter::TextAntialiasing);
-        mf.Play(p, QRect(QPoint(0, 0), size));
-        return img;
-    });
+    return renderPicture(fileName, kind, options, {});
+}
+
+QStringList TraceInput(const QString& fileName, const TRenderOptions& options) {
+    checkReadable(fileName);
+    const TInputKind kind = InputKindOf(fileName);
+    checkKnown(fileName, kind);
+    if (kind == TInputKind::Document)
+        fail(fileName, QStringLiteral("ist ein Dokument; --trace zeigt nur Bilder "
+                                      "(.wmf, .emf, .qmg, Rasterbilder)."));
+    QStringList lines;
+    TMetafilePlayOptions play;
+    play.trace = [&lines](const QString& line) { lines << line; };
+    renderPicture(fileName, kind, options, play);
+    return lines;
 }
 
 QStringList InputInfo(const QString& fileName) {

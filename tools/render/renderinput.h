@@ -37,6 +37,9 @@ constexpr int kMaxRenderSide = 20000;
 constexpr qint64 kMaxRenderPixels = 120'000'000;
 
 QImage RenderInput(const QString& fileName, const TRenderOptions& options);
+// The drawing calls of a picture's playback at the output size, one line each, in the
+// output's pixels (documents are refused).
+QStringList TraceInput(const QString& fileName, const TRenderOptions& options);
 // "key: value" lines: form, frame, pixel size, record counts, unsupported records, problem.
 QStringList InputInfo(const QString& fileName);
 // Loads the document and saves it under outName.

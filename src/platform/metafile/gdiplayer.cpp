@@ -112,7 +112,7 @@ void GdiPlayer::saveDc() {
     }
     // The path belongs to the DC: a path filled inside a saved level is there again after
     // the restore (office programs fill it, restore, then clip to it).
-    m_stack.push_back({dc, m_path, m_pathOpen});
+    m_stack.push_back({dc, m_path, m_pathOpen, m_pathDefined});
 }
 
 void GdiPlayer::restoreDc(int which) {
@@ -130,6 +130,7 @@ void GdiPlayer::restoreDc(int which) {
     dc = saved.dc;
     m_path = saved.path;
     m_pathOpen = saved.pathOpen;
+    m_pathDefined = saved.pathDefined;
     m_stack.resize(size_t(target));
     m_clipDirty = true;
     if (tracing() && (hadClip != dc.hasClip || oldClip != dc.clip))
@@ -741,11 +742,13 @@ void GdiPlayer::setPixel(QPointF p, QColor c) {
 void GdiPlayer::beginPath() {
     m_path = QPainterPath();
     m_pathOpen = true;
+    m_pathDefined = false;
 }
 
 void GdiPlayer::abortPath() {
     m_path = QPainterPath();
     m_pathOpen = false;
+    m_pathDefined = false;
 }
 
 void GdiPlayer::closeFigure() {
@@ -755,6 +758,7 @@ void GdiPlayer::closeFigure() {
 
 void GdiPlayer::fillPath() {
     m_pathOpen = false;
+    m_pathDefined = false;
     if (tracing())
         trace(QStringLiteral("polygon ") + tracePath(m_path) + QStringLiteral(" fill path"));
     emitPath(m_path, true, false);
@@ -763,6 +767,7 @@ void GdiPlayer::fillPath() {
 
 void GdiPlayer::strokePath() {
     m_pathOpen = false;
+    m_pathDefined = false;
     if (tracing())
         trace(QStringLiteral("polyline ") + tracePath(m_path) + QStringLiteral(" path"));
     emitPath(m_path, false, true);
@@ -771,6 +776,7 @@ void GdiPlayer::strokePath() {
 
 void GdiPlayer::strokeAndFillPath() {
     m_pathOpen = false;
+    m_pathDefined = false;
     if (tracing())
         trace(QStringLiteral("polygon ") + tracePath(m_path) + QStringLiteral(" fill stroke path"));
     emitPath(m_path, true, true);
@@ -792,8 +798,12 @@ void GdiPlayer::widenPath() {
 }
 
 void GdiPlayer::selectClipPath(int mode) {
+    // GDI refuses without a closed path bracket (none yet, or used up by a fill) and leaves
+    // the clip as it was.
+    if (m_pathOpen || !m_pathDefined)
+        return;
+    m_pathDefined = false;
     // Every figure of the path is closed for the region, filled by the DC's fill mode.
-    m_pathOpen = false;
     QPainterPath area = m_path;
     area.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
     setClipRegion(clipRegionOf(area), mode, false);

@@ -89,7 +89,10 @@ public:
 
     // --- paths ---
     void beginPath();
-    void endPath() { m_pathOpen = false; }
+    void endPath() {
+        m_pathDefined = m_pathOpen;
+        m_pathOpen = false;
+    }
     void abortPath();
     void closeFigure();
     void fillPath();
@@ -192,9 +195,11 @@ private:
         DcState dc;
         QPainterPath path;
         bool pathOpen = false;
+        bool pathDefined = false;
     };
     std::vector<SavedDc> m_stack;
     bool m_pathOpen = false;
+    bool m_pathDefined = false; // a closed bracket's path is there to fill, stroke or clip
     QPainterPath m_path; // device space
     bool m_clipDirty = true;
     int m_clipGrid = 1; // clip region units per device pixel

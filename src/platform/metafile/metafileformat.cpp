@@ -89,9 +89,9 @@ void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
     };
     // Text counts with the box of its characters: the last font's height, and an average
     // character width of six tenths of it, turned by the font's escapement.
-    double fontHeight = 12, escapement = 0;
+    double fontHeight = 12, escapement = 0, charExtra = 0;
     auto growText = [&](double x, double y, int chars) {
-        const double h = fontHeight, w = qMax(1, chars) * h * 0.6;
+        const double h = fontHeight, w = qMax(1, chars) * (h * 0.6 + charExtra);
         const double a = qDegreesToRadians(escapement / 10.0);
         const double c = std::cos(a), sn = -std::sin(a);
         for (QPointF corner : {QPointF(0, 0), QPointF(w, 0), QPointF(0, h), QPointF(w, h)})
@@ -151,6 +151,12 @@ void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
             Q_UNUSED(w);
             if (!p.failed() && h != 0)
                 fontHeight = std::abs(h), escapement = esc;
+            break;
+        }
+        case 0x0108: { // SETTEXTCHAREXTRA
+            const double extra = p.i16();
+            if (!p.failed())
+                charExtra = qMax(0.0, extra);
             break;
         }
         case 0x0521: { // TEXTOUT: count, string (even length), y, x
