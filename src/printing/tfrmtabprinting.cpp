@@ -3,6 +3,7 @@
 #include "document/globals.h"
 #include "document/units.h"
 #include "platform/help/helpwindow.h"
+#include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
 #include "printing/printdocument.h"
@@ -132,7 +133,7 @@ void TfrmTabPrinting::buildControls()
 
     LabelBlattversatz = label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10,
                               66, 200);
-    LabelBlattversatz->setToolTip(QStringLiteral("Blattversatz"));
+    SetHint(LabelBlattversatz, QStringLiteral("Blattversatz"));
     LabelHorizontal = label(this, "LabelHorizontal", QStringLiteral("horizontal"), 100, 86, 70);
     LabelVertikal = label(this, "LabelVertikal", QStringLiteral("vertikal"), 176, 86, 70);
     LabelVorderseite = label(this, "LabelVorderseite", QStringLiteral("Vorderseite"), 10, 108, 88);
@@ -157,28 +158,28 @@ void TfrmTabPrinting::buildControls()
 
     PrintMarginsGroup = group(this, "PrintMarginsGroup", QStringLiteral("Ränder und Abstände (mm)"),
                               QRect(8, 166, 244, 138));
-    PrintMarginsGroup->setToolTip(QStringLiteral("Ränder und Abstände"));
+    SetHint(PrintMarginsGroup, QStringLiteral("Ränder und Abstände"));
     auto makeEdit = [this](const char* name, int x, int y) {
         auto* e = new QLineEdit(PrintMarginsGroup);
         e->setObjectName(QString::fromLatin1(name));
         e->setMaxLength(6);
-        e->setGeometry(x, y, 56, 22);
+        e->setGeometry(x, y, 50, 22);
         e->setText(QStringLiteral("0.00"));
         connect(e, &QLineEdit::textChanged, this, &TfrmTabPrinting::EditPrintMarginChange);
         return e;
     };
     LabelLinks = label(PrintMarginsGroup, "LabelLinks", QStringLiteral("Links"), 10, 22);
-    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", 62, 22);
+    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", 74, 22);
     LabelRechts = label(PrintMarginsGroup, "LabelRechts", QStringLiteral("Rechts"), 124, 22, 56);
     EditPrintMarginRight = makeEdit("EditPrintMarginRight", 180, 22);
     LabelOben = label(PrintMarginsGroup, "LabelOben", QStringLiteral("Oben"), 10, 50);
-    EditPrintMarginTop = makeEdit("EditPrintMarginTop", 62, 50);
+    EditPrintMarginTop = makeEdit("EditPrintMarginTop", 74, 50);
     LabelUnten = label(PrintMarginsGroup, "LabelUnten", QStringLiteral("Unten"), 124, 50, 56);
     EditPrintMarginBottom = makeEdit("EditPrintMarginBottom", 180, 50);
     LabelAbstaende = label(PrintMarginsGroup, "LabelAbstaende", QStringLiteral("Abstände"), 10, 80,
                            120);
-    LabelHorz = label(PrintMarginsGroup, "LabelHorz", QStringLiteral("Horizontal"), 10, 106, 56);
-    EditPrintDistHor = makeEdit("EditPrintDistHor", 62, 106);
+    LabelHorz = label(PrintMarginsGroup, "LabelHorz", QStringLiteral("Horizontal"), 10, 106, 64);
+    EditPrintDistHor = makeEdit("EditPrintDistHor", 74, 106);
     labelVert = label(PrintMarginsGroup, "labelVert", QStringLiteral("Vertikal"), 124, 106, 56);
     EditPrintDistVer = makeEdit("EditPrintDistVer", 180, 106);
 
@@ -190,14 +191,14 @@ void TfrmTabPrinting::buildControls()
     SpinCopyCount->setObjectName(QStringLiteral("SpinCopyCount"));
     SpinCopyCount->Edit()->setObjectName(QStringLiteral("EditCopyCount"));
     SpinCopyCount->setRange(1, 999);
-    SpinCopyCount->setGeometry(80, 20, 80, 24);
+    SpinCopyCount->setGeometry(80, 18, 90, 26);
     // The count changes only through the arrows.
     SpinCopyCount->Edit()->setReadOnly(true);
     EditCopyCount = SpinCopyCount->Edit();
 
     CellGroupBox = group(this, "CellGroupBox", QStringLiteral("Einzelflächen"),
                          QRect(8, 396, 244, 178));
-    CellGroupBox->setToolTip(QStringLiteral("Einzelflächen"));
+    SetHint(CellGroupBox, QStringLiteral("Einzelflächen"));
     PrintSeparatorsCheck = new QCheckBox(QStringLiteral("Trennlinien drucken"), CellGroupBox);
     PrintSeparatorsCheck->setObjectName(QStringLiteral("PrintSeparatorsCheck"));
     PrintSeparatorsCheck->setGeometry(10, 22, 220, 22);
