@@ -191,6 +191,8 @@ void TfrmTabPrinting::buildControls()
     SpinCopyCount->setObjectName(QStringLiteral("SpinCopyCount"));
     SpinCopyCount->Edit()->setObjectName(QStringLiteral("EditCopyCount"));
     SpinCopyCount->setRange(1, 999);
+    // The group's white captions would make the arrows white on a light button.
+    SpinCopyCount->setPalette(QApplication::palette());
     SpinCopyCount->setGeometry(80, 18, 90, 26);
     // The count changes only through the arrows.
     SpinCopyCount->Edit()->setReadOnly(true);
