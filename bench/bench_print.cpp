@@ -22,8 +22,7 @@
 
 namespace {
 
-template <typename F> double medianMs(int runs, F&& f)
-{
+template <typename F> double medianMs(int runs, F&& f) {
     std::vector<double> times;
     for (int i = 0; i < runs; ++i) {
         QElapsedTimer t;
@@ -35,8 +34,7 @@ template <typename F> double medianMs(int runs, F&& f)
     return times[times.size() / 2];
 }
 
-bool load(const QString& file)
-{
+bool load(const QString& file) {
     try {
         Document->LoadFromFile(file);
     } catch (const TDocumentError& e) {
@@ -47,8 +45,7 @@ bool load(const QString& file)
 }
 
 // A folded A5 greeting card's front as an A6 card: the left half, shrunk to fit.
-void makeA6()
-{
+void makeA6() {
     const double f = 105.0 / Document->PageWidth;
     for (auto& e : Document->Elements) {
         e->Left *= f;
@@ -59,8 +56,7 @@ void makeA6()
 }
 
 void bench(const char* title, int runs, TfrmTabEditor& editor, const QString& dir,
-           const QString& keep)
-{
+           const QString& keep) {
     Document->SelectAllCells = true;
     Document->PrintMarginLeft = Document->PrintMarginRight = 0;
     Document->PrintMarginTop = Document->PrintMarginBottom = 0;
@@ -88,8 +84,8 @@ void bench(const char* title, int runs, TfrmTabEditor& editor, const QString& di
     const double redraw = medianMs(runs * 3, [&] { editor.MyMemoryBitmapPaint(); });
 
     std::printf("%s: %d cells per sheet, %d elements\n", title, cells, Document->Count());
-    std::printf("  print 10 copies at 600 dpi: %.1f ms = %.2f ms per sheet, %.3f ms per cell\n",
-                ms, ms / 10, ms / 10 / cells);
+    std::printf("  print 10 copies at 600 dpi: %.1f ms = %.2f ms per sheet, %.3f ms per cell\n", ms,
+                ms / 10, ms / 10 / cells);
     // What one more sheet costs, without the job's fixed cost (fonts, file).
     const double sheet = (ms - msOne) / 9;
     std::printf("  one more sheet: %.2f ms (%.3f ms per cell); one copy alone %.1f ms\n", sheet,
@@ -110,8 +106,7 @@ void bench(const char* title, int runs, TfrmTabEditor& editor, const QString& di
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);

@@ -7,8 +7,7 @@
 #include <cmath>
 #include <limits>
 
-int RoundHalfEven(double v)
-{
+int RoundHalfEven(double v) {
     if (!(v == v))
         return 0;
     if (v <= -2147483648.0)
@@ -24,13 +23,10 @@ namespace {
 class TDeviceMapping : public TElementMapping {
 public:
     TDeviceMapping(const TCellPainter& cp, const QRectF& cell, double fontPpi)
-        : m_cp(cp), m_cell(cell), m_fontPpi(fontPpi)
-    {
-    }
+        : m_cp(cp), m_cell(cell), m_fontPpi(fontPpi) {}
     int X(double mm) const override { return m_cp.DeviceX(m_cell, mm, m_cp.Scale()); }
     int Y(double mm) const override { return m_cp.DeviceY(m_cell, mm, m_cp.Scale()); }
-    double FontPixelSize(int fontSize) const override
-    {
+    double FontPixelSize(int fontSize) const override {
         // Whole points of the device's fonts, as the printer's canvas measures them.
         const double points = RoundHalfEven(m_cp.Metrics().PrinterDpiY * double(fontSize) *
                                             m_cp.Scale() / (m_fontPpi * 10.0));
@@ -39,13 +35,11 @@ public:
         return points * m_fontPpi / 72.0;
     }
     // The shadow keeps its distance on paper whatever the scale.
-    QPoint ShadowShift(const TDocElementTXT& e) const override
-    {
+    QPoint ShadowShift(const TDocElementTXT& e) const override {
         return QPoint(RoundHalfEven(m_cp.Metrics().DevPixelsPerMmX * e.ShadowX),
                       RoundHalfEven(m_cp.Metrics().DevPixelsPerMmY * e.ShadowY));
     }
-    QRect ShadowClip(const TDocElementTXT& e) const override
-    {
+    QRect ShadowClip(const TDocElementTXT& e) const override {
         return Box(e.Left, e.Top, e.Left + e.Width, e.Top + e.Height).translated(ShadowShift(e));
     }
 
@@ -58,27 +52,22 @@ private:
 } // namespace
 
 TCellPainter::TCellPainter(const TPrintDeviceMetrics& metrics, double scale, bool separators)
-    : m_metrics(metrics), m_scale(scale), m_separators(separators)
-{
-}
+    : m_metrics(metrics), m_scale(scale), m_separators(separators) {}
 
-int TCellPainter::DeviceX(const QRectF& cell, double ex, double a) const
-{
+int TCellPainter::DeviceX(const QRectF& cell, double ex, double a) const {
     const double x0 = cell.x(), w = cell.width();
     return RoundHalfEven((x0 + (1 - a) * w / 2 + a * ex) * m_metrics.DevPixelsPerMmX) -
            m_metrics.PrintingOffsetPx.x();
 }
 
-int TCellPainter::DeviceY(const QRectF& cell, double ey, double a) const
-{
+int TCellPainter::DeviceY(const QRectF& cell, double ey, double a) const {
     const double y0 = cell.y(), h = cell.height();
     return RoundHalfEven((y0 + (1 - a) * h / 2 + a * ey) * m_metrics.DevPixelsPerMmY) -
            m_metrics.PrintingOffsetPx.y();
 }
 
 void TCellPainter::PrintCell(QPainter& painter, const TAppDocument& doc, int side,
-                             const QRectF& cellMm) const
-{
+                             const QRectF& cellMm) const {
     double ppi = m_metrics.FontPixelsPerInch;
     if (ppi <= 0)
         ppi = painter.device() ? painter.device()->logicalDpiY() : 96;

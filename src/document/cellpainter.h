@@ -18,8 +18,8 @@ class TAppDocument;
 struct TPrintDeviceMetrics {
     double DevPixelsPerMmX = 600 / 25.4;
     double DevPixelsPerMmY = 600 / 25.4;
-    QPoint PrintingOffsetPx;  // printable area's corner on the paper, device pixels
-    int PrinterDpiY = 600;    // the printer's logical pixels per inch, vertical
+    QPoint PrintingOffsetPx; // printable area's corner on the paper, device pixels
+    int PrinterDpiY = 600;   // the printer's logical pixels per inch, vertical
     // Pixels per inch the device's fonts are measured in; the printer's own resolution on a
     // printer. 0 takes the painter's device.
     int FontPixelsPerInch = 0;

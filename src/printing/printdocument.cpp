@@ -5,8 +5,7 @@
 #include <QFileInfo>
 #include <QPrinter>
 
-void SetupPdfPrinter(QPrinter& printer, bool landscape)
-{
+void SetupPdfPrinter(QPrinter& printer, bool landscape) {
     printer.setOutputFormat(QPrinter::PdfFormat);
     printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
                                       landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
@@ -15,8 +14,7 @@ void SetupPdfPrinter(QPrinter& printer, bool landscape)
 }
 
 TPdfPrint PrintDocumentToPdf(const TAppDocument& doc, const QString& pdfFile,
-                             TPrinterOutput::BackPages back, int dpi)
-{
+                             TPrinterOutput::BackPages back, int dpi) {
     TPdfPrint result;
     QPrinter printer(QPrinter::HighResolution);
     SetupPdfPrinter(printer, doc.Orientation == 1);

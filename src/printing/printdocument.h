@@ -11,9 +11,9 @@ class TAppDocument;
 
 struct TPdfPrint {
     bool Ok = false;
-    QString Error;      // German, names the file
-    QStringList Files;  // the files written
-    int Sheets = 0;     // printer sheets of both sides
+    QString Error;     // German, names the file
+    QStringList Files; // the files written
+    int Sheets = 0;    // printer sheets of both sides
 };
 
 // The back side goes to FILE-Rueckseite.pdf (Separate) or follows the front pages (After).

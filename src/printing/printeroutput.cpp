@@ -13,15 +13,13 @@ namespace {
 // Qt's CUPS support keeps the options of the print dialog's advanced page under this key.
 constexpr int CupsOptionsKey = 0xfe00;
 
-QString quoted(const QString& s)
-{
+QString quoted(const QString& s) {
     return QStringLiteral("„%1“").arg(s);
 }
 
 } // namespace
 
-QString BackSideFileName(const QString& frontFile)
-{
+QString BackSideFileName(const QString& frontFile) {
     if (frontFile.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
         return frontFile.left(frontFile.size() - 4) + QStringLiteral("-Rueckseite") +
                frontFile.right(4);
@@ -29,34 +27,27 @@ QString BackSideFileName(const QString& frontFile)
 }
 
 TPrinterOutput::TPrinterOutput(QPrinter& printer, BackPages back)
-    : m_printer(printer), m_back(back)
-{
-}
+    : m_printer(printer), m_back(back) {}
 
-TPrinterOutput::~TPrinterOutput()
-{
+TPrinterOutput::~TPrinterOutput() {
     if (m_painter.isActive())
         closeJob(true);
 }
 
-bool TPrinterOutput::toFile() const
-{
+bool TPrinterOutput::toFile() const {
     return m_printer.outputFormat() == QPrinter::PdfFormat;
 }
 
-QString TPrinterOutput::PrinterName() const
-{
+QString TPrinterOutput::PrinterName() const {
     return toFile() ? m_printer.outputFileName() : m_printer.printerName();
 }
 
-QString TPrinterOutput::targetOf(int side) const
-{
+QString TPrinterOutput::targetOf(int side) const {
     const QString front = m_printer.outputFileName();
     return side == 1 && m_back == BackPages::Separate ? BackSideFileName(front) : front;
 }
 
-QPainter* TPrinterOutput::BeginJob(int side)
-{
+QPainter* TPrinterOutput::BeginJob(int side) {
     if (m_painter.isActive() && m_back == BackPages::After) {
         // The back side follows the front pages in the same job.
         if (!NewPage())
@@ -102,8 +93,7 @@ QPainter* TPrinterOutput::BeginJob(int side)
     return &m_painter;
 }
 
-bool TPrinterOutput::NewPage()
-{
+bool TPrinterOutput::NewPage() {
     if (!m_job || !m_job->newPage()) {
         m_error = QStringLiteral("Der Drucker %1 kann keine neue Seite beginnen.")
                       .arg(quoted(PrinterName()));
@@ -112,29 +102,25 @@ bool TPrinterOutput::NewPage()
     return true;
 }
 
-bool TPrinterOutput::EndJob(int side, bool aborted)
-{
+bool TPrinterOutput::EndJob(int side, bool aborted) {
     // With the back pages after the front ones, the job stays open for them.
     if (side == 0 && m_back == BackPages::After && !aborted)
         return true;
     return closeJob(aborted);
 }
 
-bool TPrinterOutput::Finish(bool aborted)
-{
+bool TPrinterOutput::Finish(bool aborted) {
     return m_painter.isActive() ? closeJob(aborted) : true;
 }
 
-void TPrinterOutput::Abort()
-{
+void TPrinterOutput::Abort() {
     // Qt's PDF and CUPS engines cannot abort; the job is discarded when it is closed.
     if (m_job)
         m_job->abort();
     m_printer.abort();
 }
 
-bool TPrinterOutput::closeJob(bool aborted)
-{
+bool TPrinterOutput::closeJob(bool aborted) {
     if (!m_painter.isActive())
         return true;
     const bool ended = m_painter.end();
@@ -168,8 +154,7 @@ bool TPrinterOutput::closeJob(bool aborted)
     return true;
 }
 
-bool TPrinterOutput::submit(const QString& pdf)
-{
+bool TPrinterOutput::submit(const QString& pdf) {
     // Hands the finished job to CUPS with the options Qt's own CUPS printing would give.
     const QString name = m_printer.printerName().section(QLatin1Char('/'), 0, 0);
     QString title = m_printer.docName();
@@ -177,7 +162,8 @@ bool TPrinterOutput::submit(const QString& pdf)
         title = QStringLiteral("Quillmark");
     if (m_jobSide == 1)
         title += QStringLiteral(" (Rückseite)");
-    QStringList args = {QStringLiteral("-d"), name, QStringLiteral("-t"), title,
+    QStringList args = {QStringLiteral("-d"), name,
+                        QStringLiteral("-t"), title,
                         QStringLiteral("-n"), QStringLiteral("1")};
     const QPageLayout layout = m_printer.pageLayout();
     args << QStringLiteral("-o") << QStringLiteral("media=") + layout.pageSize().key();

@@ -12,8 +12,7 @@ constexpr double SheetShort = 210.33;
 constexpr double SheetLong = 297.33;
 
 // The largest n, at least 1, with margin + n * size + (n - 1) * gap <= limit.
-int copiesThatFit(double margin, double size, double gap, double limit)
-{
+int copiesThatFit(double margin, double size, double gap, double limit) {
     if (!(size + gap > 0))
         return 1;
     int n = 1;
@@ -24,8 +23,7 @@ int copiesThatFit(double margin, double size, double gap, double limit)
 
 } // namespace
 
-TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer)
-{
+TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer) {
     TPrinterInfo info;
     info.Name = printer.outputFormat() == QPrinter::PdfFormat && printer.printerName().isEmpty()
                     ? QStringLiteral("PDF-Datei")
@@ -42,8 +40,7 @@ TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer)
     return info;
 }
 
-TPrinterInfo TPrinterInfo::PdfA4(bool landscape, int dpi)
-{
+TPrinterInfo TPrinterInfo::PdfA4(bool landscape, int dpi) {
     TPrinterInfo info;
     info.Name = QStringLiteral("PDF-Datei");
     info.Landscape = landscape;
@@ -57,8 +54,7 @@ TPrinterInfo TPrinterInfo::PdfA4(bool landscape, int dpi)
     return info;
 }
 
-void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc)
-{
+void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc) {
     Landscape = printer.Landscape;
     PrinterSheetWidth = Landscape ? SheetLong : SheetShort;
     PrinterSheetHeight = Landscape ? SheetShort : SheetLong;
@@ -117,8 +113,7 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc)
         }
         if (c.Top + maxBottom > PrintableHeightMm + PrintingOffsetMmY) {
             Fits = false;
-            fB = 1 - 2 * ((c.Top + maxBottom) - (PrintableHeightMm + PrintingOffsetMmY)) /
-                         c.Height;
+            fB = 1 - 2 * ((c.Top + maxBottom) - (PrintableHeightMm + PrintingOffsetMmY)) / c.Height;
         }
     }
     FitScale = 1.0;
@@ -131,19 +126,17 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc)
     }
 }
 
-void TPrintLayout::SelectAll(bool selected)
-{
+void TPrintLayout::SelectAll(bool selected) {
     for (TCell& c : Cells)
         c.Selected = selected;
 }
 
-int TPrintLayout::SelectedCount() const
-{
-    return int(std::count_if(Cells.begin(), Cells.end(), [](const TCell& c) { return c.Selected; }));
+int TPrintLayout::SelectedCount() const {
+    return int(
+        std::count_if(Cells.begin(), Cells.end(), [](const TCell& c) { return c.Selected; }));
 }
 
-TPrintDeviceMetrics TPrintLayout::DeviceMetrics() const
-{
+TPrintDeviceMetrics TPrintLayout::DeviceMetrics() const {
     TPrintDeviceMetrics m;
     m.DevPixelsPerMmX = DevPixelsPerMmX;
     m.DevPixelsPerMmY = DevPixelsPerMmY;
@@ -152,13 +145,11 @@ TPrintDeviceMetrics TPrintLayout::DeviceMetrics() const
     return m;
 }
 
-QRectF TPrintLayout::PrintableArea() const
-{
+QRectF TPrintLayout::PrintableArea() const {
     return QRectF(PrintingOffsetMmX, PrintingOffsetMmY, PrintableWidthMm, PrintableHeightMm);
 }
 
-double ParsePrintValue(const QString& text)
-{
+double ParsePrintValue(const QString& text) {
     const QString t = text.trimmed();
     if (t.isEmpty())
         return 0;
@@ -168,14 +159,12 @@ double ParsePrintValue(const QString& text)
     return ok && std::isfinite(v) ? v : 0;
 }
 
-int ParseOffsetValue(const QString& text)
-{
+int ParseOffsetValue(const QString& text) {
     bool ok = false;
     const int v = text.trimmed().toInt(&ok);
     return ok ? v : 0;
 }
 
-QString FormatPrintValue(double value)
-{
+QString FormatPrintValue(double value) {
     return QStringLiteral("%1").arg(value, 5, 'f', 2);
 }

@@ -15,9 +15,7 @@ class TAppDocument;
 class TCell {
 public:
     TCell(int column, double left, double top, double width, double height, int row)
-        : Left(left), Top(top), Width(width), Height(height), Column(column), Row(row)
-    {
-    }
+        : Left(left), Top(top), Width(width), Height(height), Column(column), Row(row) {}
     QRectF Rect() const { return QRectF(Left, Top, Width, Height); }
 
     double Left;

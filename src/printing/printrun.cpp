@@ -8,12 +8,9 @@
 
 TPrintRun::TPrintRun(const TAppDocument& doc, TPrintLayout& layout, TPrintOutput& output,
                      const TPrintRunSettings& settings)
-    : m_doc(doc), m_layout(layout), m_output(output), m_settings(settings)
-{
-}
+    : m_doc(doc), m_layout(layout), m_output(output), m_settings(settings) {}
 
-bool TPrintRun::HasBackSide(const TAppDocument& doc)
-{
+bool TPrintRun::HasBackSide(const TAppDocument& doc) {
     for (const auto& e : doc.Elements) {
         if (e->Side == 1)
             return true;
@@ -21,16 +18,14 @@ bool TPrintRun::HasBackSide(const TAppDocument& doc)
     return false;
 }
 
-void TPrintRun::Abort()
-{
+void TPrintRun::Abort() {
     if (m_aborted)
         return;
     m_aborted = true;
     m_output.Abort();
 }
 
-bool TPrintRun::printSide(int side, const QPoint& offset)
-{
+bool TPrintRun::printSide(int side, const QPoint& offset) {
     QPainter* painter = m_output.BeginJob(side);
     if (!painter) {
         m_error = m_output.Error();
@@ -68,11 +63,10 @@ bool TPrintRun::printSide(int side, const QPoint& offset)
     return ok;
 }
 
-TPrintRun::Result TPrintRun::Run()
-{
+TPrintRun::Result TPrintRun::Run() {
     bool ok = printSide(0, m_settings.FrontOffset);
-    if (ok && !m_aborted && HasBackSide(m_doc) &&
-        (!AskTurn || AskTurn(m_layout.Landscape)) && !m_aborted) {
+    if (ok && !m_aborted && HasBackSide(m_doc) && (!AskTurn || AskTurn(m_layout.Landscape)) &&
+        !m_aborted) {
         // Remember the front selection as (column, row) and select the mirrored cells.
         std::vector<std::pair<int, int>> entries;
         for (TCell& c : m_layout.Cells) {
@@ -106,18 +100,15 @@ TPrintRun::Result TPrintRun::Run()
     return m_aborted ? Aborted : Done;
 }
 
-QString TurnQuestionCaption()
-{
+QString TurnQuestionCaption() {
     return QStringLiteral("Druck der Rückseite");
 }
 
-QString TurnQuestionHint()
-{
+QString TurnQuestionHint() {
     return QStringLiteral("Bitte legen Sie das Blatt umgedreht");
 }
 
-QString TurnQuestionText(bool landscape)
-{
+QString TurnQuestionText(bool landscape) {
     return landscape ? QStringLiteral("mit der UNTERkante voraus in den Drucker.")
                      : QStringLiteral("mit der OBERkante voraus in den Drucker.");
 }

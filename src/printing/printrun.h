@@ -33,7 +33,7 @@ protected:
 
 struct TPrintRunSettings {
     int CopyCount = 1;
-    double Scale = 1.0;  // "Einpassen": the layout's FitScale, else 1
+    double Scale = 1.0; // "Einpassen": the layout's FitScale, else 1
     bool Separators = false;
     QPoint FrontOffset; // "Blattversatz", whole mm
     QPoint BackOffset;

@@ -3,6 +3,7 @@
 #include "document/globals.h"
 #include "document/units.h"
 #include "platform/help/helpwindow.h"
+#include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
 #include "printing/printdocument.h"
@@ -37,15 +38,13 @@ constexpr int PreviewGap = 7;
 constexpr int PreviewMinSize = 22;
 constexpr int OffsetRange = 25;
 
-void whiteText(QWidget* w)
-{
+void whiteText(QWidget* w) {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, Qt::white);
     w->setPalette(p);
 }
 
-QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 60)
-{
+QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int y, int w = 60) {
     auto* l = new QLabel(text, parent);
     l->setObjectName(QString::fromLatin1(name));
     l->setGeometry(x, y, w, 22);
@@ -53,8 +52,7 @@ QLabel* label(QWidget* parent, const char* name, const QString& text, int x, int
     return l;
 }
 
-QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& r)
-{
+QGroupBox* group(QWidget* parent, const char* name, const QString& title, const QRect& r) {
     auto* g = new QGroupBox(title, parent);
     g->setObjectName(QString::fromLatin1(name));
     g->setGeometry(r);
@@ -65,38 +63,32 @@ QGroupBox* group(QWidget* parent, const char* name, const QString& title, const 
 
 } // namespace
 
-TSheetPreviewBox::TSheetPreviewBox(QWidget* parent) : QWidget(parent)
-{
+TSheetPreviewBox::TSheetPreviewBox(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("Page"));
     setMouseTracking(true);
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TSheetPreviewBox::paintEvent(QPaintEvent*)
-{
+void TSheetPreviewBox::paintEvent(QPaintEvent*) {
     QPainter p(this);
     p.drawImage(0, 0, Picture);
 }
 
-void TSheetPreviewBox::mouseMoveEvent(QMouseEvent* e)
-{
+void TSheetPreviewBox::mouseMoveEvent(QMouseEvent* e) {
     const QPoint pos = e->position().toPoint();
     emit MouseMoved(pos.x(), pos.y());
 }
 
-void TSheetPreviewBox::mouseReleaseEvent(QMouseEvent* e)
-{
+void TSheetPreviewBox::mouseReleaseEvent(QMouseEvent* e) {
     if (e->button() == Qt::LeftButton && rect().contains(e->position().toPoint()))
         emit Clicked();
 }
 
-void TSheetPreviewBox::leaveEvent(QEvent*)
-{
+void TSheetPreviewBox::leaveEvent(QEvent*) {
     emit Left();
 }
 
-TfrmTabPrinting::TfrmTabPrinting(QWidget* parent) : QWidget(parent)
-{
+TfrmTabPrinting::TfrmTabPrinting(QWidget* parent) : QWidget(parent) {
     setObjectName(QStringLiteral("frmTabPrinting"));
     setMouseTracking(true);
     const QStringList printers = QPrinterInfo::availablePrinterNames();
@@ -113,15 +105,13 @@ TfrmTabPrinting::TfrmTabPrinting(QWidget* parent) : QWidget(parent)
     readOffsets();
 }
 
-TfrmTabPrinting::~TfrmTabPrinting()
-{
+TfrmTabPrinting::~TfrmTabPrinting() {
     delete AbortDialog;
 }
 
-void TfrmTabPrinting::buildControls()
-{
-    PrinterSetupGroup = group(this, "PrinterSetupGroup", QStringLiteral("Drucker "),
-                              QRect(8, 4, 244, 58));
+void TfrmTabPrinting::buildControls() {
+    PrinterSetupGroup =
+        group(this, "PrinterSetupGroup", QStringLiteral("Drucker "), QRect(8, 4, 244, 58));
     PrinterLabel = label(PrinterSetupGroup, "PrinterLabel", QString(), 10, 24, 190);
     PrinterSetupBtn = new QToolButton(PrinterSetupGroup);
     PrinterSetupBtn->setObjectName(QStringLiteral("PrinterSetupBtn"));
@@ -130,9 +120,9 @@ void TfrmTabPrinting::buildControls()
     PrinterSetupBtn->setToolTip(QStringLiteral("Drucker einrichten"));
     connect(PrinterSetupBtn, &QToolButton::clicked, this, &TfrmTabPrinting::PrinterSetupBtnClick);
 
-    LabelBlattversatz = label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10,
-                              66, 200);
-    LabelBlattversatz->setToolTip(QStringLiteral("Blattversatz"));
+    LabelBlattversatz =
+        label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10, 66, 200);
+    SetHint(LabelBlattversatz, QStringLiteral("Blattversatz"));
     LabelHorizontal = label(this, "LabelHorizontal", QStringLiteral("horizontal"), 100, 86, 70);
     LabelVertikal = label(this, "LabelVertikal", QStringLiteral("vertikal"), 176, 86, 70);
     LabelVorderseite = label(this, "LabelVorderseite", QStringLiteral("Vorderseite"), 10, 108, 88);
@@ -157,47 +147,49 @@ void TfrmTabPrinting::buildControls()
 
     PrintMarginsGroup = group(this, "PrintMarginsGroup", QStringLiteral("Ränder und Abstände (mm)"),
                               QRect(8, 166, 244, 138));
-    PrintMarginsGroup->setToolTip(QStringLiteral("Ränder und Abstände"));
+    SetHint(PrintMarginsGroup, QStringLiteral("Ränder und Abstände"));
     auto makeEdit = [this](const char* name, int x, int y) {
         auto* e = new QLineEdit(PrintMarginsGroup);
         e->setObjectName(QString::fromLatin1(name));
         e->setMaxLength(6);
-        e->setGeometry(x, y, 56, 22);
+        e->setGeometry(x, y, 50, 22);
         e->setText(QStringLiteral("0.00"));
         connect(e, &QLineEdit::textChanged, this, &TfrmTabPrinting::EditPrintMarginChange);
         return e;
     };
     LabelLinks = label(PrintMarginsGroup, "LabelLinks", QStringLiteral("Links"), 10, 22);
-    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", 62, 22);
+    EditPrintMarginLeft = makeEdit("EditPrintMarginLeft", 74, 22);
     LabelRechts = label(PrintMarginsGroup, "LabelRechts", QStringLiteral("Rechts"), 124, 22, 56);
     EditPrintMarginRight = makeEdit("EditPrintMarginRight", 180, 22);
     LabelOben = label(PrintMarginsGroup, "LabelOben", QStringLiteral("Oben"), 10, 50);
-    EditPrintMarginTop = makeEdit("EditPrintMarginTop", 62, 50);
+    EditPrintMarginTop = makeEdit("EditPrintMarginTop", 74, 50);
     LabelUnten = label(PrintMarginsGroup, "LabelUnten", QStringLiteral("Unten"), 124, 50, 56);
     EditPrintMarginBottom = makeEdit("EditPrintMarginBottom", 180, 50);
-    LabelAbstaende = label(PrintMarginsGroup, "LabelAbstaende", QStringLiteral("Abstände"), 10, 80,
-                           120);
-    LabelHorz = label(PrintMarginsGroup, "LabelHorz", QStringLiteral("Horizontal"), 10, 106, 56);
-    EditPrintDistHor = makeEdit("EditPrintDistHor", 62, 106);
+    LabelAbstaende =
+        label(PrintMarginsGroup, "LabelAbstaende", QStringLiteral("Abstände"), 10, 80, 120);
+    LabelHorz = label(PrintMarginsGroup, "LabelHorz", QStringLiteral("Horizontal"), 10, 106, 64);
+    EditPrintDistHor = makeEdit("EditPrintDistHor", 74, 106);
     labelVert = label(PrintMarginsGroup, "labelVert", QStringLiteral("Vertikal"), 124, 106, 56);
     EditPrintDistVer = makeEdit("EditPrintDistVer", 180, 106);
 
     CopyGroup = group(this, "CopyGroup", QStringLiteral("Kopien"), QRect(8, 310, 244, 80));
-    GroupBoxSeiten = group(CopyGroup, "GroupBoxSeiten", QStringLiteral("Seiten"),
-                           QRect(8, 20, 228, 52));
+    GroupBoxSeiten =
+        group(CopyGroup, "GroupBoxSeiten", QStringLiteral("Seiten"), QRect(8, 20, 228, 52));
     LabelAnzahl = label(GroupBoxSeiten, "LabelAnzahl", QStringLiteral("Anzahl "), 10, 22);
     SpinCopyCount = new TPrintUpDown(GroupBoxSeiten);
     SpinCopyCount->setObjectName(QStringLiteral("SpinCopyCount"));
     SpinCopyCount->Edit()->setObjectName(QStringLiteral("EditCopyCount"));
     SpinCopyCount->setRange(1, 999);
-    SpinCopyCount->setGeometry(80, 20, 80, 24);
+    // The group's white captions would make the arrows white on a light button.
+    SpinCopyCount->setPalette(QApplication::palette());
+    SpinCopyCount->setGeometry(80, 18, 90, 26);
     // The count changes only through the arrows.
     SpinCopyCount->Edit()->setReadOnly(true);
     EditCopyCount = SpinCopyCount->Edit();
 
-    CellGroupBox = group(this, "CellGroupBox", QStringLiteral("Einzelflächen"),
-                         QRect(8, 396, 244, 178));
-    CellGroupBox->setToolTip(QStringLiteral("Einzelflächen"));
+    CellGroupBox =
+        group(this, "CellGroupBox", QStringLiteral("Einzelflächen"), QRect(8, 396, 244, 178));
+    SetHint(CellGroupBox, QStringLiteral("Einzelflächen"));
     PrintSeparatorsCheck = new QCheckBox(QStringLiteral("Trennlinien drucken"), CellGroupBox);
     PrintSeparatorsCheck->setObjectName(QStringLiteral("PrintSeparatorsCheck"));
     PrintSeparatorsCheck->setGeometry(10, 22, 220, 22);
@@ -206,8 +198,8 @@ void TfrmTabPrinting::buildControls()
     Scale2fitCheck->setGeometry(10, 46, 220, 22);
     for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck})
         whiteText(c);
-    InfoLabel1 = label(CellGroupBox, "InfoLabel1", QStringLiteral("Alles zum Ausdruck bereit"), 10,
-                       72, 224);
+    InfoLabel1 =
+        label(CellGroupBox, "InfoLabel1", QStringLiteral("Alles zum Ausdruck bereit"), 10, 72, 224);
     InfoLabel1->setWordWrap(true);
     InfoLabel1->resize(224, 60);
     InfoLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -256,15 +248,13 @@ void TfrmTabPrinting::buildControls()
     }
 }
 
-bool TfrmTabPrinting::eventFilter(QObject* watched, QEvent* event)
-{
+bool TfrmTabPrinting::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::MouseMove)
         FormMouseMove();
     return QWidget::eventFilter(watched, event);
 }
 
-void TfrmTabPrinting::readOffsets()
-{
+void TfrmTabPrinting::readOffsets() {
     TPrintUpDown* ups[4] = {UpDown1, UpDown2, UpDown3, UpDown4};
     for (int i = 0; i < 4; ++i) {
         QString text = QStringLiteral("0");
@@ -279,8 +269,7 @@ void TfrmTabPrinting::readOffsets()
     }
 }
 
-void TfrmTabPrinting::UpDown1Click()
-{
+void TfrmTabPrinting::UpDown1Click() {
     if (!Registry)
         return;
     const QLineEdit* edits[4] = {EditPrintOffsetHor, EditPrintOffsetVer, EditPrintOffsetHorRueck,
@@ -291,8 +280,7 @@ void TfrmTabPrinting::UpDown1Click()
     Registry->endGroup();
 }
 
-void TfrmTabPrinting::Activate()
-{
+void TfrmTabPrinting::Activate() {
     if (!Document)
         return;
     Active = false;
@@ -311,13 +299,11 @@ void TfrmTabPrinting::Activate()
         SelectButtonClick(true);
 }
 
-void TfrmTabPrinting::EditPrintMarginChange()
-{
+void TfrmTabPrinting::EditPrintMarginChange() {
     Adjust2Printer();
 }
 
-void TfrmTabPrinting::Adjust2Printer()
-{
+void TfrmTabPrinting::Adjust2Printer() {
     if (!Active || !Document)
         return;
     PreviewScale = std::min(double(Page->width()) / PreviewRefWidth,
@@ -325,15 +311,14 @@ void TfrmTabPrinting::Adjust2Printer()
     const TPrinterInfo info = TPrinterInfo::FromPrinter(m_printer);
     if (m_printer.outputFormat() == QPrinter::PdfFormat) {
         const QString file = m_printer.outputFileName();
-        PrinterLabel->setText(file.isEmpty() ? QStringLiteral("PDF-Datei")
-                                             : QStringLiteral("PDF-Datei: ") +
-                                                   QFileInfo(file).fileName());
+        PrinterLabel->setText(file.isEmpty()
+                                  ? QStringLiteral("PDF-Datei")
+                                  : QStringLiteral("PDF-Datei: ") + QFileInfo(file).fileName());
     } else {
         PrinterLabel->setText(info.Name);
     }
-    PrinterLabel->setToolTip(m_printer.outputFormat() == QPrinter::PdfFormat
-                                 ? m_printer.outputFileName()
-                                 : info.Name);
+    PrinterLabel->setToolTip(
+        m_printer.outputFormat() == QPrinter::PdfFormat ? m_printer.outputFileName() : info.Name);
     Document->PrintMarginLeft = ParsePrintValue(EditPrintMarginLeft->text());
     Document->PrintMarginRight = ParsePrintValue(EditPrintMarginRight->text());
     Document->PrintMarginTop = ParsePrintValue(EditPrintMarginTop->text());
@@ -347,16 +332,14 @@ void TfrmTabPrinting::Adjust2Printer()
     PagePaint();
 }
 
-QRect TfrmTabPrinting::cellPixels(const TCell& c) const
-{
+QRect TfrmTabPrinting::cellPixels(const TCell& c) const {
     const int l = MmToPixel(PreviewScale, c.Left), t = MmToPixel(PreviewScale, c.Top);
     const int r = MmToPixel(PreviewScale, c.Left + c.Width);
     const int b = MmToPixel(PreviewScale, c.Top + c.Height);
     return QRect(l, t, r - l, b - t);
 }
 
-void TfrmTabPrinting::PagePaint()
-{
+void TfrmTabPrinting::PagePaint() {
     QImage& img = Page->Picture;
     if (img.size() != Page->size())
         img = QImage(Page->size(), QImage::Format_RGB32);
@@ -393,8 +376,7 @@ void TfrmTabPrinting::PagePaint()
     Page->update();
 }
 
-void TfrmTabPrinting::PageMouseMove(int x, int y)
-{
+void TfrmTabPrinting::PageMouseMove(int x, int y) {
     HotCell = -1;
     for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
         const TCell& c = m_layout.Cells[size_t(i)];
@@ -405,32 +387,28 @@ void TfrmTabPrinting::PageMouseMove(int x, int y)
     PagePaint();
 }
 
-void TfrmTabPrinting::FormMouseMove()
-{
+void TfrmTabPrinting::FormMouseMove() {
     if (HotCell >= 0) {
         HotCell = -1;
         PagePaint();
     }
 }
 
-void TfrmTabPrinting::PageClick()
-{
+void TfrmTabPrinting::PageClick() {
     if (HotCell >= 0 && HotCell < int(m_layout.Cells.size()))
         m_layout.Cells[size_t(HotCell)].Selected = !m_layout.Cells[size_t(HotCell)].Selected;
     if (Document)
         Document->SelectAllCells = m_layout.AllSelected();
 }
 
-void TfrmTabPrinting::SelectButtonClick(bool all)
-{
+void TfrmTabPrinting::SelectButtonClick(bool all) {
     m_layout.SelectAll(all);
     if (Document)
         Document->SelectAllCells = all;
     PagePaint();
 }
 
-void TfrmTabPrinting::PrinterSetupBtnClick()
-{
+void TfrmTabPrinting::PrinterSetupBtnClick() {
     if (SetupDialogHook) {
         SetupDialogHook(m_printer);
     } else {
@@ -445,8 +423,7 @@ void TfrmTabPrinting::PrinterSetupBtnClick()
     Adjust2Printer();
 }
 
-void TfrmTabPrinting::resizeEvent(QResizeEvent*)
-{
+void TfrmTabPrinting::resizeEvent(QResizeEvent*) {
     const int w = std::max(PreviewMinSize, width() - Page->x() - PreviewGap);
     const int h = std::max(PreviewMinSize, height() - Page->y() - PreviewGap);
     Page->resize(w, h);
@@ -454,8 +431,7 @@ void TfrmTabPrinting::resizeEvent(QResizeEvent*)
     PagePaint();
 }
 
-bool TfrmTabPrinting::askTurn(bool landscape)
-{
+bool TfrmTabPrinting::askTurn(bool landscape) {
     std::unique_ptr<TFrage> own;
     TFrage* frage = Frage;
     if (!frage) {
@@ -471,8 +447,7 @@ bool TfrmTabPrinting::askTurn(bool landscape)
     return yes;
 }
 
-void TfrmTabPrinting::ButtonClick()
-{
+void TfrmTabPrinting::ButtonClick() {
     if (CurrentRun || !Document)
         return;
     UpDown1Click();
@@ -484,10 +459,11 @@ void TfrmTabPrinting::ButtonClick()
     }
     Document->CopyCount = std::uint16_t(SpinCopyCount->value());
     if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty()) {
-        QString file = PdfFileHook ? PdfFileHook()
-                                   : QFileDialog::getSaveFileName(
-                                         this, QStringLiteral("Drucken in PDF-Datei"), QString(),
-                                         QStringLiteral("PDF-Dateien (*.pdf)"));
+        QString file =
+            PdfFileHook
+                ? PdfFileHook()
+                : QFileDialog::getSaveFileName(this, QStringLiteral("Drucken in PDF-Datei"),
+                                               QString(), QStringLiteral("PDF-Dateien (*.pdf)"));
         if (file.isEmpty())
             return;
         if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))

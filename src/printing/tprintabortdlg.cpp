@@ -6,8 +6,7 @@
 #include <QPushButton>
 #include <QScreen>
 
-TPrintAbortDlg::TPrintAbortDlg(QWidget* parent) : QDialog(parent)
-{
+TPrintAbortDlg::TPrintAbortDlg(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("PrintAbortDlg"));
     setWindowTitle(QStringLiteral("Drucken"));
     setFixedSize(210, 110);
@@ -35,8 +34,7 @@ TPrintAbortDlg::TPrintAbortDlg(QWidget* parent) : QDialog(parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-void TPrintAbortDlg::CancelBtnClick()
-{
+void TPrintAbortDlg::CancelBtnClick() {
     if (!Printing)
         return;
     Printing = false;

@@ -17,15 +17,13 @@ namespace pdfink {
 // 254 dpi makes one pixel a tenth of a millimetre.
 constexpr int PixelsPerMm = 10;
 
-inline bool Available()
-{
+inline bool Available() {
     return !QStandardPaths::findExecutable(QStringLiteral("pdftoppm")).isEmpty() &&
            !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
 }
 
 // All pages of the PDF as RGB images at 10 pixels per mm.
-inline QList<QImage> Pages(const QString& pdf)
-{
+inline QList<QImage> Pages(const QString& pdf) {
     QList<QImage> pages;
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -48,13 +46,11 @@ inline QList<QImage> Pages(const QString& pdf)
     return pages;
 }
 
-inline int PageCount(const QString& pdf)
-{
+inline int PageCount(const QString& pdf) {
     return int(Pages(pdf).size());
 }
 
-inline QString Text(const QString& pdf)
-{
+inline QString Text(const QString& pdf) {
     QProcess p;
     p.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     p.waitForFinished(60000);
@@ -63,8 +59,7 @@ inline QString Text(const QString& pdf)
 
 // Bounding box, in mm, of the pixels inside regionMm for which isInk holds; empty when none.
 inline QRectF InkMm(const QImage& page, const QRectF& regionMm,
-                    const std::function<bool(QRgb)>& isInk)
-{
+                    const std::function<bool(QRgb)>& isInk) {
     const int x0 = std::max(0, int(regionMm.left() * PixelsPerMm));
     const int y0 = std::max(0, int(regionMm.top() * PixelsPerMm));
     const int x1 = std::min(page.width(), int(regionMm.right() * PixelsPerMm));
@@ -83,22 +78,19 @@ inline QRectF InkMm(const QImage& page, const QRectF& regionMm,
     }
     if (r < 0)
         return {};
-    return QRectF(double(l) / PixelsPerMm, double(t) / PixelsPerMm,
-                  double(r + 1 - l) / PixelsPerMm, double(b + 1 - t) / PixelsPerMm);
+    return QRectF(double(l) / PixelsPerMm, double(t) / PixelsPerMm, double(r + 1 - l) / PixelsPerMm,
+                  double(b + 1 - t) / PixelsPerMm);
 }
 
-inline bool Dark(QRgb c)
-{
+inline bool Dark(QRgb c) {
     return qGray(c) < 128;
 }
 
-inline QRectF DarkInkMm(const QImage& page, const QRectF& regionMm)
-{
+inline QRectF DarkInkMm(const QImage& page, const QRectF& regionMm) {
     return InkMm(page, regionMm, Dark);
 }
 
-inline QRectF WholePage(const QImage& page)
-{
+inline QRectF WholePage(const QImage& page) {
     return QRectF(0, 0, double(page.width()) / PixelsPerMm, double(page.height()) / PixelsPerMm);
 }
 

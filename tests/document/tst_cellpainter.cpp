@@ -15,8 +15,7 @@
 namespace {
 
 // A picture of a filled black square (its frame is stretched onto the element's box).
-TMetafile blackSquare()
-{
+TMetafile blackSquare() {
     TMetafile mf;
     TEmfPaintDevice dev(mf, QSize(100, 100));
     {
@@ -27,8 +26,7 @@ TMetafile blackSquare()
     return mf;
 }
 
-void addSquare(TAppDocument& doc, double left, double top, double size, int side = 0)
-{
+void addSquare(TAppDocument& doc, double left, double top, double size, int side = 0) {
     auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
     e->Left = left;
     e->Top = top;
@@ -38,8 +36,7 @@ void addSquare(TAppDocument& doc, double left, double top, double size, int side
 }
 
 TDocElementTXT* addText(TAppDocument& doc, const QString& text, double l, double t, double w,
-                        double h)
-{
+                        double h) {
     auto* e = doc.AddText(text);
     e->Left = l;
     e->Top = t;
@@ -54,23 +51,20 @@ struct PdfPage {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("cells.pdf"));
     QPrinter printer{QPrinter::HighResolution};
-    PdfPage()
-    {
+    PdfPage() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                          QMarginsF(0, 0, 0, 0)));
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
     }
-    TPrintDeviceMetrics metrics() const
-    {
+    TPrintDeviceMetrics metrics() const {
         TPrintDeviceMetrics m;
         m.DevPixelsPerMmX = m.DevPixelsPerMmY = printer.resolution() / 25.4;
         m.PrinterDpiY = printer.resolution();
         return m;
     }
     // Prints with the painter and returns the rendered first page.
-    QImage print(const std::function<void(QPainter&)>& body)
-    {
+    QImage print(const std::function<void(QPainter&)>& body) {
         {
             QPainter p(&printer);
             body(p);
@@ -82,11 +76,16 @@ struct PdfPage {
 
 constexpr double Tol = 0.25; // mm: a pixel and a half of the rendering, and the rounding
 
-void compareRect(const QRectF& got, const QRectF& want, double tol = Tol)
-{
+void compareRect(const QRectF& got, const QRectF& want, double tol = Tol) {
     const QString msg = QStringLiteral("got (%1, %2, %3 x %4), want (%5, %6, %7 x %8)")
-                            .arg(got.x()).arg(got.y()).arg(got.width()).arg(got.height())
-                            .arg(want.x()).arg(want.y()).arg(want.width()).arg(want.height());
+                            .arg(got.x())
+                            .arg(got.y())
+                            .arg(got.width())
+                            .arg(got.height())
+                            .arg(want.x())
+                            .arg(want.y())
+                            .arg(want.width())
+                            .arg(want.height());
     QVERIFY2(!got.isEmpty(), qPrintable(msg));
     QVERIFY2(std::abs(got.left() - want.left()) <= tol, qPrintable(msg));
     QVERIFY2(std::abs(got.top() - want.top()) <= tol, qPrintable(msg));
@@ -100,15 +99,13 @@ class TestCellPainter : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!pdfink::Available())
             QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
     }
     void init() { ResetGlobals(); }
 
-    void roundsHalvesToEven()
-    {
+    void roundsHalvesToEven() {
         QCOMPARE(RoundHalfEven(2.5), 2);
         QCOMPARE(RoundHalfEven(3.5), 4);
         QCOMPARE(RoundHalfEven(-2.5), -2);
@@ -116,8 +113,7 @@ private slots:
         QCOMPARE(RoundHalfEven(1e300), std::numeric_limits<int>::max());
     }
 
-    void deviceMappingShrinksAboutTheCellCentre()
-    {
+    void deviceMappingShrinksAboutTheCellCentre() {
         TPrintDeviceMetrics m;
         m.DevPixelsPerMmX = m.DevPixelsPerMmY = 10;
         m.PrintingOffsetPx = QPoint(30, 40);
@@ -136,8 +132,7 @@ private slots:
     }
 
     // A 10 mm square at (20, 30) lands 20 and 30 mm from each printed cell's corner.
-    void squareLandsInEveryCell()
-    {
+    void squareLandsInEveryCell() {
         TAppDocument doc(false);
         doc.PageWidth = 105;
         doc.PageHeight = 148;
@@ -157,42 +152,38 @@ private slots:
     }
 
     // A sheet offset moves the cell on the paper: 3 mm to the right moves the square 3 mm.
-    void offsetMovesTheSquare()
-    {
+    void offsetMovesTheSquare() {
         TAppDocument doc(false);
         doc.PageWidth = 105;
         doc.PageHeight = 148;
         addSquare(doc, 20, 30, 10);
         PdfPage pdf;
         const TCellPainter cp(pdf.metrics(), 1.0, true);
-        const QImage page = pdf.print([&](QPainter& p) {
-            cp.PrintCell(p, doc, 0, QRectF(0 + 3, 148 - 2, 105, 148));
-        });
+        const QImage page = pdf.print(
+            [&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0 + 3, 148 - 2, 105, 148)); });
         const QRectF square = pdfink::DarkInkMm(page, QRectF(10, 150, 40, 50));
         compareRect(square, QRectF(0 + 3 + 20, 148 - 2 + 30, 10, 10));
         // The separator outline moves with it and keeps the cell's full size.
-        const QRectF outline = pdfink::InkMm(page, pdfink::WholePage(page),
-                                             [](QRgb c) { return qGray(c) < 250; });
+        const QRectF outline =
+            pdfink::InkMm(page, pdfink::WholePage(page), [](QRgb c) { return qGray(c) < 250; });
         compareRect(outline, QRectF(3, 146, 105, 148), 0.35);
     }
 
     // "Einpassen" shrinks the content about the cell centre; the outline stays.
-    void scaleShrinksAboutTheCentre()
-    {
+    void scaleShrinksAboutTheCentre() {
         TAppDocument doc(false);
         doc.PageWidth = 100;
         doc.PageHeight = 100;
         addSquare(doc, 0, 0, 20);
         PdfPage pdf;
         const TCellPainter cp(pdf.metrics(), 0.5, false);
-        const QImage page = pdf.print(
-            [&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(10, 10, 100, 100)); });
+        const QImage page =
+            pdf.print([&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(10, 10, 100, 100)); });
         // x0 + (1 - a) w / 2 = 10 + 25; the 20 mm square becomes 10 mm.
         compareRect(pdfink::DarkInkMm(page, pdfink::WholePage(page)), QRectF(35, 35, 10, 10));
     }
 
-    void onlyTheAskedSideIsPrinted()
-    {
+    void onlyTheAskedSideIsPrinted() {
         TAppDocument doc(false);
         doc.PageWidth = 100;
         doc.PageHeight = 100;
@@ -200,15 +191,14 @@ private slots:
         addSquare(doc, 60, 60, 10, 1);
         PdfPage pdf;
         const TCellPainter cp(pdf.metrics(), 1.0, false);
-        const QImage page = pdf.print(
-            [&](QPainter& p) { cp.PrintCell(p, doc, 1, QRectF(0, 0, 100, 100)); });
+        const QImage page =
+            pdf.print([&](QPainter& p) { cp.PrintCell(p, doc, 1, QRectF(0, 0, 100, 100)); });
         compareRect(pdfink::DarkInkMm(page, pdfink::WholePage(page)), QRectF(60, 60, 10, 10));
     }
 
     // Texts are real text in the PDF, sized from the printer's resolution: a 30 pt capital H
     // is about 0.72 em high whatever the device's resolution.
-    void textIsRealTextAtItsPointSize()
-    {
+    void textIsRealTextAtItsPointSize() {
         TAppDocument doc(false);
         doc.PageWidth = 200;
         doc.PageHeight = 100;
@@ -217,20 +207,20 @@ private slots:
         PdfPage pdf;
         pdf.printer.setResolution(600);
         const TCellPainter cp(pdf.metrics(), 1.0, false);
-        const QImage page = pdf.print(
-            [&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 100)); });
+        const QImage page =
+            pdf.print([&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 100)); });
         QVERIFY(pdfink::Text(pdf.file).contains(QStringLiteral("HHH Kartengruss")));
         const QRectF h = pdfink::DarkInkMm(page, QRectF(0, 0, 30, 40));
         const double em = 30 * 25.4 / 72;
-        QVERIFY2(std::abs(h.height() - 0.716 * em) < 0.05 * em, qPrintable(QString::number(h.height())));
+        QVERIFY2(std::abs(h.height() - 0.716 * em) < 0.05 * em,
+                 qPrintable(QString::number(h.height())));
         // Left aligned at angle 0: the text starts at the box's left edge.
         QVERIFY(std::abs(h.left() - 10) < 1.0);
     }
 
     // Centred with angle 0 hangs from the middle of the top edge; with 45 degrees the
     // baseline runs through the centre of the box.
-    void centredTextAnchors()
-    {
+    void centredTextAnchors() {
         TAppDocument doc(false);
         doc.PageWidth = 200;
         doc.PageHeight = 200;
@@ -243,8 +233,8 @@ private slots:
         b->FontSize = 200;
         PdfPage pdf;
         const TCellPainter cp(pdf.metrics(), 1.0, false);
-        const QImage page = pdf.print(
-            [&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 200)); });
+        const QImage page =
+            pdf.print([&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 200)); });
         const double em = 20 * 25.4 / 72;
         const QRectF top = pdfink::DarkInkMm(page, QRectF(0, 0, 200, 90));
         QVERIFY(std::abs(top.center().x() - 70) < 0.5);
@@ -262,8 +252,7 @@ private slots:
     }
 
     // The shadow keeps its distance on paper whatever "Einpassen" shrinks.
-    void shadowOffsetIsNotScaled()
-    {
+    void shadowOffsetIsNotScaled() {
         for (double a : {1.0, 0.5}) {
             TAppDocument doc(false);
             doc.PageWidth = 200;
@@ -277,24 +266,25 @@ private slots:
             t->ShadowColor = 0xFF0000; // blue
             PdfPage pdf;
             const TCellPainter cp(pdf.metrics(), a, false);
-            const QImage page = pdf.print(
-                [&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 100)); });
+            const QImage page =
+                pdf.print([&](QPainter& p) { cp.PrintCell(p, doc, 0, QRectF(0, 0, 200, 100)); });
             auto red = [](QRgb c) { return qRed(c) > 180 && qGreen(c) < 80 && qBlue(c) < 80; };
             auto blue = [](QRgb c) { return qBlue(c) > 180 && qRed(c) < 80 && qGreen(c) < 80; };
             const QRectF text = pdfink::InkMm(page, pdfink::WholePage(page), red);
             const QRectF shadow = pdfink::InkMm(page, pdfink::WholePage(page), blue);
             QVERIFY(!text.isEmpty() && !shadow.isEmpty());
             // The shadow is painted first, so its right and bottom edges show.
-            QVERIFY2(std::abs(shadow.right() - text.right() - 2) < 0.3,
-                     qPrintable(QStringLiteral("a %1: %2").arg(a).arg(shadow.right() - text.right())));
-            QVERIFY2(std::abs(shadow.bottom() - text.bottom() - 3) < 0.3,
-                     qPrintable(QStringLiteral("a %1: %2").arg(a).arg(shadow.bottom() - text.bottom())));
+            QVERIFY2(
+                std::abs(shadow.right() - text.right() - 2) < 0.3,
+                qPrintable(QStringLiteral("a %1: %2").arg(a).arg(shadow.right() - text.right())));
+            QVERIFY2(
+                std::abs(shadow.bottom() - text.bottom() - 3) < 0.3,
+                qPrintable(QStringLiteral("a %1: %2").arg(a).arg(shadow.bottom() - text.bottom())));
         }
     }
 
     // A metafile goes into the PDF as vectors: its text is text and no picture is embedded.
-    void metafilesArePlayedAsVectors()
-    {
+    void metafilesArePlayedAsVectors() {
         TMetafile mf;
         {
             TEmfPaintDevice dev(mf, QSize(400, 200));

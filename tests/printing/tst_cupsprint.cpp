@@ -24,14 +24,12 @@ namespace {
 const QString Queue = QStringLiteral("QuillmarkTestPDF");
 const QString Ppd = QStringLiteral("/usr/share/ppd/cups-pdf/CUPS-PDF_opt.ppd");
 
-bool writeFile(const QString& name, const QByteArray& text)
-{
+bool writeFile(const QString& name, const QByteArray& text) {
     QFile f(name);
     return f.open(QIODevice::WriteOnly) && f.write(text) == text.size();
 }
 
-QString run(const QString& program, const QStringList& args, int* exitCode = nullptr)
-{
+QString run(const QString& program, const QStringList& args, int* exitCode = nullptr) {
     QProcess p;
     p.setProcessChannelMode(QProcess::MergedChannels);
     p.start(program, args);
@@ -42,8 +40,7 @@ QString run(const QString& program, const QStringList& args, int* exitCode = nul
 }
 
 // Where cups-pdf puts the files of the current user, as its configuration says.
-QString cupsPdfOutDir()
-{
+QString cupsPdfOutDir() {
     QString out = QStringLiteral("${HOME}/PDF");
     QFile conf(QStringLiteral("/etc/cups/cups-pdf.conf"));
     if (conf.open(QIODevice::ReadOnly)) {
@@ -58,8 +55,7 @@ QString cupsPdfOutDir()
     return out;
 }
 
-TMetafile blackSquare()
-{
+TMetafile blackSquare() {
     TMetafile mf;
     TEmfPaintDevice dev(mf, QSize(100, 100));
     {
@@ -79,15 +75,15 @@ class TestCupsPrint : public QObject {
     QProcess cupsd;
     QString skipReason;
 
-    bool startCupsd()
-    {
+    bool startCupsd() {
         if (!QFile::exists(QStringLiteral("/usr/sbin/cupsd")) ||
             QStandardPaths::findExecutable(QStringLiteral("lpadmin")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("lp")).isEmpty()) {
             skipReason = QStringLiteral("cupsd, lpadmin or lp are not installed");
             return false;
         }
-        if (!QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")) || !QFile::exists(Ppd)) {
+        if (!QFile::exists(QStringLiteral("/usr/lib/cups/backend/cups-pdf")) ||
+            !QFile::exists(Ppd)) {
             skipReason = QStringLiteral("cups-pdf (printer-driver-cups-pdf) is not installed");
             return false;
         }
@@ -100,21 +96,37 @@ class TestCupsPrint : public QObject {
                                   QFileDevice::Permissions(0x7755));
         }
         QFile::setPermissions(d, QFileDevice::Permissions(0x7755));
-        const QByteArray conf = "Listen " + d.toLocal8Bit() + "/cups.sock\n"
+        const QByteArray conf = "Listen " + d.toLocal8Bit() +
+                                "/cups.sock\n"
                                 "LogLevel warn\n"
                                 "WebInterface No\n"
                                 "<Location />\n  Order allow,deny\n  Allow all\n</Location>\n"
                                 "<Location /admin>\n  Order allow,deny\n  Allow all\n</Location>\n"
                                 "<Policy default>\n  <Limit All>\n    Order deny,allow\n"
                                 "  </Limit>\n</Policy>\n";
-        const QByteArray files = "ServerRoot " + d.toLocal8Bit() + "\n"
-                                 "RequestRoot " + d.toLocal8Bit() + "/spool\n"
-                                 "TempDir " + d.toLocal8Bit() + "/spool/tmp\n"
-                                 "CacheDir " + d.toLocal8Bit() + "/cache\n"
-                                 "StateDir " + d.toLocal8Bit() + "/state\n"
-                                 "ErrorLog " + d.toLocal8Bit() + "/log/error_log\n"
-                                 "AccessLog " + d.toLocal8Bit() + "/log/access_log\n"
-                                 "PageLog " + d.toLocal8Bit() + "/log/page_log\n"
+        const QByteArray files = "ServerRoot " + d.toLocal8Bit() +
+                                 "\n"
+                                 "RequestRoot " +
+                                 d.toLocal8Bit() +
+                                 "/spool\n"
+                                 "TempDir " +
+                                 d.toLocal8Bit() +
+                                 "/spool/tmp\n"
+                                 "CacheDir " +
+                                 d.toLocal8Bit() +
+                                 "/cache\n"
+                                 "StateDir " +
+                                 d.toLocal8Bit() +
+                                 "/state\n"
+                                 "ErrorLog " +
+                                 d.toLocal8Bit() +
+                                 "/log/error_log\n"
+                                 "AccessLog " +
+                                 d.toLocal8Bit() +
+                                 "/log/access_log\n"
+                                 "PageLog " +
+                                 d.toLocal8Bit() +
+                                 "/log/page_log\n"
                                  "ServerBin /usr/lib/cups\n"
                                  "DataDir /usr/share/cups\n";
         if (!writeFile(d + QStringLiteral("/cupsd.conf"), conf) ||
@@ -143,10 +155,11 @@ class TestCupsPrint : public QObject {
         }
         qputenv("CUPS_SERVER", socket.toLocal8Bit());
         int code = 0;
-        const QString out = run(QStringLiteral("lpadmin"),
-                                {QStringLiteral("-p"), Queue, QStringLiteral("-E"), QStringLiteral("-v"),
-                                 QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), Ppd},
-                                &code);
+        const QString out =
+            run(QStringLiteral("lpadmin"),
+                {QStringLiteral("-p"), Queue, QStringLiteral("-E"), QStringLiteral("-v"),
+                 QStringLiteral("cups-pdf:/"), QStringLiteral("-P"), Ppd},
+                &code);
         if (code != 0) {
             skipReason = QStringLiteral("lpadmin cannot add the cups-pdf queue: ") + out.trimmed();
             return false;
@@ -154,8 +167,7 @@ class TestCupsPrint : public QObject {
         return true;
     }
 
-    bool waitForJobs()
-    {
+    bool waitForJobs() {
         for (int i = 0; i < 600; ++i) {
             if (run(QStringLiteral("lpstat"), {QStringLiteral("-o")}).trimmed().isEmpty())
                 return true;
@@ -165,8 +177,7 @@ class TestCupsPrint : public QObject {
     }
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         QStandardPaths::setTestModeEnabled(true);
         if (!pdfink::Available())
             QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
@@ -174,8 +185,7 @@ private slots:
             QSKIP(qPrintable(QStringLiteral("No private CUPS scheduler: ") + skipReason));
     }
 
-    void cleanupTestCase()
-    {
+    void cleanupTestCase() {
         if (cupsd.state() == QProcess::Running) {
             cupsd.terminate();
             if (!cupsd.waitForFinished(10000))
@@ -183,8 +193,7 @@ private slots:
         }
     }
 
-    void twoSidedDocumentThroughTheWorkspace()
-    {
+    void twoSidedDocumentThroughTheWorkspace() {
         ResetGlobals();
         QStringList messages;
         MessageHook = [&](const QString&, const QString& text) { messages << text; };
@@ -250,8 +259,8 @@ private slots:
         QFileInfoList written;
         for (int i = 0; i < 100 && written.size() < 2; ++i) {
             written.clear();
-            const QFileInfoList all = QDir(outDir).entryInfoList({QStringLiteral("*.pdf")},
-                                                                 QDir::Files, QDir::Time | QDir::Reversed);
+            const QFileInfoList all = QDir(outDir).entryInfoList(
+                {QStringLiteral("*.pdf")}, QDir::Files, QDir::Time | QDir::Reversed);
             for (const QFileInfo& f : all) {
                 if (f.lastModified() >= started)
                     written << f;
@@ -274,8 +283,9 @@ private slots:
         QCOMPARE(frontText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size(), 3);
         QCOMPARE(backText.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts).size(), 3);
         const QRectF ft = pdfink::DarkInkMm(frontPages[0], QRectF(0, 55, 210, 25));
-        QVERIFY2(ft.left() > 10 && ft.left() < 12 && ft.top() > 60 && ft.bottom() < 72,
-                 qPrintable(QStringLiteral("%1 %2 %3").arg(ft.left()).arg(ft.top()).arg(ft.bottom())));
+        QVERIFY2(
+            ft.left() > 10 && ft.left() < 12 && ft.top() > 60 && ft.bottom() < 72,
+            qPrintable(QStringLiteral("%1 %2 %3").arg(ft.left()).arg(ft.top()).arg(ft.bottom())));
         QVERIFY(ft.right() < 105);
         const QRectF btx = pdfink::DarkInkMm(backPages[0], QRectF(0, 115, 210, 25));
         QVERIFY2(btx.left() > 115 && btx.left() < 117 && btx.top() > 120 && btx.bottom() < 132,

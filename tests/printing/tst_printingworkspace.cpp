@@ -25,8 +25,7 @@
 
 namespace {
 
-TMetafile blackSquare()
-{
+TMetafile blackSquare() {
     TMetafile mf;
     TEmfPaintDevice dev(mf, QSize(100, 100));
     {
@@ -37,8 +36,7 @@ TMetafile blackSquare()
     return mf;
 }
 
-void addSquare(double left, double top, int side)
-{
+void addSquare(double left, double top, int side) {
     CurrentSide = side;
     auto* e = Document->AddGraphic(blackSquare(), 0, nullptr);
     e->Left = left;
@@ -48,8 +46,7 @@ void addSquare(double left, double top, int side)
     CurrentSide = 0;
 }
 
-void moveTo(QWidget* w, const QPoint& pos)
-{
+void moveTo(QWidget* w, const QPoint& pos) {
     QMouseEvent e(QEvent::MouseMove, QPointF(pos), QPointF(w->mapToGlobal(pos)), Qt::NoButton,
                   Qt::NoButton, Qt::NoModifier);
     QApplication::sendEvent(w, &e);
@@ -59,8 +56,7 @@ void moveTo(QWidget* w, const QPoint& pos)
 struct FrageAnswer {
     QString caption, hint, question;
     bool hintVisible = false;
-    void arm(bool yes)
-    {
+    void arm(bool yes) {
         QTimer* t = new QTimer;
         t->setInterval(20);
         QObject::connect(t, &QTimer::timeout, t, [this, t, yes] {
@@ -88,29 +84,26 @@ class TestPrintingWorkspace : public QObject {
     std::unique_ptr<TfrmTabPrinting> form;
     QStringList messages;
 
-    TfrmTabPrinting* make()
-    {
+    TfrmTabPrinting* make() {
         form = std::make_unique<TfrmTabPrinting>();
         form->resize(900, 700);
         form->show();
         // Print into a file of the test, whatever printers the machine has.
         form->Printer().setOutputFormat(QPrinter::PdfFormat);
-        form->Printer().setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                                  QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        form->Printer().setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         form->Printer().setOutputFileName(dir->filePath(QStringLiteral("karte.pdf")));
         return form.get();
     }
 
-    QPoint cellCentre(int index)
-    {
+    QPoint cellCentre(int index) {
         const TCell& c = form->Layout().Cells[size_t(index)];
         auto px = [this](double mm) { return int(mm / 0.266497461928934 * form->PreviewScale); };
         return QPoint(px(c.Left + c.Width / 2), px(c.Top + c.Height / 2));
     }
 
 private slots:
-    void init()
-    {
+    void init() {
         QStandardPaths::setTestModeEnabled(true);
         ResetGlobals();
         dir = std::make_unique<QTemporaryDir>();
@@ -121,8 +114,7 @@ private slots:
         MessageHook = [this](const QString&, const QString& text) { messages << text; };
         FormColor = QColor(0, 0, 128);
     }
-    void cleanup()
-    {
+    void cleanup() {
         form.reset();
         Registry = nullptr;
         settings.reset();
@@ -130,8 +122,7 @@ private slots:
         MessageHook = nullptr;
     }
 
-    void offsetsComeFromAndGoToTheSettingsStore()
-    {
+    void offsetsComeFromAndGoToTheSettingsStore() {
         settings->beginGroup(QStringLiteral("Blattversatz"));
         settings->setValue(QStringLiteral("Vorderseite horizontal"), QStringLiteral("3"));
         settings->setValue(QStringLiteral("Vorderseite vertikal"), QStringLiteral("-2"));
@@ -156,8 +147,7 @@ private slots:
         QCOMPARE(form->UpDown1->maximum(), 25);
     }
 
-    void activationFillsTheFieldsAndLaysOut()
-    {
+    void activationFillsTheFieldsAndLaysOut() {
         Document->PageWidth = 105;
         Document->PageHeight = 148;
         Document->PrintMarginLeft = 0;
@@ -178,8 +168,7 @@ private slots:
         QVERIFY(form->EditCopyCount->isReadOnly());
     }
 
-    void typedMarginsRecomputeTheLayout()
-    {
+    void typedMarginsRecomputeTheLayout() {
         Document->PageWidth = 105;
         Document->PageHeight = 148;
         make();
@@ -202,8 +191,7 @@ private slots:
         QVERIFY(form->Layout().FitScale < 1);
     }
 
-    void clickSelectionAndTheHotCell()
-    {
+    void clickSelectionAndTheHotCell() {
         Document->PageWidth = 105;
         Document->PageHeight = 148;
         make();
@@ -239,8 +227,7 @@ private slots:
         QCOMPARE(form->Layout().SelectedCount(), 4);
     }
 
-    void printerSetupSwitchesToLandscape()
-    {
+    void printerSetupSwitchesToLandscape() {
         Document->PageWidth = 148;
         Document->PageHeight = 105;
         make();
@@ -258,8 +245,7 @@ private slots:
     }
 
     // The whole run from the print button: two copies, the question, the back side.
-    void printButtonPrintsBothSides()
-    {
+    void printButtonPrintsBothSides() {
         Document->PageWidth = 105;
         Document->PageHeight = 200;
         addSquare(20, 30, 0);
@@ -295,8 +281,7 @@ private slots:
 
     // The abort dialog stays usable during the run; its button ends the run and nothing of
     // the aborted job is written.
-    void abortDialogCancelsTheRun()
-    {
+    void abortDialogCancelsTheRun() {
         for (int k = 0; k < 60; ++k) {
             LangKeys << QString::number(k);
             LangStrings << QStringLiteral("T%1").arg(k);
@@ -329,8 +314,7 @@ private slots:
         QVERIFY(messages.isEmpty());
     }
 
-    void unwritableFileIsReported()
-    {
+    void unwritableFileIsReported() {
         addSquare(20, 30, 0);
         make();
         const QString file = dir->filePath(QStringLiteral("fehlt/karte.pdf"));
@@ -342,8 +326,7 @@ private slots:
         QVERIFY(!QApplication::overrideCursor());
     }
 
-    void pdfFileIsAskedForWhenNoneIsSet()
-    {
+    void pdfFileIsAskedForWhenNoneIsSet() {
         addSquare(20, 30, 0);
         make();
         form->Printer().setOutputFileName(QString());

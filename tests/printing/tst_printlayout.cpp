@@ -9,14 +9,12 @@
 
 namespace {
 
-TPrinterInfo a4(bool landscape = false)
-{
+TPrinterInfo a4(bool landscape = false) {
     return TPrinterInfo::PdfA4(landscape, 600);
 }
 
 // A printer with a 5 mm unprintable border all round at 600 dpi.
-TPrinterInfo borderedPrinter()
-{
+TPrinterInfo borderedPrinter() {
     TPrinterInfo p;
     p.Name = QStringLiteral("Laser");
     p.HorzSize = 200;
@@ -28,8 +26,7 @@ TPrinterInfo borderedPrinter()
     return p;
 }
 
-QList<QPoint> cellOrder(const TPrintLayout& l)
-{
+QList<QPoint> cellOrder(const TPrintLayout& l) {
     QList<QPoint> order;
     for (const TCell& c : l.Cells)
         order << QPoint(c.Column, c.Row);
@@ -44,8 +41,7 @@ class TestPrintLayout : public QObject {
 private slots:
     void init() { ResetGlobals(); }
 
-    void a4DocumentTakesOneCell()
-    {
+    void a4DocumentTakesOneCell() {
         TAppDocument doc(false);
         TPrintLayout l;
         l.Adjust(a4(), doc);
@@ -59,8 +55,7 @@ private slots:
         QCOMPARE(l.PrinterSheetHeight, 297.33);
     }
 
-    void a6DocumentTakesFourCellsColumnByColumn()
-    {
+    void a6DocumentTakesFourCellsColumnByColumn() {
         TAppDocument doc(false);
         doc.PageWidth = 105;
         doc.PageHeight = 148;
@@ -75,8 +70,7 @@ private slots:
         QVERIFY(l.Cells[0].Selected);
     }
 
-    void distancesAndMarginsCount()
-    {
+    void distancesAndMarginsCount() {
         TAppDocument doc(false);
         doc.PageWidth = 105;
         doc.PageHeight = 148;
@@ -98,8 +92,7 @@ private slots:
         QCOMPARE(l.Cells[4].Left, 10.0 + 85 + 5);
     }
 
-    void landscapeSwapsTheAssumedSheet()
-    {
+    void landscapeSwapsTheAssumedSheet() {
         TAppDocument doc(false);
         doc.PageWidth = 148;
         doc.PageHeight = 105;
@@ -112,8 +105,7 @@ private slots:
         QVERIFY(l.Landscape);
     }
 
-    void marginsTooLargeStillGiveOneCell()
-    {
+    void marginsTooLargeStillGiveOneCell() {
         TAppDocument doc(false);
         doc.PrintMarginLeft = 150;
         doc.PrintMarginTop = 250;
@@ -127,8 +119,7 @@ private slots:
         QVERIFY(!l.Fits);
     }
 
-    void contentInTheUnprintableBorderAsksForFitting()
-    {
+    void contentInTheUnprintableBorderAsksForFitting() {
         TAppDocument doc(false);
         doc.PageWidth = 105;
         doc.PageHeight = 148;
@@ -151,8 +142,7 @@ private slots:
 
     // Content reaching half a cell beyond the printable area would give a scale of zero or
     // less; the scale stays small and positive instead.
-    void overflowOfHalfACellKeepsAPositiveScale()
-    {
+    void overflowOfHalfACellKeepsAPositiveScale() {
         TAppDocument doc(false);
         doc.PageWidth = 100;
         doc.PageHeight = 100;
@@ -165,8 +155,7 @@ private slots:
         QCOMPARE(l.FitScale, MinFitScale);
     }
 
-    void degenerateSheetsDoNotHang()
-    {
+    void degenerateSheetsDoNotHang() {
         TAppDocument doc(false);
         doc.PageWidth = 0;
         doc.PageHeight = 0;
@@ -180,8 +169,7 @@ private slots:
         QCOMPARE(l.Columns, MaxCellsPerLine);
     }
 
-    void typedValues_data()
-    {
+    void typedValues_data() {
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("value");
         QTest::newRow("formatted") << " 12.50" << 12.5;
@@ -193,15 +181,13 @@ private slots:
         QTest::newRow("nan") << "nan" << 0.0;
         QTest::newRow("inf") << "inf" << 0.0;
     }
-    void typedValues()
-    {
+    void typedValues() {
         QFETCH(QString, text);
         QFETCH(double, value);
         QCOMPARE(ParsePrintValue(text), value);
     }
 
-    void offsetsAndFormatting()
-    {
+    void offsetsAndFormatting() {
         QCOMPARE(ParseOffsetValue(QStringLiteral("-25")), -25);
         QCOMPARE(ParseOffsetValue(QStringLiteral("3.5")), 0);
         QCOMPARE(ParseOffsetValue(QStringLiteral("x")), 0);
@@ -210,12 +196,11 @@ private slots:
     }
 
     // The PDF output without printers: A4, no border, the resolution of the PDF.
-    void pdfPrinterGivesAnA4PageWithoutBorder()
-    {
+    void pdfPrinterGivesAnA4PageWithoutBorder() {
         QPrinter printer(QPrinter::HighResolution);
         printer.setOutputFormat(QPrinter::PdfFormat);
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                          QMarginsF(0, 0, 0, 0)));
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         const TPrinterInfo info = TPrinterInfo::FromPrinter(printer);
         QCOMPARE(info.HorzSize, 210);
         QCOMPARE(info.VertSize, 297);

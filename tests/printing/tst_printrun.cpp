@@ -15,8 +15,7 @@
 
 namespace {
 
-TMetafile blackSquare()
-{
+TMetafile blackSquare() {
     TMetafile mf;
     TEmfPaintDevice dev(mf, QSize(100, 100));
     {
@@ -27,8 +26,7 @@ TMetafile blackSquare()
     return mf;
 }
 
-void addSquare(TAppDocument& doc, double left, double top, int side)
-{
+void addSquare(TAppDocument& doc, double left, double top, int side) {
     CurrentSide = side;
     auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
     e->Left = left;
@@ -39,8 +37,7 @@ void addSquare(TAppDocument& doc, double left, double top, int side)
 }
 
 // A document of 105 x 200 mm: two columns, one row on A4.
-void twoByOne(TAppDocument& doc, bool back)
-{
+void twoByOne(TAppDocument& doc, bool back) {
     doc.PageWidth = 105;
     doc.PageHeight = 200;
     addSquare(doc, 20, 30, 0);
@@ -52,20 +49,18 @@ struct Pdf {
     QTemporaryDir dir;
     QString file = dir.filePath(QStringLiteral("karte.pdf"));
     QPrinter printer{QPrinter::HighResolution};
-    Pdf()
-    {
+    Pdf() {
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(file);
-        printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                          QMarginsF(0, 0, 0, 0)));
+        printer.setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         printer.setResolution(300);
     }
     QString back() const { return BackSideFileName(file); }
 };
 
 // Where the squares are on a page: the cells (0..105 and 105..210) that hold ink.
-QList<QRectF> squares(const QImage& page)
-{
+QList<QRectF> squares(const QImage& page) {
     QList<QRectF> found;
     for (int col = 0; col < 2; ++col) {
         const QRectF ink = pdfink::DarkInkMm(page, QRectF(col * 105, 0, 105, 297));
@@ -75,8 +70,7 @@ QList<QRectF> squares(const QImage& page)
     return found;
 }
 
-bool near(const QRectF& got, const QRectF& want)
-{
+bool near(const QRectF& got, const QRectF& want) {
     return std::abs(got.left() - want.left()) < 0.3 && std::abs(got.top() - want.top()) < 0.3 &&
            std::abs(got.right() - want.right()) < 0.3 &&
            std::abs(got.bottom() - want.bottom()) < 0.3;
@@ -88,15 +82,13 @@ class TestPrintRun : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!pdfink::Available())
             QSKIP("pdftoppm and pdftotext (poppler-utils) are not installed");
     }
     void init() { ResetGlobals(); }
 
-    void backSideGoesIntoTheMirroredColumn()
-    {
+    void backSideGoesIntoTheMirroredColumn() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -135,8 +127,7 @@ private slots:
         QVERIFY(!layout.Cells[1].Selected);
     }
 
-    void allCellsAndCopies()
-    {
+    void allCellsAndCopies() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -163,8 +154,7 @@ private slots:
         QCOMPARE(layout.SelectedCount(), 2);
     }
 
-    void noBackSideNoQuestion()
-    {
+    void noBackSideNoQuestion() {
         TAppDocument doc(false);
         twoByOne(doc, false);
         Pdf pdf;
@@ -180,8 +170,7 @@ private slots:
         QVERIFY(!QFile::exists(pdf.back()));
     }
 
-    void declinedQuestionPrintsOnlyTheFront()
-    {
+    void declinedQuestionPrintsOnlyTheFront() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -199,14 +188,15 @@ private slots:
         QVERIFY(landscape);
         QVERIFY(!QFile::exists(pdf.back()));
         QVERIFY(!run.BackPrinted());
-        QCOMPARE(TurnQuestionText(true), QStringLiteral("mit der UNTERkante voraus in den Drucker."));
-        QCOMPARE(TurnQuestionText(false), QStringLiteral("mit der OBERkante voraus in den Drucker."));
+        QCOMPARE(TurnQuestionText(true),
+                 QStringLiteral("mit der UNTERkante voraus in den Drucker."));
+        QCOMPARE(TurnQuestionText(false),
+                 QStringLiteral("mit der OBERkante voraus in den Drucker."));
     }
 
     // Aborting during the back side discards that job, keeps the front and restores the
     // front selection.
-    void abortDuringTheBackSide()
-    {
+    void abortDuringTheBackSide() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -234,8 +224,7 @@ private slots:
     }
 
     // An aborted front job leaves the file that was there before untouched.
-    void abortDuringTheFrontKeepsTheOldFile()
-    {
+    void abortDuringTheFrontKeepsTheOldFile() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -258,8 +247,7 @@ private slots:
         QCOMPARE(old.readAll(), QByteArray("alt"));
     }
 
-    void unwritableFolderIsReported()
-    {
+    void unwritableFolderIsReported() {
         TAppDocument doc(false);
         twoByOne(doc, false);
         Pdf pdf;
@@ -275,8 +263,7 @@ private slots:
     }
 
     // The back pages can follow the front pages in one file.
-    void backPagesAfterTheFront()
-    {
+    void backPagesAfterTheFront() {
         TAppDocument doc(false);
         twoByOne(doc, true);
         Pdf pdf;
@@ -295,8 +282,7 @@ private slots:
     }
 
     // Each cell may show another document (letters of a batch, a calibration sheet).
-    void cellsCanShowOtherDocuments()
-    {
+    void cellsCanShowOtherDocuments() {
         TAppDocument doc(false);
         twoByOne(doc, false);
         TAppDocument other(false);
@@ -317,8 +303,7 @@ private slots:
         QVERIFY(near(s[1], QRectF(105 + 50, 150, 10, 10)));
     }
 
-    void backFileName()
-    {
+    void backFileName() {
         QCOMPARE(BackSideFileName(QStringLiteral("/a/karte.pdf")),
                  QStringLiteral("/a/karte-Rueckseite.pdf"));
         QCOMPARE(BackSideFileName(QStringLiteral("/a/KARTE.PDF")),

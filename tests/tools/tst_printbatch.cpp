@@ -21,8 +21,7 @@ struct Result {
     QString out, err;
 };
 
-Result batch(const QStringList& args)
-{
+Result batch(const QStringList& args) {
     QProcess p;
     p.start(QStringLiteral(QM_BIN_DIR "/quillmark-batch"), args);
     Result r;
@@ -37,8 +36,7 @@ Result batch(const QStringList& args)
     return r;
 }
 
-TMetafile blackSquare()
-{
+TMetafile blackSquare() {
     TMetafile mf;
     TEmfPaintDevice dev(mf, QSize(100, 100));
     {
@@ -50,8 +48,7 @@ TMetafile blackSquare()
 }
 
 // A6, four cells, all selected, two copies, a square and a text on each side.
-QString writeCard(const QString& dir)
-{
+QString writeCard(const QString& dir) {
     TAppDocument doc(false);
     doc.PageWidth = 105;
     doc.PageHeight = 148;
@@ -83,8 +80,7 @@ class TestPrintBatch : public QObject {
     Q_OBJECT
 
 private slots:
-    void initTestCase()
-    {
+    void initTestCase() {
         if (!QFile::exists(QStringLiteral(QM_BIN_DIR "/quillmark-batch")))
             QSKIP("quillmark-batch is not built");
         if (!pdfink::Available())
@@ -92,8 +88,7 @@ private slots:
     }
     void init() { ResetGlobals(); }
 
-    void printsFrontAndBackFiles()
-    {
+    void printsFrontAndBackFiles() {
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
@@ -114,13 +109,12 @@ private slots:
         QVERIFY(r.out.contains(back));
     }
 
-    void backPagesAfterTheFront()
-    {
+    void backPagesAfterTheFront() {
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
-        const Result r = batch({card, QStringLiteral("-o"), out, QStringLiteral("--back"),
-                                QStringLiteral("after")});
+        const Result r = batch(
+            {card, QStringLiteral("-o"), out, QStringLiteral("--back"), QStringLiteral("after")});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QList<QImage> pages = pdfink::Pages(out);
         QCOMPARE(pages.size(), 4);
@@ -130,8 +124,7 @@ private slots:
     }
 
     // The workspace's run with the same settings prints the same pages.
-    void samePagesAsTheWorkspace()
-    {
+    void samePagesAsTheWorkspace() {
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
@@ -142,8 +135,8 @@ private slots:
         form.resize(900, 700);
         form.show();
         form.Printer().setOutputFormat(QPrinter::PdfFormat);
-        form.Printer().setPageLayout(QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                                                 QMarginsF(0, 0, 0, 0)));
+        form.Printer().setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
         form.Printer().setOutputFileName(ws);
         form.Activate();
@@ -157,8 +150,8 @@ private slots:
         });
         answer.start();
         QTest::mouseClick(form.Button, Qt::LeftButton);
-        for (const auto& [a, b] : {std::pair{out, ws}, std::pair{BackSideFileName(out),
-                                                                  BackSideFileName(ws)}}) {
+        for (const auto& [a, b] :
+             {std::pair{out, ws}, std::pair{BackSideFileName(out), BackSideFileName(ws)}}) {
             const QList<QImage> pa = pdfink::Pages(a), pb = pdfink::Pages(b);
             QCOMPARE(pa.size(), 2);
             QCOMPARE(pb.size(), pa.size());
@@ -167,8 +160,7 @@ private slots:
         }
     }
 
-    void refusals_data()
-    {
+    void refusals_data() {
         QTest::addColumn<QStringList>("args");
         QTest::addColumn<QString>("says");
         QTest::newRow("no document") << QStringList{"-o", "x.pdf"} << "Kein Dokument";
@@ -176,11 +168,10 @@ private slots:
             << QStringList{"/nicht/da.qmk", "-o", "x.pdf"} << "/nicht/da.qmk";
         QTest::newRow("bad back") << QStringList{"KARTE", "-o", "x.pdf", "--back", "vorn"}
                                   << "--back";
-        QTest::newRow("unwritable") << QStringList{"KARTE", "-o", "/nicht/da/x.pdf"}
-                                    << "/nicht/da/x.pdf";
+        QTest::newRow("unwritable")
+            << QStringList{"KARTE", "-o", "/nicht/da/x.pdf"} << "/nicht/da/x.pdf";
     }
-    void refusals()
-    {
+    void refusals() {
         QFETCH(QStringList, args);
         QFETCH(QString, says);
         QTemporaryDir dir;
@@ -192,8 +183,7 @@ private slots:
         QVERIFY2(r.err.contains(says), qPrintable(r.err));
     }
 
-    void germanHelp()
-    {
+    void germanHelp() {
         const Result r = batch({QStringLiteral("--help")});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains(QStringLiteral("DOKUMENT.qmk -o AUSGABE.pdf")));

@@ -1,9 +1,9 @@
 // quillmark-batch DOKUMENT.qmk -o AUSGABE.pdf [--back separate|after]: prints the document
 // into a PDF as the printing workspace would, with the document's own print settings.
 
+#include "printing/printdocument.h"
 #include "batchmode.h"
 #include "document/appdocument.h"
-#include "printing/printdocument.h"
 
 #include <QFileInfo>
 
@@ -12,8 +12,7 @@ namespace {
 const QString OutputName = QStringLiteral("o");
 const QString BackName = QStringLiteral("back");
 
-void addOptions(QList<QCommandLineOption>& options)
-{
+void addOptions(QList<QCommandLineOption>& options) {
     options << QCommandLineOption({OutputName, QStringLiteral("output")},
                                   QStringLiteral("Druckt das Dokument in diese PDF-Datei (A4, "
                                                  "ohne Rand)."),
@@ -25,16 +24,15 @@ void addOptions(QList<QCommandLineOption>& options)
                                   QStringLiteral("separate|after"));
 }
 
-bool wanted(const QCommandLineParser& parser)
-{
+bool wanted(const QCommandLineParser& parser) {
     return parser.isSet(OutputName);
 }
 
-int run(const QCommandLineParser& parser)
-{
+int run(const QCommandLineParser& parser) {
     const QStringList args = parser.positionalArguments();
     if (args.isEmpty())
-        return BatchFailure(QStringLiteral("Kein Dokument angegeben (DOKUMENT.qmk -o AUSGABE.pdf)."));
+        return BatchFailure(
+            QStringLiteral("Kein Dokument angegeben (DOKUMENT.qmk -o AUSGABE.pdf)."));
     if (args.size() > 1)
         return BatchFailure(QStringLiteral("Nur ein Dokument kann gedruckt werden, angegeben: %1.")
                                 .arg(args.join(QStringLiteral(", "))));
