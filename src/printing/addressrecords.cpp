@@ -230,9 +230,11 @@ TAddressImport ReadAddressSource(const QString& fileName)
                                            "vCard- oder CSV-Datei.")
                                 .arg(quoted(fileName)));
 
+    // The header line is free text; the records below it are tab-separated.
     const qsizetype firstEnd = bytes.indexOf('\n');
-    const QByteArray firstLine = firstEnd < 0 ? bytes : bytes.left(firstEnd);
-    if (firstLine.contains('\t') && !bytes.startsWith("\xFF\xFE") &&
+    const qsizetype secondEnd = firstEnd < 0 ? -1 : bytes.indexOf('\n', firstEnd + 1);
+    const QByteArray firstLines = secondEnd < 0 ? bytes : bytes.left(secondEnd);
+    if (firstLines.contains('\t') && !bytes.startsWith("\xFF\xFE") &&
         !bytes.startsWith("\xFE\xFF")) {
         TAddressImport result;
         result.Kind = QStringLiteral("Adressdatei");

@@ -216,5 +216,10 @@ void TfrmTabSettings::NotizenChange()
 {
     if (m_loading || !Document)
         return;
-    Document->Notes = Notizen->toPlainText();
+    const QString text = Notizen->toPlainText();
+    if (text == Document->Notes)
+        return;
+    // The note is saved with the document, so a changed note is an unsaved change.
+    Document->Notes = text;
+    Document->Modified = true;
 }

@@ -305,6 +305,13 @@ QWidget* TfrmTabSettings::createGeneralPage()
     UpDownDown->setObjectName(QStringLiteral("UpDownDown"));
     UpDownDown->setArrowType(Qt::DownArrow);
     UpDownDown->setAutoRepeat(true);
+    // The arrows take the text colour, which is white on this workspace.
+    for (QToolButton* arrow : {UpDownUp, UpDownDown}) {
+        QPalette dark = arrow->palette();
+        dark.setColor(QPalette::WindowText, Qt::black);
+        dark.setColor(QPalette::ButtonText, Qt::black);
+        arrow->setPalette(dark);
+    }
     SetHint(UpDownUp, QStringLiteral("|Rückgängiglimit"));
     SetHint(UpDownDown, QStringLiteral("|Rückgängiglimit"));
     general->addWidget(LabelUndo);

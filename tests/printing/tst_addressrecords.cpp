@@ -172,6 +172,12 @@ void TestAddressRecords::addressFileIsRecognised()
     QCOMPARE(source.Records.at(0).at(AfFirma1), QStringLiteral("Müller GmbH"));
     QCOMPARE(source.Records.at(0).at(AfName), QStringLiteral("more"));
     QCOMPARE(source.Records.at(1).size(), 24);
+    // The header is free text, even one without a tab.
+    writeBytes(file, "Meine Adressen\r\nA\tB\r\n");
+    const TAddressImport plainHeader = ReadAddressSource(file);
+    QCOMPARE(plainHeader.Kind, QStringLiteral("Adressdatei"));
+    QCOMPARE(plainHeader.Records.size(), 1);
+    QCOMPARE(plainHeader.Records.first().at(AfFirma1), QStringLiteral("B"));
 }
 
 void TestAddressRecords::csvWithCommasAndQuotes()

@@ -355,10 +355,12 @@ void TestSettingsFormat::noteGoesIntoTheDocument()
     enter(w);
     QTest::mouseClick(w->Label7, Qt::LeftButton);
     QCOMPARE(w->Notizen->toPlainText(), QStringLiteral("Karton 250 g"));
+    QVERIFY(!Document->Modified);
     w->Notizen->setFocus();
     w->Notizen->moveCursor(QTextCursor::End);
     QTest::keyClicks(w->Notizen, ", matt");
     QCOMPARE(Document->Notes, QStringLiteral("Karton 250 g, matt"));
+    QVERIFY(Document->Modified);
 }
 
 QTEST_MAIN(TestSettingsFormat)
