@@ -24,6 +24,22 @@ QString usageText() {
     return text;
 }
 
+// QCommandLineParser words its refusals in English; the tool speaks German.
+QString germanParseError(const QCommandLineParser& parser) {
+    if (!parser.unknownOptionNames().isEmpty())
+        return QStringLiteral("Unbekannte Option „%1“; --help zeigt die Aufrufe.")
+            .arg(parser.unknownOptionNames().first());
+    const QString english = parser.errorText();
+    const qsizetype open = english.indexOf(QLatin1Char('\''));
+    const qsizetype close = english.lastIndexOf(QLatin1Char('\''));
+    const QString name = open >= 0 && close > open ? english.mid(open + 1, close - open - 1) : QString();
+    if (english.startsWith(QLatin1String("Missing value")))
+        return QStringLiteral("Der Option %1 fehlt ihr Wert.").arg(name);
+    if (english.startsWith(QLatin1String("Unexpected value")))
+        return QStringLiteral("Die Option %1 nimmt keinen Wert.").arg(name);
+    return QStringLiteral("Die Aufrufzeile ist fehlerhaft; --help zeigt die Aufrufe.");
+}
+
 // QCommandLineParser's own help is English; this one is German.
 QString helpText(const QList<QCommandLineOption>& options) {
     QString text = QStringLiteral("Quillmark ohne Oberfläche: Aufgaben für Skripte.\n\n") +
@@ -83,7 +99,7 @@ int main(int argc, char** argv) {
     for (const QCommandLineOption& o : options)
         parser.addOption(o);
     if (!parser.parse(app.arguments()))
-        return BatchFailure(parser.errorText());
+        return BatchFailure(germanParseError(parser));
     if (parser.isSet(help)) {
         std::fprintf(stdout, "%s", helpText(options).toUtf8().constData());
         return 0;
