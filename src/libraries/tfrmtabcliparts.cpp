@@ -92,6 +92,12 @@ void TfrmTabCliparts::PreviewEntry(const QString& name) {
     fitPreview();
 }
 
+void TfrmTabCliparts::ClearPreview() {
+    m_metafile = TMetafile();
+    m_pictureWidth = m_pictureHeight = 0;
+    m_frameWidth = m_frameHeight = 0;
+}
+
 void TfrmTabCliparts::fitPreview() {
     if (m_pictureWidth <= 0 || m_pictureHeight <= 0)
         return;

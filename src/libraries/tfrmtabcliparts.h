@@ -29,6 +29,7 @@ protected:
     void PreviewEntry(const QString& name) override;
     void PaintPreview(QPainter& painter) override;
     void PreviewResized() override;
+    void ClearPreview() override;
 
 private:
     void fitPreview();
