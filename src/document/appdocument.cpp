@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QWidget>
+#include <algorithm>
 
 namespace {
 
@@ -150,8 +151,23 @@ TDocElementWMF* TAppDocument::AddGraphic(const TMetafile& metafile, int sourceKi
     auto e = std::make_unique<TDocElementWMF>();
     e->Left = 0;
     e->Top = 0;
-    e->Width = PixelToMm(metafile.Width(), 1);
-    e->Height = PixelToMm(metafile.Height(), 1);
+    // The picture's own physical size (its frame); the screen pixels at zoom 1 made it
+    // depend on whoever had last scaled the picture (the clipart preview).
+    double width = metafile.MMWidth() / 100.0;
+    double height = metafile.MMHeight() / 100.0;
+    if (!(width > 0 && height > 0)) {
+        width = PixelToMm(metafile.Width(), 1);
+        height = PixelToMm(metafile.Height(), 1);
+    }
+    // Larger than the sheet: shrunk in proportion until it fits.
+    if (width > 0 && height > 0 && PageWidth > 0 && PageHeight > 0 &&
+        (width > PageWidth || height > PageHeight)) {
+        const double scale = std::min(PageWidth / width, PageHeight / height);
+        width *= scale;
+        height *= scale;
+    }
+    e->Width = width;
+    e->Height = height;
     e->Side = CurrentSide;
     e->Metafile = metafile;
     e->SourceKind = std::uint8_t(sourceKind);

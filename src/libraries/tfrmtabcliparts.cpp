@@ -86,8 +86,16 @@ void TfrmTabCliparts::PreviewEntry(const QString& name) {
     m_metafile = picture;
     m_pictureWidth = m_metafile.Width();
     m_pictureHeight = m_metafile.Height();
+    m_frameWidth = m_metafile.MMWidth();
+    m_frameHeight = m_metafile.MMHeight();
     Button->setEnabled(true);
     fitPreview();
+}
+
+void TfrmTabCliparts::ClearPreview() {
+    m_metafile = TMetafile();
+    m_pictureWidth = m_pictureHeight = 0;
+    m_frameWidth = m_frameHeight = 0;
 }
 
 void TfrmTabCliparts::fitPreview() {
@@ -124,7 +132,11 @@ void TfrmTabCliparts::ButtonClick() {
     bool added = false;
     if (type == QLatin1String("WMF") || type == QLatin1String("BMP")) {
         if (!m_metafile.Empty()) {
-            Document->AddGraphic(m_metafile, type == QLatin1String("WMF") ? 0 : 1, nullptr);
+            // At its own size, whatever size the preview shows it in.
+            TMetafile picture = m_metafile;
+            picture.SetMMWidth(m_frameWidth);
+            picture.SetMMHeight(m_frameHeight);
+            Document->AddGraphic(picture, type == QLatin1String("WMF") ? 0 : 1, nullptr);
             added = true;
         }
     } else if (type == QLatin1String("QMG")) {

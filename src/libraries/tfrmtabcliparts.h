@@ -29,6 +29,7 @@ protected:
     void PreviewEntry(const QString& name) override;
     void PaintPreview(QPainter& painter) override;
     void PreviewResized() override;
+    void ClearPreview() override;
 
 private:
     void fitPreview();
@@ -36,4 +37,7 @@ private:
     TMetafile m_metafile;
     int m_pictureWidth = 0; // pixel size before fitting
     int m_pictureHeight = 0;
+    // The picture's own frame (0.01 mm); the preview scales m_metafile to its box.
+    int m_frameWidth = 0;
+    int m_frameHeight = 0;
 };

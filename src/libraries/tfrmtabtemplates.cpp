@@ -48,6 +48,11 @@ void TfrmTabTemplates::PreviewEntry(const QString& name) {
     redrawBitmap();
 }
 
+void TfrmTabTemplates::ClearPreview() {
+    m_preview->Clear();
+    redrawBitmap();
+}
+
 void TfrmTabTemplates::redrawBitmap() {
     m_bitmap.fill(Qt::white);
     if (m_bitmap.isNull())

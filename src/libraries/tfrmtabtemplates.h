@@ -26,6 +26,7 @@ protected:
     void PreviewEntry(const QString& name) override;
     void PaintPreview(QPainter& painter) override;
     void PreviewResized() override;
+    void ClearPreview() override;
 
 private:
     void redrawBitmap();

@@ -140,6 +140,9 @@ void TLibraryWorkspace::LibraryComboBoxClick() {
     disconnect(TreeView, &QTreeWidget::currentItemChanged, this, nullptr);
     TreeView->clear();
     Button->setEnabled(false);
+    // The entry of the library shown before is no entry of this one.
+    ClearPreview();
+    PreviewBox->update();
 
     QStringList lines;
     try {
@@ -165,8 +168,11 @@ void TLibraryWorkspace::TreeViewChange() {
         return;
     Button->setEnabled(false);
     const QTreeWidgetItem* item = TreeView->currentItem();
-    if (!item || !item->data(0, Qt::UserRole).isValid())
+    if (!item || !item->data(0, Qt::UserRole).isValid()) {
+        ClearPreview();
+        PreviewBox->update();
         return;
+    }
     try {
         PreviewEntry(SelectedName());
     } catch (const TLibraryError& e) {

@@ -70,6 +70,8 @@ protected:
     virtual void PreviewEntry(const QString& name) = 0;
     virtual void PaintPreview(QPainter& painter) = 0;
     virtual void PreviewResized() {}
+    // Shows nothing (another library or a heading is chosen).
+    virtual void ClearPreview() {}
     QString LibraryType() const;
 
     void resizeEvent(QResizeEvent* event) override;

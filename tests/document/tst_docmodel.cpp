@@ -124,10 +124,21 @@ private slots:
         QCOMPARE(d.Element(0), g);
         QCOMPARE(d.Element(1), t);
         QCOMPARE(g->Side, 0);
-        QCOMPARE(g->Width, PixelToMm(96, 1));
-        QCOMPARE(g->Height, PixelToMm(48, 1));
+        // Its own physical size (the frame), not screen pixels.
+        QCOMPARE(g->Width, 25.4);
+        QCOMPARE(g->Height, 12.7);
         QCOMPARE(g->SourceKind, std::uint8_t(2));
         QCOMPARE(g->PathList, list);
+
+        // Larger than the 85 x 55 mm card: shrunk in proportion to fit it.
+        d.PageWidth = 85;
+        d.PageHeight = 55;
+        TMetafile large;
+        large.SetMMWidth(22300);
+        large.SetMMHeight(11150);
+        TDocElementWMF* big = d.AddGraphic(large, 0, nullptr);
+        QCOMPARE(big->Width, 85.0);
+        QCOMPARE(big->Height, 42.5);
     }
 
     void clonesAreIndependent()

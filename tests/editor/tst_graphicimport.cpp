@@ -54,8 +54,9 @@ void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide() {
     QCOMPARE(Document->Count(), 2);
     auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
     QVERIFY(e);
-    QVERIFY(qAbs(e->Width - 26.65) < 0.005);
-    QVERIFY(qAbs(e->Height - 13.32) < 0.005);
+    // Its physical size: 100 x 50 pixels at 96 dpi (26.65 mm when screen pixels decided).
+    QVERIFY2(qAbs(e->Width - 100 * 25.4 / 96) < 0.005, qPrintable(QString::number(e->Width)));
+    QVERIFY(qAbs(e->Height - 50 * 25.4 / 96) < 0.005);
     QCOMPARE(e->Left, 0.0);
     QCOMPARE(e->Top, 0.0);
     QCOMPARE(e->Side, 1);
@@ -238,7 +239,11 @@ void TestGraphicImport::metafileIsInsertedAsItIs() {
     QFile file(source);
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(e->Metafile.Bytes(), file.readAll());
-    QCOMPARE(e->Width, PixelToMm(e->Metafile.Width(), 1));
+    // Its own frame, shrunk in proportion only when larger than the sheet.
+    const double w = e->Metafile.MMWidth() / 100.0, h = e->Metafile.MMHeight() / 100.0;
+    const double scale = std::min({1.0, Document->PageWidth / w, Document->PageHeight / h});
+    QVERIFY(qAbs(e->Width - w * scale) < 1e-9);
+    QVERIFY(qAbs(e->Height - h * scale) < 1e-9);
 }
 
 QTEST_MAIN(TestGraphicImport)

@@ -183,6 +183,18 @@ void TestCliparts::applyingAMetafileAndABitmap() {
     QVERIFY(meta);
     QCOMPARE(int(meta->SourceKind), 0);
     QVERIFY(meta->PathList.isEmpty());
+    // At its own size (40 x 10 mm), not at the size of the preview area.
+    QVERIFY2(qAbs(meta->Width - 40) < 0.1 && qAbs(meta->Height - 10) < 0.1,
+             qPrintable(QString("%1 x %2").arg(meta->Width).arg(meta->Height)));
+    // On a sheet narrower than the picture it is shrunk in proportion.
+    Document->PageWidth = 30;
+    w->ButtonClick();
+    auto* shrunk = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(qAbs(shrunk->Width - 30) < 0.01 && qAbs(shrunk->Height - 7.5) < 0.1);
+    Document->SelectedIndex = 0;
+    Document->DeleteSelected();
+    Document->UndoList.removeFirst();
+    Document->PageWidth = 210;
 
     w->LibraryComboBox->setCurrentIndex(2);
     w->LibraryComboBoxClick();
@@ -194,6 +206,9 @@ void TestCliparts::applyingAMetafileAndABitmap() {
     auto* bmp = dynamic_cast<TDocElementWMF*>(Document->Element(0));
     QVERIFY(bmp);
     QCOMPARE(int(bmp->SourceKind), 1);
+    // 30 x 20 pixels at 96 dpi, whatever the preview box measures.
+    QVERIFY2(qAbs(bmp->Width - 30 * 25.4 / 96) < 0.1 && qAbs(bmp->Height - 20 * 25.4 / 96) < 0.1,
+             qPrintable(QString("%1 x %2").arg(bmp->Width).arg(bmp->Height)));
     QCOMPARE(Document->UndoList.size(), 2);
     QVERIFY(m_errors.isEmpty());
 }

@@ -23,6 +23,7 @@ private slots:
     void applyCopiesTheTemplate();
     void missingListFileIsReportedAndTheWorkspaceGoesOn();
     void unreadableTemplateIsReportedAndNotApplied();
+    void anotherLibraryShowsNoPreviewUntilAnEntryIsChosen();
 
 private:
     void writeText(const QString& name, const QByteArray& text);
@@ -224,6 +225,29 @@ void TestTemplates::unreadableTemplateIsReportedAndNotApplied() {
     w->ButtonClick();
     QCOMPARE(Document->Count(), 0);
     QCOMPARE(m_main.EditorCalls, 0);
+}
+
+void TestTemplates::anotherLibraryShowsNoPreviewUntilAnEntryIsChosen() {
+    writeText("andere.lst", "Andere\r\n#rot:Rote Karte\r\n");
+    auto w = makeWorkspace("karten.lst");
+    w->Titles << "Andere";
+    w->Bibs << "andere.lst";
+    w->Dirs << "Karten";
+    w->Types << "QMK";
+    w->LibraryCount = 2;
+    w->LibrariesRead();
+    selectEntry(*w, "blau");
+    QCOMPARE(w->PreviewDocument()->Count(), 2);
+    // The other library starts at its heading: the blue card was still shown.
+    w->LibraryComboBox->setCurrentIndex(1);
+    w->LibraryComboBoxClick();
+    QCOMPARE(w->PreviewDocument()->Count(), 0);
+    QVERIFY(!w->Button->isEnabled());
+    selectEntry(*w, "rot");
+    QCOMPARE(w->PreviewDocument()->Count(), 1);
+    // Back on a heading: nothing again.
+    w->TreeView->setCurrentItem(w->TreeView->topLevelItem(0));
+    QCOMPARE(w->PreviewDocument()->Count(), 0);
 }
 
 QTEST_MAIN(TestTemplates)
