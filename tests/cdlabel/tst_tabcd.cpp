@@ -227,7 +227,8 @@ void TestTabCD::applyAddsTheListingWithoutUndo()
     QCOMPARE(e->Left, 0.0);
     QCOMPARE(e->Top, 0.0);
     QCOMPARE(e->Side, 1);
-    QCOMPARE(e->Width, PixelToMm(f.Picture().Width(), 1));
+    // A picture comes in at its own physical size (its frame), which fits this sheet.
+    QCOMPARE(e->Width, f.Picture().MMWidth() / 100.0);
     QCOMPARE(e->Metafile.Bytes(), f.Picture().Bytes());
     QCOMPARE(m_main.Selected, QList<int>({0}));
     QVERIFY(m_main.Insertion);
