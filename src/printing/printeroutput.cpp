@@ -1,6 +1,9 @@
 #include "printing/printeroutput.h"
 
+#include "printing/pdfpagerepeat.h"
+
 #include <QDir>
+#include <algorithm>
 #include <QFile>
 #include <QFileInfo>
 #include <QPrintEngine>
@@ -90,6 +93,7 @@ QPainter* TPrinterOutput::BeginJob(int side) {
         return nullptr;
     }
     m_jobSide = side;
+    m_pageRepeats.assign(1, 0);
     return &m_painter;
 }
 
@@ -99,6 +103,16 @@ bool TPrinterOutput::NewPage() {
                       .arg(quoted(PrinterName()));
         return false;
     }
+    m_pageRepeats.push_back(0);
+    return true;
+}
+
+bool TPrinterOutput::RepeatLastPage() {
+    // The copies are added to the finished PDF, sharing the page's contents: fonts, pictures
+    // and paths are in the file once however many copies are printed.
+    if (!m_job || m_pageRepeats.empty())
+        return false;
+    ++m_pageRepeats.back();
     return true;
 }
 
@@ -135,6 +149,15 @@ bool TPrinterOutput::closeJob(bool aborted) {
         QFile::remove(temp);
         m_error = QStringLiteral("Der Druckauftrag für %1 konnte nicht abgeschlossen werden.")
                       .arg(quoted(PrinterName()));
+        return false;
+    }
+    const bool repeated = std::any_of(m_pageRepeats.begin(), m_pageRepeats.end(),
+                                      [](int r) { return r > 0; });
+    QString why;
+    if (repeated && !RepeatPdfPagesInFile(temp, m_pageRepeats, &why)) {
+        QFile::remove(temp);
+        m_error = QStringLiteral("Die Kopien für %1 konnten nicht angelegt werden: %2")
+                      .arg(quoted(PrinterName()), why);
         return false;
     }
     if (!toFile())

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QString>
 #include <memory>
+#include <vector>
 
 class QPrinter;
 
@@ -21,6 +22,7 @@ public:
 
     QPainter* BeginJob(int side) override;
     bool NewPage() override;
+    bool RepeatLastPage() override;
     bool EndJob(int side, bool aborted) override;
     bool Finish(bool aborted) override;
     void Abort() override;
@@ -42,6 +44,7 @@ private:
     QPainter m_painter;
     QString m_temp;
     int m_jobSide = -1;
+    std::vector<int> m_pageRepeats; // per page of the job: copies that follow it unchanged
     QStringList m_written;
 };
 

@@ -35,6 +35,16 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
                                    m_settings.Separators);
     bool ok = true;
     for (int k = 0; k < m_settings.CopyCount && !m_aborted; ++k) {
+        // Every copy of a sheet is the same, unless a cell shows a document of its own.
+        if (k > 0 && !CellDocument && m_output.RepeatLastPage()) {
+            for (const TCell& c : m_layout.Cells)
+                m_cellsPrinted += c.Selected ? 1 : 0;
+            if (AfterCell)
+                AfterCell();
+            if (!m_aborted)
+                ++m_sheets;
+            continue;
+        }
         if (k > 0 && !m_output.NewPage()) {
             m_error = m_output.Error();
             ok = false;

@@ -19,6 +19,9 @@ public:
     // Starts the job of a side; nullptr when the device refuses (Error() says why).
     virtual QPainter* BeginJob(int side) = 0;
     virtual bool NewPage() = 0;
+    // Puts another copy of the last page after it without drawing it again; false when the
+    // device cannot, and the run then draws the sheet anew.
+    virtual bool RepeatLastPage() { return false; }
     // Finishes the job of a side; an aborted job is discarded. False when the output failed.
     virtual bool EndJob(int side, bool aborted) = 0;
     // Called once after the last job, also after an abort.

@@ -295,7 +295,7 @@ private slots:
         form->Activate();
         QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
         QString caption, info;
-        QTimer::singleShot(50, form.get(), [&] {
+        QTimer::singleShot(0, form.get(), [&] {
             QVERIFY(form->AbortDialog);
             caption = form->AbortDialog->windowTitle();
             info = form->AbortDialog->InfoLabel->text();

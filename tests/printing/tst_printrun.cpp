@@ -154,6 +154,40 @@ private slots:
         QCOMPARE(layout.SelectedCount(), 2);
     }
 
+    // Copies of a sheet share its page contents: ten copies are barely larger than one, and
+    // every copy still shows the sheet.
+    void copiesShareThePageContents() {
+        TAppDocument doc(false);
+        twoByOne(doc, false);
+        Pdf one, ten;
+        qint64 sizes[2] = {0, 0};
+        int copies[2] = {1, 10};
+        Pdf* pdfs[2] = {&one, &ten};
+        for (int i = 0; i < 2; ++i) {
+            TPrintLayout layout;
+            layout.Adjust(TPrinterInfo::FromPrinter(pdfs[i]->printer), doc);
+            layout.SelectAll(true);
+            TPrinterOutput out(pdfs[i]->printer);
+            TPrintRunSettings settings;
+            settings.CopyCount = copies[i];
+            TPrintRun run(doc, layout, out, settings);
+            QCOMPARE(run.Run(), TPrintRun::Done);
+            QCOMPARE(run.CellsPrinted(), 2 * copies[i]);
+            sizes[i] = QFileInfo(pdfs[i]->file).size();
+        }
+        // A copy adds a page object of a few hundred bytes, never the drawing again.
+        QVERIFY2(sizes[1] <= sizes[0] * 3 && (sizes[1] - sizes[0]) / 9 < 300, qPrintable(QStringLiteral("%1 bytes for ten, %2 for one")
+                                                          .arg(sizes[1])
+                                                          .arg(sizes[0])));
+        const QList<QImage> pages = pdfink::Pages(ten.file);
+        QCOMPARE(pages.size(), 10);
+        for (const QImage& page : pages) {
+            const QList<QRectF> s = squares(page);
+            QCOMPARE(s.size(), 2);
+            QVERIFY(near(s[1], QRectF(105 + 20, 30, 10, 10)));
+        }
+    }
+
     void noBackSideNoQuestion() {
         TAppDocument doc(false);
         twoByOne(doc, false);

@@ -1,0 +1,156 @@
+#include "printing/pdfpagerepeat.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QSaveFile>
+
+namespace {
+
+struct PdfObject {
+    qsizetype begin = -1; // first byte after "N 0 obj"
+    qsizetype end = -1;   // first byte of "endobj"
+};
+
+// The last definition of object n wins, as in a PDF with updates.
+PdfObject findObject(const QByteArray& pdf, int n) {
+    const QRegularExpression re(QStringLiteral("(?:^|\\s)%1 0 obj").arg(n));
+    const QString text = QString::fromLatin1(pdf);
+    PdfObject found;
+    auto it = re.globalMatch(text);
+    while (it.hasNext()) {
+        const auto m = it.next();
+        const qsizetype end = pdf.indexOf("endobj", m.capturedEnd());
+        if (end < 0)
+            break;
+        found = {m.capturedEnd(), end};
+    }
+    return found;
+}
+
+int lastRef(const QByteArray& text, const char* key) {
+    const QRegularExpression re(QStringLiteral("%1\\s+(\\d+)\\s+0\\s+R").arg(QLatin1String(key)));
+    int value = -1;
+    auto it = re.globalMatch(QString::fromLatin1(text));
+    while (it.hasNext())
+        value = it.next().captured(1).toInt();
+    return value;
+}
+
+} // namespace
+
+bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* error) {
+    auto fail = [&](const QString& why) {
+        if (error)
+            *error = why;
+        return false;
+    };
+    const qsizetype trailerAt = pdf.lastIndexOf("trailer");
+    const qsizetype startxrefAt = pdf.lastIndexOf("startxref");
+    if (trailerAt < 0 || startxrefAt < trailerAt)
+        return fail(QStringLiteral("Die PDF-Datei hat keinen lesbaren Schluss."));
+    const QByteArray trailer = pdf.mid(trailerAt, startxrefAt - trailerAt);
+    const QRegularExpression sizeRe(QStringLiteral("/Size\\s+(\\d+)"));
+    const auto sizeMatch = sizeRe.match(QString::fromLatin1(trailer));
+    const int root = lastRef(trailer, "/Root");
+    const int info = lastRef(trailer, "/Info");
+    bool ok = false;
+    const qsizetype prev =
+        pdf.mid(startxrefAt + 9, 24).trimmed().split('\n').value(0).trimmed().toLongLong(&ok);
+    if (!sizeMatch.hasMatch() || root < 0 || !ok)
+        return fail(QStringLiteral("Der Schluss der PDF-Datei ist unvollständig."));
+    int nextObject = sizeMatch.captured(1).toInt();
+
+    const PdfObject catalog = findObject(pdf, root);
+    if (catalog.begin < 0)
+        return fail(QStringLiteral("Der Katalog der PDF-Datei fehlt."));
+    const int pagesId = lastRef(pdf.mid(catalog.begin, catalog.end - catalog.begin), "/Pages");
+    const PdfObject pages = findObject(pdf, pagesId);
+    if (pages.begin < 0)
+        return fail(QStringLiteral("Der Seitenbaum der PDF-Datei fehlt."));
+    QByteArray pagesText = pdf.mid(pages.begin, pages.end - pages.begin);
+    const qsizetype kidsAt = pagesText.indexOf("/Kids");
+    const qsizetype open = pagesText.indexOf('[', kidsAt);
+    const qsizetype close = pagesText.indexOf(']', open);
+    if (kidsAt < 0 || open < 0 || close < 0)
+        return fail(QStringLiteral("Der Seitenbaum der PDF-Datei hat keine Seitenliste."));
+    std::vector<int> kids;
+    const QRegularExpression refRe(QStringLiteral("(\\d+)\\s+0\\s+R"));
+    auto it = refRe.globalMatch(QString::fromLatin1(pagesText.mid(open, close - open)));
+    while (it.hasNext())
+        kids.push_back(it.next().captured(1).toInt());
+    if (kids.size() != repeats.size())
+        return fail(QStringLiteral("Die PDF-Datei hat %1 Seiten statt %2.")
+                        .arg(kids.size())
+                        .arg(repeats.size()));
+
+    QByteArray update = "\n";
+    std::vector<std::pair<int, qsizetype>> offsets; // object number, byte offset
+    QByteArray newKids = "[\n";
+    const int firstNew = nextObject;
+    for (size_t i = 0; i < kids.size(); ++i) {
+        newKids += QByteArray::number(kids[i]) + " 0 R\n";
+        if (repeats[i] <= 0)
+            continue;
+        const PdfObject page = findObject(pdf, kids[i]);
+        if (page.begin < 0)
+            return fail(QStringLiteral("Seite %1 der PDF-Datei fehlt.").arg(i + 1));
+        const QByteArray body = pdf.mid(page.begin, page.end - page.begin);
+        for (int r = 0; r < repeats[i]; ++r) {
+            const int id = nextObject++;
+            offsets.emplace_back(id, pdf.size() + update.size());
+            update += QByteArray::number(id) + " 0 obj" + body + "endobj\n";
+            newKids += QByteArray::number(id) + " 0 R\n";
+        }
+    }
+    if (nextObject == firstNew)
+        return true;
+    newKids += "]";
+    const int count = int(kids.size()) + (nextObject - firstNew);
+    pagesText.replace(open, close - open + 1, newKids);
+    static const QRegularExpression countRe(QStringLiteral("/Count\\s+\\d+"));
+    pagesText = QString::fromLatin1(pagesText)
+                    .replace(countRe, QStringLiteral("/Count %1").arg(count))
+                    .toLatin1();
+    const qsizetype pagesOffset = pdf.size() + update.size();
+    update += QByteArray::number(pagesId) + " 0 obj" + pagesText + "endobj\n";
+
+    // Cross-reference of the update: the new page objects, then the page tree.
+    const qsizetype xrefAt = pdf.size() + update.size();
+    auto entry = [](qsizetype offset) {
+        return QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
+    };
+    update += "xref\n" + QByteArray::number(firstNew) + ' ' +
+              QByteArray::number(nextObject - firstNew) + '\n';
+    for (const auto& [id, offset] : offsets)
+        update += entry(offset);
+    update += QByteArray::number(pagesId) + " 1\n" + entry(pagesOffset);
+    update += "trailer\n<<\n/Size " + QByteArray::number(nextObject) + "\n/Root " +
+              QByteArray::number(root) + " 0 R\n";
+    if (info >= 0)
+        update += "/Info " + QByteArray::number(info) + " 0 R\n";
+    update += "/Prev " + QByteArray::number(prev) + "\n>>\nstartxref\n" +
+              QByteArray::number(xrefAt) + "\n%%EOF\n";
+    pdf += update;
+    return true;
+}
+
+bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
+                          QString* error) {
+    QFile in(fileName);
+    if (!in.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = in.errorString();
+        return false;
+    }
+    QByteArray pdf = in.readAll();
+    in.close();
+    if (!RepeatPdfPages(pdf, repeats, error))
+        return false;
+    QSaveFile out(fileName);
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
+        if (error)
+            *error = out.errorString();
+        return false;
+    }
+    return true;
+}

@@ -1,0 +1,15 @@
+#pragma once
+// Repeats pages of a finished PDF without drawing them again: every copy of a sheet is a page
+// object of its own that shares the first sheet's contents and resources. Added as an
+// incremental update at the end of the file, so what was written stays byte for byte.
+
+#include <QByteArray>
+#include <QString>
+#include <vector>
+
+// repeats[i]: how many times page i (from 0, in the file's page order) follows itself.
+// Returns false with a German reason in *error when the file cannot be read as a PDF of
+// that structure; the file is then unchanged.
+bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* error);
+bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
+                          QString* error);
