@@ -103,14 +103,16 @@ void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, in
     pen.Line(z, 10.5, z, 28, zeroWidth);
 
     // Scale along the left edge: positions z + v, baseline at x = 13, ticks to the right,
-    // numbers to the left.
+    // numbers to the left. They count upwards: a back printed d mm too low lies at -d, the
+    // correction to type, as a back printed d mm too far right (on its own page) lies at -d
+    // on the top scale after turning.
     pen.Line(13, z - CalibrationRange, 13, z + CalibrationRange, thin);
     for (int v = -CalibrationRange; v <= CalibrationRange; ++v) {
         const double len = v % 5 == 0 ? 4 : 2;
         if (v != 0)
             pen.Line(13, z + v, 13 + len, z + v, thin);
         if (v % 10 == 0)
-            pen.Text(5.5, z + v, 2.5, number(v));
+            pen.Text(5.5, z + v, 2.5, number(-v));
     }
     pen.Line(8, z, 28, z, zeroWidth);
 
