@@ -147,7 +147,7 @@ void TfrmTabPrinting::buildControls() {
     EditPrintOffsetVerRueck = UpDown4->Edit();
     CalibrationButton = new QPushButton(QStringLiteral("Kalibrierblatt drucken"), this);
     CalibrationButton->setObjectName(QStringLiteral("CalibrationButton"));
-    CalibrationButton->setGeometry(120, 62, 132, 22);
+    CalibrationButton->setGeometry(120, 64, 132, 24);
     SetHint(CalibrationButton, QStringLiteral("|Druckt ein Messblatt für den Blattversatz"));
     connect(CalibrationButton, &QPushButton::clicked, this,
             &TfrmTabPrinting::CalibrationButtonClick);
