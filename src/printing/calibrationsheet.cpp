@@ -121,7 +121,8 @@ void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, in
     pen.Line(cx - 10, cy, cx + 10, cy, zeroWidth);
     pen.Line(cx, cy - 10, cx, cy + 10, zeroWidth);
 
-    pen.Text(cx, cy - 20, 5, side == 0 ? QStringLiteral("Vorderseite") : QStringLiteral("Rückseite"));
+    pen.Text(cx, cy - 20, 5,
+             side == 0 ? QStringLiteral("Vorderseite") : QStringLiteral("Rückseite"));
     pen.Paragraph(side == 1 ? cellMm.width() - 40 - 130 : 40, cy + 20, 130, 4,
                   side == 0 ? CalibrationFrontText() : CalibrationBackText());
     painter.restore();

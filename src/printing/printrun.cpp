@@ -69,8 +69,8 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
 
 TPrintRun::Result TPrintRun::Run() {
     bool ok = printSide(0, m_settings.FrontOffset);
-    if (ok && !m_aborted && (PaintCell || HasBackSide(m_doc)) && (!AskTurn || AskTurn(m_layout.Landscape)) &&
-        !m_aborted) {
+    if (ok && !m_aborted && (PaintCell || HasBackSide(m_doc)) &&
+        (!AskTurn || AskTurn(m_layout.Landscape)) && !m_aborted) {
         // Remember the front selection as (column, row) and select the mirrored cells.
         std::vector<std::pair<int, int>> entries;
         for (TCell& c : m_layout.Cells) {

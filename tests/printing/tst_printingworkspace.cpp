@@ -357,13 +357,15 @@ private slots:
         const QList<QImage> pages = pdfink::Pages(front);
         QCOMPARE(pages.size(), 1); // one sheet, whatever the copy count
         const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(21, 19.5, 23, 5.5));
-        QVERIFY2(std::abs(zero.center().x() - 32) < 0.3, qPrintable(QString::number(zero.center().x())));
+        QVERIFY2(std::abs(zero.center().x() - 32) < 0.3,
+                 qPrintable(QString::number(zero.center().x())));
         const QList<QImage> back = pdfink::Pages(BackSideFileName(front));
         QCOMPARE(back.size(), 1);
         const QRectF b = pdfink::DarkInkMm(back[0], QRectF(166, 19.5, 23, 5.5));
         QVERIFY2(std::abs(b.center().x() - 179) < 0.3, qPrintable(QString::number(b.center().x())));
-        QVERIFY(pdfink::Text(BackSideFileName(front)).simplified().contains(
-            QStringLiteral("Lesen Sie ab, wo die Nulllinie der Rückseite")));
+        QVERIFY(pdfink::Text(BackSideFileName(front))
+                    .simplified()
+                    .contains(QStringLiteral("Lesen Sie ab, wo die Nulllinie der Rückseite")));
 
         // The document's layout is untouched.
         QCOMPARE(form->Layout().Columns, 2);

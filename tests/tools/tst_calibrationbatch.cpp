@@ -55,7 +55,8 @@ private slots:
         QVERIFY(std::abs(front.center().x() - 33) < 0.3);
         // Back: the left scale's zero line (at the right edge) 2 mm up.
         const QRectF back = pdfink::DarkInkMm(pages[1], QRectF(185, 20, 5.5, 24));
-        QVERIFY2(std::abs(back.center().y() - 28) < 0.3, qPrintable(QString::number(back.center().y())));
+        QVERIFY2(std::abs(back.center().y() - 28) < 0.3,
+                 qPrintable(QString::number(back.center().y())));
         QVERIFY(pdfink::Text(file).contains(QStringLiteral("Rückseite")));
     }
 
@@ -64,24 +65,24 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no output") << QStringList{QStringLiteral("--calibration")}
                                    << QStringLiteral("braucht eine Ausgabedatei");
-        QTest::newRow("one number") << QStringList{QStringLiteral("--calibration"),
-                                                   QStringLiteral("-o"), QStringLiteral("x.pdf"),
-                                                   QStringLiteral("--offset-front"),
-                                                   QStringLiteral("3")}
-                                    << QStringLiteral("--offset-front erwartet zwei ganze Zahlen");
-        QTest::newRow("out of range") << QStringList{QStringLiteral("--calibration"),
-                                                     QStringLiteral("-o"), QStringLiteral("x.pdf"),
-                                                     QStringLiteral("--offset-back"),
-                                                     QStringLiteral("0,26")}
-                                      << QStringLiteral("reicht von -25 bis 25 mm");
+        QTest::newRow("one number")
+            << QStringList{QStringLiteral("--calibration"), QStringLiteral("-o"),
+                           QStringLiteral("x.pdf"), QStringLiteral("--offset-front"),
+                           QStringLiteral("3")}
+            << QStringLiteral("--offset-front erwartet zwei ganze Zahlen");
+        QTest::newRow("out of range")
+            << QStringList{QStringLiteral("--calibration"), QStringLiteral("-o"),
+                           QStringLiteral("x.pdf"), QStringLiteral("--offset-back"),
+                           QStringLiteral("0,26")}
+            << QStringLiteral("reicht von -25 bis 25 mm");
         QTest::newRow("document") << QStringList{QStringLiteral("--calibration"),
                                                  QStringLiteral("karte.qmk"), QStringLiteral("-o"),
                                                  QStringLiteral("x.pdf")}
                                   << QStringLiteral("nimmt kein Dokument");
-        QTest::newRow("unwritable") << QStringList{QStringLiteral("--calibration"),
-                                                   QStringLiteral("-o"),
-                                                   QStringLiteral("/nonexistent/dir/x.pdf")}
-                                    << QStringLiteral("x.pdf");
+        QTest::newRow("unwritable")
+            << QStringList{QStringLiteral("--calibration"), QStringLiteral("-o"),
+                           QStringLiteral("/nonexistent/dir/x.pdf")}
+            << QStringLiteral("x.pdf");
     }
 
     void refusesInGerman() {

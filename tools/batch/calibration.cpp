@@ -29,9 +29,9 @@ void addOptions(QList<QCommandLineOption>& options) {
     options << QCommandLineOption(CalibrationName,
                                   QStringLiteral("Druckt das Kalibrierblatt für den "
                                                  "Blattversatz (Vorder- und Rückseite)."));
-    addOnce(options, QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
-                                        QStringLiteral("Die Ausgabedatei."),
-                                        QStringLiteral("DATEI")));
+    addOnce(options,
+            QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
+                               QStringLiteral("Die Ausgabedatei."), QStringLiteral("DATEI")));
     options << QCommandLineOption(FrontName,
                                   QStringLiteral("Blattversatz der Vorderseite in mm, "
                                                  "horizontal,vertikal (0,0)."),
@@ -47,8 +47,7 @@ bool wanted(const QCommandLineParser& parser) {
 }
 
 // "H,V" in whole mm within the up-downs' range; false (and error) otherwise.
-bool offset(const QCommandLineParser& parser, const QString& name, QPoint& value,
-            QString& error) {
+bool offset(const QCommandLineParser& parser, const QString& name, QPoint& value, QString& error) {
     if (!parser.isSet(name))
         return true;
     const QString text = parser.value(name);
