@@ -101,6 +101,8 @@ const LangTarget targets[] = {
     {88, E, "ZoomComboBox", Target::Item, 0},
     {89, E, "ZoomComboBox", Target::Item, 1},
     {90, E, "ZoomComboBox", Target::Item, 2},
+    {140, P, "CalibrationButton", Target::Caption, 0},
+    {141, P, "CalibrationButton", Target::Hint, 0},
 };
 
 void setCaption(QObject* target, const QString& text)

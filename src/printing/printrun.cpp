@@ -53,9 +53,13 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
         for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
             const TCell& c = m_layout.Cells[size_t(i)];
             if (c.Selected) {
-                const TAppDocument* doc = CellDocument ? CellDocument(k, i, side) : nullptr;
                 const QRectF rect(c.Left + offset.x(), c.Top + offset.y(), c.Width, c.Height);
-                cellPainter.PrintCell(*painter, doc ? *doc : m_doc, side, rect);
+                if (PaintCell) {
+                    PaintCell(*painter, cellPainter, side, rect);
+                } else {
+                    const TAppDocument* doc = CellDocument ? CellDocument(k, i, side) : nullptr;
+                    cellPainter.PrintCell(*painter, doc ? *doc : m_doc, side, rect);
+                }
                 ++m_cellsPrinted;
             }
             if (AfterCell)
@@ -75,8 +79,8 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
 
 TPrintRun::Result TPrintRun::Run() {
     bool ok = printSide(0, m_settings.FrontOffset);
-    if (ok && !m_aborted && HasBackSide(m_doc) && (!AskTurn || AskTurn(m_layout.Landscape)) &&
-        !m_aborted) {
+    if (ok && !m_aborted && (PaintCell || HasBackSide(m_doc)) &&
+        (!AskTurn || AskTurn(m_layout.Landscape)) && !m_aborted) {
         // Remember the front selection as (column, row) and select the mirrored cells.
         std::vector<std::pair<int, int>> entries;
         for (TCell& c : m_layout.Cells) {

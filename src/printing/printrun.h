@@ -11,6 +11,7 @@
 
 class QPainter;
 class TAppDocument;
+class TCellPainter;
 
 // Where the pages of a run go.
 class TPrintOutput {
@@ -57,6 +58,11 @@ public:
     // The document a cell shows (sheet counts from 0, cell is the index in the layout);
     // nullptr or no hook: the run's document.
     std::function<const TAppDocument*(int sheet, int cell, int side)> CellDocument;
+    // Draws a cell instead of the document's elements (the calibration sheet); with it the run
+    // always has a back side.
+    std::function<void(QPainter& painter, const TCellPainter& cellPainter, int side,
+                       const QRectF& cellMm)>
+        PaintCell;
 
     Result Run();
     // Ends the run after the current cell and discards the job.

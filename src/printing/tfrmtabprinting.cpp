@@ -6,6 +6,7 @@
 #include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
+#include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/printrun.h"
@@ -121,7 +122,7 @@ void TfrmTabPrinting::buildControls() {
     connect(PrinterSetupBtn, &QToolButton::clicked, this, &TfrmTabPrinting::PrinterSetupBtnClick);
 
     LabelBlattversatz =
-        label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10, 66, 200);
+        label(this, "LabelBlattversatz", QStringLiteral("Blattversatz (mm)"), 10, 66, 108);
     SetHint(LabelBlattversatz, QStringLiteral("Blattversatz"));
     LabelHorizontal = label(this, "LabelHorizontal", QStringLiteral("horizontal"), 100, 86, 70);
     LabelVertikal = label(this, "LabelVertikal", QStringLiteral("vertikal"), 176, 86, 70);
@@ -144,6 +145,12 @@ void TfrmTabPrinting::buildControls() {
     EditPrintOffsetVer = UpDown2->Edit();
     EditPrintOffsetHorRueck = UpDown3->Edit();
     EditPrintOffsetVerRueck = UpDown4->Edit();
+    CalibrationButton = new QPushButton(QStringLiteral("Kalibrierblatt drucken"), this);
+    CalibrationButton->setObjectName(QStringLiteral("CalibrationButton"));
+    CalibrationButton->setGeometry(120, 64, 132, 24);
+    SetHint(CalibrationButton, QStringLiteral("|Druckt ein Messblatt für den Blattversatz"));
+    connect(CalibrationButton, &QPushButton::clicked, this,
+            &TfrmTabPrinting::CalibrationButtonClick);
 
     PrintMarginsGroup = group(this, "PrintMarginsGroup", QStringLiteral("Ränder und Abstände (mm)"),
                               QRect(8, 166, 244, 138));
@@ -242,7 +249,7 @@ void TfrmTabPrinting::buildControls() {
     // The pointer over the rest of the workspace clears the hot cell.
     for (QWidget* w : std::initializer_list<QWidget*>{
              this, PrinterSetupGroup, PrintMarginsGroup, CopyGroup, GroupBoxSeiten, CellGroupBox,
-             SelectAllButton, SelectNoneButton, PrinterSetupBtn, Button}) {
+             SelectAllButton, SelectNoneButton, PrinterSetupBtn, Button, CalibrationButton}) {
         w->setMouseTracking(true);
         w->installEventFilter(this);
     }
@@ -458,6 +465,42 @@ void TfrmTabPrinting::ButtonClick() {
         return;
     }
     Document->CopyCount = std::uint16_t(SpinCopyCount->value());
+    if (!choosePdfFile())
+        return;
+    if (m_printer.docName().isEmpty() || !Document->FileName.isEmpty())
+        m_printer.setDocName(Document->FileName.isEmpty()
+                                 ? QStringLiteral("Quillmark")
+                                 : QFileInfo(Document->FileName).completeBaseName());
+
+    TPrintRunSettings settings = offsetSettings();
+    settings.CopyCount = Document->CopyCount;
+    settings.Scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
+    settings.Separators = PrintSeparatorsCheck->isChecked();
+    TPrinterOutput output(m_printer);
+    TPrintRun run(*Document, m_layout, output, settings);
+    runWithDialog(run);
+}
+
+void TfrmTabPrinting::CalibrationButtonClick() {
+    if (CurrentRun)
+        return;
+    UpDown1Click();
+    if (!choosePdfFile())
+        return;
+    // One cell covering the sheet; the document's own layout and selection stay as they are.
+    const auto doc = CalibrationDocument(m_layout.Landscape);
+    TPrintLayout layout;
+    layout.Adjust(TPrinterInfo::FromPrinter(m_printer), *doc);
+    const QString docName = m_printer.docName();
+    m_printer.setDocName(QStringLiteral("Kalibrierblatt"));
+    TPrinterOutput output(m_printer);
+    TPrintRun run(*doc, layout, output, offsetSettings());
+    run.PaintCell = PaintCalibrationSide;
+    runWithDialog(run);
+    m_printer.setDocName(docName);
+}
+
+bool TfrmTabPrinting::choosePdfFile() {
     if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty()) {
         QString file =
             PdfFileHook
@@ -465,26 +508,25 @@ void TfrmTabPrinting::ButtonClick() {
                 : QFileDialog::getSaveFileName(this, QStringLiteral("Drucken in PDF-Datei"),
                                                QString(), QStringLiteral("PDF-Dateien (*.pdf)"));
         if (file.isEmpty())
-            return;
+            return false;
         if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
             file += QStringLiteral(".pdf");
         m_printer.setOutputFileName(file);
         Adjust2Printer();
     }
-    if (m_printer.docName().isEmpty() || !Document->FileName.isEmpty())
-        m_printer.setDocName(Document->FileName.isEmpty()
-                                 ? QStringLiteral("Quillmark")
-                                 : QFileInfo(Document->FileName).completeBaseName());
+    return true;
+}
 
+TPrintRunSettings TfrmTabPrinting::offsetSettings() const {
     TPrintRunSettings settings;
-    settings.CopyCount = Document->CopyCount;
-    settings.Scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
-    settings.Separators = PrintSeparatorsCheck->isChecked();
     settings.FrontOffset = QPoint(ParseOffsetValue(EditPrintOffsetHor->text()),
                                   ParseOffsetValue(EditPrintOffsetVer->text()));
     settings.BackOffset = QPoint(ParseOffsetValue(EditPrintOffsetHorRueck->text()),
                                  ParseOffsetValue(EditPrintOffsetVerRueck->text()));
+    return settings;
+}
 
+void TfrmTabPrinting::runWithDialog(TPrintRun& run) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     delete AbortDialog;
     AbortDialog = new TPrintAbortDlg(nullptr);
@@ -495,8 +537,6 @@ void TfrmTabPrinting::ButtonClick() {
     // Only the dialog takes input while the run lets events through after each cell.
     AbortDialog->setWindowModality(Qt::ApplicationModal);
 
-    TPrinterOutput output(m_printer);
-    TPrintRun run(*Document, m_layout, output, settings);
     run.AfterCell = [] { QCoreApplication::processEvents(); };
     run.AskTurn = [this](bool landscape) { return askTurn(landscape); };
     AbortDialog->AbortJob = [&run] { run.Abort(); };

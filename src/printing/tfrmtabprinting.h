@@ -19,6 +19,7 @@ class QPushButton;
 class QToolButton;
 class TPrintAbortDlg;
 class TPrintRun;
+struct TPrintRunSettings;
 
 // An up-down control with its edit box, which the workspace names on its own.
 class TPrintUpDown : public QSpinBox {
@@ -66,6 +67,8 @@ public:
     void EditPrintMarginChange();
     // The print run.
     void ButtonClick();
+    // The calibration sheet for the sheet offsets, through the same run.
+    void CalibrationButtonClick();
 
     // The printer the workspace prints on, as the user set it up.
     QPrinter& Printer() { return m_printer; }
@@ -129,6 +132,7 @@ public:
     QToolButton* SelectAllButton = nullptr;
     QToolButton* SelectNoneButton = nullptr;
     QPushButton* Button = nullptr;
+    QPushButton* CalibrationButton = nullptr;
     TSheetPreviewBox* Page = nullptr;
 
 protected:
@@ -139,6 +143,11 @@ private:
     void buildControls();
     void readOffsets();
     bool askTurn(bool landscape);
+    // Asks for the PDF file when the workspace prints into one and has none yet.
+    bool choosePdfFile();
+    TPrintRunSettings offsetSettings() const;
+    // Runs with the abort dialog and the turning question; reports a failure.
+    void runWithDialog(TPrintRun& run);
     QRect cellPixels(const TCell& c) const;
 
     QPrinter m_printer{QPrinter::HighResolution};

@@ -6,6 +6,7 @@
 #include "document/appdocument.h"
 #include "document/globals.h"
 #include "platform/metafile/emfpaintdevice.h"
+#include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
 #include "printing/printeroutput.h"
@@ -324,6 +325,61 @@ private slots:
         QCOMPARE(messages.size(), 1);
         QVERIFY2(messages[0].contains(file), qPrintable(messages[0]));
         QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // The calibration sheet goes through the same run: offsets in force, turning question,
+    // back side mirrored; the document's own layout and copies are left alone.
+    void calibrationButtonPrintsTheMeasuringSheet() {
+        Document->PageWidth = 105;
+        Document->PageHeight = 200;
+        addSquare(20, 30, 0);
+        make();
+        form->Activate();
+        QCOMPARE(form->CalibrationButton->text(), QStringLiteral("Kalibrierblatt drucken"));
+        QCOMPARE(HintOf(form->CalibrationButton),
+                 QStringLiteral("|Druckt ein Messblatt für den Blattversatz"));
+        QTest::keyClick(form->SpinCopyCount, Qt::Key_Up);
+        QTest::keyClick(form->UpDown1, Qt::Key_Up); // front 2 mm to the right
+        QTest::keyClick(form->UpDown1, Qt::Key_Up);
+        QTest::keyClick(form->UpDown3, Qt::Key_Down); // back 1 mm to the left
+        const QString docName = form->Printer().docName();
+        FrageAnswer answer;
+        answer.arm(true);
+        QTest::mouseClick(form->CalibrationButton, Qt::LeftButton);
+        QCOMPARE(answer.caption, QStringLiteral("Druck der Rückseite"));
+        QCOMPARE(answer.hint, QStringLiteral("Bitte legen Sie das Blatt umgedreht"));
+        QCOMPARE(answer.question, QStringLiteral("mit der OBERkante voraus in den Drucker."));
+        QVERIFY(messages.isEmpty());
+        QVERIFY(!QApplication::overrideCursor());
+        QVERIFY(!form->AbortDialog);
+
+        const QString front = dir->filePath(QStringLiteral("karte.pdf"));
+        const QList<QImage> pages = pdfink::Pages(front);
+        QCOMPARE(pages.size(), 1); // one sheet, whatever the copy count
+        const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(21, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(zero.center().x() - 32) < 0.3,
+                 qPrintable(QString::number(zero.center().x())));
+        const QList<QImage> back = pdfink::Pages(BackSideFileName(front));
+        QCOMPARE(back.size(), 1);
+        const QRectF b = pdfink::DarkInkMm(back[0], QRectF(166, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(b.center().x() - 179) < 0.3, qPrintable(QString::number(b.center().x())));
+        QVERIFY(pdfink::Text(BackSideFileName(front))
+                    .simplified()
+                    .contains(QStringLiteral("Lesen Sie ab, wo die Nulllinie der Rückseite")));
+
+        // The document's layout is untouched.
+        QCOMPARE(form->Layout().Columns, 2);
+        QVERIFY(form->Layout().Cells[0].Selected);
+        QVERIFY(!form->Layout().Cells[1].Selected);
+        QCOMPARE(form->Printer().docName(), docName);
+
+        // Not turned: no back side.
+        QFile::remove(BackSideFileName(front));
+        FrageAnswer no;
+        no.arm(false);
+        QTest::mouseClick(form->CalibrationButton, Qt::LeftButton);
+        QVERIFY(!QFile::exists(BackSideFileName(front)));
+        QCOMPARE(pdfink::PageCount(front), 1);
     }
 
     void pdfFileIsAskedForWhenNoneIsSet() {
