@@ -16,6 +16,8 @@ struct BatchMode {
 };
 
 bool RegisterBatchMode(const BatchMode& mode);
+// Appends an option unless another task declared one of its names already: tasks share -o.
+void AddBatchOption(QList<QCommandLineOption>& options, const QCommandLineOption& option);
 const std::vector<BatchMode>& BatchModes();
 
 // Writes "quillmark-batch: MESSAGE" as one line on stderr and returns 1.

@@ -14,22 +14,11 @@ const QString CalibrationName = QStringLiteral("calibration");
 const QString FrontName = QStringLiteral("offset-front");
 const QString BackName = QStringLiteral("offset-back");
 
-// Options another task may have declared already are shared, not declared twice.
-void addOnce(QList<QCommandLineOption>& options, const QCommandLineOption& option) {
-    for (const QCommandLineOption& o : options) {
-        for (const QString& name : o.names()) {
-            if (option.names().contains(name))
-                return;
-        }
-    }
-    options << option;
-}
-
 void addOptions(QList<QCommandLineOption>& options) {
     options << QCommandLineOption(CalibrationName,
                                   QStringLiteral("Druckt das Kalibrierblatt für den "
                                                  "Blattversatz (Vorder- und Rückseite)."));
-    addOnce(options,
+    AddBatchOption(options,
             QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
                                QStringLiteral("Die Ausgabedatei."), QStringLiteral("DATEI")));
     options << QCommandLineOption(FrontName,

@@ -12,33 +12,21 @@ namespace {
 
 const QString kCdListing = QStringLiteral("cd-listing");
 
-// Options another task may have declared already are shared, not declared twice.
-void addOnce(QList<QCommandLineOption>& options, const QCommandLineOption& option)
-{
-    for (const QCommandLineOption& o : options) {
-        for (const QString& name : o.names()) {
-            if (option.names().contains(name))
-                return;
-        }
-    }
-    options << option;
-}
-
 void addOptions(QList<QCommandLineOption>& options)
 {
     options << QCommandLineOption(kCdListing,
                                   QStringLiteral("Zeichnet den Verzeichnisbaum von ORDNER als "
                                                  "Spaltenbild (EMF) für eine CD-Hülle."),
                                   QStringLiteral("ORDNER"));
-    addOnce(options, QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
+    AddBatchOption(options, QCommandLineOption({QStringLiteral("o"), QStringLiteral("output")},
                                         QStringLiteral("Die Ausgabedatei."),
                                         QStringLiteral("DATEI")));
     options << QCommandLineOption(QStringLiteral("columns"),
                                   QStringLiteral("Spaltenzahl 1-11 (3)."), QStringLiteral("N"));
-    addOnce(options, QCommandLineOption(QStringLiteral("width"),
+    AddBatchOption(options, QCommandLineOption(QStringLiteral("width"),
                                         QStringLiteral("Breite aller Spalten in mm, 3-333 (110)."),
                                         QStringLiteral("MM")));
-    addOnce(options, QCommandLineOption(QStringLiteral("height"),
+    AddBatchOption(options, QCommandLineOption(QStringLiteral("height"),
                                         QStringLiteral("Spaltenhöhe in mm, 3-333 (110)."),
                                         QStringLiteral("MM")));
     options << QCommandLineOption(QStringLiteral("distance"),

@@ -69,6 +69,16 @@ bool RegisterBatchMode(const BatchMode& mode) {
 
 const std::vector<BatchMode>& BatchModes() { return modes(); }
 
+void AddBatchOption(QList<QCommandLineOption>& options, const QCommandLineOption& option) {
+    for (const QCommandLineOption& o : options) {
+        for (const QString& name : o.names()) {
+            if (option.names().contains(name))
+                return;
+        }
+    }
+    options << option;
+}
+
 int BatchFailure(const QString& message) {
     QString line = message;
     line.replace(QLatin1Char('\n'), QLatin1Char(' '));

@@ -12,19 +12,8 @@ namespace {
 const QString OutputName = QStringLiteral("o");
 const QString BackName = QStringLiteral("back");
 
-// Options another task may have declared already are shared, not declared twice.
-void addOnce(QList<QCommandLineOption>& options, const QCommandLineOption& option) {
-    for (const QCommandLineOption& o : options) {
-        for (const QString& name : o.names()) {
-            if (option.names().contains(name))
-                return;
-        }
-    }
-    options << option;
-}
-
 void addOptions(QList<QCommandLineOption>& options) {
-    addOnce(options, QCommandLineOption({OutputName, QStringLiteral("output")},
+    AddBatchOption(options, QCommandLineOption({OutputName, QStringLiteral("output")},
                                         QStringLiteral("Druckt das Dokument in diese PDF-Datei "
                                                        "(A4, ohne Rand)."),
                                         QStringLiteral("DATEI")));
