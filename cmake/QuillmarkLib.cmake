@@ -7,9 +7,8 @@ function(qm_folder_library name dir)
     set(srcs ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
   endif()
   add_library(${name} STATIC ${srcs})
-  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src)
+  target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
   target_link_libraries(${name} PUBLIC ${ARGN})
-  target_compile_definitions(${name} PUBLIC QM_SOURCE_DIR="${CMAKE_SOURCE_DIR}")
   if(QM_PCH)
     target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
   endif()
@@ -24,11 +23,7 @@ function(qm_test_pch)
 endfunction()
 
 function(qm_test_settings target)
-  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests)
-  target_compile_definitions(${target} PRIVATE
-    QM_CORPUS_DIR="${CMAKE_SOURCE_DIR}/../shared/corpus"
-    QM_DATA_DIR="${CMAKE_SOURCE_DIR}/data"
-    QM_BIN_DIR="${QM_BIN_DIR}")
+  target_include_directories(${target} PRIVATE ${CMAKE_SOURCE_DIR}/tests ${CMAKE_BINARY_DIR}/generated)
 endfunction()
 
 # Every tests/<folder>/tst_*.cpp is one Qt Test executable registered with CTest.

@@ -2,6 +2,7 @@
 // A program folder of its own for each main-window test: catalogue, language file and help
 // file written there, settings in a file of the folder, notices caught instead of shown.
 
+#include "qmpaths.h"
 #include "app/startup.h"
 #include "app/tfrmmain.h"
 #include "document/globals.h"

@@ -1,5 +1,6 @@
 // Reading the catalogue beside the program and the language file it chooses.
 
+#include "qmpaths.h"
 #include "app/catalogue.h"
 #include "app/language.h"
 

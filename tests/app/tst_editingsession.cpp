@@ -2,6 +2,7 @@
 // texts are edited in the inspector; a document is saved, closed with "Abbruch" and quick
 // saved; "Neues Dokument" after a business card.
 
+#include "qmpaths.h"
 #include "document/appdocument.h"
 #include "document/tfrmtabfiler.h"
 #include "document/units.h"

@@ -1,6 +1,7 @@
 // The language file applied to the real forms, context help by F1 and by help mode, and the
 // help viewer's topics.
 
+#include "qmpaths.h"
 #include "shellfixture.h"
 
 #include "app/helptopics.h"

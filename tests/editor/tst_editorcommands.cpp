@@ -1,5 +1,6 @@
 // The tool-bar commands and the undo list, driven through the editor's buttons and keys.
 
+#include "qmpaths.h"
 #include "editor/undokeys.h"
 #include "editorfixture.h"
 #include "platform/metafile/emfpaintdevice.h"

@@ -1,5 +1,6 @@
 // Inserting picture files as graphic elements.
 
+#include "qmpaths.h"
 #include "editor/undokeys.h"
 #include "editorfixture.h"
 

@@ -1,5 +1,6 @@
 // The libraries shipped with the program: every template loads and draws, every clipart
 // renders, and the catalogue names them all.
+#include "qmpaths.h"
 #include "document/globals.h"
 #include "libraries/librarylist.h"
 #include "libraries/tfrmtabcliparts.h"

@@ -1,5 +1,6 @@
 // The bundled libraries in data/ are what tools/libgen writes: running the generator again
 // gives the same files, byte for byte.
+#include "qmpaths.h"
 #include <QDirIterator>
 #include <QFile>
 #include <QProcess>

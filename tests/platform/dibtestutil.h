@@ -2,6 +2,7 @@
 // Helpers shared by the raster picture tests: corpus paths, decoding from bytes, making
 // small BMP files and comparing pictures.
 
+#include "qmpaths.h"
 #include "platform/dib/decoders.h"
 
 #include <QByteArray>

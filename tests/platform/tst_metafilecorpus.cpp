@@ -1,5 +1,6 @@
 // Every picture of the shared corpus loads (or is refused with a reason) and plays into a
 // small picture without crash or hang.
+#include "qmpaths.h"
 #include "platform/metafile/metafileinfo.h"
 #include "platform/metafile/metafileplayer.h"
 #include "platform/metafile/tmetafile.h"

@@ -2,6 +2,7 @@
 // y axis, clip paths, pattern raster operations, double-byte text, the frame of a WMF
 // without header, advances of replaced fonts. Checked through the trace of drawing calls
 // and by pixels; corpus files where they show the rule.
+#include "qmpaths.h"
 #include "metafiletestutil.h"
 
 #include <QFileInfo>

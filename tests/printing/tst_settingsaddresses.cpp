@@ -2,6 +2,7 @@
 // the text blocks in the settings store, the address file read at start and saved to the
 // user's folder, the buttons "Neu", "Löschen" and "Importieren ...", and the failure paths.
 
+#include "qmpaths.h"
 #include "document/cp1252.h"
 #include "document/docelement.h"
 #include "readonlyfolder.h"

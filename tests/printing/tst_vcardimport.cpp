@@ -2,6 +2,7 @@
 // company, street, postcode, town, phones and e-mail in the right fields; and the forms of the
 // three versions (folding, quoted-printable, CHARSET, escapes, several cards, letter case).
 
+#include "qmpaths.h"
 #include "printing/addressrecords.h"
 #include "printing/contactimport.h"
 

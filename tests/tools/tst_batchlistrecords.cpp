@@ -2,6 +2,7 @@
 // record of an address file, a vCard file and a CSV file; one German line and status 1 for a
 // file it refuses.
 
+#include "qmpaths.h"
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>

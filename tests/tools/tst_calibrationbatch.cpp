@@ -1,6 +1,7 @@
 // quillmark-batch --calibration: the two pages it writes, the offsets it applies and its
 // German refusals.
 
+#include "qmpaths.h"
 #include "common/pdfink.h"
 #include <QProcess>
 #include <QTemporaryDir>

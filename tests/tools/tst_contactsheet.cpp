@@ -1,5 +1,6 @@
 // contact-sheet run as a program: one grid cell per picture, refused pictures marked.
 
+#include "qmpaths.h"
 #include "platform/metafile/tmetafile.h"
 #include "platform/metafile/tmetafilecanvas.h"
 

@@ -1,6 +1,7 @@
 // quillmark-render run as a program: exit status and messages on bad input, the info lines,
 // the size of the PNG it writes, rendering a side, and the re-save round trip.
 
+#include "qmpaths.h"
 #include "document/appdocument.h"
 #include "document/docelement.h"
 #include "document/globals.h"

@@ -2,6 +2,7 @@
 // pictures written by --out-dir on both cores pixel for pixel as the BMP Suite's
 // references show them.
 
+#include "qmpaths.h"
 #include "platform/metafile/tmetafile.h"
 #include "platform/metafile/tmetafilecanvas.h"
 
