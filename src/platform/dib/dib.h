@@ -85,6 +85,10 @@ public:
     // Stride of a DIB row of the given width and depth; -1 when it does not fit.
     static int64_t RowBytes(int64_t width, int bitCount);
 
+    // The palette index that stands for "no paint" (a GIF's transparent colour), or -1.
+    int TransparentIndex() const { return m_transparentIndex; }
+    void SetTransparentIndex(int index) { m_transparentIndex = index; }
+
 private:
     TDib() = default;
     BITMAPINFOHEADER m_header;
@@ -92,6 +96,7 @@ private:
     qsizetype m_infoSize = 40;
     int m_paletteSize = 0;
     int m_stride = 0;
+    int m_transparentIndex = -1;
 };
 
 // A logical palette made from a DIB's colour table (empty for true-colour DIBs).

@@ -134,6 +134,8 @@ HDIB DecodeGif(const uint8_t* data, size_t size, const QString& fileName) {
         paper = colorCount;
     if (paper >= 0)
         dib->Palette()[paper] = RGBQUAD{255, 255, 255, 0};
+    if (transparent >= 0)
+        dib->SetTransparentIndex(transparent);
     else
         paper = std::clamp(gif->SBackGroundColor, 0, 255);
     std::memset(dib->Bits(), paper, size_t(dib->BitsSize()));

@@ -1,5 +1,6 @@
 #pragma once
-// Turning raster picture files (BMP, GIF, TIFF, JPEG) into metafiles for the graphic import.
+// Turning raster picture files (BMP, GIF, TIFF, JPEG, PNG) into metafiles for the graphic
+// import.
 
 #include "platform/dib/dib.h"
 #include "platform/metafile/tmetafile.h"
@@ -8,9 +9,10 @@
 #include <cstddef>
 #include <cstdint>
 
-enum class TRasterKind { Unknown, Bmp, Gif, Tiff, Jpeg };
+enum class TRasterKind { Unknown, Bmp, Gif, Tiff, Jpeg, Png };
 
-// The kind named by the file's extension (.bmp, .gif, .tif, .tiff, .jpg, .jpeg; any case).
+// The kind named by the file's extension (.bmp, .gif, .tif, .tiff, .jpg, .jpeg, .png; any
+// case).
 TRasterKind RasterKindOfName(const QString& fileName);
 // The kind recognised from the first bytes of a file.
 TRasterKind RasterKindOfBytes(const uint8_t* data, size_t size);
@@ -21,8 +23,21 @@ HDIB DecodeRasterBytes(const uint8_t* data, size_t size, TRasterKind hint, const
 // Decodes a picture file (kind from its content, else from its extension).
 HDIB LoadRasterPicture(const QString& fileName);
 
-// Records the DIB into a new EMF metafile as a 24-bit StretchDIBits at the origin: the
-// metafile's pixel size at the 96-dpi reference is the picture's size.
+// A PNG through Qt's image reader, within RasterLimits, as ARGB32. mmWidth and mmHeight
+// (when given) receive its physical size in 0.01 mm from its resolution (pHYs), or 0 when
+// the file names none. Throws TRasterError naming fileName.
+QImage DecodePng(const uint8_t* data, size_t size, const QString& fileName, int* mmWidth = nullptr,
+                 int* mmHeight = nullptr);
+
+// Records the image into a new EMF at the origin. Opaque pictures become a 24-bit
+// StretchDIBits, pictures with transparent pixels an alpha blend, so the page shows through.
+// The frame is mmWidth x mmHeight (0.01 mm); when not positive, the image's pixels at the
+// 96-dpi reference.
+TMetafile RecordImage(const QImage& image, int mmWidth = 0, int mmHeight = 0);
+
+// Records the DIB into a new EMF metafile as a 24-bit StretchDIBits at the origin (an alpha
+// blend when it has a transparent colour): the metafile's pixel size at the 96-dpi
+// reference is the picture's size.
 TMetafile RecordDib(const HDIB& dib);
 
 // Decodes the file and records it: the metafile a raster picture is inserted as. Throws

@@ -245,10 +245,83 @@ void TMetafileCanvas::StretchImage(int xDest, int yDest, int cxDest, int cyDest,
                                    const QImage& image, std::uint32_t rop) {
     if (image.isNull())
         return;
+    if (rop == SRCCOPY && HasTransparency(image)) {
+        AlphaBlendImage(xDest, yDest, cxDest, cyDest, image);
+        return;
+    }
     StretchDIBits(xDest, yDest, cxDest, cyDest, 0, 0, image.width(), image.height(),
                   ImageToDib24(image), rop);
 }
 
 void TMetafileCanvas::Draw(int x, int y, const QImage& image) {
     StretchImage(x, y, image.width(), image.height(), image);
+}
+
+bool TMetafileCanvas::HasTransparency(const QImage& image) {
+    if (image.isNull() || !image.hasAlphaChannel())
+        return false;
+    const QImage argb = image.format() == QImage::Format_ARGB32 ||
+                                image.format() == QImage::Format_ARGB32_Premultiplied
+                            ? image
+                            : image.convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb* row = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        for (int x = 0; x < argb.width(); ++x)
+            if (qAlpha(row[x]) != 255)
+                return true;
+    }
+    return false;
+}
+
+QByteArray TMetafileCanvas::ImageToDib32(const QImage& image) {
+    if (image.isNull())
+        return {};
+    // GDI blends premultiplied pixels; in memory Qt's form is already B, G, R, A.
+    const QImage src = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    const int w = src.width(), h = src.height();
+    const qsizetype stride = qsizetype(w) * 4;
+    RecordBody head;
+    head.u32(40).i32(w).i32(h).u16(1).u16(32).u32(0).u32(std::uint32_t(stride * h));
+    head.i32(3780).i32(3780).u32(0).u32(0); // 96 dpi
+    QByteArray dib = head.data();
+    dib.resize(40 + stride * h);
+    char* out = dib.data() + 40;
+    for (int row = 0; row < h; ++row) { // bottom-up
+        const QRgb* line = reinterpret_cast<const QRgb*>(src.constScanLine(h - 1 - row));
+        uchar* o = reinterpret_cast<uchar*>(out + row * stride);
+        for (int col = 0; col < w; ++col, o += 4) {
+            const QRgb p = line[col];
+            o[0] = uchar(qBlue(p));
+            o[1] = uchar(qGreen(p));
+            o[2] = uchar(qRed(p));
+            o[3] = uchar(qAlpha(p));
+        }
+    }
+    return dib;
+}
+
+void TMetafileCanvas::AlphaBlendImage(int xDest, int yDest, int cxDest, int cyDest,
+                                      const QImage& image) {
+    if (!usable() || image.isNull() || cxDest == 0 || cyDest == 0)
+        return;
+    const QByteArray dib = ImageToDib32(image);
+    qsizetype bitsSize = 0;
+    const qsizetype infoSize = dibInfoSize(dib, bitsSize);
+    if (infoSize < 0)
+        return;
+    const QRectF logical(QPointF(xDest, yDest), QPointF(double(xDest) + cxDest,
+                                                        double(yDest) + cyDest));
+    constexpr int kFixed = 108;
+    // Source over, constant alpha 255, the source's own alpha (AC_SRC_ALPHA).
+    constexpr std::uint32_t kBlend = 0x01FF0000;
+    RecordBody b;
+    b.rect(deviceBoundsOf(logical, true)).i32(xDest).i32(yDest).i32(cxDest).i32(cyDest);
+    b.u32(kBlend).i32(0).i32(0);
+    b.f32(1).f32(0).f32(0).f32(1).f32(0).f32(0); // source transform: identity
+    b.u32(0).u32(0);                             // background colour, DIB_RGB_COLORS
+    b.u32(kFixed).u32(std::uint32_t(infoSize)).u32(std::uint32_t(kFixed + infoSize));
+    b.u32(std::uint32_t(bitsSize)).i32(image.width()).i32(image.height());
+    b.bytes(dib.left(infoSize + bitsSize));
+    m_writer->add(emf::EMR_ALPHABLEND, b);
+    m_writer->addBounds(deviceBoundsOf(logical, true));
 }

@@ -47,6 +47,7 @@ enum RecordType : std::uint32_t {
     EMR_EXTCREATEFONTINDIRECTW = 82,
     EMR_EXTTEXTOUTW = 84,
     EMR_EXTCREATEPEN = 95,
+    EMR_ALPHABLEND = 114,
 };
 
 // Stock objects (selected by index with the high bit set)

@@ -242,7 +242,8 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
         return {};
     }
     const bool alpha = opt.keepAlpha && h.bpp == 32;
-    QImage img(w, hh, alpha ? QImage::Format_ARGB32 : QImage::Format_RGB32);
+    // Alpha pixels are premultiplied, as GDI's AlphaBlend reads them.
+    QImage img(w, hh, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
     if (img.isNull())
         return {};
     img.fill(qRgb(255, 255, 255));
@@ -281,8 +282,10 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
                 const uchar* p = row + 4 * x;
                 quint32 px = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) |
                              (quint32(p[3]) << 24);
-                int a = alpha ? (ca.mask ? ca.value(px) : 255) : 255;
-                c = qRgba(cr.value(px), cg.value(px), cb.value(px), a);
+                const int a = alpha ? (ca.mask ? ca.value(px) : 255) : 255;
+                // A colour above its alpha is no premultiplied pixel; keep it in range.
+                c = qRgba(std::min(cr.value(px), a), std::min(cg.value(px), a),
+                          std::min(cb.value(px), a), a);
                 break;
             }
             }

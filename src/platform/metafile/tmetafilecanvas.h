@@ -177,14 +177,22 @@ public:
     void StretchDIBits(int xDest, int yDest, int cxDest, int cyDest, int xSrc, int ySrc,
                        int cxSrc, int cySrc, const QByteArray& dib,
                        std::uint32_t rop = SRCCOPY);
-    // The image as a 24-bit DIB, whole, into the destination rectangle.
+    // The image, whole, into the destination rectangle: as a 24-bit DIB, or, when it has
+    // pixels that are not fully opaque and is copied plainly (SRCCOPY), as an alpha blend.
     void StretchImage(int xDest, int yDest, int cxDest, int cyDest, const QImage& image,
                       std::uint32_t rop = SRCCOPY);
+    // The image as a 32-bit premultiplied DIB blended over the page by its own alpha
+    // (EMR_ALPHABLEND with AC_SRC_ALPHA): transparent pixels leave the page as it is.
+    void AlphaBlendImage(int xDest, int yDest, int cxDest, int cyDest, const QImage& image);
     // The image 1:1 (one pixel per logical unit) with its top-left corner at (x, y).
     void Draw(int x, int y, const QImage& image);
 
     // A 24-bit bottom-up packed DIB of the image (rows padded to 4 bytes).
     static QByteArray ImageToDib24(const QImage& image);
+    // A 32-bit bottom-up packed DIB of the image, blue-green-red-alpha, premultiplied.
+    static QByteArray ImageToDib32(const QImage& image);
+    // Whether the image has a pixel that is not fully opaque.
+    static bool HasTransparency(const QImage& image);
 
     // The EMF recorded so far, finished as if closed now (for inspection; the canvas stays
     // open).
