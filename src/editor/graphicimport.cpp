@@ -7,6 +7,7 @@
 #include "editor/undokeys.h"
 #include "platform/dib/rasterimport.h"
 #include "platform/metafile/emfpaintdevice.h"
+#include "platform/metafile/svgpicture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -85,9 +86,10 @@ QString TfrmTabEditor::GraphicFilter() {
     // The classic filter text, turned into the dialog's "name (pattern);;..." form.
     // "Alle Bilder" first, so that every picture the import reads is offered at once.
     const QString classic = QStringLiteral(
-        "Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.tif *.tiff *.wmf *.qmg)|*.bmp|"
+        "Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.tif *.tiff *.png *.svg *.svgz *.wmf *.qmg)|*.bmp|"
         "Windows-BitMaps (*.bmp)|*.bmp|CompuServe GIF (*.gif)|*.gif|"
-        "JPEG (*.jpg *.jpeg)|*.jpg|TIFF (*.tif *.tiff)|*.tif|Windows-MetaFiles (*.wmf)|*.wmf|"
+        "JPEG (*.jpg *.jpeg)|*.jpg|TIFF (*.tif *.tiff)|*.tif|PNG (*.png)|*.png|"
+        "SVG-Zeichnungen (*.svg *.svgz)|*.svg|Windows-MetaFiles (*.wmf)|*.wmf|"
         "Pfadlisten (*.qmg)|*.qmg");
     const QStringList parts = classic.split(QLatin1Char('|'));
     QStringList filters;
@@ -128,11 +130,16 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
                    endsWithOnly(upper, QStringLiteral(".JPEG")) ||
                    endsWithOnly(upper, QStringLiteral(".GIF")) ||
                    endsWithOnly(upper, QStringLiteral(".TIF")) ||
-                   endsWithOnly(upper, QStringLiteral(".TIFF"))) {
+                   endsWithOnly(upper, QStringLiteral(".TIFF")) ||
+                   endsWithOnly(upper, QStringLiteral(".PNG"))) {
             const TMetafile metafile = ImportRasterPicture(fileName);
             if (metafile.Empty())
                 return false;
             insertPicture(metafile, 1, nullptr);
+        } else if (endsWithOnly(upper, QStringLiteral(".SVG")) ||
+                   endsWithOnly(upper, QStringLiteral(".SVGZ"))) {
+            // A drawing stays a vector picture, like a metafile.
+            insertPicture(ImportSvgPicture(fileName), 0, nullptr);
         } else if (endsWithOnly(upper, QStringLiteral(".QMG"))) {
             QStringList lines;
             const TMetafile metafile = readPathList(fileName, lines);
@@ -141,8 +148,8 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
             // The long names of JPEG and TIFF were refused without a word; now every
             // refusal says why.
             ShowError(QStringLiteral("Die Datei „%1“ kann nicht eingefügt werden: Nur Bilder "
-                                     "der Arten BMP, GIF, JPEG, TIFF, WMF und Pfadlisten (QMG) "
-                                     "werden unterstützt.")
+                                     "der Arten BMP, GIF, JPEG, TIFF, PNG, SVG, WMF und "
+                                     "Pfadlisten (QMG) werden unterstützt.")
                           .arg(QDir::toNativeSeparators(fileName)));
             return false;
         }

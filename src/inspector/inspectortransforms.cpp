@@ -210,9 +210,9 @@ void TToolMaster::filterStep(TDocElementWMF& element, QObject* sender) {
             QImage image = RenderPicture(
                 element.Metafile, PlainRect(element.Metafile.Width(), element.Metafile.Height()));
             if (grey)
-                GreyScale(image);
+                FilterColours(image, GreyScale);
             else if (soften)
-                Soften(image);
+                SoftenPicture(image);
             RecordPicture(element.Metafile, image, true, invert);
             f->ResetValues();
         } else {

@@ -14,6 +14,7 @@ namespace {
 constexpr std::uint32_t kEmrHeader = 1;
 constexpr std::uint32_t kEmrEof = 14;
 constexpr std::uint32_t kEmrStretchDibits = 81;
+constexpr std::uint32_t kEmrAlphaBlend = 114;
 
 quint32 u32At(const QByteArray& b, qsizetype at) {
     return qFromLittleEndian<quint32>(b.constData() + at);
@@ -157,17 +158,69 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest) {
         return image;
     }
 
+    const bool alpha = PictureHasAlpha(metafile);
     // Painting into 32-bit pixels is the fast path of the raster engine; the 24-bit form
     // the filters work on is made from it in one pass.
-    QImage canvas(w, h, QImage::Format_RGB32);
-    canvas.fill(Qt::white);
+    QImage canvas(w, h, alpha ? QImage::Format_ARGB32_Premultiplied : QImage::Format_RGB32);
+    canvas.fill(alpha ? Qt::transparent : Qt::white);
     if (dw > 0 && dh > 0) {
         QPainter painter(&canvas);
         // The player gets an upright rectangle and the mirroring as a transform.
         painter.setTransform(QTransform(x1 < x0 ? -1 : 1, 0, 0, y1 < y0 ? -1 : 1, x0, y0));
         metafile.Play(painter, QRectF(0, 0, dw, dh));
     }
-    return canvas.convertToFormat(QImage::Format_RGB888);
+    return canvas.convertToFormat(alpha ? QImage::Format_ARGB32 : QImage::Format_RGB888);
+}
+
+bool PictureHasAlpha(const TMetafile& metafile) {
+    if (metafile.GetForm() != TMetafile::Form::Emf)
+        return false;
+    const QByteArray b = metafile.Bytes();
+    const qsizetype n = b.size();
+    if (n < 8 || u32At(b, 0) != kEmrHeader)
+        return false;
+    qsizetype at = 0;
+    while (at + 8 <= n) {
+        const quint32 type = u32At(b, at);
+        const quint32 size = u32At(b, at + 4);
+        if (size < 8 || size > n - at)
+            return false;
+        // The blend function's fourth byte holds AC_SRC_ALPHA.
+        if (type == kEmrAlphaBlend && size >= 44 && (uchar(b[at + 43]) & 1))
+            return true;
+        if (type == kEmrEof)
+            return false;
+        at += size;
+    }
+    return false;
+}
+
+void FilterColours(QImage& image, void (*filter)(QImage&)) {
+    if (!image.hasAlphaChannel()) {
+        filter(image);
+        return;
+    }
+    const QImage argb = image.convertToFormat(QImage::Format_ARGB32);
+    QImage colours(argb.size(), QImage::Format_RGB888);
+    for (int y = 0; y < argb.height(); ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        uchar* c = colours.scanLine(y);
+        for (int x = 0; x < argb.width(); ++x, c += 3) {
+            c[0] = uchar(qRed(a[x]));
+            c[1] = uchar(qGreen(a[x]));
+            c[2] = uchar(qBlue(a[x]));
+        }
+    }
+    filter(colours);
+    QImage out(argb.size(), QImage::Format_ARGB32);
+    for (int y = 0; y < out.height(); ++y) {
+        const QRgb* a = reinterpret_cast<const QRgb*>(argb.constScanLine(y));
+        const uchar* c = colours.constScanLine(y);
+        QRgb* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x, c += 3)
+            o[x] = qRgba(c[0], c[1], c[2], qAlpha(a[x]));
+    }
+    image = out;
 }
 
 namespace {
@@ -270,6 +323,31 @@ void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool
         metafile.SetWidth(image.width());
         metafile.SetHeight(image.height());
     }
+    if (TMetafileCanvas::HasTransparency(image)) {
+        // The colours change, the alpha stays.
+        QImage work = image.convertToFormat(QImage::Format_ARGB32);
+        for (int y = 0; y < work.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(work.scanLine(y));
+            for (int x = 0; x < work.width(); ++x) {
+                int r = qRed(row[x]), g = qGreen(row[x]), b = qBlue(row[x]);
+                if (tables) {
+                    r = tables->red[r];
+                    g = tables->green[g];
+                    b = tables->blue[b];
+                }
+                if (inverted) {
+                    r = 255 - r;
+                    g = 255 - g;
+                    b = 255 - b;
+                }
+                row[x] = qRgba(r, g, b, qAlpha(row[x]));
+            }
+        }
+        TMetafileCanvas canvas(metafile);
+        canvas.AlphaBlendImage(0, 0, work.width(), work.height(), work);
+        canvas.Close();
+        return;
+    }
     const QImage src = image.format() == QImage::Format_RGB888
                            ? image
                            : image.convertToFormat(QImage::Format_RGB888);
@@ -282,4 +360,37 @@ void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool
     metafile.SetRecorded(
         OneBitmapEmf(src, metafile.MMWidth(), metafile.MMHeight(), inverted, tables),
         metafile.MMWidth(), metafile.MMHeight());
+}
+
+void SoftenPicture(QImage& image) {
+    if (!image.hasAlphaChannel()) {
+        Soften(image);
+        return;
+    }
+    // Softened with premultiplied colours, so clear neighbours fade the edge instead of
+    // lending it their (meaningless) colour; the alpha is softened alike.
+    const QImage pre = image.convertToFormat(QImage::Format_ARGB32_Premultiplied);
+    QImage colours(pre.size(), QImage::Format_RGB888), alpha(pre.size(), QImage::Format_RGB888);
+    for (int y = 0; y < pre.height(); ++y) {
+        const QRgb* p = reinterpret_cast<const QRgb*>(pre.constScanLine(y));
+        uchar* c = colours.scanLine(y);
+        uchar* a = alpha.scanLine(y);
+        for (int x = 0; x < pre.width(); ++x, c += 3, a += 3) {
+            c[0] = uchar(qRed(p[x]));
+            c[1] = uchar(qGreen(p[x]));
+            c[2] = uchar(qBlue(p[x]));
+            a[0] = a[1] = a[2] = uchar(qAlpha(p[x]));
+        }
+    }
+    Soften(colours);
+    Soften(alpha);
+    QImage out(pre.size(), QImage::Format_ARGB32_Premultiplied);
+    for (int y = 0; y < out.height(); ++y) {
+        const uchar* c = colours.constScanLine(y);
+        const uchar* a = alpha.constScanLine(y);
+        QRgb* o = reinterpret_cast<QRgb*>(out.scanLine(y));
+        for (int x = 0; x < out.width(); ++x, c += 3, a += 3)
+            o[x] = qRgba(std::min(c[0], a[0]), std::min(c[1], a[0]), std::min(c[2], a[0]), a[0]);
+    }
+    image = out.convertToFormat(QImage::Format_ARGB32);
 }

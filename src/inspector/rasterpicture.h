@@ -21,8 +21,19 @@ TGdiRect MirrorVerticalRect(int w, int h);   // (0, H, W + 1, 1)
 TGdiRect Turn180Rect(int w, int h);          // (W, H, 1, 1)
 
 // The picture played into dest on a white W x H picture (W, H: its size in pixels),
-// Format_RGB888. Empty when the picture has no size.
+// Format_RGB888; a picture with transparent pixels (PictureHasAlpha) is played on a clear
+// one instead and comes as Format_ARGB32. Empty when the picture has no size.
 QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest);
+
+// Whether the picture blends a bitmap by its own alpha (an imported PNG, a GIF with a
+// transparent colour), so its pixel work must keep the alpha.
+bool PictureHasAlpha(const TMetafile& metafile);
+
+// Runs a filter of 24-bit pictures on the colours of image; an ARGB32 image keeps its
+// alpha.
+void FilterColours(QImage& image, void (*filter)(QImage&));
+// Soften (3 x 3 mean) for 24-bit and ARGB32 pictures; the alpha is softened with the colours.
+void SoftenPicture(QImage& image);
 
 // Records image at (0, 0) as the picture's only content. With keepSize the picture's
 // frame stays as it is; otherwise the picture is emptied first and takes the image's size
@@ -34,5 +45,7 @@ QImage RenderPicture(const TMetafile& metafile, const TGdiRect& dest);
 QByteArray OneBitmapEmf(const QImage& image, int mmWidth, int mmHeight, bool inverted,
                         const TChannelTables* tables = nullptr);
 
+// An image with transparent pixels is recorded as an alpha blend, with tables and the
+// inversion applied to its colours.
 void RecordPicture(TMetafile& metafile, const QImage& image, bool keepSize, bool inverted,
                    const TChannelTables* tables = nullptr);

@@ -6,6 +6,7 @@
 
 #include <QFile>
 #include <QImage>
+#include <QPainter>
 #include <QTemporaryDir>
 
 namespace {
@@ -42,6 +43,7 @@ private slots:
     void damagedPicturesAreReportedAndInsertNothing_data();
     void damagedPicturesAreReportedAndInsertNothing();
     void metafileIsInsertedAsItIs();
+    void pngAndSvgComeInAtTheirPhysicalSize();
 };
 
 void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide() {
@@ -94,7 +96,7 @@ void TestGraphicImport::extensionRules() {
         const char* name;
         bool inserted;
     } cases[] = {
-        {"a.bmp", true},      {"b.Bmp", true},      {"e.png", false},
+        {"a.bmp", true},      {"b.Bmp", true},      {"e.webp", false},
         {"f.bmp.bmp", false}, {"g.bmpx", false},    {"h.wmf.bmp", true},
         {"i.BMP.txt", false}, {"j", false},
     };
@@ -131,8 +133,8 @@ void TestGraphicImport::extensionRules() {
     // "Alle Bilder" comes first and holds every type the import reads.
     const QStringList filters = TfrmTabEditor::GraphicFilter().split(QStringLiteral(";;"));
     QVERIFY(filters.first().startsWith(QStringLiteral("Alle Bilder (")));
-    for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.jpeg", "*.tif", "*.tiff", "*.wmf",
-                                "*.qmg"})
+    for (const char* pattern : {"*.bmp", "*.gif", "*.jpg", "*.jpeg", "*.tif", "*.tiff", "*.png",
+                                "*.svg", "*.svgz", "*.wmf", "*.qmg"})
         QVERIFY2(filters.first().contains(QLatin1String(pattern)), pattern);
 
     // A real JPEG under the three-letter extension in capitals is taken.
@@ -205,6 +207,9 @@ void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing_data() {
     QTest::newRow("tif garbage") << "scan.tif" << QByteArray("II*\x00\xFF\xFF\xFF\x7F", 8);
     QTest::newRow("wmf garbage") << "clip.wmf" << QByteArray(64, 'x');
     QTest::newRow("missing") << "fehlt.bmp" << QByteArray("-");
+    QTest::newRow("png cut") << "logo.png" << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR", 16);
+    QTest::newRow("svg garbage") << "zeichnung.svg" << QByteArray("<svg kaputt");
+    QTest::newRow("svgz garbage") << "zeichnung.svgz" << QByteArray("\x1f\x8b\x08 kaputt");
 }
 
 void TestGraphicImport::damagedPicturesAreReportedAndInsertNothing() {
@@ -245,6 +250,43 @@ void TestGraphicImport::metafileIsInsertedAsItIs() {
     const double scale = std::min({1.0, Document->PageWidth / w, Document->PageHeight / h});
     QVERIFY(qAbs(e->Width - w * scale) < 1e-9);
     QVERIFY(qAbs(e->Height - h * scale) < 1e-9);
+}
+
+void TestGraphicImport::pngAndSvgComeInAtTheirPhysicalSize() {
+    TEditorFixture f;
+    QTemporaryDir dir;
+    // A PNG of 60 x 30 pixels at 300 dpi with a clear half: a raster picture of 5.08 x 2.54 mm.
+    QImage png(60, 30, QImage::Format_ARGB32);
+    png.fill(Qt::transparent);
+    QPainter(&png).fillRect(0, 0, 30, 30, Qt::red);
+    png.setDotsPerMeterX(11811);
+    png.setDotsPerMeterY(11811);
+    const QString pngPath = dir.filePath(QStringLiteral("logo.png"));
+    QVERIFY(png.save(pngPath, "PNG"));
+    QVERIFY(f.editor->ImportGraphicFile(pngPath));
+    auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(e);
+    QCOMPARE(int(e->SourceKind), 1);
+    QVERIFY2(qAbs(e->Width - 5.08) < 0.006 && qAbs(e->Height - 2.54) < 0.006,
+             qPrintable(QStringLiteral("%1 x %2").arg(e->Width).arg(e->Height)));
+    QVERIFY(f.editor->InsertPending);
+
+    // An SVG drawing of 50 x 20 mm: a plain (vector) picture of that size, carried and undone
+    // in one step like any insert.
+    const QString svgPath = writeText(
+        dir, QStringLiteral("zeichnung.SVG"),
+        "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"50mm\" height=\"20mm\">"
+        "<rect width=\"100\" height=\"50\" fill=\"green\"/></svg>");
+    QVERIFY(f.editor->ImportGraphicFile(svgPath));
+    QCOMPARE(Document->Count(), 2);
+    e = dynamic_cast<TDocElementWMF*>(Document->Element(0));
+    QVERIFY(e);
+    QCOMPARE(int(e->SourceKind), 0);
+    QCOMPARE(e->Width, 50.0);
+    QCOMPARE(e->Height, 20.0);
+    QCOMPARE(f.editor->SelectedElement, e);
+    QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
+    QVERIFY(f.errors.isEmpty());
 }
 
 QTEST_MAIN(TestGraphicImport)
