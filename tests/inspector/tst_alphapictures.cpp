@@ -122,8 +122,8 @@ void TestAlphaPictures::filtersChangeColoursAndKeepTheAlpha() {
             bright.setPixelColor(x, y, b);
             const int g = GreyValue(c.red(), c.green(), c.blue());
             grey.setPixelColor(x, y, QColor(g, g, g, c.alpha()));
-            inverted.setPixelColor(x, y, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue(),
-                                                c.alpha()));
+            inverted.setPixelColor(
+                x, y, QColor(255 - c.red(), 255 - c.green(), 255 - c.blue(), c.alpha()));
         }
     QVERIFY(samePixels(afterBrightness, bright));
     // Grey works on the brightened picture; invert on the grey one.
@@ -149,11 +149,11 @@ void TestAlphaPictures::softenFadesEdgesWithoutColouringTheClearPart() {
             img.setPixelColor(x, y, QColor(255, 0, 0));
     QImage soft = img;
     SoftenPicture(soft);
-    QCOMPARE(soft.pixelColor(4, 4), QColor(255, 0, 0));         // inside stays
-    QCOMPARE(qAlpha(soft.pixel(1, 1)), 0);                       // far outside stays clear
-    QCOMPARE(qAlpha(soft.pixel(2, 4)), 255 * 3 / 9);             // the edge fades
+    QCOMPARE(soft.pixelColor(4, 4), QColor(255, 0, 0));              // inside stays
+    QCOMPARE(qAlpha(soft.pixel(1, 1)), 0);                           // far outside stays clear
+    QCOMPARE(qAlpha(soft.pixel(2, 4)), 255 * 3 / 9);                 // the edge fades
     QCOMPARE(QColor::fromRgba(soft.pixel(2, 4)).toRgb().red(), 255); // still red, not darkened
-    QCOMPARE(qAlpha(soft.pixel(0, 0)), 0);                       // the border is left alone
+    QCOMPARE(qAlpha(soft.pixel(0, 0)), 0);                           // the border is left alone
 }
 
 void TestAlphaPictures::saveAndLoadKeepTheAlpha() {

@@ -54,9 +54,9 @@ QByteArray chunk(const char* type, const QByteArray& data) {
     qToBigEndian<quint32>(quint32(data.size()), out.data());
     out += body;
     QByteArray crc(4, '\0');
-    qToBigEndian<quint32>(quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()),
-                                        uInt(body.size()))),
-                          crc.data());
+    qToBigEndian<quint32>(
+        quint32(crc32(0, reinterpret_cast<const Bytef*>(body.constData()), uInt(body.size()))),
+        crc.data());
     return out + crc;
 }
 
@@ -174,7 +174,8 @@ void TestTransparentPictures::pngBeyondThePixelLimitOrDamagedIsRefused() {
     };
     // 10000 x 10000 pixels: beyond the 64 million the import allows, refused before decoding.
     const QString huge = refusal(QStringLiteral("riesig.png"), pngHeaderOnly(10000, 10000));
-    QVERIFY2(huge.contains(QStringLiteral("riesig.png")) && huge.contains(QStringLiteral("zu groß")),
+    QVERIFY2(huge.contains(QStringLiteral("riesig.png")) &&
+                 huge.contains(QStringLiteral("zu groß")),
              qPrintable(huge));
     QVERIFY(huge.contains(QStringLiteral("10000 × 10000")));
 
@@ -274,8 +275,8 @@ void TestTransparentPictures::svgSizeForms_data() {
     QTest::newRow("px at 96 dpi") << "width=\"96\" height=\"48px\"" << 2540 << 1270;
     QTest::newRow("points and cm") << "width=\"72pt\" height=\"1.5cm\"" << 2540 << 1500;
     QTest::newRow("viewBox alone") << "viewBox=\"0 0 192 96\"" << 5080 << 2540;
-    QTest::newRow("one side and viewBox") << "width=\"10cm\" viewBox=\"0,0,200,50\"" << 10000
-                                          << 2500;
+    QTest::newRow("one side and viewBox")
+        << "width=\"10cm\" viewBox=\"0,0,200,50\"" << 10000 << 2500;
     QTest::newRow("percent falls back to viewBox")
         << "width=\"100%\" height=\"100%\" viewBox=\"0 0 96 96\"" << 2540 << 2540;
 }

@@ -124,8 +124,8 @@ QImage DecodePng(const uint8_t* data, size_t size, const QString& fileName, int*
     auto fail = [&](const QString& reason) -> TRasterError { return {fileName, reason}; };
     if (size > size_t(RasterLimits::MaxFileBytes))
         throw fail(QStringLiteral("Die Datei ist zu groß."));
-    const QByteArray bytes = QByteArray::fromRawData(reinterpret_cast<const char*>(data),
-                                                     qsizetype(size));
+    const QByteArray bytes =
+        QByteArray::fromRawData(reinterpret_cast<const char*>(data), qsizetype(size));
     QBuffer buffer;
     buffer.setData(bytes);
     buffer.open(QIODevice::ReadOnly);

@@ -309,8 +309,8 @@ void TMetafileCanvas::AlphaBlendImage(int xDest, int yDest, int cxDest, int cyDe
     const qsizetype infoSize = dibInfoSize(dib, bitsSize);
     if (infoSize < 0)
         return;
-    const QRectF logical(QPointF(xDest, yDest), QPointF(double(xDest) + cxDest,
-                                                        double(yDest) + cyDest));
+    const QRectF logical(QPointF(xDest, yDest),
+                         QPointF(double(xDest) + cxDest, double(yDest) + cyDest));
     constexpr int kFixed = 108;
     // Source over, constant alpha 255, the source's own alpha (AC_SRC_ALPHA).
     constexpr std::uint32_t kBlend = 0x01FF0000;

@@ -23,8 +23,8 @@ constexpr double RecordDpi = 4 * 96;
 
 TMetafileError svgError(const QString& fileName, const QString& reason) {
     if (fileName.isEmpty())
-        return TMetafileError(QStringLiteral("Die SVG-Zeichnung kann nicht gelesen werden: %1")
-                                  .arg(reason));
+        return TMetafileError(
+            QStringLiteral("Die SVG-Zeichnung kann nicht gelesen werden: %1").arg(reason));
     return TMetafileError(QStringLiteral("Die SVG-Datei „%1“ kann nicht gelesen werden: %2")
                               .arg(QDir::toNativeSeparators(fileName), reason));
 }
@@ -68,8 +68,8 @@ QByteArray gunzip(const QByteArray& in, const QString& fileName) {
 // A length in 0.01 mm; px (or no unit) counts 96 to the inch as in CSS. -1 for what has
 // no physical size (%, em, ex) or does not parse.
 double lengthIn001Mm(const QString& text) {
-    static const QRegularExpression form(
-        QStringLiteral("^\\s*([+]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)\\s*([a-zA-Z%]*)\\s*$"));
+    static const QRegularExpression form(QStringLiteral(
+        "^\\s*([+]?(?:\\d+\\.?\\d*|\\.\\d+)(?:[eE][+-]?\\d+)?)\\s*([a-zA-Z%]*)\\s*$"));
     const QRegularExpressionMatch m = form.match(text);
     if (!m.hasMatch())
         return -1;
@@ -112,10 +112,10 @@ bool SvgPhysicalSize(const QByteArray& svg, int& mmWidth, int& mmHeight) {
             h = lengthIn001Mm(a.value(QLatin1String("height")).toString());
         // Without a physical width or height, the viewBox counts in px; one given side
         // keeps the viewBox's proportions.
-        const QStringList box = a.value(QLatin1String("viewBox"))
-                                    .toString()
-                                    .split(QRegularExpression(QStringLiteral("[\\s,]+")),
-                                           Qt::SkipEmptyParts);
+        const QStringList box =
+            a.value(QLatin1String("viewBox"))
+                .toString()
+                .split(QRegularExpression(QStringLiteral("[\\s,]+")), Qt::SkipEmptyParts);
         double bw = -1, bh = -1;
         if (box.size() == 4) {
             bool okW = false, okH = false;
@@ -179,8 +179,9 @@ TMetafile RecordSvg(const QByteArray& bytes, const QString& fileName) {
 TMetafile ImportSvgPicture(const QString& fileName) {
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
-        throw svgError(fileName, QStringLiteral("Die Datei lässt sich nicht öffnen (%1).")
-                                     .arg(file.errorString()));
+        throw svgError(
+            fileName,
+            QStringLiteral("Die Datei lässt sich nicht öffnen (%1).").arg(file.errorString()));
     if (file.size() > MaxSvgBytes)
         throw svgError(fileName, QStringLiteral("Die Datei ist zu groß."));
     return RecordSvg(file.read(MaxSvgBytes + 1), fileName);
