@@ -258,29 +258,32 @@ private slots:
         doc.PageWidth = 105;
         doc.PageHeight = 148;
         CurrentSide = 0;
-        auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
-        e->Left = 20;
-        e->Top = 30;
-        e->Width = e->Height = 10;
+        // A square at the sheet's left edge, and one to measure.
+        for (const QPointF& at : {QPointF(0, 30), QPointF(50, 70)}) {
+            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+            e->Left = at.x();
+            e->Top = at.y();
+            e->Width = e->Height = 10;
+        }
         const QString file = dir.filePath(QStringLiteral("a6.qmk"));
         doc.SaveToFile(file);
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
-        // A left margin of -30 mm puts the square 10 mm beyond the paper's left edge.
+        // A left margin of -10 mm puts the first square beyond the paper's left edge.
         const Result r = batch({file, QStringLiteral("-o"), out, QStringLiteral("--margins"),
-                                QStringLiteral("-30,20,0,0"), QStringLiteral("--fit"),
+                                QStringLiteral("-10,20,0,0"), QStringLiteral("--fit"),
                                 QStringLiteral("--outline")},
                                m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QList<QImage> pages = pdfink::Pages(out);
         QCOMPARE(pages.size(), 1);
         const double a = 1 - 2.0 * 10 / 105;
-        const QRectF square = pdfink::DarkInkMm(pages[0], QRectF(1, 21, 70, 100));
-        QVERIFY2(std::abs(square.left() - (-30 + (1 - a) * 52.5 + a * 20)) < 0.3,
+        const QRectF square = pdfink::DarkInkMm(pages[0], QRectF(30, 70, 40, 40));
+        QVERIFY2(std::abs(square.left() - (-10 + (1 - a) * 52.5 + a * 50)) < 0.3,
                  qPrintable(QString::number(square.left())));
-        QVERIFY(std::abs(square.top() - (20 + (1 - a) * 74 + a * 30)) < 0.3);
+        QVERIFY(std::abs(square.top() - (20 + (1 - a) * 74 + a * 70)) < 0.3);
         QVERIFY(std::abs(square.width() - a * 10) < 0.3);
         // The cell's frame: its bottom edge at 20 + 148 mm across the page.
-        const QRectF frame = pdfink::DarkInkMm(pages[0], QRectF(1, 160, 70, 20));
+        const QRectF frame = pdfink::DarkInkMm(pages[0], QRectF(30, 160, 40, 20));
         QVERIFY(!frame.isEmpty());
         QVERIFY(std::abs(frame.center().y() - 168) < 0.5);
     }

@@ -269,6 +269,10 @@ int run(const QCommandLineParser& parser) {
     }
     if (!QFileInfo(args.first()).isFile())
         return BatchFailure(QStringLiteral("Das Dokument „%1“ gibt es nicht.").arg(args.first()));
+    // An unreadable file is left to the loader, which names the reason.
+    if (QFileInfo(args.first()).isReadable() && !IsDocumentFile(args.first()))
+        return BatchFailure(
+            QStringLiteral("Die Datei „%1“ ist kein Quillmark-Dokument.").arg(args.first()));
     TAppDocument doc(false);
     try {
         doc.LoadFromFile(args.first());
