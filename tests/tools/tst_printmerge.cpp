@@ -5,9 +5,16 @@
 #include "qmpaths.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
+#include "document/docelement.h"
 #include "document/globals.h"
 #include "platform/metafile/emfpaintdevice.h"
+#include "platform/ui/tfrage.h"
+#include "printing/addressrecords.h"
 #include "printing/printeroutput.h"
+#include "printing/tfrmtabprinting.h"
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
 #include <QPainter>
 #include <QProcess>
 #include <QRegularExpression>
@@ -286,6 +293,70 @@ private slots:
         const QRectF frame = pdfink::DarkInkMm(pages[0], QRectF(30, 160, 40, 20));
         QVERIFY(!frame.isEmpty());
         QVERIFY(std::abs(frame.center().y() - 168) < 0.5);
+    }
+
+    // "Adressen reihum" in the printing workspace prints the same pages as the batch tool,
+    // with the store's records in its order; the loaded document keeps its texts.
+    void workspaceMergesLikeTheBatchTool() {
+        QTemporaryDir dir;
+        const QString records = writeRecords(dir.path(), 12);
+        const QString out = dir.filePath(QStringLiteral("batch.pdf"));
+        const Result r = batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
+                                QStringLiteral("all"), QStringLiteral("--merge"), records,
+                                QStringLiteral("--text-block"), QStringLiteral("1=Baustein")},
+                               m_home.path());
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+
+        AddressRecords = QStringList{AddressHeaderLine()};
+        for (const TAddressRecord& record : ReadAddressSource(records).Records)
+            AddressRecords << JoinAddressRecord(record);
+        TextBlocks[1] = QStringLiteral("Baustein");
+        Document->LoadFromFile(Card);
+        const auto texts = [] {
+            QStringList list;
+            for (int i = 0; i < Document->Count(); ++i) {
+                if (auto* t = dynamic_cast<TDocElementTXT*>(Document->Element(i)))
+                    list << t->Text;
+            }
+            return list;
+        };
+        const QStringList before = texts();
+        TfrmTabPrinting form;
+        form.resize(900, 700);
+        form.show();
+        form.Printer().setOutputFormat(QPrinter::PdfFormat);
+        form.Printer().setPageLayout(
+            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
+        form.Printer().setOutputFileName(ws);
+        form.Activate();
+        QVERIFY(!form.MergeCountLabel->isVisible());
+        QTest::mouseClick(form.MergeCheck, Qt::LeftButton, {}, QPoint(8, 11));
+        QVERIFY(form.MergeCheck->isChecked());
+        QCOMPARE(form.MergeCountLabel->text(), QStringLiteral("12 Blätter für 12 Adressen"));
+        QTest::mouseClick(form.SelectAllButton, Qt::LeftButton);
+        QCOMPARE(form.MergeCountLabel->text(), QStringLiteral("2 Blätter für 12 Adressen"));
+        QVERIFY(form.MergeCountLabel->isVisible());
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, this, [&] {
+            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
+                answer.stop();
+                f->ImageRegister->click();
+            }
+        });
+        answer.start();
+        QTest::mouseClick(form.Button, Qt::LeftButton);
+        QCOMPARE(texts(), before);
+        for (const auto& [a, b] :
+             {std::pair{out, ws}, std::pair{BackSideFileName(out), BackSideFileName(ws)}}) {
+            const QList<QImage> pa = pdfink::Pages(a), pb = pdfink::Pages(b);
+            QCOMPARE(pa.size(), 2);
+            QCOMPARE(pb.size(), pa.size());
+            for (int i = 0; i < pa.size(); ++i)
+                QVERIFY(pa[i] == pb[i]);
+        }
+        QVERIFY(pdfink::Text(ws).contains(QStringLiteral("Pers12")));
     }
 
     void refusals_data() {
