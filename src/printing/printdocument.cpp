@@ -15,14 +15,6 @@ void SetupPdfPrinter(QPrinter& printer, bool landscape) {
     printer.setCreator(QStringLiteral("Quillmark"));
 }
 
-QString MergeSheetCountText(int sheets, int records) {
-    return QStringLiteral("%1 %2 für %3 %4")
-        .arg(sheets)
-        .arg(sheets == 1 ? QStringLiteral("Blatt") : QStringLiteral("Blätter"))
-        .arg(records)
-        .arg(records == 1 ? QStringLiteral("Adresse") : QStringLiteral("Adressen"));
-}
-
 namespace {
 
 // Selects the cells of the given numbers (reading order, from 1).

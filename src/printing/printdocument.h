@@ -61,6 +61,3 @@ TPdfPrint PrintDocumentToPdf(const TAppDocument& doc, const QString& pdfFile,
 
 // The PDF printer the workspace uses when no printer is installed.
 void SetupPdfPrinter(QPrinter& printer, bool landscape);
-
-// The text of "3 Blätter für 23 Adressen".
-QString MergeSheetCountText(int sheets, int records);

@@ -173,11 +173,11 @@ bool TPrinterOutput::closeJob(bool aborted) {
                 order.push_back(back[i]);
         }
     }
-    bool arranged = order.size() == m_pageRepeats.size();
-    for (size_t i = 0; arranged && i < order.size(); ++i)
-        arranged = order[i] == int(i);
+    bool inOrder = order.size() == m_pageRepeats.size();
+    for (size_t i = 0; inOrder && i < order.size(); ++i)
+        inOrder = order[i] == int(i);
     QString why;
-    if (!arranged && !ArrangePdfPagesInFile(temp, order, &why)) {
+    if (!inOrder && !ArrangePdfPagesInFile(temp, order, &why)) {
         QFile::remove(temp);
         m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
                       .arg(quoted(PrinterName()), why);

@@ -57,6 +57,14 @@ bool ParseNumberList(const QString& text, int count, QList<int>* numbers, QStrin
     return true;
 }
 
+QString MergeSheetCountText(int sheets, int records) {
+    return QStringLiteral("%1 %2 für %3 %4")
+        .arg(sheets)
+        .arg(sheets == 1 ? QStringLiteral("Blatt") : QStringLiteral("Blätter"))
+        .arg(records)
+        .arg(records == 1 ? QStringLiteral("Adresse") : QStringLiteral("Adressen"));
+}
+
 TPlaceholderValues CurrentPlaceholderValues() {
     TPlaceholderValues v;
     v.TextBlocks = TextBlocks;
@@ -113,17 +121,16 @@ void TPrintMerge::plan(const TPrintLayout& layout) {
     }
 }
 
-int TPrintMerge::SheetCount(const TPrintLayout& layout) const {
+int TPrintMerge::SheetCount(const TPrintLayout& layout, int records, int firstCell) {
     int perSheet = 0, onFirstSheet = 0;
     const std::vector<int> order = CellsInReadingOrder(layout);
     for (size_t k = 0; k < order.size(); ++k) {
         if (layout.Cells[size_t(order[k])].Selected) {
             ++perSheet;
-            onFirstSheet += int(k) + 1 >= m_firstCell ? 1 : 0;
+            onFirstSheet += int(k) + 1 >= firstCell ? 1 : 0;
         }
     }
-    const int records = RecordCount();
-    if (records == 0 || perSheet == 0)
+    if (records <= 0 || perSheet == 0)
         return 0;
     if (records <= onFirstSheet)
         return 1;

@@ -25,6 +25,9 @@ std::vector<int> CellsInReadingOrder(const TPrintLayout& layout);
 // the text is not such a list or names a number outside 1..count.
 bool ParseNumberList(const QString& text, int count, QList<int>* numbers, QString* error);
 
+// "3 Blätter für 23 Adressen", shown before a merged run.
+QString MergeSheetCountText(int sheets, int records);
+
 // The text blocks and address fields the placeholders are filled with.
 struct TPlaceholderValues {
     std::array<QString, 11> TextBlocks;    // 1..10 used
@@ -51,7 +54,10 @@ public:
 
     // Printer sheets the records need on the layout's selected cells (0 when no cell is
     // selected or no record is given).
-    int SheetCount(const TPrintLayout& layout) const;
+    int SheetCount(const TPrintLayout& layout) const {
+        return SheetCount(layout, RecordCount(), m_firstCell);
+    }
+    static int SheetCount(const TPrintLayout& layout, int records, int firstCell);
     // Hooks the merge into a run whose settings print SheetCount(layout) * copies sheets:
     // every sheet is printed copies times before the next one. The layout's selection must
     // stay as it is until the run ends; the merge lives as long as the run.

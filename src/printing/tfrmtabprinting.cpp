@@ -362,9 +362,7 @@ void TfrmTabPrinting::UpdateMergeCount() {
         return;
     }
     const int records = std::max(0, int(AddressRecords.size()) - 1);
-    TAppDocument empty(false);
-    TPrintMerge merge(empty, QList<TAddressRecord>(records), TPlaceholderValues{});
-    const int sheets = merge.SheetCount(m_layout) * SpinCopyCount->value();
+    const int sheets = TPrintMerge::SheetCount(m_layout, records, 1) * SpinCopyCount->value();
     MergeCountLabel->setText(MergeSheetCountText(sheets, records));
     MergeCountLabel->show();
 }

@@ -119,6 +119,11 @@ private slots:
         QCOMPARE(merge.SheetCount(layout), sheets);
     }
 
+    void sheetCountWording() {
+        QCOMPARE(MergeSheetCountText(3, 23), QStringLiteral("3 Blätter für 23 Adressen"));
+        QCOMPARE(MergeSheetCountText(1, 1), QStringLiteral("1 Blatt für 1 Adresse"));
+    }
+
     // Records follow the selected cells in reading order; the back shows a cell's record in
     // the mirrored cell; cells before the first cell and after the last record stay empty.
     void recordOfEveryCell() {
