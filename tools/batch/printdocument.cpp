@@ -174,8 +174,9 @@ TPrintJob jobFromOptions(const QCommandLineParser& parser) {
     }
     if (parser.isSet(CopiesName))
         job.Copies = positiveNumber(parser, CopiesName, 999);
-    if (parser.isSet(CellsName) &&
-        parser.value(CellsName).trimmed().compare(QLatin1String("all"), Qt::CaseInsensitive) == 0) {
+    const QString cells = parser.value(CellsName).trimmed();
+    if (parser.isSet(CellsName) && (cells.compare(QLatin1String("all"), Qt::CaseInsensitive) == 0 ||
+                                    cells.compare(QLatin1String("alle"), Qt::CaseInsensitive) == 0)) {
         job.AllCells = true;
     } else if (parser.isSet(CellsName)) {
         QString why;
