@@ -103,6 +103,7 @@ const LangTarget targets[] = {
     {90, E, "ZoomComboBox", Target::Item, 2},
     {140, P, "CalibrationButton", Target::Caption, 0},
     {141, P, "CalibrationButton", Target::Hint, 0},
+    {150, P, "MergeCheck", Target::Caption, 0},
 };
 
 void setCaption(QObject* target, const QString& text)

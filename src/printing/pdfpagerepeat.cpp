@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <algorithm>
 
 namespace {
 
@@ -36,9 +37,9 @@ int lastRef(const QByteArray& text, const char* key) {
     return value;
 }
 
-} // namespace
-
-bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* error) {
+// expectedPages < 0: any number of pages.
+bool arrangePages(QByteArray& pdf, const std::vector<int>& order, QString* error,
+                  int expectedPages) {
     auto fail = [&](const QString& why) {
         if (error)
             *error = why;
@@ -78,32 +79,43 @@ bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* e
     auto it = refRe.globalMatch(QString::fromLatin1(pagesText.mid(open, close - open)));
     while (it.hasNext())
         kids.push_back(it.next().captured(1).toInt());
-    if (kids.size() != repeats.size())
+    if (expectedPages >= 0 && kids.size() != size_t(expectedPages))
         return fail(QStringLiteral("Die PDF-Datei hat %1 Seiten statt %2.")
                         .arg(kids.size())
-                        .arg(repeats.size()));
+                        .arg(expectedPages));
+    for (const int page : order) {
+        if (page < 0 || size_t(page) >= kids.size())
+            return fail(QStringLiteral("Die PDF-Datei hat keine Seite %1, nur %2.")
+                            .arg(page + 1)
+                            .arg(kids.size()));
+    }
+    std::vector<int> identity(kids.size());
+    for (size_t i = 0; i < kids.size(); ++i)
+        identity[i] = int(i);
+    if (order == identity)
+        return true;
 
     QByteArray update = "\n";
     std::vector<std::pair<int, qsizetype>> offsets; // object number, byte offset
     QByteArray newKids = "[\n";
     const int firstNew = nextObject;
-    for (size_t i = 0; i < kids.size(); ++i) {
-        newKids += QByteArray::number(kids[i]) + " 0 R\n";
-        if (repeats[i] <= 0)
+    std::vector<bool> used(kids.size(), false);
+    for (const int page : order) {
+        if (!used[size_t(page)]) {
+            // A page's first place keeps its object; a page can have one parent only.
+            used[size_t(page)] = true;
+            newKids += QByteArray::number(kids[size_t(page)]) + " 0 R\n";
             continue;
-        const PdfObject page = findObject(pdf, kids[i]);
-        if (page.begin < 0)
-            return fail(QStringLiteral("Seite %1 der PDF-Datei fehlt.").arg(i + 1));
-        const QByteArray body = pdf.mid(page.begin, page.end - page.begin);
-        for (int r = 0; r < repeats[i]; ++r) {
-            const int id = nextObject++;
-            offsets.emplace_back(id, pdf.size() + update.size());
-            update += QByteArray::number(id) + " 0 obj" + body + "endobj\n";
-            newKids += QByteArray::number(id) + " 0 R\n";
         }
+        const PdfObject object = findObject(pdf, kids[size_t(page)]);
+        if (object.begin < 0)
+            return fail(QStringLiteral("Seite %1 der PDF-Datei fehlt.").arg(page + 1));
+        const int id = nextObject++;
+        offsets.emplace_back(id, pdf.size() + update.size());
+        update += QByteArray::number(id) + " 0 obj" + pdf.mid(object.begin, object.end - object.begin) +
+                  "endobj\n";
+        newKids += QByteArray::number(id) + " 0 R\n";
     }
-    if (nextObject == firstNew)
-        return true;
     newKids += "]";
     const int count = int(kids.size()) + (nextObject - firstNew);
     pagesText.replace(open, close - open + 1, newKids);
@@ -119,10 +131,13 @@ bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* e
     auto entry = [](qsizetype offset) {
         return QByteArray::number(offset).rightJustified(10, '0') + " 00000 n \n";
     };
-    update += "xref\n" + QByteArray::number(firstNew) + ' ' +
-              QByteArray::number(nextObject - firstNew) + '\n';
-    for (const auto& [id, offset] : offsets)
-        update += entry(offset);
+    update += "xref\n";
+    if (nextObject > firstNew) {
+        update += QByteArray::number(firstNew) + ' ' + QByteArray::number(nextObject - firstNew) +
+                  '\n';
+        for (const auto& [id, offset] : offsets)
+            update += entry(offset);
+    }
     update += QByteArray::number(pagesId) + " 1\n" + entry(pagesOffset);
     update += "trailer\n<<\n/Size " + QByteArray::number(nextObject) + "\n/Root " +
               QByteArray::number(root) + " 0 R\n";
@@ -134,8 +149,21 @@ bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* e
     return true;
 }
 
-bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
-                          QString* error) {
+} // namespace
+
+bool ArrangePdfPages(QByteArray& pdf, const std::vector<int>& order, QString* error) {
+    return arrangePages(pdf, order, error, -1);
+}
+
+bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* error) {
+    std::vector<int> order;
+    for (size_t i = 0; i < repeats.size(); ++i)
+        order.insert(order.end(), size_t(1 + std::max(0, repeats[i])), int(i));
+    return arrangePages(pdf, order, error, int(repeats.size()));
+}
+
+bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& order,
+                           QString* error) {
     QFile in(fileName);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error)
@@ -144,7 +172,7 @@ bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repea
     }
     QByteArray pdf = in.readAll();
     in.close();
-    if (!RepeatPdfPages(pdf, repeats, error))
+    if (!ArrangePdfPages(pdf, order, error))
         return false;
     QSaveFile out(fileName);
     if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
@@ -153,4 +181,12 @@ bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repea
         return false;
     }
     return true;
+}
+
+bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
+                          QString* error) {
+    std::vector<int> order;
+    for (size_t i = 0; i < repeats.size(); ++i)
+        order.insert(order.end(), size_t(1 + std::max(0, repeats[i])), int(i));
+    return ArrangePdfPagesInFile(fileName, order, error);
 }

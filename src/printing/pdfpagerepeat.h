@@ -13,3 +13,9 @@
 bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* error);
 bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
                           QString* error);
+// Puts the pages of a finished PDF into the given order (page numbers from 0, in the file's
+// page order); a page named again becomes a copy sharing its contents, a page not named is
+// left out. Same update and error rules as above.
+bool ArrangePdfPages(QByteArray& pdf, const std::vector<int>& order, QString* error);
+bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& order,
+                           QString* error);

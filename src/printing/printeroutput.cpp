@@ -10,6 +10,7 @@
 #include <QPrinter>
 #include <QProcess>
 #include <QTemporaryFile>
+#include <sys/stat.h>
 
 namespace {
 
@@ -51,8 +52,9 @@ QString TPrinterOutput::targetOf(int side) const {
 }
 
 QPainter* TPrinterOutput::BeginJob(int side) {
-    if (m_painter.isActive() && m_back == BackPages::After) {
+    if (m_painter.isActive() && m_back != BackPages::Separate) {
         // The back side follows the front pages in the same job.
+        m_frontPages = int(m_pageRepeats.size());
         if (!NewPage())
             return nullptr;
         m_jobSide = side;
@@ -94,6 +96,7 @@ QPainter* TPrinterOutput::BeginJob(int side) {
     }
     m_jobSide = side;
     m_pageRepeats.assign(1, 0);
+    m_frontPages = -1;
     return &m_painter;
 }
 
@@ -118,7 +121,7 @@ bool TPrinterOutput::RepeatLastPage() {
 
 bool TPrinterOutput::EndJob(int side, bool aborted) {
     // With the back pages after the front ones, the job stays open for them.
-    if (side == 0 && m_back == BackPages::After && !aborted)
+    if (side == 0 && m_back != BackPages::Separate && !aborted)
         return true;
     return closeJob(aborted);
 }
@@ -151,12 +154,32 @@ bool TPrinterOutput::closeJob(bool aborted) {
                       .arg(quoted(PrinterName()));
         return false;
     }
-    const bool repeated = std::any_of(m_pageRepeats.begin(), m_pageRepeats.end(),
-                                      [](int r) { return r > 0; });
+    // The pages as printed, every copy of a page in its own place.
+    std::vector<int> order;
+    for (size_t i = 0; i < m_pageRepeats.size(); ++i)
+        order.insert(order.end(), size_t(1 + m_pageRepeats[i]), int(i));
+    if (m_back == BackPages::Interleaved && m_frontPages > 0) {
+        // Front pages come first in the job; each back page goes right after its front page.
+        qsizetype frontCount = 0;
+        for (int i = 0; i < m_frontPages; ++i)
+            frontCount += 1 + m_pageRepeats[size_t(i)];
+        const std::vector<int> front(order.begin(), order.begin() + frontCount);
+        const std::vector<int> back(order.begin() + frontCount, order.end());
+        order.clear();
+        for (size_t i = 0; i < std::max(front.size(), back.size()); ++i) {
+            if (i < front.size())
+                order.push_back(front[i]);
+            if (i < back.size())
+                order.push_back(back[i]);
+        }
+    }
+    bool inOrder = order.size() == m_pageRepeats.size();
+    for (size_t i = 0; inOrder && i < order.size(); ++i)
+        inOrder = order[i] == int(i);
     QString why;
-    if (repeated && !RepeatPdfPagesInFile(temp, m_pageRepeats, &why)) {
+    if (!inOrder && !ArrangePdfPagesInFile(temp, order, &why)) {
         QFile::remove(temp);
-        m_error = QStringLiteral("Die Kopien für %1 konnten nicht angelegt werden: %2")
+        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
                       .arg(quoted(PrinterName()), why);
         return false;
     }
@@ -168,6 +191,11 @@ bool TPrinterOutput::closeJob(bool aborted) {
         m_error = QStringLiteral("Die Datei %1 kann nicht ersetzt werden.").arg(quoted(target));
         return false;
     }
+    // The temporary file is private to its owner; the result gets the permissions of any
+    // new file of the user.
+    const mode_t mask = ::umask(0);
+    ::umask(mask);
+    ::chmod(QFile::encodeName(temp).constData(), 0666 & ~mask);
     if (!QFile::rename(temp, target)) {
         QFile::remove(temp);
         m_error = QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(quoted(target));

@@ -14,7 +14,9 @@ class QPrinter;
 
 class TPrinterOutput : public TPrintOutput {
 public:
-    enum class BackPages { Separate, After };
+    // Where the back side's pages go: a job (file) of their own, after all front pages, or
+    // each back page right after its front page (front, back, front, ...) for duplex printing.
+    enum class BackPages { Separate, After, Interleaved };
 
     // printer: as the user set it up (name, page layout, resolution, or PDF output file).
     TPrinterOutput(QPrinter& printer, BackPages back = BackPages::Separate);
@@ -45,6 +47,7 @@ private:
     QString m_temp;
     int m_jobSide = -1;
     std::vector<int> m_pageRepeats; // per page of the job: copies that follow it unchanged
+    int m_frontPages = -1;          // pages of the job before the back side began
     QStringList m_written;
 };
 

@@ -3,6 +3,7 @@
 #include "document/appdocument.h"
 #include "document/cellpainter.h"
 #include <QPainter>
+#include <algorithm>
 #include <utility>
 #include <vector>
 
@@ -36,13 +37,13 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
     bool ok = true;
     for (int k = 0; k < m_settings.CopyCount && !m_aborted; ++k) {
         // Every copy of a sheet is the same, unless a cell shows a document of its own.
-        if (k > 0 && !CellDocument && m_output.RepeatLastPage()) {
+        if (k > 0 && !CellDocument && !CellUsed && m_output.RepeatLastPage()) {
             for (const TCell& c : m_layout.Cells)
                 m_cellsPrinted += c.Selected ? 1 : 0;
             if (AfterCell)
                 AfterCell();
             if (!m_aborted)
-                ++m_sheets;
+                sheetDone();
             continue;
         }
         if (k > 0 && !m_output.NewPage()) {
@@ -52,7 +53,7 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
         }
         for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
             const TCell& c = m_layout.Cells[size_t(i)];
-            if (c.Selected) {
+            if (c.Selected && (!CellUsed || CellUsed(k, i, side))) {
                 const QRectF rect(c.Left + offset.x(), c.Top + offset.y(), c.Width, c.Height);
                 if (PaintCell) {
                     PaintCell(*painter, cellPainter, side, rect);
@@ -68,7 +69,7 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
                 break;
         }
         if (!m_aborted)
-            ++m_sheets;
+            sheetDone();
     }
     if (!m_output.EndJob(side, m_aborted) && !m_aborted) {
         m_error = m_output.Error();
@@ -77,7 +78,16 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
     return ok;
 }
 
+void TPrintRun::sheetDone() {
+    ++m_sheets;
+    if (AfterSheet)
+        AfterSheet(m_sheets, std::max(m_sheets, m_totalSheets));
+}
+
 TPrintRun::Result TPrintRun::Run() {
+    // Without a turning question the back side follows for sure, so its sheets count ahead.
+    const bool back = PaintCell || HasBackSide(m_doc);
+    m_totalSheets = m_settings.CopyCount * (back && !AskTurn ? 2 : 1);
     bool ok = printSide(0, m_settings.FrontOffset);
     if (ok && !m_aborted && (PaintCell || HasBackSide(m_doc)) &&
         (!AskTurn || AskTurn(m_layout.Landscape)) && !m_aborted) {
@@ -94,6 +104,7 @@ TPrintRun::Result TPrintRun::Run() {
                     c.Selected = true;
             }
         }
+        m_totalSheets = std::max(m_totalSheets, m_sheets + m_settings.CopyCount);
         ok = printSide(1, m_settings.BackOffset);
         m_backPrinted = ok && !m_aborted;
         // The selection is as before the run, whatever happened to the back side.

@@ -58,6 +58,12 @@ public:
     // The document a cell shows (sheet counts from 0, cell is the index in the layout);
     // nullptr or no hook: the run's document.
     std::function<const TAppDocument*(int sheet, int cell, int side)> CellDocument;
+    // Whether a selected cell is drawn at all (a merge leaves cells without a record empty);
+    // no hook: every selected cell.
+    std::function<bool(int sheet, int cell, int side)> CellUsed;
+    // Called after every finished sheet with its number over both sides (from 1) and the
+    // number of sheets the run prints, for progress reports.
+    std::function<void(int done, int total)> AfterSheet;
     // Draws a cell instead of the document's elements (the calibration sheet); with it the run
     // always has a back side.
     std::function<void(QPainter& painter, const TCellPainter& cellPainter, int side,
@@ -80,6 +86,7 @@ public:
 
 private:
     bool printSide(int side, const QPoint& offset);
+    void sheetDone();
 
     const TAppDocument& m_doc;
     TPrintLayout& m_layout;
@@ -90,6 +97,7 @@ private:
     int m_cellsPrinted = 0;
     int m_sheets = 0;
     bool m_backPrinted = false;
+    int m_totalSheets = 0;
 };
 
 // The question asked between the two jobs.

@@ -9,6 +9,7 @@
 #include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
+#include "printing/printmerge.h"
 #include "printing/printrun.h"
 #include "printing/tprintabortdlg.h"
 
@@ -195,7 +196,7 @@ void TfrmTabPrinting::buildControls() {
     EditCopyCount = SpinCopyCount->Edit();
 
     CellGroupBox =
-        group(this, "CellGroupBox", QStringLiteral("Einzelflächen"), QRect(8, 396, 244, 178));
+        group(this, "CellGroupBox", QStringLiteral("Einzelflächen"), QRect(8, 396, 244, 222));
     SetHint(CellGroupBox, QStringLiteral("Einzelflächen"));
     PrintSeparatorsCheck = new QCheckBox(QStringLiteral("Trennlinien drucken"), CellGroupBox);
     PrintSeparatorsCheck->setObjectName(QStringLiteral("PrintSeparatorsCheck"));
@@ -203,17 +204,25 @@ void TfrmTabPrinting::buildControls() {
     Scale2fitCheck = new QCheckBox(QStringLiteral("Einpassen"), CellGroupBox);
     Scale2fitCheck->setObjectName(QStringLiteral("Scale2fitCheck"));
     Scale2fitCheck->setGeometry(10, 46, 220, 22);
-    for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck})
+    MergeCheck = new QCheckBox(QStringLiteral("Adressen reihum"), CellGroupBox);
+    MergeCheck->setObjectName(QStringLiteral("MergeCheck"));
+    MergeCheck->setGeometry(10, 70, 220, 22);
+    MergeCheck->setToolTip(QStringLiteral("Jede gewählte Fläche erhält die nächste Adresse "
+                                          "des Adressbuchs, Blatt für Blatt"));
+    connect(MergeCheck, &QCheckBox::toggled, this, &TfrmTabPrinting::UpdateMergeCount);
+    for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck, MergeCheck})
         whiteText(c);
+    MergeCountLabel = label(CellGroupBox, "MergeCountLabel", QString(), 30, 92, 204);
+    MergeCountLabel->hide();
     InfoLabel1 =
-        label(CellGroupBox, "InfoLabel1", QStringLiteral("Alles zum Ausdruck bereit"), 10, 72, 224);
+        label(CellGroupBox, "InfoLabel1", QStringLiteral("Alles zum Ausdruck bereit"), 10, 116, 224);
     InfoLabel1->setWordWrap(true);
     InfoLabel1->resize(224, 60);
     InfoLabel1->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     InfoLabel2 = label(CellGroupBox, "InfoLabel2",
                        QStringLiteral("Die einzelnen Druckflächen müssen wegen Überschreitung der "
                                       "bedruckbaren Fläche eingepaßt werden!"),
-                       10, 72, 224);
+                       10, 116, 224);
     InfoLabel2->setWordWrap(true);
     InfoLabel2->resize(224, 60);
     InfoLabel2->setAlignment(Qt::AlignLeft | Qt::AlignTop);
@@ -226,17 +235,18 @@ void TfrmTabPrinting::buildControls() {
     SelectAllButton = new QToolButton(CellGroupBox);
     SelectAllButton->setObjectName(QStringLiteral("SelectAllButton"));
     SelectAllButton->setText(QStringLiteral("Alle wählen"));
-    SelectAllButton->setGeometry(10, 138, 108, 30);
+    SelectAllButton->setGeometry(10, 182, 108, 30);
     SelectNoneButton = new QToolButton(CellGroupBox);
     SelectNoneButton->setObjectName(QStringLiteral("SelectNoneButton"));
     SelectNoneButton->setText(QStringLiteral("Keine wählen"));
-    SelectNoneButton->setGeometry(126, 138, 108, 30);
+    SelectNoneButton->setGeometry(126, 182, 108, 30);
     connect(SelectAllButton, &QToolButton::clicked, this, [this] { SelectButtonClick(true); });
     connect(SelectNoneButton, &QToolButton::clicked, this, [this] { SelectButtonClick(false); });
+    connect(SpinCopyCount, &QSpinBox::valueChanged, this, &TfrmTabPrinting::UpdateMergeCount);
 
     Button = new QPushButton(QStringLiteral("Drucken"), this);
     Button->setObjectName(QStringLiteral("Button"));
-    Button->setGeometry(8, 582, 244, 36);
+    Button->setGeometry(8, 626, 244, 36);
     Button->setDefault(true);
     connect(Button, &QPushButton::clicked, this, &TfrmTabPrinting::ButtonClick);
 
@@ -346,7 +356,19 @@ QRect TfrmTabPrinting::cellPixels(const TCell& c) const {
     return QRect(l, t, r - l, b - t);
 }
 
+void TfrmTabPrinting::UpdateMergeCount() {
+    if (!MergeCheck->isChecked()) {
+        MergeCountLabel->hide();
+        return;
+    }
+    const int records = std::max(0, int(AddressRecords.size()) - 1);
+    const int sheets = TPrintMerge::SheetCount(m_layout, records, 1) * SpinCopyCount->value();
+    MergeCountLabel->setText(MergeSheetCountText(sheets, records));
+    MergeCountLabel->show();
+}
+
 void TfrmTabPrinting::PagePaint() {
+    UpdateMergeCount();
     QImage& img = Page->Picture;
     if (img.size() != Page->size())
         img = QImage(Page->size(), QImage::Format_RGB32);
@@ -406,6 +428,7 @@ void TfrmTabPrinting::PageClick() {
         m_layout.Cells[size_t(HotCell)].Selected = !m_layout.Cells[size_t(HotCell)].Selected;
     if (Document)
         Document->SelectAllCells = m_layout.AllSelected();
+    UpdateMergeCount();
 }
 
 void TfrmTabPrinting::SelectButtonClick(bool all) {
@@ -476,8 +499,27 @@ void TfrmTabPrinting::ButtonClick() {
     settings.CopyCount = Document->CopyCount;
     settings.Scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
     settings.Separators = PrintSeparatorsCheck->isChecked();
+    std::unique_ptr<TPrintMerge> merge;
+    if (MergeCheck->isChecked()) {
+        // One record of the address store per selected cell, in the store's order.
+        QList<TAddressRecord> records;
+        for (qsizetype i = 1; i < AddressRecords.size(); ++i)
+            records << SplitAddressRecord(AddressRecords.at(i));
+        merge = std::make_unique<TPrintMerge>(*Document, records, CurrentPlaceholderValues());
+        const int sheets = merge->SheetCount(m_layout);
+        if (sheets == 0) {
+            ShowMessage(this, QStringLiteral("Drucken"),
+                        records.isEmpty()
+                            ? QStringLiteral("Das Adressbuch enthält keine Adressen.")
+                            : QStringLiteral("Es ist keine Fläche zum Drucken gewählt."));
+            return;
+        }
+        settings.CopyCount = sheets * Document->CopyCount;
+    }
     TPrinterOutput output(m_printer);
     TPrintRun run(*Document, m_layout, output, settings);
+    if (merge)
+        merge->Attach(run, m_layout, Document->CopyCount);
     runWithDialog(run);
 }
 

@@ -65,6 +65,8 @@ public:
     void PrinterSetupBtnClick();
     void UpDown1Click();
     void EditPrintMarginChange();
+    // Shows how many sheets the records of the address store need ("Adressen reihum").
+    void UpdateMergeCount();
     // The print run.
     void ButtonClick();
     // The calibration sheet for the sheet offsets, through the same run.
@@ -127,6 +129,9 @@ public:
     QGroupBox* CellGroupBox = nullptr;
     QCheckBox* PrintSeparatorsCheck = nullptr;
     QCheckBox* Scale2fitCheck = nullptr;
+    // "Adressen reihum": one record of the address store per selected cell.
+    QCheckBox* MergeCheck = nullptr;
+    QLabel* MergeCountLabel = nullptr;
     QLabel* InfoLabel1 = nullptr;
     QLabel* InfoLabel2 = nullptr;
     QToolButton* SelectAllButton = nullptr;

@@ -3,6 +3,7 @@
 // two-sided document through the workspace's print button as a user who picked that printer,
 // and checks the PDF files cups-pdf writes. Skipped with a message when cupsd cannot start.
 
+#include "qmpaths.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "document/globals.h"
@@ -299,6 +300,65 @@ private slots:
         QVERIFY2(std::abs(b.left() - 165) < 0.4 && std::abs(b.top() - 100) < 0.4,
                  qPrintable(QStringLiteral("%1 %2").arg(b.left()).arg(b.top())));
         MessageHook = nullptr;
+    }
+
+    // quillmark-batch -P: one job with the back pages interleaved; an unknown queue is
+    // refused in one line that names it.
+    void batchToolPrintsThroughCups() {
+        const QString tool = QStringLiteral(QM_BIN_DIR "/quillmark-batch");
+        if (!QFile::exists(tool))
+            QSKIP("quillmark-batch is not built");
+        QTemporaryDir dir;
+        ResetGlobals();
+        TAppDocument doc(false);
+        doc.PageWidth = 105;
+        doc.PageHeight = 148;
+        for (int side = 0; side < 2; ++side) {
+            CurrentSide = side;
+            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+            e->Left = side ? 60 : 20;
+            e->Top = side ? 100 : 30;
+            e->Width = e->Height = 10;
+        }
+        CurrentSide = 0;
+        const QString card = dir.filePath(QStringLiteral("batchkarte.qmk"));
+        doc.SaveToFile(card);
+
+        QProcess unknown;
+        unknown.start(tool, {card, QStringLiteral("-P"), QStringLiteral("Nirgendwo")});
+        QVERIFY(unknown.waitForFinished(60000));
+        QCOMPARE(unknown.exitCode(), 1);
+        const QString why = QString::fromUtf8(unknown.readAllStandardError());
+        QCOMPARE(why.count(QLatin1Char('\n')), 1);
+        QVERIFY2(why.contains(QStringLiteral("„Nirgendwo“")), qPrintable(why));
+
+        const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+        QProcess p;
+        p.start(tool, {card, QStringLiteral("-P"), Queue, QStringLiteral("--back"),
+                       QStringLiteral("interleaved")});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QVERIFY(waitForJobs());
+        QFileInfoList written;
+        for (int i = 0; i < 100 && written.isEmpty(); ++i) {
+            for (const QFileInfo& f : QDir(cupsPdfOutDir())
+                                          .entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
+                if (f.lastModified() >= started)
+                    written << f;
+            }
+            if (written.isEmpty())
+                QTest::qWait(100);
+        }
+        QCOMPARE(written.size(), 1);
+        const QList<QImage> pages = pdfink::Pages(written[0].filePath());
+        QFile::remove(written[0].filePath());
+        QCOMPARE(pages.size(), 2);
+        const QRectF f = pdfink::DarkInkMm(pages[0], pdfink::WholePage(pages[0]));
+        QVERIFY2(std::abs(f.left() - 20) < 0.4 && std::abs(f.top() - 30) < 0.4,
+                 qPrintable(QStringLiteral("%1 %2").arg(f.left()).arg(f.top())));
+        const QRectF b = pdfink::DarkInkMm(pages[1], pdfink::WholePage(pages[1]));
+        QVERIFY2(std::abs(b.left() - 165) < 0.4 && std::abs(b.top() - 100) < 0.4,
+                 qPrintable(QStringLiteral("%1 %2").arg(b.left()).arg(b.top())));
     }
 };
 

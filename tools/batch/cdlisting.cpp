@@ -29,9 +29,12 @@ void addOptions(QList<QCommandLineOption>& options)
     AddBatchOption(options, QCommandLineOption(QStringLiteral("height"),
                                         QStringLiteral("Spaltenhöhe in mm, 3-333 (110)."),
                                         QStringLiteral("MM")));
-    options << QCommandLineOption(QStringLiteral("distance"),
-                                  QStringLiteral("Abstand der Spalten in mm, 1-111 (3)."),
-                                  QStringLiteral("MM"));
+    // Printing takes --distance too, for the cells' distances.
+    AddBatchOption(options, QCommandLineOption(QStringLiteral("distance"),
+                                        QStringLiteral("Abstand in mm: der Spalten mit "
+                                                       "--cd-listing, 1-111 (3); der Zellen "
+                                                       "beim Drucken, H,V."),
+                                        QStringLiteral("MM|H,V")));
     options << QCommandLineOption(QStringLiteral("depth"),
                                   QStringLiteral("Tiefste Ordnerebene, 1-22 (1)."),
                                   QStringLiteral("N"));
