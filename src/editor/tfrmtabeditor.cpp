@@ -337,7 +337,8 @@ void TfrmTabEditor::MyMemoryBitmapPaint() {
         return;
     SheetBitmap.fill(Qt::white);
     QPainter painter(&SheetBitmap);
-    Document->DrawElements(painter, ZoomFactor);
+    Document->DrawElements(painter, ZoomFactor, CarriedElement());
+    renderCarried();
 }
 
 void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {
@@ -417,13 +418,17 @@ void TfrmTabEditor::PageFullRefresh() {
     PagePaint();
 }
 
-void TfrmTabEditor::PaintPage(QPainter& painter) {
-    painter.drawImage(0, 0, SheetBitmap);
+void TfrmTabEditor::PaintPage(QPainter& painter, const QRect& exposed) {
+    // Only what needs repainting: a carried element's step exposes two small rectangles.
+    const QRect area = exposed.isValid() ? exposed : Page->rect();
+    painter.drawImage(area.topLeft(), SheetBitmap, area);
     if (SheetBitmap.width() < Page->width() || SheetBitmap.height() < Page->height()) {
         // The page was resized after the last rebuild; keep the rest white.
         painter.fillRect(QRect(SheetBitmap.width(), 0, Page->width(), Page->height()), Qt::white);
         painter.fillRect(QRect(0, SheetBitmap.height(), Page->width(), Page->height()), Qt::white);
     }
+    if (CarriedElement() && !m_carriedImage.isNull())
+        painter.drawImage(CarriedRect().topLeft(), m_carriedImage);
     Document->DrawSelection(painter, ZoomFactor);
 }
 
