@@ -392,11 +392,17 @@ void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {
                 p.drawLine(right, y, right - lengths[k] + 1, y);
             }
         }
+        // The labels run down from their tick, turned a quarter right: upright, "100" would
+        // be wider than the space left of the ticks.
         const QFontMetrics fm(font);
         const int n = int(std::trunc(Document->PageHeight / steps.Label));
         for (int i = 0; i <= n; ++i) {
             const int y = MmToPixel(zoom, double(i) * steps.Label);
-            p.drawText(1, y + fm.ascent(), QString::number(i * steps.Label));
+            p.save();
+            p.translate(1 + fm.descent(), y + 1);
+            p.rotate(90);
+            p.drawText(0, 0, QString::number(i * steps.Label));
+            p.restore();
         }
     }
 }
