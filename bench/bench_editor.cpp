@@ -1,14 +1,19 @@
-// Sheet editor: rebuilding the off-screen images of a busy A4 sheet, and the plain repaint
-// that scrolling and dragging use. Prints milliseconds (median of several runs).
+// Sheet editor: rebuilding the off-screen images of a busy A4 sheet, the plain repaint
+// that scrolling and dragging use, and one step of a carried picture on the busiest bundled
+// template. Prints milliseconds (median of several runs).
 //
 //   bench_editor [runs] [kinds]   kinds: any of t (texts), m (metafiles), r (rasters); default tmr
 
 #include "document/globals.h"
+#include "document/units.h"
 #include "editor/tfrmtabeditor.h"
+#include "platform/dib/rasterimport.h"
 #include "platform/metafile/emfpaintdevice.h"
 #include "platform/metafile/tmetafilecanvas.h"
+#include "qmpaths.h"
 
 #include <QApplication>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QPainter>
 #include <QRandomGenerator>
@@ -97,6 +102,88 @@ template <typename F> double medianMs(int runs, F&& f) {
     return times[times.size() / 2];
 }
 
+// The bundled template that takes longest to draw at zoom 1.0.
+QString busiestTemplate(int& count) {
+    QString best;
+    double slowest = -1;
+    QDirIterator it(QStringLiteral(QM_DATA_DIR "/Template"), {QStringLiteral("*.qmk")}, QDir::Files,
+                    QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString path = it.next();
+        TAppDocument doc(false);
+        try {
+            doc.LoadFromFile(path);
+        } catch (...) {
+            continue;
+        }
+        QImage sheet(MmToPixel(1.0, doc.PageWidth), MmToPixel(1.0, doc.PageHeight),
+                     QImage::Format_RGB32);
+        const double ms = medianMs(3, [&] {
+            QPainter p(&sheet);
+            doc.DrawElements(p, 1.0);
+        });
+        if (ms > slowest) {
+            slowest = ms;
+            count = doc.Count();
+            best = path;
+        }
+    }
+    return best;
+}
+
+// Carrying an inserted picture: what one pointer step costs until it is on the screen,
+// against rebuilding the sheet image for every step.
+void carryFigures(int runs) {
+    int count = 0;
+    const QString path = busiestTemplate(count);
+    if (path.isEmpty()) {
+        std::printf("No bundled template found under %s\n", QM_DATA_DIR);
+        return;
+    }
+    ResetGlobals();
+    Document->LoadFromFile(path);
+    TfrmTabEditor editor;
+    editor.resize(1000, 800);
+    editor.show();
+    editor.ZoomFactor = 1.0;
+    editor.AdjustPage();
+    QApplication::processEvents();
+
+    // A bundled raster clipart, as the clipart workspace inserts it.
+    TMetafile picture =
+        ImportRasterPicture(QStringLiteral(QM_DATA_DIR "/Clipart/Hintergruende/aquarell.bmp"));
+    TDocElementWMF* e = Document->AddGraphic(picture, 1, nullptr);
+    e->Width = std::min(e->Width, 60.0);
+    e->Height = std::min(e->Height, 45.0);
+    editor.SelectElement(0, true);
+    QApplication::processEvents();
+
+    const int w = editor.Page->width(), h = editor.Page->height();
+    int step = 0;
+    auto nextPoint = [&] {
+        ++step;
+        return QPoint(20 + (step * 7) % std::max(1, w - 300),
+                      20 + (step * 5) % std::max(1, h - 300));
+    };
+    const double carry = medianMs(runs * 10, [&] {
+        const QPoint p = nextPoint();
+        editor.PageMouseMove(p.x(), p.y());
+        QApplication::processEvents(); // the paint of the exposed rectangles
+    });
+    const double rebuild = medianMs(runs, [&] {
+        const QPoint p = nextPoint();
+        editor.PageMouseMove(p.x(), p.y());
+        editor.MyMemoryBitmapPaint();
+        QApplication::processEvents();
+    });
+    const double frame = 1000.0 / 60;
+    std::printf("Carried picture on %s (%d elements) at zoom 1.0 (%dx%d):\n", qPrintable(path),
+                count, w, h);
+    std::printf("  one step, painted: %.3f ms = %.3f of 1/60 s (16.7 ms)\n", carry, carry / frame);
+    std::printf("  the same step with a sheet rebuild: %.2f ms = %.2f of 1/60 s\n", rebuild,
+                rebuild / frame);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -105,36 +192,39 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     const int runs = argc > 1 ? std::max(1, atoi(argv[1])) : 15;
 
-    ResetGlobals();
-    buildBusySheet(argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("tmr"));
-    TfrmTabEditor editor;
-    editor.resize(1000, 800);
-    editor.show();
-    QApplication::processEvents();
+    {
+        ResetGlobals();
+        buildBusySheet(argc > 2 ? QString::fromLatin1(argv[2]) : QStringLiteral("tmr"));
+        TfrmTabEditor editor;
+        editor.resize(1000, 800);
+        editor.show();
+        QApplication::processEvents();
 
-    std::printf("Busy A4 sheet: %d elements (of 40 texts, 10 metafile pictures, 5 raster "
-                "pictures)\n",
-                Document->Count());
-    for (double zoom : {1.0, 2.0}) {
-        editor.ZoomFactor = zoom;
+        std::printf("Busy A4 sheet: %d elements (of 40 texts, 10 metafile pictures, 5 raster "
+                    "pictures)\n",
+                    Document->Count());
+        for (double zoom : {1.0, 2.0}) {
+            editor.ZoomFactor = zoom;
+            editor.AdjustPage();
+            const double ms = medianMs(runs, [&] { editor.MyMemoryBitmapPaint(); });
+            std::printf("MyMemoryBitmapPaint at zoom %.1f (%dx%d): %.2f ms\n", zoom,
+                        editor.Page->width(), editor.Page->height(), ms);
+        }
+
+        editor.ZoomFactor = 1.0;
         editor.AdjustPage();
-        const double ms = medianMs(runs, [&] { editor.MyMemoryBitmapPaint(); });
-        std::printf("MyMemoryBitmapPaint at zoom %.1f (%dx%d): %.2f ms\n", zoom,
-                    editor.Page->width(), editor.Page->height(), ms);
+        editor.SelectElement(20, false);
+        QApplication::processEvents();
+        // What a drag step costs: the copies of the three images and the frame, painted now.
+        const double paint = medianMs(runs * 4, [&] {
+            editor.PagePaint();
+            editor.Page->repaint();
+            editor.RulerAtTop->repaint();
+            editor.RulerAtSide->repaint();
+        });
+        std::printf("PagePaint at zoom 1.0 (copy of the images and the frame): %.2f ms\n", paint);
+        std::printf("Targets: rebuild at zoom 1.0 <= 16 ms, PagePaint <= 2 ms\n");
     }
-
-    editor.ZoomFactor = 1.0;
-    editor.AdjustPage();
-    editor.SelectElement(20, false);
-    QApplication::processEvents();
-    // What a drag step costs: the copies of the three images and the frame, painted now.
-    const double paint = medianMs(runs * 4, [&] {
-        editor.PagePaint();
-        editor.Page->repaint();
-        editor.RulerAtTop->repaint();
-        editor.RulerAtSide->repaint();
-    });
-    std::printf("PagePaint at zoom 1.0 (copy of the images and the frame): %.2f ms\n", paint);
-    std::printf("Targets: rebuild at zoom 1.0 <= 16 ms, PagePaint <= 2 ms\n");
+    carryFigures(runs);
     return 0;
 }

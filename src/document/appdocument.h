@@ -3,10 +3,11 @@
 
 #include "document/docelement.h"
 #include <QList>
+#include <QRect>
 #include <QString>
 #include <memory>
-#include <vector>
 #include <stdexcept>
+#include <vector>
 
 class QPainter;
 class QWidget;
@@ -55,7 +56,12 @@ public:
     bool QueryDiscard();
     void CopyFrom(const TAppDocument& source);
     double FitZoom(int boxWidth, int boxHeight) const;
-    void DrawElements(QPainter& canvas, double zoom) const;
+    // The shown side at the zoom; skip (an element being carried) is left out.
+    void DrawElements(QPainter& canvas, double zoom, const TDocElement* skip = nullptr) const;
+    // One element at the zoom, whatever its side.
+    static void DrawElement(QPainter& canvas, const TDocElement& element, double zoom);
+    // The pixels an element may cover at the zoom: its box, and its shadow's.
+    static QRect ElementExtent(const TDocElement& element, double zoom);
     TDocElement* HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,
                          bool doubleClick = false);
     void DrawSelection(QPainter& canvas, double zoom) const;

@@ -183,29 +183,50 @@ QRect TElementMapping::Box(double left, double top, double right, double bottom)
     return boxRect(X(left), Y(top), X(right), Y(bottom));
 }
 
-void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
-                       const TElementMapping& m)
+void PaintElement(QPainter& canvas, const TDocElement& e, const TElementMapping& m)
 {
-    for (int i = doc.Count() - 1; i >= 0; --i) {
-        const TDocElement* e = doc.Elements[i].get();
-        if (e->Side != side)
-            continue;
-        if (const auto* g = dynamic_cast<const TDocElementWMF*>(e)) {
-            // The player reads the rectangle as GDI corners; left > right mirrors.
-            const QRect dest(QPoint(m.X(e->Left), m.Y(e->Top)),
-                             QPoint(m.X(e->Left + e->Width), m.Y(e->Top + e->Height)));
-            canvas.save();
-            g->Metafile.Play(canvas, dest);
-            canvas.restore();
-        } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e)) {
-            drawText(canvas, *t, m);
-        }
+    if (const auto* g = dynamic_cast<const TDocElementWMF*>(&e)) {
+        // The player reads the rectangle as GDI corners; left > right mirrors.
+        const QRect dest(QPoint(m.X(e.Left), m.Y(e.Top)),
+                         QPoint(m.X(e.Left + e.Width), m.Y(e.Top + e.Height)));
+        canvas.save();
+        g->Metafile.Play(canvas, dest);
+        canvas.restore();
+    } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(&e)) {
+        drawText(canvas, *t, m);
     }
 }
 
-void TAppDocument::DrawElements(QPainter& canvas, double zoom) const
+void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
+                       const TElementMapping& m, const TDocElement* skip)
 {
-    PaintSideElements(canvas, *this, CurrentSide, TScreenMapping(zoom));
+    for (int i = doc.Count() - 1; i >= 0; --i) {
+        const TDocElement* e = doc.Elements[i].get();
+        if (e->Side == side && e != skip)
+            PaintElement(canvas, *e, m);
+    }
+}
+
+void TAppDocument::DrawElements(QPainter& canvas, double zoom, const TDocElement* skip) const
+{
+    PaintSideElements(canvas, *this, CurrentSide, TScreenMapping(zoom), skip);
+}
+
+void TAppDocument::DrawElement(QPainter& canvas, const TDocElement& e, double zoom)
+{
+    PaintElement(canvas, e, TScreenMapping(zoom));
+}
+
+QRect TAppDocument::ElementExtent(const TDocElement& e, double zoom)
+{
+    const TScreenMapping m(zoom);
+    // Normalised: a mirrored picture has its corners swapped.
+    QRect r = QRect(QPoint(m.X(e.Left), m.Y(e.Top)),
+                    QPoint(m.X(e.Left + e.Width), m.Y(e.Top + e.Height)))
+                  .normalized();
+    if (const auto* t = dynamic_cast<const TDocElementTXT*>(&e); t && t->Shadow)
+        r = r.united(m.ShadowClip(*t).normalized());
+    return r;
 }
 
 TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,

@@ -9,6 +9,7 @@
 
 class QPainter;
 class TAppDocument;
+class TDocElement;
 class TDocElementTXT;
 
 class TElementMapping {
@@ -28,6 +29,8 @@ public:
     QRect Box(double left, double top, double right, double bottom) const;
 };
 
-// Draws the elements of the side from the bottom of the stack to the top.
+// Draws the elements of the side from the bottom of the stack to the top, leaving out skip.
 void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
-                       const TElementMapping& mapping);
+                       const TElementMapping& mapping, const TDocElement* skip = nullptr);
+// Draws one element, whatever its side.
+void PaintElement(QPainter& canvas, const TDocElement& element, const TElementMapping& mapping);

@@ -461,8 +461,7 @@ void TfrmTabFiler::WriteRecentFiles() const {
 
 void TfrmTabFiler::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    // The notebook keeps its size and sits in the middle; in a small window it shrinks.
-    PageControl->resize(std::clamp(width() - 20, 200, 640), std::clamp(height() - 20, 200, 440));
-    PageControl->move((width() - PageControl->width()) / 2 + 10,
-                      (height() - PageControl->height()) / 2 + 10);
+    // The notebook fills the workspace with a small margin, so that a large window shows
+    // more folders, files and a larger preview.
+    PageControl->setGeometry(10, 10, std::max(200, width() - 20), std::max(200, height() - 20));
 }

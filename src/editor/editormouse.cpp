@@ -36,6 +36,7 @@ TDocElement* TfrmTabEditor::liveSelection() {
     // The stack was replaced or changed behind the editor's back: forget the selection
     // rather than touch an element that may be gone.
     SelectedElement = nullptr;
+    endCarry(true);
     DragMode = 0;
     InsertPending = false;
     GeometryChanged = false;
@@ -47,6 +48,8 @@ TDocElement* TfrmTabEditor::liveSelection() {
 }
 
 void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, bool insertion) {
+    // Any new selection, also the press that drops it, puts a carried element on the sheet.
+    endCarry(true);
     // A carried element keeps its top-left corner under the pointer (page coordinates),
     // whatever position the caller hands over.
     DragStart = insertion ? QPoint(0, 0) : QPoint(x, y);
@@ -78,6 +81,8 @@ void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, boo
             b->setEnabled(true);
         SavedGeometry = {element->Left, element->Top, element->Width, element->Height};
         DragMode = 1;
+        if (insertion)
+            beginCarry(element);
         PagePaint();
     }
 }
@@ -91,8 +96,8 @@ void TfrmTabEditor::PageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
     modifiers &= Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
     // A plain press on an edge or corner of the selected element grabs that edge, also
     // where another element lies in front of it.
-    if (TDocElement* selected = liveSelection(); selected && modifiers == Qt::NoModifier &&
-                                                !doubleClick) {
+    if (TDocElement* selected = liveSelection();
+        selected && modifiers == Qt::NoModifier && !doubleClick) {
         if (const int zone = EdgeZone(*selected, x, y, ZoomFactor); zone != 0) {
             PageProcessSimpleHit(selected, x, y, false);
             EdgeCode = std::uint8_t(zone);
@@ -139,11 +144,15 @@ void TfrmTabEditor::PageMouseMoveElement(int x, int y) {
         return;
     }
     GeometryChanged = true;
+    const QRect carriedBefore = CarriedRect();
     SelectedElement->Left = SavedGeometry.Left + PixelToMm(x - DragStart.x(), ZoomFactor);
     SelectedElement->Top = SavedGeometry.Top + PixelToMm(y - DragStart.y(), ZoomFactor);
     if (Inspector)
         Inspector->UpdateFromReference();
-    PagePaint();
+    if (carriedBefore.isValid())
+        carryStep(carriedBefore);
+    else
+        PagePaint();
 }
 
 void TfrmTabEditor::PageMouseMoveEdge(int x, int y) {
@@ -201,6 +210,7 @@ void TfrmTabEditor::PageMouseUp() {
     // undone or erased meanwhile, and the next drag must record its own entry.
     const bool insertPending = InsertPending;
     InsertPending = false;
+    endCarry(false); // a release without a press on the sheet; the refresh below redraws
     const bool selected = liveSelection() != nullptr;
     if ((selected && GeometryChanged) || insertPending) {
         if (!insertPending)

@@ -3,6 +3,7 @@
 #include "editor/tfrmtabeditor.h"
 
 #include <QMouseEvent>
+#include <QPaintEvent>
 #include <QPainter>
 
 TSheetPage::TSheetPage(TfrmTabEditor* editor, QWidget* parent) : QWidget(parent), m_editor(editor) {
@@ -11,9 +12,9 @@ TSheetPage::TSheetPage(TfrmTabEditor* editor, QWidget* parent) : QWidget(parent)
     setAttribute(Qt::WA_OpaquePaintEvent);
 }
 
-void TSheetPage::paintEvent(QPaintEvent*) {
+void TSheetPage::paintEvent(QPaintEvent* e) {
     QPainter painter(this);
-    m_editor->PaintPage(painter);
+    m_editor->PaintPage(painter, e->rect());
 }
 
 void TSheetPage::mousePressEvent(QMouseEvent* e) {

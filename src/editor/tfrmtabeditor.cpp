@@ -337,7 +337,8 @@ void TfrmTabEditor::MyMemoryBitmapPaint() {
         return;
     SheetBitmap.fill(Qt::white);
     QPainter painter(&SheetBitmap);
-    Document->DrawElements(painter, ZoomFactor);
+    Document->DrawElements(painter, ZoomFactor, CarriedElement());
+    renderCarried();
 }
 
 void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {
@@ -391,11 +392,17 @@ void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {
                 p.drawLine(right, y, right - lengths[k] + 1, y);
             }
         }
+        // The labels run down from their tick, turned a quarter right: upright, "100" would
+        // be wider than the space left of the ticks.
         const QFontMetrics fm(font);
         const int n = int(std::trunc(Document->PageHeight / steps.Label));
         for (int i = 0; i <= n; ++i) {
             const int y = MmToPixel(zoom, double(i) * steps.Label);
-            p.drawText(1, y + fm.ascent(), QString::number(i * steps.Label));
+            p.save();
+            p.translate(1 + fm.descent(), y + 1);
+            p.rotate(90);
+            p.drawText(0, 0, QString::number(i * steps.Label));
+            p.restore();
         }
     }
 }
@@ -417,13 +424,17 @@ void TfrmTabEditor::PageFullRefresh() {
     PagePaint();
 }
 
-void TfrmTabEditor::PaintPage(QPainter& painter) {
-    painter.drawImage(0, 0, SheetBitmap);
+void TfrmTabEditor::PaintPage(QPainter& painter, const QRect& exposed) {
+    // Only what needs repainting: a carried element's step exposes two small rectangles.
+    const QRect area = exposed.isValid() ? exposed : Page->rect();
+    painter.drawImage(area.topLeft(), SheetBitmap, area);
     if (SheetBitmap.width() < Page->width() || SheetBitmap.height() < Page->height()) {
         // The page was resized after the last rebuild; keep the rest white.
         painter.fillRect(QRect(SheetBitmap.width(), 0, Page->width(), Page->height()), Qt::white);
         painter.fillRect(QRect(0, SheetBitmap.height(), Page->width(), Page->height()), Qt::white);
     }
+    if (CarriedElement() && !m_carriedImage.isNull())
+        painter.drawImage(CarriedRect().topLeft(), m_carriedImage);
     Document->DrawSelection(painter, ZoomFactor);
 }
 

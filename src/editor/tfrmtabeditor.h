@@ -4,6 +4,8 @@
 //
 // All drawing goes through three off-screen images (sheet and the two rulers) that only
 // MyMemoryBitmapPaint rebuilds; PagePaint merely copies them and draws the dotted frame.
+// A freshly inserted element that follows the pointer is left out of the sheet image and
+// painted on top from its own image, so carrying it never rebuilds the sheet.
 
 #include <QImage>
 #include <QPoint>
@@ -129,6 +131,10 @@ public:
     bool InspectorWasVisible = false;
     // How often the off-screen images were rebuilt (for checks that drags do not).
     int RebuildCount() const { return m_rebuildCount; }
+    // The element that follows the pointer after an insertion, drawn over the sheet image
+    // (null when nothing is carried), and the pixels it covers on the page now.
+    const TDocElement* CarriedElement() const;
+    QRect CarriedRect() const;
 
     // --- editing state ------------------------------------------------------------------
     TDocElement* SelectedElement = nullptr;
@@ -148,7 +154,7 @@ public:
     static void Change2Save();
 
     // Paint handlers of the three boxes (called from their paint events).
-    void PaintPage(class QPainter& painter);
+    void PaintPage(class QPainter& painter, const QRect& exposed);
     void PaintTopRuler(class QPainter& painter);
     void PaintSideRuler(class QPainter& painter);
 
@@ -169,8 +175,17 @@ private:
     void insertPicture(const TMetafile& metafile, int sourceKind, const QStringList* pathList);
     bool moveElement(int from, int to);
     void drawRulers(const TRulerSteps& steps);
+    // Carrying: the element leaves the sheet image and is painted from m_carriedImage.
+    void beginCarry(TDocElement* element);
+    void endCarry(bool rebuild);
+    void renderCarried();
+    // Repaints where the carried element was (before) and where it is now.
+    void carryStep(const QRect& before);
 
     int m_rebuildCount = 0;
+    TDocElement* m_carried = nullptr;
+    QImage m_carriedImage;  // the element alone at ZoomFactor, transparent around it
+    QPoint m_carriedOffset; // from the element's top-left pixel to the image's
     bool m_shownOnce = false;
 };
 

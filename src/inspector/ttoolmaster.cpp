@@ -39,8 +39,10 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent) {
 
     MainPanel = new QWidget(this);
     MainPanel->setFixedWidth(169);
+    MainPanel->setMinimumHeight(80);
     ChildPanel = new QWidget(this);
-    for (QWidget* panel : {MainPanel, ChildPanel}) {
+    // The window too: no bare grey shows where a page is lower or higher than the fields.
+    for (QWidget* panel : {static_cast<QWidget*>(this), MainPanel, ChildPanel}) {
         panel->setAutoFillBackground(true);
         if (FormColor.isValid()) {
             QPalette pal = panel->palette();
@@ -51,7 +53,8 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent) {
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(MainPanel, 0, Qt::AlignTop | Qt::AlignLeft);
+    // The fields panel runs down beside the taller text page; its fields stay at the top.
+    layout->addWidget(MainPanel);
     layout->addWidget(ChildPanel, 1);
     buildMainPanel();
 
@@ -156,7 +159,6 @@ void TToolMaster::buildMainPanel() {
         if (m_refresh)
             m_refresh();
     });
-    MainPanel->setFixedHeight(80);
 }
 
 void TToolMaster::connectTextPage() {
@@ -231,7 +233,8 @@ void TToolMaster::UpdateFromReference() {
             edit->setText(QStringLiteral("-"));
         TextPage->hide();
         GraphicPage->hide();
-        setClientSize(width(), GraphicPageSize.height());
+        // Only the fields: no empty page area beside them.
+        setClientSize(MainPanel->width(), GraphicPageSize.height());
     }
     m_ready = true;
 }
