@@ -28,9 +28,9 @@ work=${QM_FUZZ_WORK:-${XDG_CACHE_HOME:-$HOME/.cache}/quillmark-fuzz}
 jobs=${QM_FUZZ_JOBS:-$(nproc)}
 nicelevel=${QM_FUZZ_NICE:-19}
 timeout=${QM_FUZZ_TIMEOUT:-30}
-all_targets=(fuzz_bmp fuzz_gif fuzz_tiff fuzz_jpeg fuzz_emf fuzz_wmf fuzz_metafile_play
-             fuzz_document fuzz_pathlist fuzz_address fuzz_catalogue fuzz_language
-             fuzz_librarylist)
+all_targets=(fuzz_address fuzz_catalogue fuzz_language fuzz_librarylist fuzz_document
+             fuzz_pathlist fuzz_bmp fuzz_gif fuzz_tiff fuzz_jpeg fuzz_emf fuzz_wmf
+             fuzz_metafile_play)
 read -r -a targets <<< "${QM_FUZZ_TARGETS:-${all_targets[*]}}"
 run=(nice -n "$nicelevel")
 
@@ -74,7 +74,7 @@ fuzz_one() {
     -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/findings/" \
     "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1
   local f
-  for f in "$dir/findings/"*; do
+  for f in "$dir/findings/"{crash,leak,timeout,oom}-*; do
     [[ -f $f ]] || continue
     mkdir -p "$top/fuzz/crashes/$t"
     local out=$top/fuzz/crashes/$t/$(basename "$f")
@@ -102,7 +102,9 @@ for t in "${targets[@]}"; do
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
   cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
-  findings=$(find "$work/$t/findings" -type f | wc -l)
+  # Slow inputs (slow-unit-*) are kept for a look but are no findings.
+  findings=$(find "$work/$t/findings" -type f \( -name 'crash-*' -o -name 'leak-*' \
+    -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
   # A fuzzer that stopped without a finding and without its statistics failed to run.
   if [[ -z $execs && $findings -eq 0 ]]; then
     findings=1

@@ -145,6 +145,9 @@ void TestCatalogue::languageColumns_data()
     QTest::newRow("column 0 whole line") << line << 0 << line;
     QTest::newRow("empty field") << "5\t\tEmpty German" << 1 << "";
     QTest::newRow("line without TAB") << "nur Text" << 1 << "";
+    QTest::newRow("trailing TAB") << "5\tA\t" << 2 << "";
+    // "language:2000000000" in the catalogue made the start loop that often on every line.
+    QTest::newRow("huge column") << line << 2000000000 << "";
 }
 
 void TestCatalogue::languageColumns()
