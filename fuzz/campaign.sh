@@ -48,7 +48,10 @@ if [[ ! -f $build/build.ninja ]]; then
   if command -v ccache >/dev/null; then
     launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
   fi
-  CC=${CC:-clang} CXX=${CXX:-clang++} "${run[@]}" cmake -S "$top" -B "$build" -G Ninja \
+  # Debian's clang-14 package brings clang-14; "clang" only exists with the clang package.
+  cc=${CC:-$(command -v clang-14 || echo clang)}
+  cxx=${CXX:-$(command -v clang++-14 || echo clang++)}
+  CC=$cc CXX=$cxx "${run[@]}" cmake -S "$top" -B "$build" -G Ninja \
     "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON -DQM_TESTS=OFF \
     -DQM_BENCH=OFF >/dev/null || exit 1
 fi
@@ -70,9 +73,11 @@ fuzz_one() {
   if [[ -f $build/fuzz/$t.seeds ]]; then
     mapfile -t seeds < <(grep -v '^$' "$build/fuzz/$t.seeds")
   fi
-  "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" \
+  # The processor time it got, for the executions per processor second on a busy machine.
+  local TIMEFORMAT='%U %S'
+  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" \
     -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/findings/" \
-    "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1
+    "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1; } 2>"$dir/cputime"
   local f
   for f in "$dir/findings/"{crash,leak,timeout,oom}-*; do
     [[ -f $f ]] || continue
@@ -97,6 +102,7 @@ done
 wait
 
 status=0
+cpurates=
 for t in "${targets[@]}"; do
   log=$work/$t/log
   execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
@@ -111,6 +117,12 @@ for t in "${targets[@]}"; do
     echo "$t: lief nicht bis zum Ende, siehe $log" >&2
   fi
   echo "$t: ${execs:-0} executions, ${rate:-0}/s, coverage ${cov:-0}, $findings findings"
+  cpurates+=$(awk -v t="$t" -v n="${execs:-0}" '{ c = $1 + $2; if (c > 0)
+    printf "%s: %d/s over %.0f s of processor time\n", t, n / c, c }' "$work/$t/cputime" 2>/dev/null)
+  cpurates+=$'\n'
+
   (( findings > 0 )) && status=1
 done
+# On a shared machine the rate per processor second says more about a target's speed.
+printf '%s' "$cpurates" >"$work/cpurates"
 exit $status
