@@ -4,7 +4,6 @@
 #include "metafilefuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    mffuzz::EnsureApp();
     QByteArray bytes = mffuzz::Bytes(data, size);
     TMetafile mf;
     if (!mf.LoadFromBytes(bytes) || mf.GetForm() != TMetafile::Form::Emf) {

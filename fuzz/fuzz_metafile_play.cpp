@@ -4,7 +4,6 @@
 #include "metafilefuzz.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    mffuzz::EnsureApp();
     TMetafile mf;
     mf.LoadFromBytes(mffuzz::Bytes(data, size));
     TMetafile copy = mf;

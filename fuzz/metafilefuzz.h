@@ -1,6 +1,6 @@
 #pragma once
-// Shared set-up of the metafile fuzz targets: a GUI application for fonts, created once,
-// and a playback into small pictures.
+// Shared set-up of the metafile fuzz targets: a GUI application for fonts, created once before
+// the first input, and a playback into small pictures. Each target includes this header once.
 
 #include "platform/metafile/metafileinfo.h"
 #include "platform/metafile/metafileplayer.h"
@@ -14,15 +14,16 @@
 
 namespace mffuzz {
 
-inline void EnsureApp() {
-    static QGuiApplication* app = [] {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-        static int argc = 1;
-        static char name[] = "fuzz";
-        static char* argv[] = {name, nullptr};
-        return new QGuiApplication(argc, argv);
-    }();
-    (void)app;
+inline void CreateApp() {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    static int argc = 1;
+    static char name[] = "fuzz";
+    static char* argv[] = {name, nullptr};
+    new QGuiApplication(argc, argv);
+    // The font database is built once here, not while the first input is played.
+    QImage img(8, 8, QImage::Format_RGB32);
+    QPainter p(&img);
+    p.drawText(QPointF(1, 7), QStringLiteral("A"));
 }
 
 inline void PlaySmall(const TMetafile& mf) {
@@ -42,3 +43,8 @@ inline QByteArray Bytes(const uint8_t* data, size_t size) {
 }
 
 } // namespace mffuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    mffuzz::CreateApp();
+    return 0;
+}

@@ -10,6 +10,8 @@
 #include <vector>
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size);
+// Targets that set something up once define it; libFuzzer calls it before the first input.
+extern "C" __attribute__((weak)) int LLVMFuzzerInitialize(int* argc, char*** argv);
 
 namespace {
 
@@ -27,6 +29,8 @@ int runFile(const std::filesystem::path& path) {
 } // namespace
 
 int main(int argc, char** argv) {
+    if (LLVMFuzzerInitialize)
+        LLVMFuzzerInitialize(&argc, &argv);
     int failures = 0;
     int count = 0;
     for (int i = 1; i < argc; ++i) {

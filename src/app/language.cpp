@@ -11,13 +11,16 @@ QString LanguageColumnText(const QString& line, int column)
 {
     if (column <= 0)
         return line;
-    QString t = line + QLatin1Char('\t');
+    // Stops at the last field, so a huge column number costs no more than a small one.
+    qsizetype start = 0;
     for (int i = 0; i < column; ++i) {
-        const int tab = t.indexOf(QLatin1Char('\t'));
-        t = tab < 0 ? QString() : t.mid(tab + 1);
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'), start);
+        if (tab < 0)
+            return QString();
+        start = tab + 1;
     }
-    const int tab = t.indexOf(QLatin1Char('\t'));
-    return tab < 0 ? QString() : t.left(tab);
+    const qsizetype tab = line.indexOf(QLatin1Char('\t'), start);
+    return line.mid(start, tab < 0 ? -1 : tab - start);
 }
 
 void ParseLanguageLines(const QStringList& lines, int column, QStringList& keys,

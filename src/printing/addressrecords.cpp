@@ -216,7 +216,11 @@ void WriteAddressFile(const QString& fileName, const QStringList& lines)
 
 TAddressImport ReadAddressSource(const QString& fileName)
 {
-    const QByteArray bytes = readSource(fileName, QStringLiteral("Die Datei"));
+    return ReadAddressBytes(readSource(fileName, QStringLiteral("Die Datei")), fileName);
+}
+
+TAddressImport ReadAddressBytes(const QByteArray& bytes, const QString& fileName)
+{
     if (bytes.trimmed().isEmpty())
         throw TAddressError(
             QStringLiteral("Die Datei %1 enthält keine Adressen: sie ist leer.").arg(quoted(fileName)));

@@ -71,3 +71,5 @@ struct TAddressImport {
 // Reads an address file, a vCard file (2.1, 3.0, 4.0) or a CSV file with a header row,
 // recognised from its bytes. Throws TAddressError for a file it cannot read or does not know.
 TAddressImport ReadAddressSource(const QString& fileName);
+// The same for bytes already read; fileName only names the source in messages.
+TAddressImport ReadAddressBytes(const QByteArray& bytes, const QString& fileName);

@@ -25,6 +25,7 @@ private slots:
     void languageColumns_data();
     void languageColumns();
     void languageKeysAndLookup();
+    void languageHugeColumn();
     void languageColumnNumber();
     void missingLanguageFileNamesTheFile();
     void bundledCatalogueAndLanguageFile();
@@ -145,6 +146,8 @@ void TestCatalogue::languageColumns_data()
     QTest::newRow("column 0 whole line") << line << 0 << line;
     QTest::newRow("empty field") << "5\t\tEmpty German" << 1 << "";
     QTest::newRow("line without TAB") << "nur Text" << 1 << "";
+    QTest::newRow("trailing TAB") << "5\tA\t" << 2 << "";
+    QTest::newRow("huge column") << line << 2000000000 << "";
 }
 
 void TestCatalogue::languageColumns()
@@ -164,6 +167,18 @@ void TestCatalogue::languageKeysAndLookup()
     QCOMPARE(LanguageIndex(keys, "7"), 2); // first match
     QCOMPARE(LanguageIndex(keys, "8"), -1);
     QCOMPARE(LanguageIndex({"Ab"}, "aB"), 0);
+}
+
+void TestCatalogue::languageHugeColumn()
+{
+    // "language:2000000000" in the catalogue once cost that many steps on every line of the
+    // language file, so the program never finished starting.
+    int column = 0;
+    QVERIFY(ParseLanguageColumn("2000000000", column));
+    QStringList keys, strings;
+    ParseLanguageLines(QStringList(2000, "7\tA\tB"), column, keys, strings);
+    QCOMPARE(keys.size(), 2000);
+    QCOMPARE(strings, QStringList(2000, QString()));
 }
 
 void TestCatalogue::languageColumnNumber()

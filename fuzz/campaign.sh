@@ -1,0 +1,128 @@
+#!/usr/bin/env bash
+# Fuzzing campaign: fuzz/campaign.sh [SECONDS]
+#
+# Builds the fuzzing build (clang, libFuzzer, ASan and UBSan) when needed, runs every fuzz
+# target for SECONDS (default 600) with one target per core, and ends with one line per target:
+#   fuzz_emf: 1234567 executions, 2345/s, coverage 4567, 0 findings
+# Findings are minimised into fuzz/crashes/<target>/, where CTest replays them; the script then
+# exits 1. Each target's working corpus lives outside the repository and grows from run to run.
+#
+# Environment:
+#   QM_FUZZ_BUILD    build tree (default: build-fuzz beside fuzz/)
+#   QM_FUZZ_WORK     working corpora, findings and logs (default: ~/.cache/quillmark-fuzz)
+#   QM_FUZZ_JOBS     targets run at the same time (default: number of cores)
+#   QM_FUZZ_NICE     nice level of the builds and fuzzers (default 19, so other work comes first)
+#   QM_FUZZ_TARGETS  targets to run, separated by blanks (default: all)
+#   QM_FUZZ_TIMEOUT  seconds one input may take before it counts as a finding (default 30; the
+#                    sanitizers and a busy machine make large pictures slow)
+set -uo pipefail
+
+top=$(cd "$(dirname "$0")/.." && pwd)
+seconds=${1:-600}
+if ! [[ $seconds =~ ^[1-9][0-9]*$ ]]; then
+  echo "campaign.sh: Die Laufzeit \"$seconds\" ist keine positive ganze Zahl von Sekunden." >&2
+  exit 1
+fi
+build=${QM_FUZZ_BUILD:-$top/build-fuzz}
+work=${QM_FUZZ_WORK:-${XDG_CACHE_HOME:-$HOME/.cache}/quillmark-fuzz}
+jobs=${QM_FUZZ_JOBS:-$(nproc)}
+nicelevel=${QM_FUZZ_NICE:-19}
+timeout=${QM_FUZZ_TIMEOUT:-30}
+all_targets=(fuzz_address fuzz_catalogue fuzz_language fuzz_librarylist fuzz_document
+             fuzz_pathlist fuzz_bmp fuzz_gif fuzz_tiff fuzz_jpeg fuzz_emf fuzz_wmf
+             fuzz_metafile_play)
+read -r -a targets <<< "${QM_FUZZ_TARGETS:-${all_targets[*]}}"
+run=(nice -n "$nicelevel")
+
+# Longest input per target: pictures may be larger than documents and text files.
+max_len() {
+  case $1 in
+    fuzz_bmp|fuzz_gif|fuzz_tiff|fuzz_jpeg|fuzz_emf|fuzz_wmf|fuzz_metafile_play) echo 262144 ;;
+    *) echo 65536 ;;
+  esac
+}
+
+# The fuzzing build: clang with libFuzzer; only the fuzz targets are built.
+if [[ ! -f $build/build.ninja ]]; then
+  launcher=()
+  if command -v ccache >/dev/null; then
+    launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache)
+  fi
+  # Debian's clang-14 package brings clang-14; "clang" only exists with the clang package.
+  cc=${CC:-$(command -v clang-14 || echo clang)}
+  cxx=${CXX:-$(command -v clang++-14 || echo clang++)}
+  CC=$cc CXX=$cxx "${run[@]}" cmake -S "$top" -B "$build" -G Ninja \
+    "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON -DQM_TESTS=OFF \
+    -DQM_BENCH=OFF >/dev/null || exit 1
+fi
+"${run[@]}" cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/fuzz-build.log" 2>&1 ||
+  { tail -n 30 "$build/fuzz-build.log" >&2; echo "campaign.sh: Die Fuzzing-Build schlug fehl." >&2; exit 1; }
+
+export QT_QPA_PLATFORM=offscreen
+# Leaks in fontconfig's and Qt's process-wide caches are no findings; any other leak is.
+export LSAN_OPTIONS=suppressions=$top/fuzz/lsan.supp:print_suppressions=0
+export ASAN_OPTIONS=${ASAN_OPTIONS:-allocator_may_return_null=1}
+export UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1
+
+# One target: fuzz, then minimise what it found into fuzz/crashes/<target>/.
+fuzz_one() {
+  local t=$1 dir=$work/$1
+  mkdir -p "$dir/corpus" "$dir/findings"
+  rm -f "$dir/findings/"*
+  local seeds=()
+  if [[ -f $build/fuzz/$t.seeds ]]; then
+    mapfile -t seeds < <(grep -v '^$' "$build/fuzz/$t.seeds")
+  fi
+  # The processor time it got, for the executions per processor second on a busy machine.
+  local TIMEFORMAT='%U %S'
+  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" \
+    -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/findings/" \
+    "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1; } 2>"$dir/cputime"
+  local f
+  for f in "$dir/findings/"{crash,leak,timeout,oom}-*; do
+    [[ -f $f ]] || continue
+    mkdir -p "$top/fuzz/crashes/$t"
+    local out=$top/fuzz/crashes/$t/$(basename "$f")
+    "${run[@]}" "$build/fuzz/$t" -minimize_crash=1 -max_total_time=60 -timeout="$timeout" \
+      -exact_artifact_path="$out" "$f" >"$dir/minimise.log" 2>&1
+    [[ -s $out ]] || cp "$f" "$out"
+  done
+}
+
+# Runs the targets, at most $jobs at a time.
+running=0
+for t in "${targets[@]}"; do
+  if (( running >= jobs )); then
+    wait -n
+    running=$((running - 1))
+  fi
+  fuzz_one "$t" &
+  running=$((running + 1))
+done
+wait
+
+status=0
+cpurates=
+for t in "${targets[@]}"; do
+  log=$work/$t/log
+  execs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
+  rate=$(sed -n 's/^stat::average_exec_per_sec: *//p' "$log" | tail -n 1)
+  cov=$(grep -o 'cov: [0-9]*' "$log" | tail -n 1 | cut -d' ' -f2)
+  # Slow inputs (slow-unit-*) are kept for a look but are no findings.
+  findings=$(find "$work/$t/findings" -type f \( -name 'crash-*' -o -name 'leak-*' \
+    -o -name 'timeout-*' -o -name 'oom-*' \) | wc -l)
+  # A fuzzer that stopped without a finding and without its statistics failed to run.
+  if [[ -z $execs && $findings -eq 0 ]]; then
+    findings=1
+    echo "$t: lief nicht bis zum Ende, siehe $log" >&2
+  fi
+  echo "$t: ${execs:-0} executions, ${rate:-0}/s, coverage ${cov:-0}, $findings findings"
+  cpurates+=$(awk -v t="$t" -v n="${execs:-0}" '{ c = $1 + $2; if (c > 0)
+    printf "%s: %d/s over %.0f s of processor time\n", t, n / c, c }' "$work/$t/cputime" 2>/dev/null)
+  cpurates+=$'\n'
+
+  (( findings > 0 )) && status=1
+done
+# On a shared machine the rate per processor second says more about a target's speed.
+printf '%s' "$cpurates" >"$work/cpurates"
+exit $status

@@ -1,0 +1,34 @@
+// Fuzz target: any bytes as an address source (address file, vCard or CSV, recognised from the
+// bytes). Every record read must fit the address file and come back unchanged from a saved line.
+
+#include "document/cp1252.h"
+#include "printing/addressrecords.h"
+#include "printing/contactimport.h"
+
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    const QByteArray bytes(reinterpret_cast<const char*>(data), qsizetype(size));
+    TAddressImport import;
+    try {
+        import = ReadAddressBytes(bytes, QStringLiteral("fuzz.dat"));
+    } catch (const TAddressError&) {
+        // Refusing with a message is a correct outcome.
+        return 0;
+    }
+    if (import.Records.size() > MaxImportedContacts)
+        __builtin_trap();
+    for (TAddressRecord record : import.Records) {
+        if (record.size() != AddressFieldCount)
+            __builtin_trap();
+        FitRecordToAddressFile(record);
+        CompleteRecordName(record);
+        // What is saved reads back as the same record.
+        QByteArray line;
+        AppendCp1252(line, JoinAddressRecord(record));
+        if (SplitAddressRecord(FromCp1252(line.constData(), line.size())) != record)
+            __builtin_trap();
+    }
+    return 0;
+}
