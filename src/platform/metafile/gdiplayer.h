@@ -177,6 +177,7 @@ private:
         QString rawKey;
         QRawFont raw;
     };
+    bool glyphsTooLargeToCache(const QFont& font) const;
     bool drawPlacedGlyphs(const QString& text, const QVector<QPointF>& adv, QPointF start,
                           const QFont& font);
     const FontCache& fontFor(const QFont& font);

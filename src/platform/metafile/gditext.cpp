@@ -195,6 +195,21 @@ const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font) {
     return m_fontCache;
 }
 
+// Qt's raster engine caches glyphs whose size times the square root of the transform's
+// determinant stays below 64 px; a squeezed font may still be hundreds of thousands of pixels
+// tall then. Such glyphs are drawn as outlines instead.
+bool GdiPlayer::glyphsTooLargeToCache(const QFont& font) const {
+    const QPaintEngine* engine = m_painter.paintEngine();
+    if (!engine || engine->type() != QPaintEngine::Raster)
+        return false;
+    const QTransform& t = m_painter.transform();
+    const double px = font.pixelSize();
+    const double longest =
+        px * std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
+    const double cached = px * std::sqrt(std::abs(t.determinant()));
+    return cached < 64 && longest >= 512;
+}
+
 // Characters with their own advances, as one glyph run: much faster than drawing them one
 // by one. Only when the font has every glyph; otherwise the caller draws per character so
 // that font fallback can fill in.
@@ -419,7 +434,31 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         for (QPointF& a : adv)
             a.rx() /= squeeze;
     }
-    if (adv.isEmpty()) {
+    if (glyphsTooLargeToCache(font)) {
+        // Qt decides by the transform's area whether glyphs go through its glyph cache, so a
+        // very tall, almost zero-width font is rasterised as one huge bitmap, which FreeType
+        // refuses and Qt then copies from nowhere. Large glyphs are drawn as outlines, as Qt
+        // itself does for large upright text.
+        QPainterPath outlines;
+        if (adv.isEmpty()) {
+            outlines.addText(start, font, run.text);
+        } else {
+            QPointF pos = start;
+            for (int i = 0; i < run.text.size(); ++i) {
+                const bool pair = run.text[i].isHighSurrogate() && i + 1 < run.text.size();
+                const QString glyph = run.text.mid(i, pair ? 2 : 1);
+                if (!run.text[i].isSpace())
+                    outlines.addText(pos, font, glyph);
+                pos += adv[i];
+                if (pair)
+                    pos += adv[++i];
+            }
+        }
+        m_painter.save();
+        m_painter.setRenderHint(QPainter::Antialiasing);
+        m_painter.fillPath(outlines, dc.textColor);
+        m_painter.restore();
+    } else if (adv.isEmpty()) {
         m_painter.drawText(start, run.text);
     } else if (!drawPlacedGlyphs(run.text, adv, start, font)) {
         QPointF pos = start;
