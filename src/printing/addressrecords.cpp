@@ -21,7 +21,7 @@ QString quoted(const QString& fileName)
     return QStringLiteral("\u201E%1\u201C").arg(QDir::toNativeSeparators(fileName));
 }
 
-// A German reason for a failed file operation, with the system's own words behind it.
+// A German reason for a failed file operation (the system's own words are English).
 QString reasonOf(const QFileDevice& file, bool writing)
 {
     QString reason;
@@ -52,9 +52,6 @@ QString reasonOf(const QFileDevice& file, bool writing)
         reason = writing ? QStringLiteral("Schreibfehler") : QStringLiteral("Lesefehler");
         break;
     }
-    const QString system = file.errorString();
-    if (!system.isEmpty())
-        reason += QStringLiteral(" (%1)").arg(system);
     return reason;
 }
 

@@ -1,9 +1,11 @@
 #include "printing/pdfpagerepeat.h"
+#include "platform/fileerror.h"
 
 #include <QFile>
 #include <QRegularExpression>
 #include <QSaveFile>
 #include <algorithm>
+#include <cerrno>
 
 namespace {
 
@@ -167,7 +169,7 @@ bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& orde
     QFile in(fileName);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error)
-            *error = in.errorString();
+            *error = FileErrorText(in, errno);
         return false;
     }
     QByteArray pdf = in.readAll();
@@ -177,7 +179,7 @@ bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& orde
     QSaveFile out(fileName);
     if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
         if (error)
-            *error = out.errorString();
+            *error = FileErrorText(out);
         return false;
     }
     return true;

@@ -1,8 +1,10 @@
 #include "printing/printeroutput.h"
 
 #include "printing/pdfpagerepeat.h"
+#include "platform/fileerror.h"
 
 #include <QDir>
+#include <cerrno>
 #include <algorithm>
 #include <QFile>
 #include <QFileInfo>
@@ -70,11 +72,12 @@ QPainter* TPrinterOutput::BeginJob(int side) {
         QTemporaryFile tmp(dir + QStringLiteral("/.quillmark-druck-XXXXXX.pdf"));
         tmp.setAutoRemove(false);
         if (!tmp.open()) {
+            const QString reason = FileErrorText(tmp, errno);
             m_error = toFile() ? QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                                     .arg(quoted(targetOf(side)), tmp.errorString())
+                                     .arg(quoted(targetOf(side)), reason)
                                : QStringLiteral("Der Drucker %1 kann keinen Druckauftrag "
                                                 "beginnen: %2")
-                                     .arg(quoted(PrinterName()), tmp.errorString());
+                                     .arg(quoted(PrinterName()), reason);
             return nullptr;
         }
         m_temp = tmp.fileName();
