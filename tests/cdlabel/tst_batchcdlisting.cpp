@@ -1,33 +1,13 @@
 // quillmark-batch --cd-listing: the workspace's picture from the command line, its options
 // and its refusals (exit status 1, one German line on stderr).
-#include "qmpaths.h"
 #include "cdlabel/cdlisting.h"
 #include "cdtrace.h"
+#include "common/toolrun.h"
+#include "qmpaths.h"
 
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
-
-namespace {
-
-struct Run {
-    int status = -1;
-    QString out, err;
-};
-
-Run batch(const QStringList& args)
-{
-    QProcess p;
-    p.setProgram(QStringLiteral(QM_BIN_DIR "/quillmark-batch"));
-    p.setArguments(args);
-    p.start();
-    p.waitForFinished(60000);
-    return {p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1,
-            QString::fromUtf8(p.readAllStandardOutput()),
-            QString::fromUtf8(p.readAllStandardError())};
-}
-
-} // namespace
 
 class TestBatchCdListing : public QObject {
     Q_OBJECT
@@ -54,10 +34,11 @@ void TestBatchCdListing::init()
 
 void TestBatchCdListing::writesThePictureWithTheGivenLayout()
 {
-    const Run r = batch({"--cd-listing", m_root, "-o", m_out, "--columns", "1", "--width", "50",
-                         "--height", "30", "--depth", "3", "--files", "--title", "Meine CD"});
+    const toolrun::Result r =
+        toolrun::Batch({"--cd-listing", m_root, "-o", m_out, "--columns", "1", "--width", "50",
+                        "--height", "30", "--depth", "3", "--files", "--title", "Meine CD"});
     QCOMPARE(r.err, QString());
-    QCOMPARE(r.status, 0);
+    QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("6 Einträge in 1 Spalten")));
     TMetafile mf;
     mf.LoadFromFile(m_out);
@@ -68,8 +49,8 @@ void TestBatchCdListing::writesThePictureWithTheGivenLayout()
 
 void TestBatchCdListing::defaultsAreTheWorkspaceFields()
 {
-    const Run r = batch({"--cd-listing", m_root, "-o", m_out, "--no-title"});
-    QCOMPARE(r.status, 0);
+    const toolrun::Result r = toolrun::Batch({"--cd-listing", m_root, "-o", m_out, "--no-title"});
+    QCOMPARE(r.code, 0);
     TMetafile mf;
     mf.LoadFromFile(m_out);
     QCOMPARE(mf.MMWidth(), 11100);
@@ -104,8 +85,8 @@ void TestBatchCdListing::refusals()
     QFETCH(QString, message);
     args.replaceInStrings(QStringLiteral("ROOT"), m_root);
     args.replaceInStrings(QStringLiteral("OUT"), m_out);
-    const Run r = batch(args);
-    QCOMPARE(r.status, 1);
+    const toolrun::Result r = toolrun::Batch(args);
+    QCOMPARE(r.code, 1);
     QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
     QVERIFY2(r.err.startsWith(QStringLiteral("quillmark-batch: ")), qPrintable(r.err));
     QVERIFY2(r.err.contains(message), qPrintable(r.err));
@@ -114,8 +95,8 @@ void TestBatchCdListing::refusals()
 
 void TestBatchCdListing::helpNamesTheTask()
 {
-    const Run r = batch({"--help"});
-    QCOMPARE(r.status, 0);
+    const toolrun::Result r = toolrun::Batch({"--help"});
+    QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("--cd-listing ORDNER -o AUSGABE.emf")));
     QVERIFY(r.out.contains(QStringLiteral("--no-title")));
 }

@@ -9,6 +9,7 @@
 #include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
+#include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/tfrmtabprinting.h"
 #include "printing/tprintabortdlg.h"
@@ -90,9 +91,7 @@ class TestPrintingWorkspace : public QObject {
         form->resize(900, 700);
         form->show();
         // Print into a file of the test, whatever printers the machine has.
-        form->Printer().setOutputFormat(QPrinter::PdfFormat);
-        form->Printer().setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        SetupPdfPrinter(form->Printer(), false);
         form->Printer().setOutputFileName(dir->filePath(QStringLiteral("karte.pdf")));
         return form.get();
     }

@@ -2,6 +2,7 @@
 // record of an address file, a vCard file and a CSV file; one German line and status 1 for a
 // file it refuses.
 
+#include "common/toolrun.h"
 #include "qmpaths.h"
 #include <QFile>
 #include <QProcess>
@@ -9,29 +10,6 @@
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
-
-Result runBatch(const QStringList& args)
-{
-    QProcess p;
-    p.setProgram(QStringLiteral(QM_BIN_DIR "/quillmark-batch"));
-    p.setArguments(args);
-    p.start();
-    Result r;
-    if (!p.waitForFinished(60000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -2;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 QStringList linesOf(const QString& text)
 {
@@ -60,7 +38,8 @@ private:
 
 void TestBatchListRecords::listsTheBundledAddressFile()
 {
-    const Result r = runBatch({"--list-records", QStringLiteral(QM_DATA_DIR "/adressen.dat")});
+    const toolrun::Result r =
+        toolrun::Batch({"--list-records", QStringLiteral(QM_DATA_DIR "/adressen.dat")});
     QCOMPARE(r.code, 0);
     QVERIFY(r.err.isEmpty());
     const QStringList lines = linesOf(r.out);
@@ -78,7 +57,7 @@ void TestBatchListRecords::listsAVCardFile()
     const QString vcf = QStringLiteral(QM_CORPUS_DIR "/vcard/ezvcard-John_Doe_MAC_ADDRESS_BOOK.vcf");
     if (!QFile::exists(vcf))
         QSKIP("The corpus of vCards is not there.");
-    const Result r = runBatch({"--list-records", vcf});
+    const toolrun::Result r = toolrun::Batch({"--list-records", vcf});
     QCOMPARE(r.code, 0);
     const QStringList lines = linesOf(r.out);
     QCOMPARE(lines.size(), 1);
@@ -97,7 +76,7 @@ void TestBatchListRecords::listsACsvFileInUtf8()
     QVERIFY(f.open(QIODevice::WriteOnly));
     f.write("Vorname;Name;PLZ;Ort\nJ\xFCrgen;Wei\xDF;50667;K\xF6ln\nAnna;Berg;;\n");
     f.close();
-    const Result r = runBatch({"--list-records", csv});
+    const toolrun::Result r = toolrun::Batch({"--list-records", csv});
     QCOMPARE(r.code, 0);
     const QStringList lines = linesOf(r.out);
     QCOMPARE(lines.size(), 2);
@@ -133,7 +112,7 @@ void TestBatchListRecords::refusedFilesEndWithOneLine()
     QFETCH(QString, part);
     if (args.size() > 1 && args.at(1).endsWith(QStringLiteral(".gif")) && !QFile::exists(args.at(1)))
         QSKIP("The corpus picture is not there.");
-    const Result r = runBatch(args);
+    const toolrun::Result r = toolrun::Batch(args);
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.isEmpty());
     const QStringList lines = linesOf(r.err);
@@ -144,7 +123,7 @@ void TestBatchListRecords::refusedFilesEndWithOneLine()
 
 void TestBatchListRecords::helpNamesTheTask()
 {
-    const Result r = runBatch({"--help"});
+    const toolrun::Result r = toolrun::Batch({"--help"});
     QCOMPARE(r.code, 0);
     QVERIFY(r.out.contains(QStringLiteral("--list-records DATEI")));
     QVERIFY(r.out.contains(QStringLiteral("Aufruf:")));

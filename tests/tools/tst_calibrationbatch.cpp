@@ -1,35 +1,12 @@
 // quillmark-batch --calibration: the two pages it writes, the offsets it applies and its
 // German refusals.
 
-#include "qmpaths.h"
 #include "common/pdfink.h"
+#include "common/toolrun.h"
+#include "qmpaths.h"
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
-
-namespace {
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
-
-Result batch(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QM_BIN_DIR "/quillmark-batch"), args);
-    Result r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
-
-} // namespace
 
 class TestCalibrationBatch : public QObject {
     Q_OBJECT
@@ -43,9 +20,10 @@ private slots:
     void writesFrontThenBackWithTheOffsets() {
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("blatt.pdf"));
-        const Result r = batch({QStringLiteral("--calibration"), QStringLiteral("-o"), file,
-                                QStringLiteral("--offset-front"), QStringLiteral("3,0"),
-                                QStringLiteral("--offset-back"), QStringLiteral("0,-2")});
+        const toolrun::Result r =
+            toolrun::Batch({QStringLiteral("--calibration"), QStringLiteral("-o"), file,
+                            QStringLiteral("--offset-front"), QStringLiteral("3,0"),
+                            QStringLiteral("--offset-back"), QStringLiteral("0,-2")});
         QCOMPARE(r.code, 0);
         QVERIFY(r.err.isEmpty());
         QCOMPARE(r.out.trimmed(), file);
@@ -89,7 +67,7 @@ private slots:
     void refusesInGerman() {
         QFETCH(QStringList, args);
         QFETCH(QString, message);
-        const Result r = batch(args);
+        const toolrun::Result r = toolrun::Batch(args);
         QCOMPARE(r.code, 1);
         QVERIFY(r.out.isEmpty());
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
@@ -98,7 +76,7 @@ private slots:
     }
 
     void helpNamesTheTaskAndSharesTheOutputOption() {
-        const Result r = batch({QStringLiteral("--help")});
+        const toolrun::Result r = toolrun::Batch({QStringLiteral("--help")});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains(QStringLiteral("--calibration -o AUSGABE.pdf")));
         QVERIFY(r.out.contains(QStringLiteral("--offset-back H,V")));

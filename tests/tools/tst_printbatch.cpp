@@ -1,14 +1,16 @@
 // quillmark-batch DOCUMENT.qmk -o OUT.pdf [--back separate|after]: the pages it prints, that
 // they are the pages of the printing workspace's own run, and its refusals.
 
-#include "qmpaths.h"
 #include "common/pdfink.h"
+#include "common/toolrun.h"
 #include "document/appdocument.h"
 #include "document/globals.h"
 #include "platform/metafile/emfpaintdevice.h"
 #include "platform/ui/tfrage.h"
+#include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/tfrmtabprinting.h"
+#include "qmpaths.h"
 #include <QPainter>
 #include <QProcess>
 #include <QPushButton>
@@ -16,26 +18,6 @@
 #include <QtTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
-
-Result batch(const QStringList& args) {
-    QProcess p;
-    p.start(QStringLiteral(QM_BIN_DIR "/quillmark-batch"), args);
-    Result r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 TMetafile blackSquare() {
     TMetafile mf;
@@ -93,7 +75,7 @@ private slots:
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
-        const Result r = batch({card, QStringLiteral("-o"), out});
+        const toolrun::Result r = toolrun::Batch({card, QStringLiteral("-o"), out});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         // Two copies of each side: one progress line per sheet, nothing else.
         QCOMPARE(r.err, QStringLiteral("Blatt 1 von 4\nBlatt 2 von 4\nBlatt 3 von 4\nBlatt 4 von 4\n"));
@@ -115,7 +97,7 @@ private slots:
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
-        const Result r = batch(
+        const toolrun::Result r = toolrun::Batch(
             {card, QStringLiteral("-o"), out, QStringLiteral("--back"), QStringLiteral("after")});
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QList<QImage> pages = pdfink::Pages(out);
@@ -130,15 +112,13 @@ private slots:
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
-        QCOMPARE(batch({card, QStringLiteral("-o"), out}).code, 0);
+        QCOMPARE(toolrun::Batch({card, QStringLiteral("-o"), out}).code, 0);
 
         Document->LoadFromFile(card);
         TfrmTabPrinting form;
         form.resize(900, 700);
         form.show();
-        form.Printer().setOutputFormat(QPrinter::PdfFormat);
-        form.Printer().setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        SetupPdfPrinter(form.Printer(), false);
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
         form.Printer().setOutputFileName(ws);
         form.Activate();
@@ -179,14 +159,14 @@ private slots:
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         args.replaceInStrings(QStringLiteral("KARTE"), card);
-        const Result r = batch(args);
+        const toolrun::Result r = toolrun::Batch(args);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(r.err.contains(says), qPrintable(r.err));
     }
 
     void germanHelp() {
-        const Result r = batch({QStringLiteral("--help")});
+        const toolrun::Result r = toolrun::Batch({QStringLiteral("--help")});
         QCOMPARE(r.code, 0);
         QVERIFY(r.out.contains(QStringLiteral("DOKUMENT.qmk (-o AUSGABE.pdf | -P DRUCKER)")));
         QVERIFY(r.out.contains(QStringLiteral("Rückseite")));

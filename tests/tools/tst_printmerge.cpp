@@ -2,31 +2,28 @@
 // business card (ten cells, 85 x 55 mm, two columns), read back from the PDF's text positions;
 // the back-side modes; outline and fit; every refusal in one line.
 
-#include "qmpaths.h"
 #include "common/pdfink.h"
+#include "common/toolrun.h"
 #include "document/appdocument.h"
 #include "document/docelement.h"
 #include "document/globals.h"
 #include "platform/metafile/emfpaintdevice.h"
 #include "platform/ui/tfrage.h"
 #include "printing/addressrecords.h"
+#include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/tfrmtabprinting.h"
+#include "qmpaths.h"
 #include <QCheckBox>
 #include <QLabel>
-#include <QPushButton>
 #include <QPainter>
 #include <QProcess>
+#include <QPushButton>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QtTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    QString out, err;
-};
 
 // The user's settings and address file stay out of the runs.
 QProcessEnvironment privateEnvironment(const QString& home) {
@@ -37,20 +34,8 @@ QProcessEnvironment privateEnvironment(const QString& home) {
     return env;
 }
 
-Result batch(const QStringList& args, const QString& home) {
-    QProcess p;
-    p.setProcessEnvironment(privateEnvironment(home));
-    p.start(QStringLiteral(QM_BIN_DIR "/quillmark-batch"), args);
-    Result r;
-    if (!p.waitForFinished(300000)) {
-        p.kill();
-        p.waitForFinished();
-        return r;
-    }
-    r.code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
+toolrun::Result batch(const QStringList& args, const QString& home) {
+    return toolrun::Batch(args, privateEnvironment(home));
 }
 
 const QString Card = QStringLiteral(QM_DATA_DIR "/Template/Visitenkarten/karte_1.qmk");
@@ -158,12 +143,12 @@ private slots:
     void oneRecordPerCellSheetAfterSheet() {
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("karten.pdf"));
-        const Result r = batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
-                                QStringLiteral("all"), QStringLiteral("--merge"),
-                                writeRecords(dir.path(), 23), QStringLiteral("--back"),
-                                QStringLiteral("after"), QStringLiteral("--text-block"),
-                                QStringLiteral("1=Baustein Eins")},
-                               m_home.path());
+        const toolrun::Result r =
+            batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
+                   QStringLiteral("all"), QStringLiteral("--merge"), writeRecords(dir.path(), 23),
+                   QStringLiteral("--back"), QStringLiteral("after"),
+                   QStringLiteral("--text-block"), QStringLiteral("1=Baustein Eins")},
+                  m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
                  QStringList({"Blatt 1 von 6", "Blatt 2 von 6", "Blatt 3 von 6", "Blatt 4 von 6",
@@ -189,12 +174,11 @@ private slots:
     void firstCellAndRecordNumbers() {
         QTemporaryDir dir;
         const QString out = dir.filePath(QStringLiteral("karten.pdf"));
-        const Result r = batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
-                                QStringLiteral("all"), QStringLiteral("--merge"),
-                                writeRecords(dir.path(), 12), QStringLiteral("--records"),
-                                QStringLiteral("2-3,12"), QStringLiteral("--first-cell"),
-                                QStringLiteral("4")},
-                               m_home.path());
+        const toolrun::Result r = batch(
+            {Card, QStringLiteral("-o"), out, QStringLiteral("--cells"), QStringLiteral("all"),
+             QStringLiteral("--merge"), writeRecords(dir.path(), 12), QStringLiteral("--records"),
+             QStringLiteral("2-3,12"), QStringLiteral("--first-cell"), QStringLiteral("4")},
+            m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QList<QList<Word>> front = pageWords(out);
         QCOMPARE(front.size(), 1);
@@ -211,10 +195,10 @@ private slots:
         const QString records = writeRecords(dir.path(), 12);
         const auto run = [&](const QString& mode) {
             const QString out = dir.filePath(mode + QStringLiteral(".pdf"));
-            const Result r = batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
-                                    QStringLiteral("all"), QStringLiteral("--merge"), records,
-                                    QStringLiteral("--back"), mode},
-                                   m_home.path());
+            const toolrun::Result r = batch(
+                {Card, QStringLiteral("-o"), out, QStringLiteral("--cells"), QStringLiteral("all"),
+                 QStringLiteral("--merge"), records, QStringLiteral("--back"), mode},
+                m_home.path());
             return r.code == 0 ? out : QString();
         };
         // Each page as "PersNN" (a front page, NN its first record) or "FirmNN" (a back page).
@@ -276,10 +260,10 @@ private slots:
         doc.SaveToFile(file);
         const QString out = dir.filePath(QStringLiteral("aus.pdf"));
         // A left margin of -10 mm puts the first square beyond the paper's left edge.
-        const Result r = batch({file, QStringLiteral("-o"), out, QStringLiteral("--margins"),
-                                QStringLiteral("-10,20,0,0"), QStringLiteral("--fit"),
-                                QStringLiteral("--outline")},
-                               m_home.path());
+        const toolrun::Result r = batch({file, QStringLiteral("-o"), out,
+                                         QStringLiteral("--margins"), QStringLiteral("-10,20,0,0"),
+                                         QStringLiteral("--fit"), QStringLiteral("--outline")},
+                                        m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
         const QList<QImage> pages = pdfink::Pages(out);
         QCOMPARE(pages.size(), 1);
@@ -301,10 +285,11 @@ private slots:
         QTemporaryDir dir;
         const QString records = writeRecords(dir.path(), 12);
         const QString out = dir.filePath(QStringLiteral("batch.pdf"));
-        const Result r = batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
-                                QStringLiteral("all"), QStringLiteral("--merge"), records,
-                                QStringLiteral("--text-block"), QStringLiteral("1=Baustein")},
-                               m_home.path());
+        const toolrun::Result r =
+            batch({Card, QStringLiteral("-o"), out, QStringLiteral("--cells"),
+                   QStringLiteral("all"), QStringLiteral("--merge"), records,
+                   QStringLiteral("--text-block"), QStringLiteral("1=Baustein")},
+                  m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
 
         AddressRecords = QStringList{AddressHeaderLine()};
@@ -324,9 +309,7 @@ private slots:
         TfrmTabPrinting form;
         form.resize(900, 700);
         form.show();
-        form.Printer().setOutputFormat(QPrinter::PdfFormat);
-        form.Printer().setPageLayout(
-            QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
+        SetupPdfPrinter(form.Printer(), false);
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
         form.Printer().setOutputFileName(ws);
         form.Activate();
@@ -406,7 +389,7 @@ private slots:
         args.replaceInStrings(QStringLiteral("KAPUTT"), bad.fileName());
         args.replaceInStrings(QStringLiteral("CSV"), writeRecords(dir.path(), 3));
         args.replaceInStrings(QStringLiteral("OUT"), dir.filePath(QStringLiteral("aus.pdf")));
-        const Result r = batch(args, m_home.path());
+        const toolrun::Result r = batch(args, m_home.path());
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(r.err.startsWith(QLatin1String("quillmark-batch: ")), qPrintable(r.err));

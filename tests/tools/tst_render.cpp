@@ -1,12 +1,13 @@
 // quillmark-render run as a program: exit status and messages on bad input, the info lines,
 // the size of the PNG it writes, rendering a side, and the re-save round trip.
 
-#include "qmpaths.h"
+#include "common/toolrun.h"
 #include "document/appdocument.h"
 #include "document/docelement.h"
 #include "document/globals.h"
 #include "platform/metafile/tmetafile.h"
 #include "platform/metafile/tmetafilecanvas.h"
+#include "qmpaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,31 +19,6 @@
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    bool crashed = false;
-    QString out, err;
-};
-
-Result runTool(const QStringList& args) {
-    QProcess p;
-    p.setProgram(QStringLiteral(QM_BIN_DIR "/quillmark-render"));
-    p.setArguments(args);
-    p.start();
-    Result r;
-    if (!p.waitForFinished(120000)) {
-        p.kill();
-        p.waitForFinished();
-        r.crashed = true;
-        return r;
-    }
-    r.crashed = p.exitStatus() != QProcess::NormalExit;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 // A recorded picture: a red rectangle over the whole frame of w x h (0.01 mm).
 TMetafile redPicture(int w, int h) {
@@ -158,7 +134,7 @@ void TestRender::badInputEndsWithOneLine_data() {
 void TestRender::badInputEndsWithOneLine() {
     QFETCH(QStringList, args);
     QFETCH(QString, named);
-    const Result r = runTool(args);
+    const toolrun::Result r = toolrun::Render(args);
     QVERIFY(!r.crashed);
     QCOMPARE(r.code, 1);
     const QStringList lines = r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
@@ -168,7 +144,7 @@ void TestRender::badInputEndsWithOneLine() {
 }
 
 void TestRender::infoDescribesAPicture() {
-    const Result r = runTool({"--info", path("pic.emf")});
+    const toolrun::Result r = toolrun::Render({"--info", path("pic.emf")});
     QCOMPARE(r.code, 0);
     const QStringList lines = r.out.split(QLatin1Char('\n'), Qt::SkipEmptyParts);
     QVERIFY2(lines.contains("Form: EMF"), qPrintable(r.out));
@@ -179,7 +155,7 @@ void TestRender::infoDescribesAPicture() {
     QCOMPARE(lines.filter(QRegularExpression("^  EMR_RECTANGLE: 1$")).size(), 1);
     QVERIFY(lines.filter("Problem").isEmpty());
 
-    const Result q = runTool({"--info", path("path.qmg")});
+    const toolrun::Result q = toolrun::Render({"--info", path("path.qmg")});
     QCOMPARE(q.code, 0);
     QVERIFY2(q.out.contains("Quelle: Pfadliste (6 Zeilen)"), qPrintable(q.out));
     QVERIFY(q.out.contains("Rahmen: 4000 x 2000 (0,01 mm)"));
@@ -187,7 +163,7 @@ void TestRender::infoDescribesAPicture() {
 }
 
 void TestRender::infoDescribesADocument() {
-    const Result r = runTool({"--info", path("doc.qmk")});
+    const toolrun::Result r = toolrun::Render({"--info", path("doc.qmk")});
     QCOMPARE(r.code, 0);
     QVERIFY2(r.out.contains("Form: Dokument\n"), qPrintable(r.out));
     QVERIFY(r.out.contains("Rahmen: 21000 x 29700 (0,01 mm)"));
@@ -220,7 +196,7 @@ void TestRender::pngSizeFollowsTheOptions() {
     QFETCH(QSize, size);
     const QString out = path("size.png");
     QFile::remove(out);
-    const Result r = runTool(QStringList{path(input), out} + options);
+    const toolrun::Result r = toolrun::Render(QStringList{path(input), out} + options);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QVERIFY(r.err.isEmpty());
     const QImage img(out);
@@ -229,8 +205,8 @@ void TestRender::pngSizeFollowsTheOptions() {
 
 void TestRender::sideChoosesWhatIsDrawn() {
     const QString front = path("front.png"), back = path("back.png");
-    QCOMPARE(runTool({path("doc.qmk"), front, "--width", "200"}).code, 0);
-    QCOMPARE(runTool({path("doc.qmk"), back, "--side", "1", "--width", "200"}).code, 0);
+    QCOMPARE(toolrun::Render({path("doc.qmk"), front, "--width", "200"}).code, 0);
+    QCOMPARE(toolrun::Render({path("doc.qmk"), back, "--side", "1", "--width", "200"}).code, 0);
     const QImage f(front), b(back);
     // the back side is covered by the red picture, the front is white paper with a text
     QCOMPARE(b.pixelColor(100, 200), QColor(Qt::red));
@@ -239,8 +215,9 @@ void TestRender::sideChoosesWhatIsDrawn() {
 }
 
 void TestRender::outDirRendersEachInputAndReportsFailures() {
-    const Result r = runTool({"--out-dir", path("out"), path("pic.emf"), path("text.wmf"),
-                              path("raster.bmp"), "--width", "50"});
+    const toolrun::Result r =
+        toolrun::Render({"--out-dir", path("out"), path("pic.emf"), path("text.wmf"),
+                         path("raster.bmp"), "--width", "50"});
     QCOMPARE(r.code, 1);
     QCOMPARE(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts).size(), 1);
     QVERIFY(r.err.contains("text.wmf"));
@@ -250,13 +227,13 @@ void TestRender::outDirRendersEachInputAndReportsFailures() {
 }
 
 void TestRender::resaveKeepsTheFileByteForByte() {
-    const Result r = runTool({"--resave", path("doc.qmk"), path("again.qmk")});
+    const toolrun::Result r = toolrun::Render({"--resave", path("doc.qmk"), path("again.qmk")});
     QVERIFY2(r.code == 0, qPrintable(r.err));
     const QByteArray original = readFile(path("doc.qmk"));
     QVERIFY(!original.isEmpty());
     QCOMPARE(readFile(path("again.qmk")), original);
     // overwriting the input itself keeps it too
-    QCOMPARE(runTool({"--resave", path("again.qmk"), path("again.qmk")}).code, 0);
+    QCOMPARE(toolrun::Render({"--resave", path("again.qmk"), path("again.qmk")}).code, 0);
     QCOMPARE(readFile(path("again.qmk")), original);
 }
 
@@ -268,7 +245,8 @@ void TestRender::corpusNeverCrashes() {
     for (const QString& sub : {"wmf", "emf-corrupted"})
         for (const QString& f : QDir(corpus.filePath(sub)).entryList(QDir::Files))
             inputs << corpus.filePath(sub + "/" + f);
-    const Result r = runTool(QStringList{"--out-dir", path("out"), "--width", "120"} + inputs);
+    const toolrun::Result r =
+        toolrun::Render(QStringList{"--out-dir", path("out"), "--width", "120"} + inputs);
     QVERIFY(!r.crashed);
     QVERIFY(r.code == 0 || r.code == 1);
     // one line per refused file, each naming it

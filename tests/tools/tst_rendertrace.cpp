@@ -2,9 +2,10 @@
 // pictures written by --out-dir on both cores pixel for pixel as the BMP Suite's
 // references show them.
 
-#include "qmpaths.h"
+#include "common/toolrun.h"
 #include "platform/metafile/tmetafile.h"
 #include "platform/metafile/tmetafilecanvas.h"
+#include "qmpaths.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,31 +18,6 @@
 #include <QTest>
 
 namespace {
-
-struct Result {
-    int code = -1;
-    bool crashed = false;
-    QString out, err;
-};
-
-Result runTool(const QStringList& args) {
-    QProcess p;
-    p.setProgram(QStringLiteral(QM_BIN_DIR "/quillmark-render"));
-    p.setArguments(args);
-    p.start();
-    Result r;
-    if (!p.waitForFinished(300000)) {
-        p.kill();
-        p.waitForFinished();
-        r.crashed = true;
-        return r;
-    }
-    r.crashed = p.exitStatus() != QProcess::NormalExit;
-    r.code = p.exitCode();
-    r.out = QString::fromUtf8(p.readAllStandardOutput());
-    r.err = QString::fromUtf8(p.readAllStandardError());
-    return r;
-}
 
 const QString kCorpus = QStringLiteral(QM_CORPUS_DIR);
 
@@ -85,7 +61,7 @@ void TestRenderTrace::traceListsTheDrawingCallsInOutputPixels() {
     }
     const QString file = m_dir.filePath("half.emf");
     mf.SaveToFile(file);
-    const Result r = runTool({"--trace", file, "--width", "200"});
+    const toolrun::Result r = toolrun::Render({"--trace", file, "--width", "200"});
     QVERIFY(!r.crashed);
     QCOMPARE(r.code, 0);
     QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
@@ -109,7 +85,7 @@ void TestRenderTrace::traceRefusals_data() {
 void TestRenderTrace::traceRefusals() {
     QFETCH(QStringList, args);
     QFETCH(QString, message);
-    const Result r = runTool(args);
+    const toolrun::Result r = toolrun::Render(args);
     QVERIFY(!r.crashed);
     QCOMPARE(r.code, 1);
     QVERIFY(r.out.isEmpty());
@@ -139,7 +115,7 @@ void TestRenderTrace::bmpSuiteGoodFilesArePixelExact() {
     }
     QVERIFY(reference.size() > 10);
     const QString out = m_dir.filePath("bmp");
-    const Result r = runTool(QStringList{"--out-dir", out} + reference.keys());
+    const toolrun::Result r = toolrun::Render(QStringList{"--out-dir", out} + reference.keys());
     QVERIFY(!r.crashed);
     QVERIFY2(r.code == 0, qPrintable(r.err));
     QStringList wrong;

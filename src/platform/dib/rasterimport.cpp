@@ -11,7 +11,6 @@
 #include <QtEndian>
 #include <cmath>
 #include <cstring>
-#include <numeric>
 
 TRasterKind RasterKindOfName(const QString& fileName) {
     const QString suffix = QFileInfo(fileName).suffix().toLower();
@@ -182,23 +181,8 @@ TMetafile RecordImage(const QImage& image, int mmWidth, int mmHeight) {
     } else {
         // Logical units are image pixels, scaled onto the frame in reference pixels
         // (0.01 mm * 96 / 2540): window and viewport extents as a reduced exact fraction.
-        auto ratio = [](qint64 win, qint64 view, int& wOut, int& vOut) {
-            const qint64 g = std::gcd(win, view);
-            win /= g ? g : 1;
-            view /= g ? g : 1;
-            while (win > 0x3FFFFFFF || view > 0x3FFFFFFF) {
-                win = (win + 1) / 2;
-                view = (view + 1) / 2;
-            }
-            wOut = int(std::max<qint64>(win, 1));
-            vOut = int(std::max<qint64>(view, 1));
-        };
-        int wx, vx, wy, vy;
-        ratio(qint64(w) * 2540, qint64(metafile.MMWidth()) * 96, wx, vx);
-        ratio(qint64(h) * 2540, qint64(metafile.MMHeight()) * 96, wy, vy);
-        canvas.SetMapMode(TMetafileCanvas::MM_ANISOTROPIC);
-        canvas.SetWindowExtEx(wx, wy);
-        canvas.SetViewportExtEx(vx, vy);
+        canvas.SetAnisotropicScale(qint64(w) * 2540, qint64(metafile.MMWidth()) * 96,
+                                   qint64(h) * 2540, qint64(metafile.MMHeight()) * 96);
         canvas.StretchImage(0, 0, w, h, image); // one logical unit per image pixel
     }
     canvas.Close();

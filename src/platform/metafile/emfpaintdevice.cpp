@@ -9,7 +9,6 @@
 #include <QPixmap>
 #include <QTextItem>
 #include <cmath>
-#include <numeric>
 
 namespace {
 
@@ -332,23 +331,8 @@ TEmfPaintDevice::TEmfPaintDevice(TMetafile& target, const QSize& size, double dp
     m_canvas->SetFrame(mmW, mmH);
     // Window: the painter's pixels in sixteenths; viewport: the frame in reference pixels.
     // Both as exact fractions (window = 2540 * px * 16, viewport = 0.01 mm * 96), reduced.
-    auto ratio = [](qint64 win, qint64 view, int& w, int& v) {
-        const qint64 g = std::gcd(win, view);
-        win /= g ? g : 1;
-        view /= g ? g : 1;
-        while (win > 0x3FFFFFFF || view > 0x3FFFFFFF) {
-            win = (win + 1) / 2;
-            view = (view + 1) / 2;
-        }
-        w = int(std::max<qint64>(win, 1));
-        v = int(std::max<qint64>(view, 1));
-    };
-    int wx, vx, wy, vy;
-    ratio(qint64(2540 * kSub) * m_size.width(), qint64(mmW) * 96, wx, vx);
-    ratio(qint64(2540 * kSub) * m_size.height(), qint64(mmH) * 96, wy, vy);
-    m_canvas->SetMapMode(TMetafileCanvas::MM_ANISOTROPIC);
-    m_canvas->SetWindowExtEx(wx, wy);
-    m_canvas->SetViewportExtEx(vx, vy);
+    m_canvas->SetAnisotropicScale(qint64(2540 * kSub) * m_size.width(), qint64(mmW) * 96,
+                                  qint64(2540 * kSub) * m_size.height(), qint64(mmH) * 96);
     m_engine = std::make_unique<TEmfPaintEngine>(*m_canvas);
 }
 

@@ -8,6 +8,7 @@
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>
+#include <numeric>
 
 using emf::RecordBody;
 
@@ -159,6 +160,25 @@ void TMetafileCanvas::SetViewportExtEx(int cx, int cy) {
     m_writer->add(emf::EMR_SETVIEWPORTEXTEX, RecordBody().i32(cx).i32(cy));
     m_map.viewportExt = QSize(cx, cy);
     fixIsotropic();
+}
+
+void TMetafileCanvas::SetAnisotropicScale(qint64 windowX, qint64 viewportX, qint64 windowY,
+                                          qint64 viewportY) {
+    auto reduce = [](qint64 win, qint64 view) {
+        const qint64 g = std::gcd(win, view);
+        win /= g ? g : 1;
+        view /= g ? g : 1;
+        while (win > 0x3FFFFFFF || view > 0x3FFFFFFF) {
+            win = (win + 1) / 2;
+            view = (view + 1) / 2;
+        }
+        return QSize(int(std::max<qint64>(win, 1)), int(std::max<qint64>(view, 1)));
+    };
+    const QSize x = reduce(windowX, viewportX);
+    const QSize y = reduce(windowY, viewportY);
+    SetMapMode(MM_ANISOTROPIC);
+    SetWindowExtEx(x.width(), y.width());
+    SetViewportExtEx(x.height(), y.height());
 }
 
 void TMetafileCanvas::SetWorldTransform(const QTransform& t) {

@@ -120,6 +120,9 @@ public:
     void SetWindowExtEx(int cx, int cy);
     void SetViewportOrgEx(int x, int y);
     void SetViewportExtEx(int cx, int cy);
+    // MM_ANISOTROPIC with the scale window : viewport given per axis as an exact fraction of
+    // 64-bit counts, reduced (and halved while too large) to the extents GDI can hold.
+    void SetAnisotropicScale(qint64 windowX, qint64 viewportX, qint64 windowY, qint64 viewportY);
     // World transform (logical -> page), on top of the mapping mode; identity by default.
     void SetWorldTransform(const QTransform& t);
     int MapMode() const { return m_map.mode; }
