@@ -214,7 +214,8 @@ bool TPrinterOutput::submit(const QString& pdf) {
     QString title = m_printer.docName();
     if (title.isEmpty())
         title = QStringLiteral("Quillmark");
-    if (m_jobSide == 1)
+    // A job of its own for the back side says so; a job with both sides is the document's.
+    if (m_jobSide == 1 && m_back == BackPages::Separate)
         title += QStringLiteral(" (Rückseite)");
     QStringList args = {QStringLiteral("-d"), name,
                         QStringLiteral("-t"), title,

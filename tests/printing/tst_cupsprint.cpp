@@ -271,6 +271,9 @@ private slots:
         }
         QCOMPARE(written.size(), 2);
         const QString frontPdf = written[0].filePath(), backPdf = written[1].filePath();
+        QVERIFY2(!written[0].fileName().contains(QStringLiteral("ckseite")) &&
+                     written[1].fileName().contains(QStringLiteral("ckseite")),
+                 qPrintable(written[0].fileName() + QLatin1Char(' ') + written[1].fileName()));
         const QList<QImage> frontPages = pdfink::Pages(frontPdf);
         const QList<QImage> backPages = pdfink::Pages(backPdf);
         const QString frontText = pdfink::Text(frontPdf), backText = pdfink::Text(backPdf);
@@ -350,6 +353,10 @@ private slots:
                 QTest::qWait(100);
         }
         QCOMPARE(written.size(), 1);
+        // cups-pdf names the file after the job's title: one job with both sides is not
+        // titled as a back side.
+        QVERIFY2(!written[0].fileName().contains(QStringLiteral("ckseite")),
+                 qPrintable(written[0].fileName()));
         const QList<QImage> pages = pdfink::Pages(written[0].filePath());
         QFile::remove(written[0].filePath());
         QCOMPARE(pages.size(), 2);
