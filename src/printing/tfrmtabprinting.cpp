@@ -188,8 +188,15 @@ void TfrmTabPrinting::buildControls() {
     SpinCopyCount->setObjectName(QStringLiteral("SpinCopyCount"));
     SpinCopyCount->Edit()->setObjectName(QStringLiteral("EditCopyCount"));
     SpinCopyCount->setRange(1, 999);
-    // The group's white captions would make the arrows white on a light button.
-    SpinCopyCount->setPalette(QApplication::palette());
+    // The group's white captions would make the arrows white on a light button: the box takes
+    // the text colours of the application again (set role by role, so that they are not
+    // inherited from the group).
+    QPalette spinColours = SpinCopyCount->palette();
+    for (const QPalette::ColorRole role : {QPalette::WindowText, QPalette::ButtonText})
+        for (const QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled})
+            spinColours.setColor(group, role, QApplication::palette().color(group, role));
+    SpinCopyCount->setPalette(spinColours);
     SpinCopyCount->setGeometry(80, 18, 90, 26);
     // The count changes only through the arrows.
     SpinCopyCount->Edit()->setReadOnly(true);

@@ -166,6 +166,14 @@ private slots:
         QCOMPARE(form->SpinCopyCount->minimum(), 1);
         QCOMPARE(form->SpinCopyCount->maximum(), 999);
         QVERIFY(form->EditCopyCount->isReadOnly());
+        // The count changes only through the arrows, so they must be seen: dark ink in the
+        // button strip at the box's right end, though the group's captions are white.
+        const QImage box = form->SpinCopyCount->grab().toImage();
+        int dark = 0;
+        for (int y = 2; y < box.height() - 2; ++y)
+            for (int x = box.width() - 16; x < box.width() - 2; ++x)
+                dark += qGray(box.pixel(x, y)) < 128;
+        QVERIFY2(dark >= 6, qPrintable(QString::number(dark)));
     }
 
     void typedMarginsRecomputeTheLayout() {
