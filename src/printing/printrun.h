@@ -95,7 +95,8 @@ public:
     static bool HasBackSide(const TAppDocument& doc);
     // The stack index of the lowest element of the side whose text is filled from
     // placeholders, when elements of the side lie below it and so are the same in every
-    // filled copy; none for a document without placeholders.
+    // filled copy (-1: the side has no placeholder text, all of it is the same); none when
+    // nothing lies below or the document has no placeholders at all.
     static std::optional<int> CommonSplit(const TAppDocument& doc, int side);
     // The cell that carries the back of (column, row) when the sheet is turned.
     static int MirroredColumn(int columns, int column) { return columns - 1 - column; }
