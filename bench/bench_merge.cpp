@@ -3,7 +3,9 @@
 // same card printed without merge, every sheet drawn (100 sheets and 1). Prints seconds,
 // records per second and PDF bytes, and the two ratios:
 //   merged sheet / unmerged sheet, each (time of 100 sheets - time of 1) / 99   (target <= 1.2)
-//   PDF of 100 merged sheets / PDF of 1 merged sheet                             (target <= 20)
+//   PDF of 100 merged sheets / PDF of 1 sheet, merged and unmerged               (target <= 20)
+// Full merged sheets share what every cell has in common; for comparison the 100 merged sheets
+// are also printed once with every sheet drawn whole.
 //
 //   bench_merge [runs]
 
@@ -53,7 +55,7 @@ struct Outcome {
 
 // sheets printer sheets of the card; with records, one record per cell.
 Outcome printSheets(const TAppDocument& doc, int sheets, const QList<TAddressRecord>* records,
-                    const QString& file) {
+                    const QString& file, bool share = true) {
     QElapsedTimer t;
     t.start();
     QPrinter printer(QPrinter::HighResolution);
@@ -75,6 +77,8 @@ Outcome printSheets(const TAppDocument& doc, int sheets, const QList<TAddressRec
     TPrintRun run(doc, layout, output, settings);
     if (merge) {
         merge->Attach(run, layout, 1);
+        if (!share)
+            run.CommonDocument = nullptr;
     } else {
         // Every sheet drawn anew, as a merge draws it: no shared page copies.
         run.CellDocument = [&doc](int, int, int) { return &doc; };
@@ -118,6 +122,7 @@ int main(int argc, char** argv) {
     const Outcome merged1 = median(runs, [&] { return printSheets(doc, 0, &ten, f); });
     const Outcome plain100 = median(runs, [&] { return printSheets(doc, 100, nullptr, f); });
     const Outcome plain1 = median(runs, [&] { return printSheets(doc, 1, nullptr, f); });
+    const Outcome whole100 = printSheets(doc, 0, &many, f, false);
     // For comparison: the plain print run's copies share one page's contents.
     TPrintJob job;
     job.PdfFile = f;
@@ -135,6 +140,8 @@ int main(int argc, char** argv) {
                 merged100.ms / 1000, 1000 / (merged100.ms / 1000), merged100.bytes);
     std::printf("  merge 10 records (1 sheet):      %.3f s, %lld bytes\n", merged1.ms / 1000,
                 merged1.bytes);
+    std::printf("  merge 1000 records, no sharing:  %.2f s, %lld bytes\n", whole100.ms / 1000,
+                whole100.bytes);
     std::printf("  no merge, 100 sheets drawn:      %.2f s, %lld bytes\n", plain100.ms / 1000,
                 plain100.bytes);
     std::printf("  no merge, 1 sheet:               %.3f s, %lld bytes\n", plain1.ms / 1000,
@@ -147,5 +154,7 @@ int main(int argc, char** argv) {
                 mergedSheet, plainSheet, mergedSheet / plainSheet);
     std::printf("  PDF 100 merged sheets / 1 merged sheet: %.2f (target <= 20)\n",
                 double(merged100.bytes) / double(merged1.bytes));
+    std::printf("  PDF 100 merged sheets / 1 unmerged sheet: %.2f (target <= 20)\n",
+                double(merged100.bytes) / double(plain1.bytes));
     return 0;
 }

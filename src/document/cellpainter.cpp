@@ -68,15 +68,34 @@ int TCellPainter::DeviceY(const QRectF& cell, double ey, double a) const {
 
 void TCellPainter::PrintCell(QPainter& painter, const TAppDocument& doc, int side,
                              const QRectF& cellMm) const {
+    printElements(painter, doc, side, cellMm, 0, doc.Count() - 1, m_separators);
+}
+
+void TCellPainter::PrintCellBelow(QPainter& painter, const TAppDocument& doc, int side,
+                                  const QRectF& cellMm, int split) const {
+    printElements(painter, doc, side, cellMm, split + 1, doc.Count() - 1, false);
+}
+
+void TCellPainter::PrintCellAbove(QPainter& painter, const TAppDocument& doc, int side,
+                                  const QRectF& cellMm, int split) const {
+    printElements(painter, doc, side, cellMm, 0, split, m_separators);
+}
+
+void TCellPainter::printElements(QPainter& painter, const TAppDocument& doc, int side,
+                                 const QRectF& cellMm, int first, int last,
+                                 bool separators) const {
     double ppi = m_metrics.FontPixelsPerInch;
     if (ppi <= 0)
         ppi = painter.device() ? painter.device()->logicalDpiY() : 96;
     if (ppi <= 0)
         ppi = 96;
-    painter.save();
-    PaintSideElements(painter, doc, side, TDeviceMapping(*this, cellMm, ppi));
-    painter.restore();
-    if (!m_separators)
+    if (first <= last) {
+        painter.save();
+        PaintSideElements(painter, doc, side, TDeviceMapping(*this, cellMm, ppi), nullptr,
+                          first, last);
+        painter.restore();
+    }
+    if (!separators)
         return;
     // The outline of the whole cell, unshrunk; the thinnest line the device draws.
     const double w = cellMm.width(), h = cellMm.height();

@@ -33,6 +33,13 @@ public:
     // then the cell's outline when separators are asked for.
     void PrintCell(QPainter& painter, const TAppDocument& doc, int side,
                    const QRectF& cellMm) const;
+    // The cell in two layers, for drawing what many cells have in common only once: the
+    // elements of the side that lie below stack index split (index > split), and the others
+    // with the cell's outline. Both drawn one over the other give PrintCell.
+    void PrintCellBelow(QPainter& painter, const TAppDocument& doc, int side,
+                        const QRectF& cellMm, int split) const;
+    void PrintCellAbove(QPainter& painter, const TAppDocument& doc, int side,
+                        const QRectF& cellMm, int split) const;
 
     // The device mapping of the cell (x0, w) or (y0, h) at scale a.
     int DeviceX(const QRectF& cell, double ex, double a) const;
@@ -42,6 +49,10 @@ public:
     const TPrintDeviceMetrics& Metrics() const { return m_metrics; }
 
 private:
+    // The elements with stack index first..last, then the outline when separators is set.
+    void printElements(QPainter& painter, const TAppDocument& doc, int side,
+                       const QRectF& cellMm, int first, int last, bool separators) const;
+
     TPrintDeviceMetrics m_metrics;
     double m_scale;
     bool m_separators;

@@ -13,6 +13,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include <QPolygon>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -198,9 +199,11 @@ void PaintElement(QPainter& canvas, const TDocElement& e, const TElementMapping&
 }
 
 void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
-                       const TElementMapping& m, const TDocElement* skip)
+                       const TElementMapping& m, const TDocElement* skip, int first, int last)
 {
-    for (int i = doc.Count() - 1; i >= 0; --i) {
+    if (last < 0 || last >= doc.Count())
+        last = doc.Count() - 1;
+    for (int i = last; i >= std::max(0, first); --i) {
         const TDocElement* e = doc.Elements[i].get();
         if (e->Side == side && e != skip)
             PaintElement(canvas, *e, m);

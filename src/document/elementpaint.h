@@ -29,8 +29,10 @@ public:
     QRect Box(double left, double top, double right, double bottom) const;
 };
 
-// Draws the elements of the side from the bottom of the stack to the top, leaving out skip.
+// Draws the elements of the side from the bottom of the stack to the top, leaving out skip;
+// only those of stack index first..last when these are given.
 void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
-                       const TElementMapping& mapping, const TDocElement* skip = nullptr);
+                       const TElementMapping& mapping, const TDocElement* skip = nullptr,
+                       int first = 0, int last = -1);
 // Draws one element, whatever its side.
 void PaintElement(QPainter& canvas, const TDocElement& element, const TElementMapping& mapping);

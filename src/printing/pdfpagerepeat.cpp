@@ -119,7 +119,8 @@ bool arrangePages(QByteArray& pdf, const std::vector<int>& order, QString* error
         newKids += QByteArray::number(id) + " 0 R\n";
     }
     newKids += "]";
-    const int count = int(kids.size()) + (nextObject - firstNew);
+    // Pages left out no longer count.
+    const int count = int(order.size());
     pagesText.replace(open, close - open + 1, newKids);
     static const QRegularExpression countRe(QStringLiteral("/Count\\s+\\d+"));
     pagesText = QString::fromLatin1(pagesText)

@@ -113,8 +113,11 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
 
     TPrinterOutput output(printer, job.Back);
     TPrintRun run(doc, layout, output, settings);
-    if (merge)
+    if (merge) {
         merge->Attach(run, layout, copies);
+        if (!job.ShareCommon)
+            run.CommonDocument = nullptr;
+    }
     run.AfterSheet = job.Progress;
     const TPrintRun::Result r = run.Run();
     result.Ok = r == TPrintRun::Done;

@@ -49,6 +49,9 @@ struct TPrintJob {
     bool Merge = false;
     QList<TAddressRecord> Records;
     int FirstCell = 1;
+    // Full merged sheets share what every cell has in common (drawn once per side); off, every
+    // sheet is drawn whole. The pages look the same either way.
+    bool ShareCommon = true;
     // Called after every sheet: done of total.
     std::function<void(int done, int total)> Progress;
 };

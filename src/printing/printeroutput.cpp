@@ -1,6 +1,7 @@
 #include "printing/printeroutput.h"
 
 #include "printing/pdfpagerepeat.h"
+#include "printing/pdfsharedcontent.h"
 #include "platform/fileerror.h"
 
 #include <QDir>
@@ -11,6 +12,7 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
+#include <QSaveFile>
 #include <QTemporaryFile>
 #include <sys/stat.h>
 
@@ -57,6 +59,7 @@ QPainter* TPrinterOutput::BeginJob(int side) {
     if (m_painter.isActive() && m_back != BackPages::Separate) {
         // The back side follows the front pages in the same job.
         m_frontPages = int(m_pageRepeats.size());
+        m_commonPage = -1;
         if (!NewPage())
             return nullptr;
         m_jobSide = side;
@@ -98,7 +101,11 @@ QPainter* TPrinterOutput::BeginJob(int side) {
         return nullptr;
     }
     m_jobSide = side;
+    m_firstSide = side;
+    m_lostSide = -1;
     m_pageRepeats.assign(1, 0);
+    m_base.assign(1, -1);
+    m_commonPage = -1;
     m_frontPages = -1;
     return &m_painter;
 }
@@ -110,7 +117,23 @@ bool TPrinterOutput::NewPage() {
         return false;
     }
     m_pageRepeats.push_back(0);
+    m_base.push_back(-1);
     return true;
+}
+
+bool TPrinterOutput::BeginCommonPage() {
+    // The common page is drawn like any page; when the job is closed, the sheets that use it
+    // get its contents beneath their own and the page itself leaves the file's page list.
+    if (!m_job || m_base.empty())
+        return false;
+    m_base.back() = CommonPage;
+    m_commonPage = int(m_base.size()) - 1;
+    return true;
+}
+
+void TPrinterOutput::UseCommonPage() {
+    if (m_commonPage >= 0 && !m_base.empty() && m_base.back() != CommonPage)
+        m_base.back() = m_commonPage;
 }
 
 bool TPrinterOutput::RepeatLastPage() {
@@ -157,33 +180,8 @@ bool TPrinterOutput::closeJob(bool aborted) {
                       .arg(quoted(PrinterName()));
         return false;
     }
-    // The pages as printed, every copy of a page in its own place.
-    std::vector<int> order;
-    for (size_t i = 0; i < m_pageRepeats.size(); ++i)
-        order.insert(order.end(), size_t(1 + m_pageRepeats[i]), int(i));
-    if (m_back == BackPages::Interleaved && m_frontPages > 0) {
-        // Front pages come first in the job; each back page goes right after its front page.
-        qsizetype frontCount = 0;
-        for (int i = 0; i < m_frontPages; ++i)
-            frontCount += 1 + m_pageRepeats[size_t(i)];
-        const std::vector<int> front(order.begin(), order.begin() + frontCount);
-        const std::vector<int> back(order.begin() + frontCount, order.end());
-        order.clear();
-        for (size_t i = 0; i < std::max(front.size(), back.size()); ++i) {
-            if (i < front.size())
-                order.push_back(front[i]);
-            if (i < back.size())
-                order.push_back(back[i]);
-        }
-    }
-    bool inOrder = order.size() == m_pageRepeats.size();
-    for (size_t i = 0; inOrder && i < order.size(); ++i)
-        inOrder = order[i] == int(i);
-    QString why;
-    if (!inOrder && !ArrangePdfPagesInFile(temp, order, &why)) {
+    if (!finishPages(temp)) {
         QFile::remove(temp);
-        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
-                      .arg(quoted(PrinterName()), why);
         return false;
     }
     if (!toFile())
@@ -205,6 +203,69 @@ bool TPrinterOutput::closeJob(bool aborted) {
         return false;
     }
     m_written << target;
+    return true;
+}
+
+bool TPrinterOutput::finishPages(const QString& file) {
+    // The pages as printed, every copy of a page in its own place; common pages are left out.
+    std::vector<int> front, back;
+    bool common = false;
+    for (size_t i = 0; i < m_pageRepeats.size(); ++i) {
+        common = common || m_base[i] == CommonPage;
+        if (m_base[i] == CommonPage)
+            continue;
+        // With the back pages in the same job, they follow the front pages.
+        std::vector<int>& part = m_frontPages >= 0 && int(i) >= m_frontPages ? back : front;
+        part.insert(part.end(), size_t(1 + m_pageRepeats[i]), int(i));
+    }
+    std::vector<int> order;
+    if (m_back == BackPages::Interleaved) {
+        // Each back page goes right after its front page.
+        for (size_t i = 0; i < std::max(front.size(), back.size()); ++i) {
+            if (i < front.size())
+                order.push_back(front[i]);
+            if (i < back.size())
+                order.push_back(back[i]);
+        }
+    } else {
+        order = front;
+        order.insert(order.end(), back.begin(), back.end());
+    }
+    bool inOrder = order.size() == m_pageRepeats.size();
+    for (size_t i = 0; inOrder && i < order.size(); ++i)
+        inOrder = order[i] == int(i);
+    if (inOrder)
+        return true;
+    QFile in(file);
+    QByteArray pdf;
+    if (!in.open(QIODevice::ReadOnly)) {
+        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
+                      .arg(quoted(PrinterName()), FileErrorText(in, errno));
+        return false;
+    }
+    pdf = in.readAll();
+    in.close();
+    QString why;
+    if (common && !ShareBaseContents(pdf, m_base, &why)) {
+        // The sheets lack what the common page holds: the run prints them again, whole.
+        m_lostSide = m_firstSide;
+        m_error = QStringLiteral("Die gemeinsamen Inhalte für %1 konnten nicht eingefügt "
+                                 "werden: %2")
+                      .arg(quoted(PrinterName()), why);
+        return false;
+    }
+    if (!ArrangePdfPages(pdf, order, &why)) {
+        m_lostSide = common ? m_firstSide : -1;
+        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
+                      .arg(quoted(PrinterName()), why);
+        return false;
+    }
+    QSaveFile out(file);
+    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
+        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
+                      .arg(quoted(PrinterName()), FileErrorText(out));
+        return false;
+    }
     return true;
 }
 

@@ -25,6 +25,9 @@ public:
     QPainter* BeginJob(int side) override;
     bool NewPage() override;
     bool RepeatLastPage() override;
+    bool BeginCommonPage() override;
+    void UseCommonPage() override;
+    int SideLostBySharing() const override { return m_lostSide; }
     bool EndJob(int side, bool aborted) override;
     bool Finish(bool aborted) override;
     void Abort() override;
@@ -38,6 +41,7 @@ private:
     bool toFile() const;
     QString targetOf(int side) const;
     bool closeJob(bool aborted);
+    bool finishPages(const QString& file);
     bool submit(const QString& pdf);
 
     QPrinter& m_printer;
@@ -47,6 +51,13 @@ private:
     QString m_temp;
     int m_jobSide = -1;
     std::vector<int> m_pageRepeats; // per page of the job: copies that follow it unchanged
+    // Per page of the job: the common page it shows beneath its own drawing, -1 none, or
+    // CommonPage for a common page itself, which is not printed.
+    static constexpr int CommonPage = -2;
+    std::vector<int> m_base;
+    int m_commonPage = -1; // the job's latest common page
+    int m_firstSide = -1;  // the side the job began with
+    int m_lostSide = -1;
     int m_frontPages = -1;          // pages of the job before the back side began
     QStringList m_written;
 };

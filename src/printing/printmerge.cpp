@@ -173,4 +173,6 @@ void TPrintMerge::Attach(TPrintRun& run, const TPrintLayout& layout, int copies)
         const int record = RecordAt(sheet / repeat, cell, side);
         return record >= 0 ? documentFor(record) : nullptr;
     };
+    // Every cell shows the working copy; only the texts of its placeholders change.
+    run.CommonDocument = &m_copy;
 }

@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/cellpainter.h"
+#include "document/docelement.h"
 #include <QPainter>
 #include <algorithm>
 #include <utility>
@@ -26,6 +27,37 @@ void TPrintRun::Abort() {
     m_output.Abort();
 }
 
+std::optional<int> TPrintRun::CommonSplit(const TAppDocument& doc, int side) {
+    int split = -1;
+    bool filled = false, below = false;
+    for (int i = 0; i < doc.Count(); ++i) {
+        const TDocElement* e = doc.Element(i);
+        const auto* txt = dynamic_cast<const TDocElementTXT*>(e);
+        const bool macro = txt && !txt->MacroText.isEmpty();
+        filled = filled || macro;
+        if (e->Side != side)
+            continue;
+        if (macro) {
+            split = i;
+            below = false;
+        } else {
+            below = true;
+        }
+    }
+    // Without placeholders every sheet is the same and is printed as it is.
+    if (!filled || !below)
+        return std::nullopt;
+    return split;
+}
+
+bool TPrintRun::sheetIsFull(int sheet, int side) const {
+    for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
+        if (m_layout.Cells[size_t(i)].Selected && CellUsed && !CellUsed(sheet, i, side))
+            return false;
+    }
+    return true;
+}
+
 bool TPrintRun::printSide(int side, const QPoint& offset) {
     QPainter* painter = m_output.BeginJob(side);
     if (!painter) {
@@ -34,8 +66,28 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
     }
     const TCellPainter cellPainter(m_layout.DeviceMetrics(), m_settings.Scale,
                                    m_settings.Separators);
+    auto cellRect = [&offset](const TCell& c) {
+        return QRectF(c.Left + offset.x(), c.Top + offset.y(), c.Width, c.Height);
+    };
     bool ok = true;
-    for (int k = 0; k < m_settings.CopyCount && !m_aborted; ++k) {
+    // What every cell of a full merged sheet shows alike is drawn once, on a page of its own
+    // that the full sheets share.
+    std::optional<int> split;
+    if (m_share && CommonDocument && CellDocument && !PaintCell)
+        split = CommonSplit(*CommonDocument, side);
+    if (split && m_output.BeginCommonPage()) {
+        for (const TCell& c : m_layout.Cells) {
+            if (c.Selected)
+                cellPainter.PrintCellBelow(*painter, *CommonDocument, side, cellRect(c), *split);
+        }
+        if (!m_output.NewPage()) {
+            m_error = m_output.Error();
+            ok = false;
+        }
+    } else {
+        split.reset();
+    }
+    for (int k = 0; ok && k < m_settings.CopyCount && !m_aborted; ++k) {
         // Every copy of a sheet is the same, unless a cell shows a document of its own.
         if (k > 0 && !CellDocument && !CellUsed && m_output.RepeatLastPage()) {
             for (const TCell& c : m_layout.Cells)
@@ -51,15 +103,23 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
             ok = false;
             break;
         }
+        // A partly used sheet is drawn whole.
+        const bool shared = split && sheetIsFull(k, side);
+        if (shared)
+            m_output.UseCommonPage();
         for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
             const TCell& c = m_layout.Cells[size_t(i)];
             if (c.Selected && (!CellUsed || CellUsed(k, i, side))) {
-                const QRectF rect(c.Left + offset.x(), c.Top + offset.y(), c.Width, c.Height);
+                const QRectF rect = cellRect(c);
                 if (PaintCell) {
                     PaintCell(*painter, cellPainter, side, rect);
                 } else {
                     const TAppDocument* doc = CellDocument ? CellDocument(k, i, side) : nullptr;
-                    cellPainter.PrintCell(*painter, doc ? *doc : m_doc, side, rect);
+                    if (shared)
+                        cellPainter.PrintCellAbove(*painter, doc ? *doc : m_doc, side, rect,
+                                                   *split);
+                    else
+                        cellPainter.PrintCell(*painter, doc ? *doc : m_doc, side, rect);
                 }
                 ++m_cellsPrinted;
             }
@@ -84,13 +144,17 @@ void TPrintRun::sheetDone() {
         AfterSheet(m_sheets, std::max(m_sheets, m_totalSheets));
 }
 
-TPrintRun::Result TPrintRun::Run() {
-    // Without a turning question the back side follows for sure, so its sheets count ahead.
-    const bool back = PaintCell || HasBackSide(m_doc);
-    m_totalSheets = m_settings.CopyCount * (back && !AskTurn ? 2 : 1);
-    bool ok = printSide(0, m_settings.FrontOffset);
-    if (ok && !m_aborted && (PaintCell || HasBackSide(m_doc)) &&
-        (!AskTurn || AskTurn(m_layout.Landscape)) && !m_aborted) {
+bool TPrintRun::printSides(int from, bool back, int& turned) {
+    bool ok = true;
+    if (from == 0) {
+        m_sheetsBefore[0] = m_sheets;
+        m_cellsBefore[0] = m_cellsPrinted;
+        ok = printSide(0, m_settings.FrontOffset);
+    }
+    // The paper is turned once; a side printed again does not ask again.
+    if (ok && !m_aborted && back && turned < 0)
+        turned = !AskTurn || AskTurn(m_layout.Landscape) ? 1 : 0;
+    if (ok && !m_aborted && back && turned == 1) {
         // Remember the front selection as (column, row) and select the mirrored cells.
         std::vector<std::pair<int, int>> entries;
         for (TCell& c : m_layout.Cells) {
@@ -105,6 +169,8 @@ TPrintRun::Result TPrintRun::Run() {
             }
         }
         m_totalSheets = std::max(m_totalSheets, m_sheets + m_settings.CopyCount);
+        m_sheetsBefore[1] = m_sheets;
+        m_cellsBefore[1] = m_cellsPrinted;
         ok = printSide(1, m_settings.BackOffset);
         m_backPrinted = ok && !m_aborted;
         // The selection is as before the run, whatever happened to the back side.
@@ -119,6 +185,27 @@ TPrintRun::Result TPrintRun::Run() {
     if (!m_output.Finish(m_aborted) && ok && !m_aborted) {
         m_error = m_output.Error();
         ok = false;
+    }
+    return ok;
+}
+
+TPrintRun::Result TPrintRun::Run() {
+    // Without a turning question the back side follows for sure, so its sheets count ahead.
+    const bool back = PaintCell || HasBackSide(m_doc);
+    m_totalSheets = m_settings.CopyCount * (back && !AskTurn ? 2 : 1);
+    m_share = CommonDocument != nullptr;
+    int turned = -1;
+    bool ok = printSides(0, back, turned);
+    const int lost = ok || m_aborted || !m_share ? -1 : m_output.SideLostBySharing();
+    if (lost >= 0) {
+        // The finished file could not take the shared page: the lost side (and the back side
+        // after it) is printed again, every sheet whole. Nothing of it had left the program.
+        m_share = false;
+        m_error.clear();
+        m_sheets = m_sheetsBefore[lost];
+        m_cellsPrinted = m_cellsBefore[lost];
+        m_backPrinted = false;
+        ok = printSides(lost, back, turned);
     }
     if (!ok)
         return Failed;

@@ -8,6 +8,7 @@
 #include <QPoint>
 #include <QString>
 #include <functional>
+#include <optional>
 
 class QPainter;
 class TAppDocument;
@@ -23,6 +24,14 @@ public:
     // Puts another copy of the last page after it without drawing it again; false when the
     // device cannot, and the run then draws the sheet anew.
     virtual bool RepeatLastPage() { return false; }
+    // Makes the current (still empty) page hold what the following sheets of the side have in
+    // common; it is not printed itself. False when the device cannot share contents.
+    virtual bool BeginCommonPage() { return false; }
+    // The current sheet shows the side's common page beneath its own drawing.
+    virtual void UseCommonPage() {}
+    // After a failed job: the first side whose pages were lost because the common page could
+    // not be shared; -1 when the job failed otherwise. The run prints from there again, whole.
+    virtual int SideLostBySharing() const { return -1; }
     // Finishes the job of a side; an aborted job is discarded. False when the output failed.
     virtual bool EndJob(int side, bool aborted) = 0;
     // Called once after the last job, also after an abort.
@@ -61,6 +70,9 @@ public:
     // Whether a selected cell is drawn at all (a merge leaves cells without a record empty);
     // no hook: every selected cell.
     std::function<bool(int sheet, int cell, int side)> CellUsed;
+    // With CellDocument: a document whose elements below its lowest placeholder text are the
+    // same in every cell's document. Full sheets then share them, drawn once per side.
+    const TAppDocument* CommonDocument = nullptr;
     // Called after every finished sheet with its number over both sides (from 1) and the
     // number of sheets the run prints, for progress reports.
     std::function<void(int done, int total)> AfterSheet;
@@ -81,11 +93,18 @@ public:
 
     // The document has elements on its back side.
     static bool HasBackSide(const TAppDocument& doc);
+    // The stack index of the lowest element of the side whose text is filled from
+    // placeholders, when elements of the side lie below it and so are the same in every
+    // filled copy (-1: the side has no placeholder text, all of it is the same); none when
+    // nothing lies below or the document has no placeholders at all.
+    static std::optional<int> CommonSplit(const TAppDocument& doc, int side);
     // The cell that carries the back of (column, row) when the sheet is turned.
     static int MirroredColumn(int columns, int column) { return columns - 1 - column; }
 
 private:
+    bool printSides(int from, bool back, int& turned);
     bool printSide(int side, const QPoint& offset);
+    bool sheetIsFull(int sheet, int side) const;
     void sheetDone();
 
     const TAppDocument& m_doc;
@@ -98,6 +117,9 @@ private:
     int m_sheets = 0;
     bool m_backPrinted = false;
     int m_totalSheets = 0;
+    bool m_share = false;
+    int m_sheetsBefore[2] = {0, 0}; // counts when a side began, for printing it again
+    int m_cellsBefore[2] = {0, 0};
 };
 
 // The question asked between the two jobs.

@@ -367,6 +367,79 @@ private slots:
         QVERIFY2(std::abs(b.left() - 165) < 0.4 && std::abs(b.top() - 100) < 0.4,
                  qPrintable(QStringLiteral("%1 %2").arg(b.left()).arg(b.top())));
     }
+
+    // A merged run through CUPS: full sheets share their common elements; cups-pdf prints
+    // every sheet with its logos as the PDF file shows it, the back pages interleaved.
+    void mergedSheetsThroughCups() {
+        const QString tool = QStringLiteral(QM_BIN_DIR "/quillmark-batch");
+        if (!QFile::exists(tool))
+            QSKIP("quillmark-batch is not built");
+        QTemporaryDir dir;
+        QString csv = QStringLiteral("Vorname;Nachname;Firma\r\n");
+        for (int i = 1; i <= 20; ++i)
+            csv += QStringLiteral("Vorname;Pers%1;Firm%1\r\n").arg(i, 2, 10, QLatin1Char('0'));
+        const QString records = dir.filePath(QStringLiteral("adressen.csv"));
+        QVERIFY(writeFile(records, csv.toUtf8()));
+        const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
+        QProcess p;
+        p.start(tool, {QStringLiteral(QM_DATA_DIR "/Template/Visitenkarten/karte_1.qmk"),
+                       QStringLiteral("-P"), Queue, QStringLiteral("--cells"),
+                       QStringLiteral("all"), QStringLiteral("--merge"), records,
+                       QStringLiteral("--back"), QStringLiteral("interleaved")});
+        QVERIFY(p.waitForFinished(120000));
+        QVERIFY2(p.exitCode() == 0, p.readAllStandardError().constData());
+        QVERIFY(waitForJobs());
+        QString written;
+        for (int i = 0; i < 100 && written.isEmpty(); ++i) {
+            for (const QFileInfo& f : QDir(cupsPdfOutDir())
+                                          .entryInfoList({QStringLiteral("*.pdf")}, QDir::Files)) {
+                if (f.lastModified() >= started)
+                    written = f.filePath();
+            }
+            if (written.isEmpty())
+                QTest::qWait(100);
+        }
+        QVERIFY(!written.isEmpty());
+        const QList<QImage> pages = pdfink::Pages(written);
+        QFile::remove(written);
+        QCOMPARE(pages.size(), 4);
+        // The pages look as the same run written to a PDF file (cups-pdf draws the text anew,
+        // so single pixels at letter edges may differ).
+        const QString direct = dir.filePath(QStringLiteral("direkt.pdf"));
+        QProcess toFile;
+        toFile.start(tool, {QStringLiteral(QM_DATA_DIR "/Template/Visitenkarten/karte_1.qmk"),
+                            QStringLiteral("-o"), direct, QStringLiteral("--cells"),
+                            QStringLiteral("all"), QStringLiteral("--merge"), records,
+                            QStringLiteral("--back"), QStringLiteral("interleaved")});
+        QVERIFY(toFile.waitForFinished(120000));
+        QCOMPARE(toFile.exitCode(), 0);
+        const QList<QImage> expected = pdfink::Pages(direct);
+        QCOMPARE(expected.size(), 4);
+        for (int i = 0; i < 4; ++i) {
+            QCOMPARE(pages[i].size(), expected[i].size());
+            qint64 off = 0;
+            for (int y = 0; y < pages[i].height(); ++y) {
+                const QRgb* a = reinterpret_cast<const QRgb*>(pages[i].constScanLine(y));
+                const QRgb* b = reinterpret_cast<const QRgb*>(expected[i].constScanLine(y));
+                for (int x = 0; x < pages[i].width(); ++x)
+                    off += std::abs(qGray(a[x]) - qGray(b[x])) > 96 ? 1 : 0;
+            }
+            QVERIFY2(off * 200 < qint64(pages[i].width()) * pages[i].height(),
+                     qPrintable(QStringLiteral("Seite %1: %2 Pixel anders").arg(i + 1).arg(off)));
+        }
+        // The shared logo is in every cell of every page (top left of the front cards, the
+        // middle of the back cards).
+        const auto ink = [](QRgb c) { return qGray(c) < 200 && qGray(c) > 0; };
+        for (int i = 0; i < 4; ++i) {
+            for (int cell = 0; cell < 10; ++cell) {
+                const QPointF corner((cell % 2) * 85, (cell / 2) * 55);
+                const QRectF logo = i % 2 == 0 ? QRectF(corner + QPointF(2, 2), QSizeF(14, 10))
+                                               : QRectF(corner + QPointF(30, 5), QSizeF(25, 18));
+                QVERIFY2(!pdfink::InkMm(pages[i], logo, ink).isEmpty(),
+                         qPrintable(QStringLiteral("Seite %1, Zelle %2").arg(i + 1).arg(cell + 1)));
+            }
+        }
+    }
 };
 
 QTEST_MAIN(TestCupsPrint)
