@@ -1,6 +1,7 @@
 #pragma once
 // Shared body of the raster reader fuzz targets: decode, then read every byte of the
 // result so that uninitialised or out-of-range output shows up under the sanitizers.
+// Each target includes this header once.
 
 #include "platform/dib/decoders.h"
 
@@ -26,4 +27,17 @@ inline int Run(Decoder decode, const uint8_t* data, size_t size) {
     return 0;
 }
 
+// Under libFuzzer the pixel cap is lowered to a megapixel: RLE, LZW or fax coding can make a
+// few kilobytes claim tens of megapixels, and filling such a picture for every input would
+// spend the run on memset. Every header is still read; bigger pictures are refused as too
+// large before their data is decoded, as the real cap does. Replays keep the real cap.
+inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 20;
+
 } // namespace dibfuzz
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+#ifdef QM_FUZZING_ENGINE
+    RasterLimits::SetMaxPixels(dibfuzz::FuzzMaxPixels);
+#endif
+    return 0;
+}

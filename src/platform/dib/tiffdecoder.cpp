@@ -161,15 +161,12 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     uint32_t height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    if (width == 0 || height == 0 || width > uint32_t(RasterLimits::MaxPixels) ||
-        height > uint32_t(RasterLimits::MaxPixels))
+    if (width == 0 || height == 0 || width > uint32_t(RasterLimits::DefaultMaxPixels) ||
+        height > uint32_t(RasterLimits::DefaultMaxPixels))
         throw TRasterError(fileName,
                            QStringLiteral("Ungültige Bildgröße (%1 × %2).").arg(width).arg(height));
-    if (uint64_t(width) * height > uint64_t(RasterLimits::MaxPixels))
-        throw TRasterError(fileName, QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, "
-                                                    "erlaubt sind höchstens 64 Millionen).")
-                                         .arg(width)
-                                         .arg(height));
+    if (RasterLimits::TooManyPixels(width, height))
+        throw TRasterError(fileName, RasterLimits::TooLargeText(width, height));
     // None of the allowed compressions packs more than 4096 bytes into one (LZW: a 12-bit
     // code for at most 4096 bytes), and fax coding needs at least one bit per line; a file
     // smaller than that cannot hold the picture its header claims.
