@@ -27,11 +27,12 @@ inline int Run(Decoder decode, const uint8_t* data, size_t size) {
     return 0;
 }
 
-// Under libFuzzer the pixel cap is lowered to a megapixel: RLE, LZW or fax coding can make a
-// few kilobytes claim tens of megapixels, and filling such a picture for every input would
-// spend the run on memset. Every header is still read; bigger pictures are refused as too
-// large before their data is decoded, as the real cap does. Replays keep the real cap.
-inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 20;
+// Under libFuzzer the pixel cap is lowered to 65,536 pixels, what a 64 KB input holds
+// uncompressed at one byte per pixel: RLE, LZW or fax coding can make a few kilobytes claim
+// tens of megapixels, and filling such a picture for every input would spend the run on
+// filling and converting pixels. Every header is still read; bigger pictures are refused as
+// too large before their data is decoded, as the real cap does. Replays keep the real cap.
+inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 16;
 
 } // namespace dibfuzz
 

@@ -15,7 +15,7 @@
 
 namespace mffuzz {
 
-inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 20;
+inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 16;
 
 inline void CreateApp() {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -51,7 +51,7 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     mffuzz::CreateApp();
 #ifdef QM_FUZZING_ENGINE
     // A bitmap header of a few bytes can claim tens of megapixels that playing would fill
-    // for every input; while fuzzing, pictures and bitmaps stay within a megapixel.
+    // for every input; while fuzzing, pictures and bitmaps stay within 65,536 pixels.
     RasterLimits::SetMaxPixels(mffuzz::FuzzMaxPixels);
 #endif
     return 0;

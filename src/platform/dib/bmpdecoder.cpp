@@ -332,19 +332,20 @@ void BmpReader::decodeRle(HDIB& dib, const uint8_t* bits, size_t length) {
     // Pixels the stream leaves out keep the first palette colour, as in Windows.
     // One row is filled, the others are copies of it.
     const RGBQUAD fill = m_palette[0];
-    uint8_t* const first = dib->Bits();
+    uint8_t* const rows = dib->Bits(); // the bottom row first
+    const qsizetype stride = dib->Stride();
     for (int x = 0; x < w; ++x) {
-        first[3 * x] = fill.rgbBlue;
-        first[3 * x + 1] = fill.rgbGreen;
-        first[3 * x + 2] = fill.rgbRed;
+        rows[3 * x] = fill.rgbBlue;
+        rows[3 * x + 1] = fill.rgbGreen;
+        rows[3 * x + 2] = fill.rgbRed;
     }
     for (int y = 1; y < h; ++y)
-        std::memcpy(first + qsizetype(y) * dib->Stride(), first, size_t(w) * 3);
+        std::memcpy(rows + qsizetype(y) * stride, rows, size_t(w) * 3);
     int x = 0;
     int y = 0;
     auto put = [&](int index) {
         if (x < w) {
-            uint8_t* p = dib->Bits() + qsizetype(y) * dib->Stride() + 3 * qsizetype(x);
+            uint8_t* p = rows + qsizetype(y) * stride + 3 * qsizetype(x);
             const RGBQUAD& c = m_palette[size_t(index)];
             p[0] = c.rgbBlue;
             p[1] = c.rgbGreen;
