@@ -158,8 +158,8 @@ QString plainText(const TProperty& p)
 // no quotes could hide it) are not taken apart.
 bool declaresQuotedPrintable(const QByteArray& head)
 {
-    if (!head.contains('"') &&
-        !QLatin1StringView(head).contains(QLatin1StringView("QUOTED-PRINTABLE"), Qt::CaseInsensitive))
+    const QLatin1StringView word("QUOTED-PRINTABLE");
+    if (!head.contains('"') && !QLatin1StringView(head).contains(word, Qt::CaseInsensitive))
         return false;
     return parseHead(head).QuotedPrintable;
 }

@@ -55,7 +55,8 @@ QString RasterLimits::TooLargeText(int64_t width, int64_t height) {
     const QString allowed = cap % 1'000'000 == 0 && cap > 1'000'000
                                 ? QStringLiteral("%1 Millionen").arg(cap / 1'000'000)
                                 : QLocale(QLocale::German).toString(qlonglong(cap));
-    return QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind höchstens %3).")
+    return QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind "
+                          "höchstens %3).")
         .arg(width)
         .arg(height)
         .arg(allowed);
