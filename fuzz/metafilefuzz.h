@@ -2,6 +2,7 @@
 // Shared set-up of the metafile fuzz targets: a GUI application for fonts, created once before
 // the first input, and a playback into small pictures. Each target includes this header once.
 
+#include "platform/dib/dib.h"
 #include "platform/metafile/metafileinfo.h"
 #include "platform/metafile/metafileplayer.h"
 #include "platform/metafile/tmetafile.h"
@@ -13,6 +14,8 @@
 #include <cstdint>
 
 namespace mffuzz {
+
+inline constexpr int64_t FuzzMaxPixels = int64_t(1) << 16;
 
 inline void CreateApp() {
     qputenv("QT_QPA_PLATFORM", "offscreen");
@@ -46,5 +49,10 @@ inline QByteArray Bytes(const uint8_t* data, size_t size) {
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
     mffuzz::CreateApp();
+#ifdef QM_FUZZING_ENGINE
+    // A bitmap header of a few bytes can claim tens of megapixels that playing would fill
+    // for every input; while fuzzing, pictures and bitmaps stay within 65,536 pixels.
+    RasterLimits::SetMaxPixels(mffuzz::FuzzMaxPixels);
+#endif
     return 0;
 }

@@ -48,6 +48,11 @@ void AppendCp1252(QByteArray& out, const QString& text)
     }
 }
 
+bool InCp1252(QChar c)
+{
+    return c.unicode() == u'?' || encode(c.unicode()) != '?';
+}
+
 QByteArray ToCp1252(const QString& text)
 {
     QByteArray out;

@@ -12,5 +12,7 @@ inline QString FromCp1252(const QByteArray& bytes)
     return FromCp1252(bytes.constData(), bytes.size());
 }
 QByteArray ToCp1252(const QString& text);
+// The code page has a byte for c (false for surrogates and the replacement mark).
+bool InCp1252(QChar c);
 // Appends the encoding of text to out.
 void AppendCp1252(QByteArray& out, const QString& text);

@@ -218,7 +218,8 @@ TAddressImport ReadAddressSource(const QString& fileName)
 
 TAddressImport ReadAddressBytes(const QByteArray& bytes, const QString& fileName)
 {
-    if (bytes.trimmed().isEmpty())
+    // Only blanks and line breaks: seen without copying the bytes.
+    if (QByteArrayView(bytes).trimmed().isEmpty())
         throw TAddressError(
             QStringLiteral("Die Datei %1 enthält keine Adressen: sie ist leer.").arg(quoted(fileName)));
     if (LooksLikeVCard(bytes))

@@ -25,42 +25,63 @@ QString DecodeUndeclaredText(const QByteArray& bytes)
     return FromCp1252(bytes);
 }
 
+namespace {
+
+// The characters of text that Windows-1252 lacks become "?"; a pair of surrogates is one
+// character. Adds the number replaced to replaced.
+QString fitToCp1252(const QString& text, int& replaced)
+{
+    // Most fields need no change: found in one pass without building a copy.
+    qsizetype first = 0;
+    while (first < text.size() && InCp1252(text.at(first)))
+        ++first;
+    if (first == text.size())
+        return text;
+    QString fitted;
+    fitted.reserve(text.size());
+    fitted.append(text.constData(), first);
+    for (qsizetype i = first; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            ++i;
+            fitted += QLatin1Char('?');
+            ++replaced;
+        } else if (!InCp1252(c)) {
+            // The decoder's replacement mark and lone surrogates included.
+            fitted += QLatin1Char('?');
+            ++replaced;
+        } else {
+            fitted += c;
+        }
+    }
+    return fitted;
+}
+
+} // namespace
+
 int FitRecordToAddressFile(TAddressRecord& record)
 {
     int replaced = 0;
     while (record.size() < AddressFieldCount)
         record << QString();
     for (QString& field : record) {
-        QString text = field;
-        text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
-        text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-        QStringList parts = text.split(QLatin1Char('\n'));
-        for (QString& part : parts)
-            part = part.trimmed();
-        parts.removeAll(QString());
-        text = parts.join(QStringLiteral(", "));
-        text.replace(QLatin1Char('\t'), QLatin1Char(' '));
-
-        QString fitted;
-        fitted.reserve(text.size());
-        for (qsizetype i = 0; i < text.size(); ++i) {
-            const QChar c = text.at(i);
-            if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
-                ++i;
-                fitted += QLatin1Char('?');
-                ++replaced;
-                continue;
-            }
-            // The code page has no character for it (the decoder's replacement mark included).
-            const bool latin1 = c.unicode() < 0x80 || (c.unicode() >= 0xA0 && c.unicode() <= 0xFF);
-            if (!latin1 && ToCp1252(QString(c)) == "?") {
-                fitted += QLatin1Char('?');
-                ++replaced;
-                continue;
-            }
-            fitted += c;
+        QString text;
+        if (field.contains(QLatin1Char('\n')) || field.contains(QLatin1Char('\r'))) {
+            text = field;
+            text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
+            text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+            QStringList parts = text.split(QLatin1Char('\n'));
+            for (QString& part : parts)
+                part = part.trimmed();
+            parts.removeAll(QString());
+            text = parts.join(QStringLiteral(", "));
+        } else {
+            // One line: the same as splitting, trimming and joining, without the lists.
+            text = field.trimmed();
         }
-        field = fitted;
+        if (text.contains(QLatin1Char('\t')))
+            text.replace(QLatin1Char('\t'), QLatin1Char(' '));
+        field = fitToCp1252(text, replaced);
     }
     return replaced;
 }

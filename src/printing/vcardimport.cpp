@@ -39,19 +39,18 @@ qsizetype nameEnd(const QByteArray& line)
 QList<QByteArray> splitParams(const QByteArray& head)
 {
     QList<QByteArray> parts;
-    QByteArray current;
+    qsizetype start = 0;
     bool quoted = false;
-    for (const char c : head) {
-        if (c == '"')
+    for (qsizetype i = 0; i < head.size(); ++i) {
+        const char c = head.at(i);
+        if (c == '"') {
             quoted = !quoted;
-        if (c == ';' && !quoted) {
-            parts << current;
-            current.clear();
-        } else {
-            current += c;
+        } else if (c == ';' && !quoted) {
+            parts << head.mid(start, i - start);
+            start = i + 1;
         }
     }
-    parts << current;
+    parts << head.mid(start);
     return parts;
 }
 
@@ -155,6 +154,16 @@ QString plainText(const TProperty& p)
     return components(valueText(p), QChar(0)).join(QString());
 }
 
+// The property head declares quoted-printable. Heads that cannot (the word is not there and
+// no quotes could hide it) are not taken apart.
+bool declaresQuotedPrintable(const QByteArray& head)
+{
+    const QLatin1StringView word("QUOTED-PRINTABLE");
+    if (!head.contains('"') && !QLatin1StringView(head).contains(word, Qt::CaseInsensitive))
+        return false;
+    return parseHead(head).QuotedPrintable;
+}
+
 // Logical lines of the file: folded lines joined, quoted-printable soft breaks joined.
 QList<QByteArray> logicalLines(const QByteArray& bytes)
 {
@@ -185,7 +194,7 @@ QList<QByteArray> logicalLines(const QByteArray& bytes)
         } else {
             lines << line;
             const qsizetype colon = nameEnd(line);
-            currentIsQP = colon > 0 && parseHead(line.left(colon)).QuotedPrintable;
+            currentIsQP = colon > 0 && declaresQuotedPrintable(line.left(colon));
         }
         softBreakOpen = currentIsQP && lines.last().endsWith('=');
     }

@@ -56,6 +56,7 @@ private slots:
     void paletteTooShortOrTooLong();
     void rleRunsDeltasAndClipping();
     void damagedFilesAreRefusedWithTheName();
+    void loweredPixelCapRefusesLargerPictures();
 };
 
 void TestDibBmp::goodSuiteMatchesReferences() {
@@ -138,7 +139,7 @@ void TestDibBmp::badSuiteIsRefusedOrSafe() {
         QVERIFY(f.open(QIODevice::ReadOnly));
         try {
             const HDIB dib = decode(f.readAll());
-            QVERIFY(qint64(dib->Width()) * dib->Height() <= RasterLimits::MaxPixels);
+            QVERIFY(qint64(dib->Width()) * dib->Height() <= RasterLimits::MaxPixels());
         } catch (const TRasterError&) {
         }
     }
@@ -380,6 +381,47 @@ void TestDibBmp::damagedFilesAreRefusedWithTheName() {
     // Nothing but the magic, or not a BMP at all.
     QVERIFY(!refusal(good.left(2)).isEmpty());
     QVERIFY(!refusal(QByteArray("GIF89a")).isEmpty());
+}
+
+
+void TestDibBmp::loweredPixelCapRefusesLargerPictures() {
+    // 8-bit RLE: a few bytes that claim 2000 x 1000 pixels of the first palette colour.
+    BmpSpec s;
+    s.width = 2000;
+    s.height = 1000;
+    s.bitCount = 8;
+    s.compression = 1;
+    s.palette = kPalette4;
+    s.bits = QByteArray::fromHex("0401" "0001");
+    const QByteArray rle = makeBmp(s);
+    QImage img = decodeImage(rle);
+    QCOMPARE(img.size(), QSize(2000, 1000));
+    QCOMPARE(img.pixel(1999, 0), qRgb(255, 0, 0)); // filled rows are copies of the first
+    QCOMPARE(img.pixel(3, 999), qRgb(0, 255, 0));
+    QCOMPARE(img.pixel(4, 999), qRgb(255, 0, 0));
+
+    RasterLimits::SetMaxPixels(1'000'000);
+    const QString refused = refusal(rle);
+    const HDIB created = [] {
+        try {
+            return TDib::Create(1000, 1001, 24);
+        } catch (const TRasterError&) {
+            return HDIB();
+        }
+    }();
+    RasterLimits::SetMaxPixels(RasterLimits::DefaultMaxPixels);
+    QVERIFY2(refused.endsWith(QStringLiteral(": Das Bild ist zu groß (2000 × 1000 Bildpunkte, "
+                                             "erlaubt sind höchstens 1.000.000).")),
+             qPrintable(refused));
+    QVERIFY(!created);
+    // Back at the default cap the same picture decodes again, and the message names it.
+    QCOMPARE(decodeImage(rle).size(), QSize(2000, 1000));
+    QCOMPARE(RasterLimits::MaxPixels(), RasterLimits::DefaultMaxPixels);
+    QCOMPARE(RasterLimits::TooLargeText(9000, 8000),
+             QStringLiteral("Das Bild ist zu groß (9000 × 8000 Bildpunkte, erlaubt sind "
+                            "höchstens 64 Millionen)."));
+    QVERIFY(RasterLimits::TooManyPixels(int64_t(1) << 40, 1));
+    QVERIFY(!RasterLimits::TooManyPixels(8000, 8000));
 }
 
 QTEST_GUILESS_MAIN(TestDibBmp)

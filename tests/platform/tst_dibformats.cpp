@@ -292,6 +292,25 @@ void TestDibFormats::tiffAlphaShowsPaperAndHugeSizesAreRefused() {
     put32(big, 10 + 8, 8000);
     put32(big, 10 + 12 + 8, 8000);
     QVERIFY(refusal(big, TRasterKind::Tiff).contains(QStringLiteral("kürzer")));
+
+    // A directory of 5000 unknown tags is refused before libtiff sorts its fields for each.
+    QByteArray many = QByteArray::fromHex("49492a0008000000");
+    many += QByteArray(2, '\0');
+    put16(many, 8, 5000);
+    for (int i = 0; i < 5000; ++i) {
+        QByteArray e(12, '\0');
+        put16(e, 0, uint16_t(40000 + i));
+        put16(e, 2, 3);
+        put32(e, 4, 1);
+        many += e;
+    }
+    many += QByteArray(4, '\0');
+    const QString tooMany = refusal(many, TRasterKind::Tiff);
+    QVERIFY2(tooMany.contains(QStringLiteral("5000 Einträge")), qPrintable(tooMany));
+    // The same in big-endian order and as BigTIFF.
+    QByteArray bigTiff = QByteArray::fromHex("4d4d002b00080000" "0000000000000010");
+    bigTiff += QByteArray::fromHex("0000000000001388") + QByteArray(64, '\0');
+    QVERIFY(refusal(bigTiff, TRasterKind::Tiff).contains(QStringLiteral("5000 Einträge")));
 }
 
 void TestDibFormats::tiffErrorsStayOffTheTerminal() {

@@ -47,6 +47,7 @@ private slots:
     void foldedLinesAreJoined();
     void workAddressBeforeHome();
     void charactersOutsideTheCodePageAreCounted();
+    void fittingJoinsLinesAndKeepsTheCodePage();
     void nestedCardBelongsToTheOuterOne();
     void cardWithoutEndIsRefused();
     void notAVCardIsRefusedByTheSourceReader();
@@ -285,6 +286,29 @@ void TestVCardImport::charactersOutsideTheCodePageAreCounted()
     QCOMPARE(r.at(AfFirma1), QStringLiteral("Café ?"));
     QCOMPARE(r.at(AfSet), QStringLiteral("Ja? ?ukasiewicz"));
     QCOMPARE(imported.Replaced, 3);
+}
+
+void TestVCardImport::fittingJoinsLinesAndKeepsTheCodePage()
+{
+    TAddressRecord r;
+    r << QStringLiteral("  Zeile 1\r\n\r\n Zeile 2\rZeile 3 \n") // line breaks of all kinds
+      << QStringLiteral("\t5 \u20AC\tStra\u00DFe ?  ")         // euro sign and "?" are kept
+      // a pair of surrogates, a lone half, the replacement mark
+      << QStringLiteral("a") + QChar(0xD83D) + QChar(0xDE00) + QStringLiteral("b") +
+             QChar(0xD83D) + QStringLiteral("c") + QChar(0xFFFD) + QStringLiteral("d")
+      << QStringLiteral("\u0141\u0160\u0178");                  // only the first is missing
+    const int replaced = FitRecordToAddressFile(r);
+    QCOMPARE(r.size(), AddressFieldCount);
+    QCOMPARE(r.at(0), QStringLiteral("Zeile 1, Zeile 2, Zeile 3"));
+    QCOMPARE(r.at(1), QStringLiteral("5 \u20AC Stra\u00DFe ?"));
+    QCOMPARE(r.at(2), QStringLiteral("a?b?c?d"));
+    QCOMPARE(r.at(3), QStringLiteral("?\u0160\u0178"));
+    QVERIFY(r.at(4).isEmpty());
+    QCOMPARE(replaced, 4);
+    // A record that fits already stays as it is.
+    TAddressRecord again = r;
+    QCOMPARE(FitRecordToAddressFile(again), 0);
+    QCOMPARE(again, r);
 }
 
 void TestVCardImport::nestedCardBelongsToTheOuterOne()

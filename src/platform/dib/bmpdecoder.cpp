@@ -166,11 +166,8 @@ void BmpReader::checkFormat() {
     if (h.topDown && c != BiRgb && c != BiBitfields && c != BiAlphaBitfields)
         fail(QStringLiteral("Komprimierte Bitmaps können nicht von oben nach unten gespeichert "
                             "sein."));
-    if (h.width * h.height > RasterLimits::MaxPixels)
-        fail(QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind höchstens "
-                            "64 Millionen).")
-                 .arg(h.width)
-                 .arg(h.height));
+    if (RasterLimits::TooManyPixels(h.width, h.height))
+        fail(RasterLimits::TooLargeText(h.width, h.height));
 }
 
 void BmpReader::readPalette(size_t paletteStart, size_t bitsOffset) {
@@ -244,7 +241,7 @@ HDIB BmpReader::decodeEmbedded(const uint8_t* bits, size_t length) {
     if (length > size_t(std::numeric_limits<int>::max()) ||
         !image.loadFromData(bits, int(length), "PNG"))
         fail(QStringLiteral("Das eingebettete PNG-Bild ist beschädigt."));
-    if (int64_t(image.width()) * image.height() > RasterLimits::MaxPixels)
+    if (RasterLimits::TooManyPixels(image.width(), image.height()))
         fail(QStringLiteral("Das Bild ist zu groß."));
     // Transparent parts show the paper.
     QImage flat(image.size(), QImage::Format_RGB888);
@@ -333,20 +330,22 @@ void BmpReader::decodeRle(HDIB& dib, const uint8_t* bits, size_t length) {
     const int h = int(m_h.height);
     const bool four = m_h.compression == BiRle4;
     // Pixels the stream leaves out keep the first palette colour, as in Windows.
+    // One row is filled, the others are copies of it.
     const RGBQUAD fill = m_palette[0];
-    for (int y = 0; y < h; ++y) {
-        uint8_t* row = dib->Bits() + qsizetype(y) * dib->Stride();
-        for (int x = 0; x < w; ++x) {
-            row[3 * x] = fill.rgbBlue;
-            row[3 * x + 1] = fill.rgbGreen;
-            row[3 * x + 2] = fill.rgbRed;
-        }
+    uint8_t* const rows = dib->Bits(); // the bottom row first
+    const qsizetype stride = dib->Stride();
+    for (int x = 0; x < w; ++x) {
+        rows[3 * x] = fill.rgbBlue;
+        rows[3 * x + 1] = fill.rgbGreen;
+        rows[3 * x + 2] = fill.rgbRed;
     }
+    for (int y = 1; y < h; ++y)
+        std::memcpy(rows + qsizetype(y) * stride, rows, size_t(w) * 3);
     int x = 0;
     int y = 0;
     auto put = [&](int index) {
         if (x < w) {
-            uint8_t* p = dib->Bits() + qsizetype(y) * dib->Stride() + 3 * qsizetype(x);
+            uint8_t* p = rows + qsizetype(y) * stride + 3 * qsizetype(x);
             const RGBQUAD& c = m_palette[size_t(index)];
             p[0] = c.rgbBlue;
             p[1] = c.rgbGreen;

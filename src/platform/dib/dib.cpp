@@ -1,11 +1,16 @@
 #include "platform/dib/dib.h"
 
 #include <QImage>
+#include <QLocale>
 #include <QPainter>
+#include <algorithm>
+#include <atomic>
 #include <cstring>
 #include <new>
 
 namespace {
+
+std::atomic<int64_t> maxPixels{RasterLimits::DefaultMaxPixels};
 
 void putU16(uint8_t* p, uint16_t v) {
     p[0] = uint8_t(v);
@@ -31,6 +36,32 @@ inline int paletteIndex(const uint8_t* row, int x, int bitCount) {
 
 } // namespace
 
+int64_t RasterLimits::MaxPixels() {
+    return maxPixels.load(std::memory_order_relaxed);
+}
+
+void RasterLimits::SetMaxPixels(int64_t pixels) {
+    maxPixels.store(std::clamp<int64_t>(pixels, 1, DefaultMaxPixels), std::memory_order_relaxed);
+}
+
+bool RasterLimits::TooManyPixels(int64_t width, int64_t height) {
+    const int64_t cap = MaxPixels();
+    // Each side alone is checked first, so the product cannot overflow.
+    return width > cap || height > cap || width * height > cap;
+}
+
+QString RasterLimits::TooLargeText(int64_t width, int64_t height) {
+    const int64_t cap = MaxPixels();
+    const QString allowed = cap % 1'000'000 == 0 && cap > 1'000'000
+                                ? QStringLiteral("%1 Millionen").arg(cap / 1'000'000)
+                                : QLocale(QLocale::German).toString(qlonglong(cap));
+    return QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind "
+                          "höchstens %3).")
+        .arg(width)
+        .arg(height)
+        .arg(allowed);
+}
+
 int64_t TDib::RowBytes(int64_t width, int bitCount) {
     if (width <= 0 || width > (int64_t(1) << 31) || bitCount <= 0 || bitCount > 64)
         return -1;
@@ -43,12 +74,8 @@ HDIB TDib::Create(int width, int height, int bitCount, const QString& fileName) 
                            QStringLiteral("Nicht unterstützte Farbtiefe (%1 Bit).").arg(bitCount));
     if (width <= 0 || height <= 0)
         throw TRasterError(fileName, QStringLiteral("Das Bild hat keine Bildpunkte."));
-    if (int64_t(width) * height > RasterLimits::MaxPixels)
-        throw TRasterError(fileName,
-                           QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt "
-                                          "sind höchstens 64 Millionen).")
-                               .arg(width)
-                               .arg(height));
+    if (RasterLimits::TooManyPixels(width, height))
+        throw TRasterError(fileName, RasterLimits::TooLargeText(width, height));
     const int64_t stride = RowBytes(width, bitCount);
     HDIB dib(new TDib);
     dib->m_stride = int(stride);

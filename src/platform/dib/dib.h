@@ -39,8 +39,18 @@ struct RGBQUAD {
 
 // Limits applied by every reader before it allocates the picture.
 namespace RasterLimits {
-constexpr int64_t MaxPixels = 64'000'000;
+constexpr int64_t DefaultMaxPixels = 64'000'000;
 constexpr int64_t MaxFileBytes = int64_t(1) << 30;
+// The most pixels one picture may have: DefaultMaxPixels unless lowered.
+int64_t MaxPixels();
+// Sets the pixel cap for the whole process (at most DefaultMaxPixels, at least 1). A program
+// that reads untrusted bytes by the thousand (a fuzz target) lowers it once at its start, so
+// a few bytes of header cannot make it fill a huge picture for every input.
+void SetMaxPixels(int64_t pixels);
+// True when width x height is beyond MaxPixels().
+bool TooManyPixels(int64_t width, int64_t height);
+// "Das Bild ist zu groß (W × H Bildpunkte, erlaubt sind höchstens 64 Millionen)."
+QString TooLargeText(int64_t width, int64_t height);
 } // namespace RasterLimits
 
 class TDib;

@@ -108,11 +108,8 @@ HDIB DecodeGif(const uint8_t* data, size_t size, const QString& fileName) {
     if (frameW <= 0 || frameH <= 0)
         throw fail(QStringLiteral("Das GIF-Bild hat keine Bildpunkte."));
     const int64_t framePixels = int64_t(frameW) * frameH;
-    if (framePixels > RasterLimits::MaxPixels)
-        throw fail(QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind "
-                                  "höchstens 64 Millionen).")
-                       .arg(frameW)
-                       .arg(frameH));
+    if (RasterLimits::TooManyPixels(frameW, frameH))
+        throw fail(RasterLimits::TooLargeText(frameW, frameH));
     // One LZW code of at most 12 bits stands for at most 4096 pixels, so the bytes left in
     // the file bound the frame size.
     if (framePixels > int64_t(size - std::min(size, source.pos)) * 8 / 12 * 4096)

@@ -186,11 +186,9 @@ HDIB DecodeJpeg(const uint8_t* data, size_t size, const QString& fileName) {
         throw TRasterError(
             fileName, QStringLiteral("Der Farbraum dieser JPEG-Datei wird nicht unterstützt."));
     }
-    if (uint64_t(cinfo.image_width) * cinfo.image_height > uint64_t(RasterLimits::MaxPixels))
-        throw TRasterError(fileName, QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, "
-                                                    "erlaubt sind höchstens 64 Millionen).")
-                                         .arg(cinfo.image_width)
-                                         .arg(cinfo.image_height));
+    if (RasterLimits::TooManyPixels(cinfo.image_width, cinfo.image_height))
+        throw TRasterError(fileName,
+                           RasterLimits::TooLargeText(cinfo.image_width, cinfo.image_height));
     // Huffman-coded data spends at least one bit on every block of every component; even
     // the most subsampled component (1 of 4 x 4) has 1/16 of the picture's 8 x 8 blocks.
     // A file shorter than that cannot hold the picture its header claims.

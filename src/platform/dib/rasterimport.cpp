@@ -133,13 +133,10 @@ QImage DecodePng(const uint8_t* data, size_t size, const QString& fileName, int*
     const QSize header = reader.size();
     if (!header.isValid() || header.isEmpty())
         throw fail(QStringLiteral("Die PNG-Datei ist beschädigt (%1).").arg(reader.errorString()));
-    if (int64_t(header.width()) * header.height() > RasterLimits::MaxPixels)
-        throw fail(QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, erlaubt sind "
-                                  "höchstens 64 Millionen).")
-                       .arg(header.width())
-                       .arg(header.height()));
+    if (RasterLimits::TooManyPixels(header.width(), header.height()))
+        throw fail(RasterLimits::TooLargeText(header.width(), header.height()));
     // Room for the limit's pixels at 8 bytes each (16-bit channels), in MB.
-    reader.setAllocationLimit(int(RasterLimits::MaxPixels * 8 / (1 << 20)) + 1);
+    reader.setAllocationLimit(int(RasterLimits::MaxPixels() * 8 / (1 << 20)) + 1);
     QImage image = reader.read();
     if (image.isNull())
         throw fail(QStringLiteral("Die PNG-Datei ist beschädigt (%1).").arg(reader.errorString()));

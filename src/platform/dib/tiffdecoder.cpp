@@ -13,6 +13,33 @@
 namespace {
 
 constexpr tmsize_t MaxSingleAllocation = tmsize_t(256) << 20;
+// Real pictures hold a few dozen entries in a directory. libtiff sorts its field table again
+// for every unknown tag it meets, so a directory of thousands of them takes seconds.
+constexpr uint64_t MaxDirectoryEntries = 256;
+
+// The number of entries in the first directory, or 0 when the header does not say
+// (libtiff then reports what is wrong).
+uint64_t firstDirectoryEntries(const uint8_t* data, size_t size) {
+    if (size < 16 || !((data[0] == 'I' && data[1] == 'I') || (data[0] == 'M' && data[1] == 'M')))
+        return 0;
+    const bool little = data[0] == 'I';
+    auto get = [&](size_t at, int bytes) {
+        uint64_t v = 0;
+        for (int i = 0; i < bytes; ++i)
+            v |= uint64_t(data[at + size_t(little ? i : bytes - 1 - i)]) << (8 * i);
+        return v;
+    };
+    const uint64_t version = get(2, 2);
+    if (version == 42) {
+        const uint64_t at = get(4, 4);
+        return at <= size - 2 ? get(size_t(at), 2) : 0;
+    }
+    if (version == 43) { // BigTIFF: 8-byte offsets and counts
+        const uint64_t at = get(8, 8);
+        return at <= size - 8 ? get(size_t(at), 8) : 0;
+    }
+    return 0;
+}
 
 struct MemoryFile {
     const uint8_t* data;
@@ -116,6 +143,12 @@ bool compressionAllowed(uint16_t c) {
 HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     if (size > size_t(RasterLimits::MaxFileBytes))
         throw TRasterError(fileName, QStringLiteral("Die Datei ist zu groß."));
+    const uint64_t entries = firstDirectoryEntries(data, size);
+    if (entries > MaxDirectoryEntries)
+        throw TRasterError(fileName, QStringLiteral("Das TIFF-Bildverzeichnis hat %1 Einträge; "
+                                                    "erlaubt sind höchstens %2.")
+                                         .arg(entries)
+                                         .arg(MaxDirectoryEntries));
     // Handlers that come before a handle exists go nowhere either.
     TIFFSetErrorHandler(nullptr);
     TIFFSetWarningHandler(nullptr);
@@ -161,15 +194,12 @@ HDIB DecodeTiff(const uint8_t* data, size_t size, const QString& fileName) {
     uint32_t height = 0;
     TIFFGetField(tif, TIFFTAG_IMAGEWIDTH, &width);
     TIFFGetField(tif, TIFFTAG_IMAGELENGTH, &height);
-    if (width == 0 || height == 0 || width > uint32_t(RasterLimits::MaxPixels) ||
-        height > uint32_t(RasterLimits::MaxPixels))
+    if (width == 0 || height == 0 || width > uint32_t(RasterLimits::DefaultMaxPixels) ||
+        height > uint32_t(RasterLimits::DefaultMaxPixels))
         throw TRasterError(fileName,
                            QStringLiteral("Ungültige Bildgröße (%1 × %2).").arg(width).arg(height));
-    if (uint64_t(width) * height > uint64_t(RasterLimits::MaxPixels))
-        throw TRasterError(fileName, QStringLiteral("Das Bild ist zu groß (%1 × %2 Bildpunkte, "
-                                                    "erlaubt sind höchstens 64 Millionen).")
-                                         .arg(width)
-                                         .arg(height));
+    if (RasterLimits::TooManyPixels(width, height))
+        throw TRasterError(fileName, RasterLimits::TooLargeText(width, height));
     // None of the allowed compressions packs more than 4096 bytes into one (LZW: a 12-bit
     // code for at most 4096 bytes), and fax coding needs at least one bit per line; a file
     // smaller than that cannot hold the picture its header claims.

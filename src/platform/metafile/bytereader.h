@@ -4,6 +4,7 @@
 // before every field. Nothing is ever cast onto the buffer.
 
 #include <QByteArray>
+#include <QtEndian>
 #include <QtGlobal>
 #include <cstring>
 #include <limits>
@@ -44,14 +45,13 @@ public:
     quint16 u16() {
         if (!take(2))
             return 0;
-        return quint16(byteAt(m_pos - 2) | (byteAt(m_pos - 1) << 8));
+        return qFromLittleEndian<quint16>(m_data + m_pos - 2);
     }
     qint16 i16() { return qint16(u16()); }
     quint32 u32() {
         if (!take(4))
             return 0;
-        return quint32(byteAt(m_pos - 4)) | (quint32(byteAt(m_pos - 3)) << 8) |
-               (quint32(byteAt(m_pos - 2)) << 16) | (quint32(byteAt(m_pos - 1)) << 24);
+        return qFromLittleEndian<quint32>(m_data + m_pos - 4);
     }
     qint32 i32() { return qint32(u32()); }
     float f32() {
@@ -71,13 +71,12 @@ public:
     quint16 peekU16(qsizetype at) const {
         if (at < 0 || at > m_size - 2)
             return 0;
-        return quint16(byteAt(at) | (byteAt(at + 1) << 8));
+        return qFromLittleEndian<quint16>(m_data + at);
     }
     quint32 peekU32(qsizetype at) const {
         if (at < 0 || at > m_size - 4)
             return 0;
-        return quint32(byteAt(at)) | (quint32(byteAt(at + 1)) << 8) |
-               (quint32(byteAt(at + 2)) << 16) | (quint32(byteAt(at + 3)) << 24);
+        return qFromLittleEndian<quint32>(m_data + at);
     }
 
     // A reader over [offset, offset+len) of this one, clipped to what is there.
@@ -90,7 +89,6 @@ public:
     }
 
 private:
-    unsigned byteAt(qsizetype i) const { return static_cast<unsigned char>(m_data[i]); }
     bool take(qsizetype n) {
         if (m_failed || !has(n)) {
             m_failed = true;

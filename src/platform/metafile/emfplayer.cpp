@@ -103,7 +103,6 @@ QRectF ReadRectL(ByteReader& r) {
 void PlayEmfRecords(GdiPlayer& g, ByteReader emf) {
     EmfRecordIterator it(emf);
     EmfRecord rec;
-    g.ensureObjects(qMax<qsizetype>(16, emf.peekU16(56)));
     while (!g.stopped() && it.next(rec)) {
         g.countRecord();
         if (rec.type != 54 && rec.type != 27) // LINETO, MOVETOEX

@@ -108,7 +108,7 @@ void GdiPlayer::saveDc() {
     if (int(m_stack.size()) >= kMaxDcDepth) {
         // Deeper nesting only comes from broken or hostile files; keep the depth fixed so
         // the matching RestoreDC still pops the right level.
-        m_stack.erase(m_stack.begin());
+        m_stack.pop_front();
     }
     // The path belongs to the DC: a path filled inside a saved level is there again after
     // the restore (office programs fill it, restore, then clip to it).
@@ -222,12 +222,6 @@ double GdiPlayer::logicalScale() const {
 }
 
 // ---------------------------------------------------------------- objects
-
-void GdiPlayer::ensureObjects(qsizetype n) {
-    n = qMin<qsizetype>(n, kMaxObjects);
-    if (qsizetype(objects.size()) < n)
-        objects.resize(size_t(n));
-}
 
 int GdiPlayer::insertLowestFree(GdiObject obj) {
     for (size_t i = 0; i < objects.size(); ++i) {

@@ -5,12 +5,14 @@
 
 #include "gdistate.h"
 #include "metafileplayer.h"
+#include "mfdib.h"
 
 #include <QFont>
 #include <QHash>
 #include <QPainter>
 #include <QRawFont>
 #include <QPolygonF>
+#include <deque>
 #include <vector>
 
 namespace mf {
@@ -34,7 +36,8 @@ public:
     static constexpr int kMaxObjects = 65535;
     static constexpr qint64 kMaxPoints = 20'000'000; // over a whole playback
     static constexpr qint64 kMaxBitmapPixels = 200'000'000; // decoded over a whole playback
-    qint64 pixelBudget = kMaxBitmapPixels;
+    // Five bitmaps of the largest size; less when the raster pixel cap was lowered.
+    qint64 pixelBudget = kMaxBitmapPixels / kMaxDibPixels * MaxDibPixels();
 
     // --- state ---
     void saveDc();
@@ -56,8 +59,9 @@ public:
     double logicalScale() const;
 
     // --- objects ---
+    // The table grows as objects are made. It is not sized from the header's object count:
+    // a slot that was never filled is free either way, and a header may claim 65535.
     bool validIndex(quint32 i) const { return i < objects.size(); }
-    void ensureObjects(qsizetype n);
     // A lowest-free-slot insertion (WMF); returns the slot or -1 when the table is full.
     int insertLowestFree(GdiObject obj);
     void putObject(quint32 index, GdiObject obj); // EMF explicit index
@@ -198,7 +202,7 @@ private:
         bool pathOpen = false;
         bool pathDefined = false;
     };
-    std::vector<SavedDc> m_stack;
+    std::deque<SavedDc> m_stack; // a deque: the oldest level goes when the depth is reached
     bool m_pathOpen = false;
     bool m_pathDefined = false; // a closed bracket's path is there to fill, stroke or clip
     QPainterPath m_path; // device space

@@ -7,6 +7,7 @@
 
 #include <QImage>
 #include <QPainter>
+#include <map>
 
 namespace {
 
@@ -38,20 +39,26 @@ TMetafileInfo AnalyseMetafile(const TMetafile& mf) {
     QByteArray bytes = mf.Bytes();
     mf::Layout layout = mf::InspectBytes(bytes);
     QString readProblem;
+    // Counted by type first; the names are made once per type, not once per record.
+    std::map<quint32, int> counts;
     if (!layout.emf.isEmpty()) {
         mf::EmfRecordIterator it{ByteReader(layout.emf)};
         mf::EmfRecord rec;
         while (it.next(rec))
-            ++info.recordCounts[mf::EmfRecordName(rec.type)];
+            ++counts[rec.type];
         info.records = it.count();
         readProblem = it.problem();
+        for (const auto& [type, n] : counts)
+            info.recordCounts[mf::EmfRecordName(type)] += n;
     } else {
         mf::WmfRecordIterator it(ByteReader(bytes), layout.wmfOffset);
         mf::WmfRecord rec;
         while (it.next(rec))
-            ++info.recordCounts[mf::WmfRecordName(rec.function)];
+            ++counts[rec.function];
         info.records = it.count();
         readProblem = it.problem();
+        for (const auto& [function, n] : counts)
+            info.recordCounts[mf::WmfRecordName(quint16(function))] += n;
     }
 
     // What playback skips shows only when it plays; a small picture is enough.

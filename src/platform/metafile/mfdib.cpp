@@ -1,5 +1,8 @@
 #include "mfdib.h"
 
+#include "platform/dib/dib.h"
+
+#include <algorithm>
 #include <bit>
 
 namespace mf {
@@ -68,7 +71,7 @@ bool readHeader(ByteReader r, Header& h, QString* problem) {
     if (h.width <= 0 || h.height == 0)
         return fail(problem, QStringLiteral("Bitmap ohne Fläche"));
     qint64 pixels = 0;
-    if (!checked::mul(h.width, std::abs(h.height), pixels) || pixels > kMaxDibPixels)
+    if (!checked::mul(h.width, std::abs(h.height), pixels) || pixels > MaxDibPixels())
         return fail(problem, QStringLiteral("Bitmap zu groß"));
     switch (h.bpp) {
     case 1: case 4: case 8: case 16: case 24: case 32: break;
@@ -191,6 +194,10 @@ void decodeRle(ByteReader r, const Header& h, const QVector<QRgb>& colors, QImag
 
 } // namespace
 
+qint64 MaxDibPixels() {
+    return std::min<qint64>(kMaxDibPixels, RasterLimits::MaxPixels());
+}
+
 QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QString* problem) {
     Header h;
     if (!readHeader(info, h, problem))
@@ -212,7 +219,8 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
             fail(problem, QStringLiteral("eingebettetes Bild nicht lesbar"));
         return img;
     }
-    QVector<QRgb> colors = readColors(info, h, opt);
+    // Const, so that reading a colour per pixel never checks for a detach.
+    const QVector<QRgb> colors = readColors(info, h, opt);
     const int w = int(h.width), hh = int(std::abs(h.height));
 
     if (h.compression == 1 || h.compression == 2) {

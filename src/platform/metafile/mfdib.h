@@ -21,6 +21,9 @@ struct DibOptions {
 
 // Pixels allowed in one bitmap; larger ones are refused.
 constexpr qint64 kMaxDibPixels = 40'000'000;
+// kMaxDibPixels, or the raster pixel cap when the process lowered it below that
+// (RasterLimits::SetMaxPixels).
+qint64 MaxDibPixels();
 
 // `info` holds the header and colour table, `bits` the rows.
 QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QString* problem = nullptr);

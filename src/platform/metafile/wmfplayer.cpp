@@ -413,7 +413,6 @@ bool WmfCreatesObject(quint16 function) {
 }
 
 void PlayWmfRecords(GdiPlayer& g, ByteReader bytes, qsizetype start) {
-    g.ensureObjects(qMax<qsizetype>(1, bytes.peekU16(start + 10)));
     WmfRecordIterator it(bytes, start);
     WmfRecord rec;
     while (!g.stopped() && it.next(rec)) {

@@ -9,7 +9,7 @@ QImage ReadWmfBitmap16(ByteReader r) {
     int w = r.i16(), h = r.i16(), widthBytes = r.i16();
     int planes = r.u8(), bpp = r.u8();
     if (r.failed() || w <= 0 || h <= 0 || planes != 1 || widthBytes <= 0 ||
-        qint64(w) * h > kMaxDibPixels || !r.has(qint64(widthBytes) * h))
+        qint64(w) * h > MaxDibPixels() || !r.has(qint64(widthBytes) * h))
         return {};
     if ((bpp != 1 && bpp != 24 && bpp != 32) || qint64(widthBytes) * 8 < qint64(w) * bpp)
         return {};
