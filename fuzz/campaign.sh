@@ -13,6 +13,8 @@
 #   QM_FUZZ_JOBS     targets run at the same time (default: number of cores)
 #   QM_FUZZ_NICE     nice level of the builds and fuzzers (default 19, so other work comes first)
 #   QM_FUZZ_TARGETS  targets to run, separated by blanks (default: all)
+#   QM_FUZZ_SEED     seed of libFuzzer's random choices (default: a new one each run); a fixed
+#                    seed makes a run from the same corpus repeat its mutations
 #   QM_FUZZ_TIMEOUT  seconds one input may take before it counts as a finding (default 30; the
 #                    sanitizers and a busy machine make large pictures slow)
 set -uo pipefail
@@ -28,6 +30,14 @@ work=${QM_FUZZ_WORK:-${XDG_CACHE_HOME:-$HOME/.cache}/quillmark-fuzz}
 jobs=${QM_FUZZ_JOBS:-$(nproc)}
 nicelevel=${QM_FUZZ_NICE:-19}
 timeout=${QM_FUZZ_TIMEOUT:-30}
+seed=()
+if [[ -n ${QM_FUZZ_SEED:-} ]]; then
+  if ! [[ $QM_FUZZ_SEED =~ ^[1-9][0-9]*$ ]]; then
+    echo "campaign.sh: Der Startwert QM_FUZZ_SEED=\"$QM_FUZZ_SEED\" ist keine positive ganze Zahl." >&2
+    exit 1
+  fi
+  seed=(-seed="$QM_FUZZ_SEED")
+fi
 all_targets=(fuzz_address fuzz_catalogue fuzz_language fuzz_librarylist fuzz_document
              fuzz_pathlist fuzz_bmp fuzz_gif fuzz_tiff fuzz_jpeg fuzz_emf fuzz_wmf
              fuzz_metafile_play)
@@ -75,7 +85,7 @@ fuzz_one() {
   fi
   # The processor time it got, for the executions per processor second on a busy machine.
   local TIMEFORMAT='%U %S'
-  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" \
+  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" "${seed[@]}" \
     -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/findings/" \
     "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1; } 2>"$dir/cputime"
   local f

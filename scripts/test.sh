@@ -17,7 +17,8 @@ export UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1
 (cd "$top/build-asan" && ctest --output-on-failure -j "$jobs")
 
 # Fuzzing smoke run: every fuzz target for 20 seconds, two at a time, in a clang build of only
-# the fuzz targets; a finding fails the run. QM_FUZZ_SMOKE=0 leaves it out.
+# the fuzz targets, with a fixed seed so that a run can be repeated (QM_FUZZ_SEED chooses
+# another); a finding fails the run. QM_FUZZ_SMOKE=0 leaves it out.
 if [ "${QM_FUZZ_SMOKE:-1}" != 0 ]; then
-  QM_FUZZ_WORK="$top/build-fuzz/corpora" QM_FUZZ_NICE=0 "$top/fuzz/campaign.sh" 20
+  QM_FUZZ_WORK="$top/build-fuzz/corpora" QM_FUZZ_NICE=0 QM_FUZZ_SEED=${QM_FUZZ_SEED:-1} "$top/fuzz/campaign.sh" 20
 fi
