@@ -4,7 +4,10 @@ set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
 launcher=()
-# ccache only speeds up rebuilds; a machine without it builds the same way.
+# ccache only speeds up rebuilds; a machine without it builds the same way. Objects are shared
+# between checkouts and build folders of the same sources (only the debug information's build
+# folder would differ).
+export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" | tail -n 3
 cmake --build "$dir" -j "$(nproc)"
