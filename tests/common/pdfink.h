@@ -22,8 +22,8 @@ inline bool Available() {
            !QStandardPaths::findExecutable(QStringLiteral("pdftotext")).isEmpty();
 }
 
-// All pages of the PDF as RGB images at 10 pixels per mm.
-inline QList<QImage> Pages(const QString& pdf) {
+// All pages of the PDF as RGB images, by default at 10 pixels per mm.
+inline QList<QImage> Pages(const QString& pdf, int dpi = PixelsPerMm * 254 / 10) {
     QList<QImage> pages;
     QTemporaryDir dir;
     if (!dir.isValid())
@@ -32,8 +32,8 @@ inline QList<QImage> Pages(const QString& pdf) {
     p.setStandardOutputFile(QProcess::nullDevice());
     p.setStandardErrorFile(QProcess::nullDevice());
     p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QString::number(PixelsPerMm * 254 / 10), QStringLiteral("-png"),
-             pdf, dir.filePath(QStringLiteral("p"))});
+            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf,
+             dir.filePath(QStringLiteral("p"))});
     p.waitForFinished(120000);
     QStringList files = QDir(dir.path()).entryList({QStringLiteral("p-*.png")}, QDir::Files);
     // p-1.png ... p-10.png: sort by the number, not the text.

@@ -42,21 +42,7 @@ QList<TAddressRecord> records(int count) {
 
 // The pages at a low resolution, enough to see any element out of place.
 QList<QImage> render(const QString& pdf, int dpi = 60) {
-    QList<QImage> pages;
-    QTemporaryDir dir;
-    QProcess p;
-    p.start(QStringLiteral("pdftoppm"),
-            {QStringLiteral("-r"), QString::number(dpi), QStringLiteral("-png"), pdf,
-             dir.filePath(QStringLiteral("p"))});
-    p.waitForFinished(120000);
-    QStringList files = QDir(dir.path()).entryList({QStringLiteral("p-*.png")}, QDir::Files);
-    std::sort(files.begin(), files.end(), [](const QString& a, const QString& b) {
-        return a.section('-', 1).section('.', 0, 0).toInt() <
-               b.section('-', 1).section('.', 0, 0).toInt();
-    });
-    for (const QString& f : files)
-        pages << QImage(dir.filePath(f)).convertToFormat(QImage::Format_RGB32);
-    return pages;
+    return pdfink::Pages(pdf, dpi);
 }
 
 // Pixels that differ between two renderings of the same size.
