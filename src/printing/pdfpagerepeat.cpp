@@ -165,8 +165,9 @@ bool RepeatPdfPages(QByteArray& pdf, const std::vector<int>& repeats, QString* e
     return arrangePages(pdf, order, error, int(repeats.size()));
 }
 
-bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& order,
-                           QString* error) {
+bool EditPdfFile(const QString& fileName,
+                 const std::function<bool(QByteArray& pdf, QString* error)>& edit,
+                 QString* error) {
     QFile in(fileName);
     if (!in.open(QIODevice::ReadOnly)) {
         if (error)
@@ -175,7 +176,7 @@ bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& orde
     }
     QByteArray pdf = in.readAll();
     in.close();
-    if (!ArrangePdfPages(pdf, order, error))
+    if (!edit(pdf, error))
         return false;
     QSaveFile out(fileName);
     if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
@@ -184,12 +185,4 @@ bool ArrangePdfPagesInFile(const QString& fileName, const std::vector<int>& orde
         return false;
     }
     return true;
-}
-
-bool RepeatPdfPagesInFile(const QString& fileName, const std::vector<int>& repeats,
-                          QString* error) {
-    std::vector<int> order;
-    for (size_t i = 0; i < repeats.size(); ++i)
-        order.insert(order.end(), size_t(1 + std::max(0, repeats[i])), int(i));
-    return ArrangePdfPagesInFile(fileName, order, error);
 }

@@ -12,7 +12,6 @@
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
-#include <QSaveFile>
 #include <QTemporaryFile>
 #include <sys/stat.h>
 
@@ -236,17 +235,25 @@ bool TPrinterOutput::finishPages(const QString& file) {
         inOrder = order[i] == int(i);
     if (inOrder)
         return true;
-    QFile in(file);
-    QByteArray pdf;
-    if (!in.open(QIODevice::ReadOnly)) {
-        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
-                      .arg(quoted(PrinterName()), FileErrorText(in, errno));
-        return false;
-    }
-    pdf = in.readAll();
-    in.close();
+    enum { None, Sharing, Arranging } failed = None;
     QString why;
-    if (common && !ShareBaseContents(pdf, m_base, &why)) {
+    const bool done = EditPdfFile(
+        file,
+        [&](QByteArray& pdf, QString* error) {
+            if (common && !ShareBaseContents(pdf, m_base, error)) {
+                failed = Sharing;
+                return false;
+            }
+            if (!ArrangePdfPages(pdf, order, error)) {
+                failed = Arranging;
+                return false;
+            }
+            return true;
+        },
+        &why);
+    if (done)
+        return true;
+    if (failed == Sharing) {
         // The sheets lack what the common page holds: the run prints them again, whole.
         m_lostSide = m_firstSide;
         m_error = QStringLiteral("Die gemeinsamen Inhalte für %1 konnten nicht eingefügt "
@@ -254,19 +261,11 @@ bool TPrinterOutput::finishPages(const QString& file) {
                       .arg(quoted(PrinterName()), why);
         return false;
     }
-    if (!ArrangePdfPages(pdf, order, &why)) {
+    if (failed == Arranging)
         m_lostSide = common ? m_firstSide : -1;
-        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
-                      .arg(quoted(PrinterName()), why);
-        return false;
-    }
-    QSaveFile out(file);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
-        m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
-                      .arg(quoted(PrinterName()), FileErrorText(out));
-        return false;
-    }
-    return true;
+    m_error = QStringLiteral("Die Seiten für %1 konnten nicht angeordnet werden: %2")
+                  .arg(quoted(PrinterName()), why);
+    return false;
 }
 
 bool TPrinterOutput::submit(const QString& pdf) {
