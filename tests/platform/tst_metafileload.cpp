@@ -12,6 +12,7 @@ class TestMetafileLoad : public QObject {
 private slots:
     void recognisesEachForm();
     void sizesFollowTheFormsRules();
+    void emfFrameFromHugeBoundsIsHeldToTheLimit();
     void plainWmfWithoutWindowTakesTheDrawingBounds();
     void foreignBytesAreKeptAndExplained();
     void emfInsideWmfCommentsIsReassembledAndPlayed();
@@ -114,6 +115,44 @@ void TestMetafileLoad::sizesFollowTheFormsRules() {
     QCOMPARE(s.MMWidth(), 2540);
     QCOMPARE(s.MMHeight(), 1270);
     QCOMPARE(s.Width(), 96);
+}
+
+// Without a frame the size comes from the bounds, the device pixels and millimetres of the
+// header. Extreme values of all of them once overflowed 64 bits (fuzz_emf finding
+// emf-frame-from-huge-bounds.emf); the size is held to 2^30 hundredths of a millimetre.
+void TestMetafileLoad::emfFrameFromHugeBoundsIsHeldToTheLimit() {
+    auto put = [](QByteArray& b, int at, qint32 v) {
+        for (int i = 0; i < 4; ++i)
+            b[at + i] = char((quint32(v) >> (8 * i)) & 0xFF);
+    };
+    QByteArray emf = redSquareEmf();
+    for (int at = 24; at < 40; at += 4)
+        put(emf, at, 0); // no frame
+    put(emf, 8, -2147483647 - 1);
+    put(emf, 12, -2147483647 - 1);
+    put(emf, 16, 2147483647);
+    put(emf, 20, 2147483647);
+    put(emf, 72, 1);          // device: 1 x 1 pixel
+    put(emf, 76, 1);
+    put(emf, 80, 2147483647); // in millimetres
+    put(emf, 84, 2147483647);
+    TMetafile huge = fromBytes(emf);
+    QCOMPARE(huge.GetForm(), TMetafile::Form::Emf);
+    QCOMPARE(huge.MMWidth(), 1 << 30);
+    QCOMPARE(huge.MMHeight(), 1 << 30);
+
+    // Ordinary values take the same path exactly: 1000 pixels of a 1000-pixel, 100-mm device.
+    put(emf, 8, 0);
+    put(emf, 12, 0);
+    put(emf, 16, 999);
+    put(emf, 20, 499);
+    put(emf, 72, 1000);
+    put(emf, 76, 1000);
+    put(emf, 80, 100);
+    put(emf, 84, 100);
+    TMetafile normal = fromBytes(emf);
+    QCOMPARE(normal.MMWidth(), 10000);
+    QCOMPARE(normal.MMHeight(), 5000);
 }
 
 void TestMetafileLoad::plainWmfWithoutWindowTakesTheDrawingBounds() {

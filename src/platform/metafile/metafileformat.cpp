@@ -1,6 +1,7 @@
 #include "metafileformat.h"
 
 #include <QtMath>
+#include <algorithm>
 #include <cstdlib>
 
 namespace mf {
@@ -16,12 +17,13 @@ constexpr quint16 kMetaSetViewportExt = 0x020E;
 constexpr quint16 kMfComment = 0x000F;
 constexpr int kMaxEmbeddedEmf = 256 * 1024 * 1024;
 
-int roundDiv(qint64 num, qint64 den) {
+// num / den rounded half away from zero and held to +-2^30. Long double, because header
+// fields of 32 bits multiplied together exceed 64 bits; sizes that large are cut anyway.
+int roundDiv(long double num, long double den) {
     if (den == 0)
         return 0;
-    qint64 q = (std::llabs(num) * 2 + std::llabs(den)) / (2 * std::llabs(den));
-    qint64 v = ((num < 0) != (den < 0)) ? -q : q;
-    return int(qBound<qint64>(-(qint64(1) << 30), v, qint64(1) << 30));
+    constexpr long double limit = 1 << 30;
+    return int(std::clamp(std::round(num / den), -limit, limit));
 }
 
 // The EMF carried in MFCOMMENT escapes ("WMFC" chunks) of a WMF, reassembled in order.
@@ -245,8 +247,8 @@ void wmfSetupWithoutHeader(ByteReader whole, qsizetype wmfStart, Layout& l) {
     l.wmfWindowExt = frame.size();
     l.wmfViewportExt = frame.size();
     l.wmfUnitsPerInch = kReferenceDpi;
-    l.mmWidth = roundDiv(qint64(std::llround(std::abs(frame.width()) * 2540)), kReferenceDpi);
-    l.mmHeight = roundDiv(qint64(std::llround(std::abs(frame.height()) * 2540)), kReferenceDpi);
+    l.mmWidth = roundDiv((long double)std::abs(frame.width()) * 2540, kReferenceDpi);
+    l.mmHeight = roundDiv((long double)std::abs(frame.height()) * 2540, kReferenceDpi);
 }
 
 } // namespace
@@ -281,11 +283,11 @@ bool ReadEmfFrame(const QByteArray& emf, int& mmWidth, int& mmHeight) {
         qint32 mmX = qint32(r.peekU32(80)), mmY = qint32(r.peekU32(84));
         qint64 bw = std::llabs(qint64(br) - bl) + 1, bh = std::llabs(qint64(bb) - bt) + 1;
         if (devX > 0 && devY > 0 && mmX > 0 && mmY > 0) {
-            w = roundDiv(bw * mmX * 100, devX);
-            h = roundDiv(bh * mmY * 100, devY);
+            w = roundDiv((long double)bw * mmX * 100, devX);
+            h = roundDiv((long double)bh * mmY * 100, devY);
         } else {
-            w = roundDiv(bw * 2540, kReferenceDpi);
-            h = roundDiv(bh * 2540, kReferenceDpi);
+            w = roundDiv((long double)bw * 2540, kReferenceDpi);
+            h = roundDiv((long double)bh * 2540, kReferenceDpi);
         }
     }
     mmWidth = int(qMin<qint64>(w, 1 << 30));
@@ -321,8 +323,8 @@ Layout InspectBytes(const QByteArray& bytes) {
         l.placeableInch = r.peekU16(14);
         // An inch of 0 would divide by zero; 1440 (twips) is what most writers use.
         int inch = l.placeableInch > 0 ? l.placeableInch : 1440;
-        l.mmWidth = roundDiv(qint64(std::abs(l.placeableRight - l.placeableLeft)) * 2540, inch);
-        l.mmHeight = roundDiv(qint64(std::abs(l.placeableBottom - l.placeableTop)) * 2540, inch);
+        l.mmWidth = roundDiv((long double)std::abs(l.placeableRight - l.placeableLeft) * 2540, inch);
+        l.mmHeight = roundDiv((long double)std::abs(l.placeableBottom - l.placeableTop) * 2540, inch);
         // The bounding box is the window the picture is played through.
         l.wmfFrame = QRectF(QPointF(l.placeableLeft, l.placeableTop),
                             QPointF(l.placeableRight, l.placeableBottom));
