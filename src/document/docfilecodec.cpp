@@ -1,4 +1,5 @@
 #include "document/docfilecodec.h"
+#include "platform/nocoverage.h"
 
 #include <charconv>
 #include <cmath>
@@ -108,7 +109,7 @@ inline std::uint32_t decodeEight(std::uint64_t x)
 
 } // namespace
 
-void AppendLetterPairs(QByteArray& out, const QByteArray& bytes)
+QM_NO_COVERAGE void AppendLetterPairs(QByteArray& out, const QByteArray& bytes)
 {
     const qsizetype n = bytes.size();
     if (n == 0)
@@ -141,7 +142,7 @@ void AppendLetterPairs(QByteArray& out, const QByteArray& bytes)
     }
 }
 
-void DecodeLetterPairs(QByteArrayView text, QByteArray& out)
+QM_NO_COVERAGE void DecodeLetterPairs(QByteArrayView text, QByteArray& out)
 {
     static_assert(Q_BYTE_ORDER == Q_LITTLE_ENDIAN, "the lane arithmetic assumes little endian");
     const qsizetype pairs = text.size() / 2;

@@ -56,6 +56,39 @@ bool takeKey(QByteArrayView line, const char* key, QByteArrayView& value)
     return true;
 }
 
+// The key of an element line "## KEY=value" as a number, its letters packed into an integer,
+// so that a line is split once and its key found by a switch instead of being compared with
+// every key in turn.
+constexpr std::uint32_t keyCode(const char* key)
+{
+    std::uint32_t code = 0;
+    for (; *key; ++key)
+        code = (code << 8) | std::uint8_t(*key);
+    return code;
+}
+
+struct ElementKey {
+    std::uint32_t code = 0; // 0: no key of up to four letters
+    QByteArrayView value;
+};
+
+ElementKey elementKey(QByteArrayView line)
+{
+    const char* d = line.data();
+    const qsizetype n = std::min<qsizetype>(line.size(), 8);
+    if (n < 5 || d[0] != '#' || d[1] != '#' || d[2] != ' ')
+        return {};
+    std::uint32_t code = 0;
+    for (qsizetype i = 3; i < n; ++i) {
+        if (d[i] == '=')
+            return {code, line.sliced(i + 1)};
+        if (d[i] == '\0')
+            return {}; // would pack like a shorter key
+        code = (code << 8) | std::uint8_t(d[i]);
+    }
+    return {};
+}
+
 std::int32_t toInt32(QByteArrayView v)
 {
     bool ok = false;
@@ -103,67 +136,56 @@ QString oneLine(const QString& s)
     return t;
 }
 
-bool applyBaseKey(QByteArrayView line, TDocElement& e)
+bool applyBaseKey(const ElementKey& k, TDocElement& e)
 {
-    QByteArrayView v;
-    if (takeKey(line, "## CL=", v))
-        e.Left = ParseReal(v);
-    else if (takeKey(line, "## CT=", v))
-        e.Top = ParseReal(v);
-    else if (takeKey(line, "## CW=", v))
-        e.Width = ParseReal(v);
-    else if (takeKey(line, "## CH=", v))
-        e.Height = ParseReal(v);
-    else if (takeKey(line, "## B=", v))
-        e.Side = toInt32(v);
-    else
-        return false;
+    const QByteArrayView v = k.value;
+    switch (k.code) {
+    case keyCode("CL"): e.Left = ParseReal(v); break;
+    case keyCode("CT"): e.Top = ParseReal(v); break;
+    case keyCode("CW"): e.Width = ParseReal(v); break;
+    case keyCode("CH"): e.Height = ParseReal(v); break;
+    case keyCode("B"): e.Side = toInt32(v); break;
+    default: return false;
+    }
     return true;
 }
 
 void applyTextKey(QByteArrayView line, TDocElementTXT& e)
 {
-    QByteArrayView v;
-    if (applyBaseKey(line, e))
+    const ElementKey k = elementKey(line);
+    if (k.code == 0 || applyBaseKey(k, e))
         return;
-    if (takeKey(line, "## S?=", v))
-        applyBool(v, e.Shadow);
-    else if (takeKey(line, "## SX=", v))
-        e.ShadowX = ParseReal(v);
-    else if (takeKey(line, "## SY=", v))
-        e.ShadowY = ParseReal(v);
-    else if (takeKey(line, "## SC=", v))
-        e.ShadowColor = toColor(v);
-    else if (takeKey(line, "## L=", v))
-        e.ReservedL = std::uint8_t(toInt32(v) & 0xFF);
-    else if (takeKey(line, "## T=", v))
-        e.Text = text(v);
-    else if (takeKey(line, "## M=", v))
-        e.MacroText = text(v);
-    else if (takeKey(line, "## FN=", v))
-        e.FontName = text(v);
-    else if (takeKey(line, "## FE=", v))
-        e.Angle = toInt32(v);
-    else if (takeKey(line, "## FS=", v))
-        e.FontSize = toInt32(v);
-    else if (takeKey(line, "## FY=", v))
-        e.FontStyle = std::uint8_t(toInt32(v) & 0x0F);
-    else if (takeKey(line, "## FC=", v))
-        e.FontColor = toColor(v);
-    else if (takeKey(line, "## AH=", v)) {
+    const QByteArrayView v = k.value;
+    switch (k.code) {
+    case keyCode("S?"): applyBool(v, e.Shadow); break;
+    case keyCode("SX"): e.ShadowX = ParseReal(v); break;
+    case keyCode("SY"): e.ShadowY = ParseReal(v); break;
+    case keyCode("SC"): e.ShadowColor = toColor(v); break;
+    case keyCode("L"): e.ReservedL = std::uint8_t(toInt32(v) & 0xFF); break;
+    case keyCode("T"): e.Text = text(v); break;
+    case keyCode("M"): e.MacroText = text(v); break;
+    case keyCode("FN"): e.FontName = text(v); break;
+    case keyCode("FE"): e.Angle = toInt32(v); break;
+    case keyCode("FS"): e.FontSize = toInt32(v); break;
+    case keyCode("FY"): e.FontStyle = std::uint8_t(toInt32(v) & 0x0F); break;
+    case keyCode("FC"): e.FontColor = toColor(v); break;
+    case keyCode("AH"):
         if (v.startsWith("L"))
             e.AlignH = 0;
         else if (v.startsWith("C"))
             e.AlignH = 1;
         else if (v.startsWith("R"))
             e.AlignH = 2;
-    } else if (takeKey(line, "## AV=", v)) {
+        break;
+    case keyCode("AV"):
         if (v.startsWith("T"))
             e.AlignV = 0;
         else if (v.startsWith("C"))
             e.AlignV = 1;
         else if (v.startsWith("B"))
             e.AlignV = 2;
+        break;
+    default: break;
     }
 }
 
@@ -197,10 +219,11 @@ std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in)
         const QByteArrayView line = in.Next();
         if (line == "##")
             break;
-        QByteArrayView v;
-        if (applyBaseKey(line, *e))
+        const ElementKey k = elementKey(line);
+        if (k.code == 0 || applyBaseKey(k, *e))
             continue;
-        if (takeKey(line, "## PT=", v)) {
+        if (k.code == keyCode("PT")) {
+            const QByteArrayView v = k.value;
             if (v.startsWith("W"))
                 e->SourceKind = 0;
             else if (v.startsWith("B"))

@@ -32,6 +32,7 @@ private slots:
     void clippingCombinesAndIsSavedWithTheDc();
     void damagedRecordsStopPlaybackSafely();
     void everyTruncationPlaysSafely();
+    void recordLimitStopsPlaybackAndSaysSo();
 };
 
 namespace {
@@ -687,6 +688,46 @@ void TestMetafilePlay::everyTruncationPlaysSafely() {
     QByteArray wfull = w.finish();
     for (int n = 0; n <= wfull.size(); ++n)
         render(fromBytes(wfull.left(n)), QSize(32, 32));
+}
+
+// A process may cap the records one playback plays (fuzz targets do); playback then stops
+// after that many, in either format, and the stats say why. 0 plays everything again.
+void TestMetafilePlay::recordLimitStopsPlaybackAndSaysSo() {
+    struct Reset {
+        ~Reset() { TMetafilePlayer::SetMaxRecords(0); }
+    } reset;
+    Emf e;
+    solidRedOn(e);
+    e.rectangle(0, 0, 500, 500);       // top left quarter
+    e.rectangle(500, 500, 1000, 1000); // bottom right quarter
+    const TMetafile emf = fromBytes(e.finish());
+    Wmf w;
+    w.nullPen();
+    w.brush(rgb(255, 0, 0));
+    w.select(0);
+    w.select(1);
+    w.rectangle(0, 0, 500, 500);
+    w.rectangle(500, 500, 1000, 1000);
+    const TMetafile wmf = fromBytes(w.finish());
+
+    // The EMF's header is a record of its own; the WMF's is not.
+    for (const auto& [mf, firstRectangle] : {std::pair{&emf, 6}, std::pair{&wmf, 5}}) {
+        TMetafilePlayer::SetMaxRecords(firstRectangle);
+        QCOMPARE(TMetafilePlayer::MaxRecords(), firstRectangle);
+        TMetafilePlayStats stats;
+        QImage img = render(*mf, QSize(100, 100), QRectF(), nullptr, &stats);
+        QCOMPARE(img.pixelColor(20, 20), QColor(255, 0, 0));
+        QCOMPARE(img.pixelColor(80, 80), QColor(Qt::white));
+        QCOMPARE(stats.problem, QStringLiteral("Zu viele Datensätze; die Wiedergabe wurde abgebrochen."));
+
+        TMetafilePlayer::SetMaxRecords(0);
+        TMetafilePlayStats all;
+        img = render(*mf, QSize(100, 100), QRectF(), nullptr, &all);
+        QCOMPARE(img.pixelColor(80, 80), QColor(255, 0, 0));
+        QVERIFY2(all.problem.isEmpty(), qPrintable(all.problem));
+    }
+    TMetafilePlayer::SetMaxRecords(-3); // no limit either
+    QCOMPARE(TMetafilePlayer::MaxRecords(), 0);
 }
 
 QTEST_MAIN(TestMetafilePlay)

@@ -104,7 +104,8 @@ void PlayEmfRecords(GdiPlayer& g, ByteReader emf) {
     EmfRecordIterator it(emf);
     EmfRecord rec;
     while (!g.stopped() && it.next(rec)) {
-        g.countRecord();
+        if (!g.countRecord())
+            break;
         if (rec.type != 54 && rec.type != 27) // LINETO, MOVETOEX
             g.flushLines();
         const EmfRecordType* t = EmfType(rec.type);

@@ -137,9 +137,15 @@ public:
 
     // --- bookkeeping ---
     void unsupported(const QString& name);
-    void countRecord() {
+    // Counts a record about to be played; false (and playback stops) beyond the record limit.
+    bool countRecord() {
         if (m_opts.stats)
             ++m_opts.stats->records;
+        if (m_maxRecords > 0 && ++m_recordsPlayed > m_maxRecords) {
+            stop(QStringLiteral("Zu viele Datensätze; die Wiedergabe wurde abgebrochen."));
+            return false;
+        }
+        return true;
     }
     void stop(const QString& why);
     bool stopped() const { return m_stopped; }
@@ -209,6 +215,8 @@ private:
     bool m_clipDirty = true;
     int m_clipGrid = 1; // clip region units per device pixel
     bool m_stopped = false;
+    qint64 m_maxRecords = 0;
+    qint64 m_recordsPlayed = 0;
     qint64 m_points = 0;
 };
 

@@ -7,7 +7,9 @@
 
 #include <QImage>
 #include <QPainter>
+#include <array>
 #include <map>
+#include <vector>
 
 namespace {
 
@@ -22,6 +24,31 @@ QString formName(TMetafile::Form f) {
     }
     return {};
 }
+
+// How often each record type occurs. The types of both formats lie below 4096 (WMF function
+// numbers up to 0x0F43); a table counts those without a lookup per record, and the types seen
+// are kept in order of their first record.
+class TypeCounts {
+public:
+    void add(quint32 type) {
+        if (type >= m_common.size()) {
+            ++m_rare[type];
+        } else if (m_common[type]++ == 0) {
+            m_seen.push_back(type);
+        }
+    }
+    template <typename F> void forEach(F f) const {
+        for (quint32 t : m_seen)
+            f(t, m_common[t]);
+        for (const auto& [type, n] : m_rare)
+            f(type, n);
+    }
+
+private:
+    std::array<int, 4096> m_common{};
+    std::vector<quint32> m_seen;
+    std::map<quint32, int> m_rare;
+};
 
 } // namespace
 
@@ -40,25 +67,25 @@ TMetafileInfo AnalyseMetafile(const TMetafile& mf) {
     mf::Layout layout = mf::InspectBytes(bytes);
     QString readProblem;
     // Counted by type first; the names are made once per type, not once per record.
-    std::map<quint32, int> counts;
+    TypeCounts counts;
     if (!layout.emf.isEmpty()) {
         mf::EmfRecordIterator it{ByteReader(layout.emf)};
         mf::EmfRecord rec;
         while (it.next(rec))
-            ++counts[rec.type];
+            counts.add(rec.type);
         info.records = it.count();
         readProblem = it.problem();
-        for (const auto& [type, n] : counts)
-            info.recordCounts[mf::EmfRecordName(type)] += n;
+        counts.forEach([&info](quint32 type, int n) { info.recordCounts[mf::EmfRecordName(type)] += n; });
     } else {
         mf::WmfRecordIterator it(ByteReader(bytes), layout.wmfOffset);
         mf::WmfRecord rec;
         while (it.next(rec))
-            ++counts[rec.function];
+            counts.add(rec.function);
         info.records = it.count();
         readProblem = it.problem();
-        for (const auto& [function, n] : counts)
+        counts.forEach([&info](quint32 function, int n) {
             info.recordCounts[mf::WmfRecordName(quint16(function))] += n;
+        });
     }
 
     // What playback skips shows only when it plays; a small picture is enough.

@@ -5,9 +5,12 @@
 #include "metafileformat.h"
 #include "wmfplayer.h"
 
+#include <atomic>
 #include <cmath>
 
 namespace {
+
+std::atomic<qint64> g_maxRecords{0};
 
 // Maps the rectangle `from` (device space of the metafile) onto `to`; either may have
 // negative sizes, which mirrors.
@@ -58,6 +61,14 @@ QRectF emfDeviceFrame(ByteReader h, double& devPerMmX, double& devPerMmY) {
 }
 
 } // namespace
+
+void TMetafilePlayer::SetMaxRecords(qint64 records) {
+    g_maxRecords.store(std::max<qint64>(0, records), std::memory_order_relaxed);
+}
+
+qint64 TMetafilePlayer::MaxRecords() {
+    return g_maxRecords.load(std::memory_order_relaxed);
+}
 
 void TMetafilePlayer::Play(const TMetafile& mf, QPainter& painter, const QRectF& dest,
                            const TMetafilePlayOptions& options) {

@@ -28,4 +28,11 @@ class TMetafilePlayer {
 public:
     static void Play(const TMetafile& mf, QPainter& painter, const QRectF& dest,
                      const TMetafilePlayOptions& options = {});
+
+    // The most records one playback plays; 0 (the default) plays all of them. A program that
+    // plays untrusted bytes by the thousand (a fuzz target) lowers it once at its start, as it
+    // lowers the raster pixel cap, so that one input stays cheap. Playback that reaches it
+    // stops as it does on too many points, and says so in the stats.
+    static void SetMaxRecords(qint64 records);
+    static qint64 MaxRecords();
 };

@@ -1,6 +1,7 @@
 #include "mfdib.h"
 
 #include "platform/dib/dib.h"
+#include "platform/nocoverage.h"
 
 #include <algorithm>
 #include <bit>
@@ -149,6 +150,59 @@ Channel channel(quint32 mask) {
     return c;
 }
 
+struct Channels {
+    Channel r, g, b, a;
+    bool alpha = false; // 32 bits with alpha, premultiplied
+};
+
+// One row of an uncompressed DIB: one loop per depth, so that a pixel costs no decision about
+// its format. pal holds 1 << bpp entries for the indexed depths.
+QM_NO_COVERAGE void decodeRow(int bpp, const uchar* row, QRgb* out, int w, const QRgb* pal,
+                              const Channels& ch) {
+    constexpr QRgb opaque = 0xFF000000u;
+    switch (bpp) {
+    case 1:
+        for (int x = 0; x < w; ++x)
+            out[x] = pal[(row[x >> 3] >> (7 - (x & 7))) & 1] | opaque;
+        break;
+    case 4:
+        for (int x = 0; x < w; ++x)
+            out[x] = pal[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F] | opaque;
+        break;
+    case 8:
+        for (int x = 0; x < w; ++x)
+            out[x] = pal[row[x]] | opaque;
+        break;
+    case 16:
+        for (int x = 0; x < w; ++x) {
+            const quint32 px = quint32(row[2 * x]) | (quint32(row[2 * x + 1]) << 8);
+            out[x] = qRgb(ch.r.value(px), ch.g.value(px), ch.b.value(px));
+        }
+        break;
+    case 24:
+        for (int x = 0; x < w; ++x) {
+            const uchar* p = row + 3 * x;
+            out[x] = opaque | (quint32(p[2]) << 16) | (quint32(p[1]) << 8) | p[0];
+        }
+        break;
+    default:
+        for (int x = 0; x < w; ++x) {
+            const uchar* p = row + 4 * x;
+            const quint32 px = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) |
+                               (quint32(p[3]) << 24);
+            if (!ch.alpha) {
+                out[x] = qRgb(ch.r.value(px), ch.g.value(px), ch.b.value(px));
+                continue;
+            }
+            const int a = ch.a.mask ? ch.a.value(px) : 255;
+            // A colour above its alpha is no premultiplied pixel; keep it in range.
+            out[x] = qRgba(std::min(ch.r.value(px), a), std::min(ch.g.value(px), a),
+                           std::min(ch.b.value(px), a), a);
+        }
+        break;
+    }
+}
+
 // RLE: pixels not set by the stream stay transparent, as GDI leaves them untouched.
 void decodeRle(ByteReader r, const Header& h, const QVector<QRgb>& colors, QImage& img) {
     const int w = int(h.width), hh = int(std::abs(h.height));
@@ -270,35 +324,11 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
     }
 
     const uchar* src = reinterpret_cast<const uchar*>(bits.data());
+    const Channels ch{cr, cg, cb, ca, alpha};
     for (int y = 0; y < hh && y < rowsPresent; ++y) {
-        const uchar* row = src + y * stride;
         int outRow = h.height > 0 ? hh - 1 - y : y;
-        QRgb* out = reinterpret_cast<QRgb*>(img.scanLine(outRow));
-        for (int x = 0; x < w; ++x) {
-            QRgb c;
-            switch (h.bpp) {
-            case 1: c = colors[(row[x >> 3] >> (7 - (x & 7))) & 1]; break;
-            case 4: c = colors[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0x0F]; break;
-            case 8: c = colors[row[x]]; break;
-            case 16: {
-                quint32 px = quint32(row[2 * x]) | (quint32(row[2 * x + 1]) << 8);
-                c = qRgb(cr.value(px), cg.value(px), cb.value(px));
-                break;
-            }
-            case 24: c = qRgb(row[3 * x + 2], row[3 * x + 1], row[3 * x]); break;
-            default: {
-                const uchar* p = row + 4 * x;
-                quint32 px = quint32(p[0]) | (quint32(p[1]) << 8) | (quint32(p[2]) << 16) |
-                             (quint32(p[3]) << 24);
-                const int a = alpha ? (ca.mask ? ca.value(px) : 255) : 255;
-                // A colour above its alpha is no premultiplied pixel; keep it in range.
-                c = qRgba(std::min(cr.value(px), a), std::min(cg.value(px), a),
-                          std::min(cb.value(px), a), a);
-                break;
-            }
-            }
-            out[x] = alpha ? c : (c | 0xFF000000u);
-        }
+        decodeRow(h.bpp, src + y * stride, reinterpret_cast<QRgb*>(img.scanLine(outRow)), w,
+                  colors.constData(), ch);
     }
     return img;
 }

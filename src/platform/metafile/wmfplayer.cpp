@@ -416,7 +416,8 @@ void PlayWmfRecords(GdiPlayer& g, ByteReader bytes, qsizetype start) {
     WmfRecordIterator it(bytes, start);
     WmfRecord rec;
     while (!g.stopped() && it.next(rec)) {
-        g.countRecord();
+        if (!g.countRecord())
+            break;
         if (rec.function != 0x0213 && rec.function != 0x0214) // LINETO, MOVETO
             g.flushLines();
         const WmfRecordType* t = WmfType(rec.function);
