@@ -15,9 +15,12 @@ QByteArray FormatReal(double value)
     if (!std::isfinite(value) || value == 0)
         value = 0;
     char buf[64];
-    const int n = std::snprintf(buf, sizeof buf, "%.14E", std::fabs(value));
-    // buf is "d.ddddddddddddddE+xx" with at least two exponent digits.
-    const char* e = static_cast<const char*>(std::memchr(buf, 'E', size_t(n)));
+    // Exactly what printf's "%.14E" writes, without printf: "d.dddddddddddddde+xx", with at
+    // least two exponent digits.
+    const auto [end, ec] =
+        std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
+    *end = '\0';
+    const char* e = static_cast<const char*>(std::memchr(buf, 'e', size_t(end - buf)));
     QByteArray out;
     out.reserve(23);
     out.append(value < 0 ? '-' : ' ');

@@ -6,6 +6,9 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
 #include <unistd.h>
 
 namespace {
@@ -131,6 +134,33 @@ private slots:
         QFETCH(QByteArray, text);
         QCOMPARE(docfile::FormatReal(value), text);
         QCOMPARE(docfile::FormatReal(value).size(), 23);
+    }
+
+    // The digits are printf's "%.14E", correctly rounded: compared on values of every size,
+    // including ties of the last digit and subnormals.
+    void realsMatchPrintfsScientificDigits()
+    {
+        QRandomGenerator rng(7);
+        QList<double> values = {0.5, 1.000000000000005, 2.5e-14, 123456789012345.5, 4.9e-324,
+                                1.7976931348623157e308, 1e22, 5e-5};
+        for (int i = 0; i < 5000; ++i) {
+            quint64 bits = rng.generate64();
+            double v;
+            std::memcpy(&v, &bits, sizeof v);
+            values << v;
+        }
+        for (double v : values) {
+            if (!std::isfinite(v) || v == 0)
+                continue;
+            char buf[64];
+            std::snprintf(buf, sizeof buf, "%.14E", std::fabs(v));
+            QByteArray expected(buf);
+            const qsizetype e = expected.indexOf('E');
+            QByteArray exponent = expected.mid(e + 2);
+            expected = (v < 0 ? "-" : " ") + expected.left(e + 2) +
+                       QByteArray(qMax<qsizetype>(0, 4 - exponent.size()), '0') + exponent;
+            QCOMPARE(docfile::FormatReal(v), expected);
+        }
     }
 
     void roundTripKeepsEveryField()
