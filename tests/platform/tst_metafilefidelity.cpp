@@ -137,6 +137,8 @@ private slots:
     void chartAxisTitlesReadBottomToTop();
     void clipPathOfBeziersClipsTheFill();
     void clipPathOfACoarseDeviceIsSmoothWhenEnlarged();
+    void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept_data();
+    void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept();
     void clipPathCombinesByRegionMode_data();
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
@@ -152,6 +154,7 @@ private slots:
     void wmfWithoutWindowTakesTheExtentOfItsDrawing();
     void wmfTextOnlyFrameHoldsTheText();
     void replacedFontKeepsTheDxPlaces();
+    void boxesOfMissingCharactersInAHugeFontAreOutlines();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -288,6 +291,36 @@ void TestMetafileFidelity::clipPathOfACoarseDeviceIsSmoothWhenEnlarged() {
         for (int x = 0; x < 1000; x += 3) {
             const double d = std::hypot(x + 0.5 - 500, y + 0.5 - 500);
             if (std::abs(d - 300) > 3 && isBlue(img, x, y) != (d < 300))
+                ++wrong;
+        }
+    QCOMPARE(wrong, 0);
+}
+
+void TestMetafileFidelity::clipOfARotatedRectTallerThanQtsPolygonLimitIsKept_data() {
+    QTest::addColumn<int>("side");
+    QTest::newRow("under the limit") << 2000;
+    QTest::newRow("282,842 device pixels tall") << 200000;
+    QTest::newRow("beyond every coordinate") << 2000000000;
+}
+
+void TestMetafileFidelity::clipOfARotatedRectTallerThanQtsPolygonLimitIsKept() {
+    // A square turned by 45 degrees with its top corner in the middle of the picture: the
+    // clip is a polygon, not rectangles, and far taller than Qt builds regions from
+    // polygons in one piece. The fill shows the corner, whatever the size of the square.
+    QFETCH(int, side);
+    const float c = float(std::sqrt(0.5));
+    Emf e;
+    e.rec(35, Bytes().f32(c).f32(c).f32(-c).f32(c).f32(500).f32(500)); // SetWorldTransform
+    e.rec(30, Bytes().rect(0, 0, side, side));                          // IntersectClipRect
+    e.rec(35, Bytes().f32(1).f32(0).f32(0).f32(1).f32(0).f32(0));
+    bluePaint(e);
+    e.rectangle(0, 0, 1000, 1000);
+    const QImage img = render(fromBytes(e.finish()), QSize(1000, 1000));
+    int wrong = 0;
+    for (int y = 0; y < 1000; y += 7)
+        for (int x = 0; x < 1000; x += 7) {
+            const double inside = (y + 0.5 - 500) - std::abs(x + 0.5 - 500);
+            if (std::abs(inside) > 4 && isBlue(img, x, y) != (inside > 0))
                 ++wrong;
         }
     QCOMPARE(wrong, 0);
@@ -603,3 +636,23 @@ void TestMetafileFidelity::replacedFontKeepsTheDxPlaces() {
 
 QTEST_MAIN(TestMetafileFidelity)
 #include "tst_metafilefidelity.moc"
+
+void TestMetafileFidelity::boxesOfMissingCharactersInAHugeFontAreOutlines() {
+    // No installed font has Syriac characters; Qt draws a box for them and would put the
+    // box, here a million pixels tall, into its glyph cache. The box ends just above the
+    // baseline and starts at the reference point.
+    Emf e;
+    e.font(1, -1000000, 0, QStringLiteral("NoSuchFace"));
+    e.select(1);
+    e.textAlign(24); // baseline
+    e.text(500, 1400, QString(QChar(0x0707)));
+    const QImage img = render(fromBytes(e.finish()), QSize(1000, 1000));
+    const QRect ink = inkBounds(img);
+    QVERIFY2(std::abs(ink.left() - 500) <= 2 && ink.top() == 0 && ink.right() == 999 &&
+                 std::abs(ink.bottom() - 650) <= 5,
+             qPrintable(QStringLiteral("ink at %1,%2 to %3,%4")
+                            .arg(ink.left())
+                            .arg(ink.top())
+                            .arg(ink.right())
+                            .arg(ink.bottom())));
+}

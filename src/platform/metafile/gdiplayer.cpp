@@ -16,6 +16,65 @@ namespace {
 const QRect kUniverse(-10000000, -10000000, 20000000, 20000000);
 constexpr int kMaxRegionRects = 100000;
 constexpr int kMaxRegionPoints = 1000000;
+// Qt builds no region from a polygon more than 100,000 rows tall (it returns an empty one and
+// keeps the memory of the attempt); taller polygons are built on a coarser grid.
+constexpr int kMaxPolygonRows = 65536;
+
+// The part of a polygon on one side of an axis-parallel line; the winding of every point on
+// that side stays as it was, so both fill rules give the same area there.
+QPolygonF keepSide(const QPolygonF& in, bool vertical, double at, bool keepGreater) {
+    QPolygonF out;
+    const int n = int(in.size());
+    if (n == 0)
+        return out;
+    out.reserve(n + 4);
+    auto coord = [vertical](const QPointF& p) { return vertical ? p.x() : p.y(); };
+    auto inside = [&](const QPointF& p) { return keepGreater ? coord(p) >= at : coord(p) <= at; };
+    QPointF prev = in.last();
+    bool prevIn = inside(prev);
+    for (const QPointF& cur : in) {
+        const bool curIn = inside(cur);
+        if (curIn != prevIn) {
+            const double t = (at - coord(prev)) / (coord(cur) - coord(prev));
+            const QPointF cut = prev + (cur - prev) * t;
+            out.append(vertical ? QPointF(at, cut.y()) : QPointF(cut.x(), at));
+        }
+        if (curIn)
+            out.append(cur);
+        prev = cur;
+        prevIn = curIn;
+    }
+    return out;
+}
+
+QRegion polygonRegion(const QPainterPath& path, const QRectF& window) {
+    const QRectF bounds = path.boundingRect();
+    if (!std::isfinite(bounds.left()) || !std::isfinite(bounds.top()) ||
+        !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
+        return {};
+    QPolygonF fill = path.toFillPolygon();
+    if (!window.contains(bounds)) {
+        fill = keepSide(fill, true, window.left(), true);
+        fill = keepSide(fill, true, window.right(), false);
+        fill = keepSide(fill, false, window.top(), true);
+        fill = keepSide(fill, false, window.bottom(), false);
+    }
+    const double rows = fill.boundingRect().height();
+    if (rows <= kMaxPolygonRows)
+        return QRegion(fill.toPolygon(), path.fillRule());
+    const int step = int(std::ceil(rows / kMaxPolygonRows));
+    for (QPointF& p : fill)
+        p /= step;
+    const QRegion coarse(fill.toPolygon(), path.fillRule());
+    QList<QRect> rects;
+    rects.reserve(coarse.rectCount());
+    // Scaling keeps the rectangles in their bands and in order, as setRects needs them.
+    for (const QRect& r : coarse)
+        rects.append(QRect(r.x() * step, r.y() * step, r.width() * step, r.height() * step));
+    QRegion region;
+    region.setRects(rects.constData(), int(rects.size()));
+    return region;
+}
 
 QRect roundedRect(const QRectF& r) {
     QRectF n = r.normalized();
@@ -72,7 +131,7 @@ GdiPlayer::~GdiPlayer() {
     m_painter.restore();
 }
 
-QRegion RegionFromPath(const QPainterPath& path) {
+QRegion RegionFromPath(const QPainterPath& path, const QRectF& window) {
     if (path.elementCount() > kMaxRegionPoints)
         return {};
     QList<QPolygonF> polys = path.toSubpathPolygons();
@@ -89,7 +148,7 @@ QRegion RegionFromPath(const QPainterPath& path) {
         parts.append(QRegion(roundedRect(r)));
     }
     if (parts.isEmpty() && !polys.isEmpty())
-        return QRegion(path.toFillPolygon().toPolygon(), path.fillRule());
+        return polygonRegion(path, window.intersected(QRectF(kUniverse)));
     // Pairwise merging keeps the cost near n log n.
     while (parts.size() > 1) {
         QList<QRegion> next;
@@ -833,9 +892,23 @@ void GdiPlayer::offsetClip(QPointF logicalOffset) {
 }
 
 QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
+    // Beyond the output a clip needs no detail; the window reaches half an output size
+    // further on every side, so that a region moved by OffsetClipRgn still has its edges.
+    QRectF window = QRectF(kUniverse);
+    const QPaintDevice* out = m_painter.device();
+    bool invertible = false;
+    const QTransform toDevice = (m_deviceToDest * m_base).inverted(&invertible);
+    if (out && invertible && out->width() > 0 && out->height() > 0) {
+        const QRectF seen = toDevice.mapRect(QRectF(0, 0, out->width(), out->height()));
+        const QRectF grid(seen.x() * m_clipGrid, seen.y() * m_clipGrid, seen.width() * m_clipGrid,
+                          seen.height() * m_clipGrid);
+        if (std::isfinite(grid.width()) && std::isfinite(grid.height()))
+            window = grid.adjusted(-grid.width() / 2 - 16, -grid.height() / 2 - 16,
+                                   grid.width() / 2 + 16, grid.height() / 2 + 16);
+    }
     if (m_clipGrid == 1)
-        return RegionFromPath(devicePath);
-    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath));
+        return RegionFromPath(devicePath, window);
+    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath), window);
 }
 
 void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {

@@ -222,8 +222,8 @@ private:
 
 QColor ColorRef(quint32 c);
 // A device-space area as a region of whole pixels; rectangles are merged pairwise so
-// that many of them stay fast.
-QRegion RegionFromPath(const QPainterPath& devicePath);
+// that many of them stay fast. Polygons are cut to `window`, the part that can be seen.
+QRegion RegionFromPath(const QPainterPath& devicePath, const QRectF& window);
 // 8-bit text in the code page of a GDI character set (double-byte sets included);
 // charBytes, when given, receives how many bytes made each UTF-16 unit (0 for the second
 // unit of a pair).

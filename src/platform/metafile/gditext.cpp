@@ -204,10 +204,12 @@ bool GdiPlayer::glyphsTooLargeToCache(const QFont& font) const {
         return false;
     const QTransform& t = m_painter.transform();
     const double px = font.pixelSize();
+    // Qt caches small glyphs by the transform's area, and every glyph of a font without
+    // reliable outlines (the boxes it draws where no font has the character) whatever its
+    // size. Glyphs this large are drawn as outlines either way.
     const double longest =
         px * std::max(std::hypot(t.m11(), t.m12()), std::hypot(t.m21(), t.m22()));
-    const double cached = px * std::sqrt(std::abs(t.determinant()));
-    return cached < 64 && longest >= 512;
+    return longest >= 512;
 }
 
 // Characters with their own advances, as one glyph run: much faster than drawing them one
@@ -435,10 +437,10 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
             a.rx() /= squeeze;
     }
     if (glyphsTooLargeToCache(font)) {
-        // Qt decides by the transform's area whether glyphs go through its glyph cache, so a
-        // very tall, almost zero-width font is rasterised as one huge bitmap, which FreeType
-        // refuses and Qt then copies from nowhere. Large glyphs are drawn as outlines, as Qt
-        // itself does for large upright text.
+        // A very tall, almost zero-width font, or boxes for missing characters, would be
+        // rasterised into one huge bitmap of Qt's glyph cache, which FreeType refuses or the
+        // memory cannot hold. Large glyphs are drawn as outlines, as Qt itself does for
+        // large upright text.
         QPainterPath outlines;
         if (adv.isEmpty()) {
             outlines.addText(start, font, run.text);
