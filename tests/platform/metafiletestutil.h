@@ -134,6 +134,13 @@ public:
     void brush(quint32 color) { rec(0x02FC, Bytes().u16(0).u32(color).u16(0)); }
     void nullPen() { rec(0x02FA, Bytes().u16(5).i16(0).i16(0).u32(0)); }
     void select(int i) { rec(0x012D, Bytes().u16(quint16(i))); }
+    // No outline and a solid fill of `color`, as objects 0 and 1.
+    void solidPaint(quint32 color) {
+        nullPen();
+        brush(color);
+        select(0);
+        select(1);
+    }
     void remove(int i) { rec(0x01F0, Bytes().u16(quint16(i))); }
     void rectangle(int l, int t, int r, int b) {
         rec(0x041B, Bytes().i16(qint16(b)).i16(qint16(r)).i16(qint16(t)).i16(qint16(l)));

@@ -50,10 +50,7 @@ QByteArray wmfCarrying(const QByteArray& emf, int chunk, bool corruptSecondChunk
         w.rec(0x0626, esc);
     }
     // Fallback drawing of the WMF itself: blue.
-    w.nullPen();
-    w.brush(rgb(0, 0, 255));
-    w.select(0);
-    w.select(1);
+    w.solidPaint(rgb(0, 0, 255));
     w.rectangle(0, 0, 1000, 1000);
     return w.finish();
 }
@@ -157,10 +154,7 @@ void TestMetafileLoad::emfFrameFromHugeBoundsIsHeldToTheLimit() {
 
 void TestMetafileLoad::plainWmfWithoutWindowTakesTheDrawingBounds() {
     Wmf w;
-    w.nullPen();
-    w.brush(rgb(0, 128, 0));
-    w.select(0);
-    w.select(1);
+    w.solidPaint(rgb(0, 128, 0));
     w.rectangle(50, 50, 250, 150);
     TMetafile mf = fromBytes(w.finish(false));
     QCOMPARE(mf.Width(), 200);

@@ -409,10 +409,7 @@ void TestMetafilePlay::mirroredDestinationFlipsThePicture() {
 void TestMetafilePlay::wmfWindowMapsOntoThePicture() {
     // The window the WMF sets fills the placeable box, whatever its own units.
     Wmf w;
-    w.nullPen();
-    w.brush(rgb(255, 0, 0));
-    w.select(0);
-    w.select(1);
+    w.solidPaint(rgb(255, 0, 0));
     w.mapMode(8);
     w.windowOrg(500, 500);
     w.windowExt(200, 400);
@@ -702,10 +699,7 @@ void TestMetafilePlay::recordLimitStopsPlaybackAndSaysSo() {
     e.rectangle(500, 500, 1000, 1000); // bottom right quarter
     const TMetafile emf = fromBytes(e.finish());
     Wmf w;
-    w.nullPen();
-    w.brush(rgb(255, 0, 0));
-    w.select(0);
-    w.select(1);
+    w.solidPaint(rgb(255, 0, 0));
     w.rectangle(0, 0, 500, 500);
     w.rectangle(500, 500, 1000, 1000);
     const TMetafile wmf = fromBytes(w.finish());
