@@ -4,6 +4,7 @@
 // and by pixels; corpus files where they show the rule.
 #include "qmpaths.h"
 #include "metafiletestutil.h"
+#include "platform/metafile/gdiplayer.h"
 
 #include <QFileInfo>
 #include <QtEndian>
@@ -139,6 +140,7 @@ private slots:
     void clipPathOfACoarseDeviceIsSmoothWhenEnlarged();
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept_data();
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept();
+    void clipOfAPictureDrawnSmallHasTheOutputsDetail();
     void clipPathCombinesByRegionMode_data();
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
@@ -324,6 +326,31 @@ void TestMetafileFidelity::clipOfARotatedRectTallerThanQtsPolygonLimitIsKept() {
                 ++wrong;
         }
     QCOMPARE(wrong, 0);
+}
+
+void TestMetafileFidelity::clipOfAPictureDrawnSmallHasTheOutputsDetail() {
+    // A turned square 300,000 units tall, for a picture drawn at a thousandth: in steps of
+    // 1,000 units (an output pixel) it is a few hundred rows of rectangles, not 300,000, and
+    // still the same square to within a step.
+    QPainterPath diamond;
+    diamond.addPolygon(QPolygonF(
+        {{0, -150000}, {150000, 0}, {0, 150000}, {-150000, 0}, {0, -150000}}));
+    const QRectF window(-300000, -300000, 600000, 600000);
+    const QRegion region = mf::RegionFromPath(diamond, window, 1000);
+    QVERIFY2(region.rectCount() <= 301, qPrintable(QString::number(region.rectCount())));
+    int wrong = 0;
+    for (int y = -160000; y <= 160000; y += 997)
+        for (int x = -160000; x <= 160000; x += 997) {
+            const int inside = 150000 - std::abs(x) - std::abs(y);
+            if (std::abs(inside) > 2000 && region.contains(QPoint(x, y)) != (inside > 0))
+                ++wrong;
+        }
+    QCOMPARE(wrong, 0);
+    // Drawn at full size, the same clip keeps every unit inside the window.
+    const QRegion fine = mf::RegionFromPath(diamond, QRectF(-500, -500, 1000, 1000), 1);
+    QVERIFY(fine.contains(QPoint(0, 0)));
+    QVERIFY(fine.contains(QPoint(0, -499)));
+    QVERIFY(!fine.contains(QPoint(0, -501)));
 }
 
 void TestMetafileFidelity::clipPathCombinesByRegionMode_data() {

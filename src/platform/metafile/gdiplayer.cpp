@@ -47,7 +47,7 @@ QPolygonF keepSide(const QPolygonF& in, bool vertical, double at, bool keepGreat
     return out;
 }
 
-QRegion polygonRegion(const QPainterPath& path, const QRectF& window) {
+QRegion polygonRegion(const QPainterPath& path, const QRectF& window, int detailStep) {
     const QRectF bounds = path.boundingRect();
     if (!std::isfinite(bounds.left()) || !std::isfinite(bounds.top()) ||
         !std::isfinite(bounds.width()) || !std::isfinite(bounds.height()))
@@ -60,9 +60,9 @@ QRegion polygonRegion(const QPainterPath& path, const QRectF& window) {
         fill = keepSide(fill, false, window.bottom(), false);
     }
     const double rows = fill.boundingRect().height();
-    if (rows <= kMaxPolygonRows)
+    const int step = std::max(detailStep, int(std::ceil(rows / kMaxPolygonRows)));
+    if (step <= 1)
         return QRegion(fill.toPolygon(), path.fillRule());
-    const int step = int(std::ceil(rows / kMaxPolygonRows));
     for (QPointF& p : fill)
         p /= step;
     const QRegion coarse(fill.toPolygon(), path.fillRule());
@@ -131,7 +131,7 @@ GdiPlayer::~GdiPlayer() {
     m_painter.restore();
 }
 
-QRegion RegionFromPath(const QPainterPath& path, const QRectF& window) {
+QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detailStep) {
     if (path.elementCount() > kMaxRegionPoints)
         return {};
     QList<QPolygonF> polys = path.toSubpathPolygons();
@@ -148,7 +148,8 @@ QRegion RegionFromPath(const QPainterPath& path, const QRectF& window) {
         parts.append(QRegion(roundedRect(r)));
     }
     if (parts.isEmpty() && !polys.isEmpty())
-        return polygonRegion(path, window.intersected(QRectF(kUniverse)));
+        return polygonRegion(path, window.intersected(QRectF(kUniverse)),
+                             qBound(1, detailStep, kUniverse.width()));
     // Pairwise merging keeps the cost near n log n.
     while (parts.size() > 1) {
         QList<QRegion> next;
@@ -894,10 +895,13 @@ void GdiPlayer::offsetClip(QPointF logicalOffset) {
 QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
     // Beyond the output a clip needs no detail; the window reaches half an output size
     // further on every side, so that a region moved by OffsetClipRgn still has its edges.
+    // Nor does it need finer steps than an output pixel where the picture is drawn small.
     QRectF window = QRectF(kUniverse);
+    int detailStep = 1;
     const QPaintDevice* out = m_painter.device();
+    const QTransform toOutput = m_deviceToDest * m_base;
     bool invertible = false;
-    const QTransform toDevice = (m_deviceToDest * m_base).inverted(&invertible);
+    const QTransform toDevice = toOutput.inverted(&invertible);
     if (out && invertible && out->width() > 0 && out->height() > 0) {
         const QRectF seen = toDevice.mapRect(QRectF(0, 0, out->width(), out->height()));
         const QRectF grid(seen.x() * m_clipGrid, seen.y() * m_clipGrid, seen.width() * m_clipGrid,
@@ -905,10 +909,16 @@ QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
         if (std::isfinite(grid.width()) && std::isfinite(grid.height()))
             window = grid.adjusted(-grid.width() / 2 - 16, -grid.height() / 2 - 16,
                                    grid.width() / 2 + 16, grid.height() / 2 + 16);
+        const double largestScale = std::max(std::hypot(toOutput.m11(), toOutput.m12()),
+                                             std::hypot(toOutput.m21(), toOutput.m22()));
+        const double gridPerPixel = m_clipGrid / largestScale;
+        if (std::isfinite(gridPerPixel) && gridPerPixel >= 2)
+            detailStep = int(std::min(gridPerPixel, 1e7));
     }
     if (m_clipGrid == 1)
-        return RegionFromPath(devicePath, window);
-    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath), window);
+        return RegionFromPath(devicePath, window, detailStep);
+    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath), window,
+                          detailStep);
 }
 
 void GdiPlayer::setClipRegion(const QPainterPath& region, int mode, bool reset) {

@@ -222,8 +222,9 @@ private:
 
 QColor ColorRef(quint32 c);
 // A device-space area as a region of whole pixels; rectangles are merged pairwise so
-// that many of them stay fast. Polygons are cut to `window`, the part that can be seen.
-QRegion RegionFromPath(const QPainterPath& devicePath, const QRectF& window);
+// that many of them stay fast. Polygons are cut to `window`, the part that can be seen, and
+// made in steps of `detailStep` units, the size of an output pixel where that is coarser.
+QRegion RegionFromPath(const QPainterPath& devicePath, const QRectF& window, int detailStep);
 // 8-bit text in the code page of a GDI character set (double-byte sets included);
 // charBytes, when given, receives how many bytes made each UTF-16 unit (0 for the second
 // unit of a pair).
