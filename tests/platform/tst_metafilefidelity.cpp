@@ -661,9 +661,6 @@ void TestMetafileFidelity::replacedFontKeepsTheDxPlaces() {
     QCOMPARE(play("DejaVu Sans").xscale, 1.0);
 }
 
-QTEST_MAIN(TestMetafileFidelity)
-#include "tst_metafilefidelity.moc"
-
 void TestMetafileFidelity::boxesOfMissingCharactersInAHugeFontAreOutlines() {
     // No installed font has Syriac characters; Qt draws a box for them and would put the
     // box, here a million pixels tall, into its glyph cache. The box ends just above the
@@ -683,3 +680,6 @@ void TestMetafileFidelity::boxesOfMissingCharactersInAHugeFontAreOutlines() {
                             .arg(ink.right())
                             .arg(ink.bottom())));
 }
+
+QTEST_MAIN(TestMetafileFidelity)
+#include "tst_metafilefidelity.moc"

@@ -898,14 +898,14 @@ QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
     // Nor does it need finer steps than an output pixel where the picture is drawn small.
     QRectF window = QRectF(kUniverse);
     int detailStep = 1;
+    const QTransform toGrid = QTransform::fromScale(m_clipGrid, m_clipGrid);
     const QPaintDevice* out = m_painter.device();
     const QTransform toOutput = m_deviceToDest * m_base;
     bool invertible = false;
     const QTransform toDevice = toOutput.inverted(&invertible);
     if (out && invertible && out->width() > 0 && out->height() > 0) {
         const QRectF seen = toDevice.mapRect(QRectF(0, 0, out->width(), out->height()));
-        const QRectF grid(seen.x() * m_clipGrid, seen.y() * m_clipGrid, seen.width() * m_clipGrid,
-                          seen.height() * m_clipGrid);
+        const QRectF grid = toGrid.mapRect(seen);
         if (std::isfinite(grid.width()) && std::isfinite(grid.height()))
             window = grid.adjusted(-grid.width() / 2 - 16, -grid.height() / 2 - 16,
                                    grid.width() / 2 + 16, grid.height() / 2 + 16);
@@ -915,9 +915,7 @@ QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
         if (std::isfinite(gridPerPixel) && gridPerPixel >= 2)
             detailStep = int(std::min(gridPerPixel, 1e7));
     }
-    if (m_clipGrid == 1)
-        return RegionFromPath(devicePath, window, detailStep);
-    return RegionFromPath(QTransform::fromScale(m_clipGrid, m_clipGrid).map(devicePath), window,
+    return RegionFromPath(m_clipGrid == 1 ? devicePath : toGrid.map(devicePath), window,
                           detailStep);
 }
 
