@@ -62,6 +62,8 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
     // for every input; while fuzzing, pictures and bitmaps stay within 65,536 pixels.
     RasterLimits::SetMaxPixels(mffuzz::FuzzMaxPixels);
     TMetafilePlayer::SetMaxRecords(mffuzz::FuzzMaxRecords);
+    // Random font names, sizes and weights each made Qt match and load fonts anew.
+    TMetafilePlayer::SetFewFonts(true);
 #endif
     return 0;
 }

@@ -9,7 +9,7 @@
 
 namespace docfile {
 
-QByteArray FormatReal(double value)
+void AppendReal(QByteArray& out, double value)
 {
     // Values no reader could take back are stored as 0 rather than as "NAN" or "INF".
     if (!std::isfinite(value) || value == 0)
@@ -21,8 +21,6 @@ QByteArray FormatReal(double value)
         std::to_chars(buf, buf + sizeof buf - 1, std::fabs(value), std::chars_format::scientific, 14);
     *end = '\0';
     const char* e = static_cast<const char*>(std::memchr(buf, 'e', size_t(end - buf)));
-    QByteArray out;
-    out.reserve(23);
     out.append(value < 0 ? '-' : ' ');
     out.append(buf, e - buf);
     out.append('E');
@@ -32,6 +30,13 @@ QByteArray FormatReal(double value)
     for (int i = len; i < 4; ++i)
         out.append('0');
     out.append(digits, len);
+}
+
+QByteArray FormatReal(double value)
+{
+    QByteArray out;
+    out.reserve(23);
+    AppendReal(out, value);
     return out;
 }
 

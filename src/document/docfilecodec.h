@@ -10,6 +10,8 @@ namespace docfile {
 
 // Width 23, scientific: sign blank or "-", one digit, ".", 14 digits, "E", sign, 4 digits.
 QByteArray FormatReal(double value);
+// The same text appended to out.
+void AppendReal(QByteArray& out, double value);
 // A decimal or scientific number after leading blanks; anything malformed gives 0.
 double ParseReal(QByteArrayView text);
 // A decimal integer after leading blanks; ok is false (and 0 returned) when malformed.

@@ -12,6 +12,7 @@
 #include <QCursor>
 #include <QSaveFile>
 #include <cerrno>
+#include <charconv>
 
 using namespace docfile;
 
@@ -192,7 +193,17 @@ void applyTextKey(QByteArrayView line, TDocElementTXT& e)
 // Data lines up to an exact "##" or the end of the data.
 QByteArray readDataBlock(LineReader& in)
 {
+    // The block's size first, so that its bytes are decoded into one allocation.
+    qsizetype size = 0;
+    for (LineReader ahead = in; !ahead.AtEnd();) {
+        const QByteArrayView line = ahead.Next();
+        if (line == "##")
+            break;
+        if (line.startsWith("## "))
+            size += (line.size() - 3) / 2;
+    }
     QByteArray bytes;
+    bytes.reserve(size);
     while (!in.AtEnd()) {
         const QByteArrayView line = in.Next();
         if (line == "##")
@@ -206,6 +217,7 @@ QByteArray readDataBlock(LineReader& in)
 QStringList pathListFromBytes(const QByteArray& bytes)
 {
     QStringList lines;
+    lines.reserve(QByteArrayView(bytes).count('\n') + 1);
     LineReader in(bytes);
     while (!in.AtEnd())
         lines << text(in.Next());
@@ -290,11 +302,31 @@ void readHeader(LineReader& in, TAppDocument& d)
     }
 }
 
-void appendLine(QByteArray& out, const char* key, const QByteArray& value = QByteArray())
+void appendLine(QByteArray& out, const char* key, QByteArrayView value = {})
 {
     out.append(key);
     out.append(value);
     out.append("\r\n");
+}
+
+// Numbers are written straight into the file's text: no string of their own per value.
+void appendReal(QByteArray& out, const char* key, double value)
+{
+    out.append(key);
+    AppendReal(out, value);
+    out.append("\r\n");
+}
+
+void appendNumber(QByteArray& out, const char* key, std::int64_t value)
+{
+    char digits[24];
+    const auto [end, ec] = std::to_chars(digits, digits + sizeof digits, value);
+    appendLine(out, key, QByteArrayView(digits, end - digits));
+}
+
+void appendLetter(QByteArray& out, const char* key, char letter)
+{
+    appendLine(out, key, QByteArrayView(&letter, 1));
 }
 
 void appendTextLine(QByteArray& out, const char* key, const QString& value)
@@ -304,21 +336,16 @@ void appendTextLine(QByteArray& out, const char* key, const QString& value)
     out.append("\r\n");
 }
 
-QByteArray colorText(TColor c)
-{
-    return QByteArray::number(std::int32_t(c));
-}
-
 void writeGraphic(QByteArray& out, const TDocElementWMF& e)
 {
     out.append("#WMF\r\n");
-    appendLine(out, "## CL=", FormatReal(e.Left));
-    appendLine(out, "## CT=", FormatReal(e.Top));
-    appendLine(out, "## CW=", FormatReal(e.Width));
-    appendLine(out, "## CH=", FormatReal(e.Height));
-    appendLine(out, "## B=", QByteArray::number(e.Side));
+    appendReal(out, "## CL=", e.Left);
+    appendReal(out, "## CT=", e.Top);
+    appendReal(out, "## CW=", e.Width);
+    appendReal(out, "## CH=", e.Height);
+    appendNumber(out, "## B=", e.Side);
     static const char kinds[] = {'W', 'B', 'P'};
-    appendLine(out, "## PT=", QByteArray(1, e.SourceKind <= 2 ? kinds[e.SourceKind] : 'W'));
+    appendLetter(out, "## PT=", e.SourceKind <= 2 ? kinds[e.SourceKind] : 'W');
     out.append("##\r\n");
     AppendLetterPairs(out, e.Metafile.Bytes());
     out.append("##\r\n");
@@ -336,31 +363,31 @@ void writeGraphic(QByteArray& out, const TDocElementWMF& e)
 void writeText(QByteArray& out, const TDocElementTXT& e)
 {
     out.append("#TXT\r\n");
-    appendLine(out, "## CL=", FormatReal(e.Left));
-    appendLine(out, "## CT=", FormatReal(e.Top));
-    appendLine(out, "## CW=", FormatReal(e.Width));
-    appendLine(out, "## CH=", FormatReal(e.Height));
-    appendLine(out, "## B=", QByteArray::number(e.Side));
+    appendReal(out, "## CL=", e.Left);
+    appendReal(out, "## CT=", e.Top);
+    appendReal(out, "## CW=", e.Width);
+    appendReal(out, "## CH=", e.Height);
+    appendNumber(out, "## B=", e.Side);
     if (e.Shadow) {
         out.append("## S?=T\r\n");
-        appendLine(out, "## SX=", FormatReal(e.ShadowX));
-        appendLine(out, "## SY=", FormatReal(e.ShadowY));
-        appendLine(out, "## SC=", colorText(e.ShadowColor));
+        appendReal(out, "## SX=", e.ShadowX);
+        appendReal(out, "## SY=", e.ShadowY);
+        appendNumber(out, "## SC=", std::int32_t(e.ShadowColor));
     } else {
         out.append("## S?=F\r\n");
     }
-    appendLine(out, "## L=", QByteArray::number(e.ReservedL));
+    appendNumber(out, "## L=", e.ReservedL);
     appendTextLine(out, "## T=", oneLine(e.Text));
     appendTextLine(out, "## M=", oneLine(e.MacroText));
     appendTextLine(out, "## FN=", oneLine(e.FontName));
-    appendLine(out, "## FE=", QByteArray::number(e.Angle));
-    appendLine(out, "## FS=", QByteArray::number(e.FontSize));
-    appendLine(out, "## FY=", QByteArray::number(e.FontStyle));
-    appendLine(out, "## FC=", colorText(e.FontColor));
+    appendNumber(out, "## FE=", e.Angle);
+    appendNumber(out, "## FS=", e.FontSize);
+    appendNumber(out, "## FY=", e.FontStyle);
+    appendNumber(out, "## FC=", std::int32_t(e.FontColor));
     static const char h[] = {'L', 'C', 'R'};
     static const char v[] = {'T', 'C', 'B'};
-    appendLine(out, "## AH=", QByteArray(1, e.AlignH <= 2 ? h[e.AlignH] : 'L'));
-    appendLine(out, "## AV=", QByteArray(1, e.AlignV <= 2 ? v[e.AlignV] : 'T'));
+    appendLetter(out, "## AH=", e.AlignH <= 2 ? h[e.AlignH] : 'L');
+    appendLetter(out, "## AV=", e.AlignV <= 2 ? v[e.AlignV] : 'T');
     out.append("##\r\n");
 }
 
@@ -407,15 +434,15 @@ bool writeDocument(const TAppDocument& d, Sink& sink)
     QByteArray& out = sink.buffer();
     out.append(kMagic);
     out.append("\r\n");
-    appendLine(out, "# W=", FormatReal(d.PageWidth));
-    appendLine(out, "# H=", FormatReal(d.PageHeight));
-    appendLine(out, "# ML=", FormatReal(d.PrintMarginLeft));
-    appendLine(out, "# MT=", FormatReal(d.PrintMarginTop));
-    appendLine(out, "# MR=", FormatReal(d.PrintMarginRight));
-    appendLine(out, "# MB=", FormatReal(d.PrintMarginBottom));
-    appendLine(out, "# DH=", FormatReal(d.PrintDistHor));
-    appendLine(out, "# DV=", FormatReal(d.PrintDistVer));
-    appendLine(out, "# CC=", QByteArray::number(d.CopyCount));
+    appendReal(out, "# W=", d.PageWidth);
+    appendReal(out, "# H=", d.PageHeight);
+    appendReal(out, "# ML=", d.PrintMarginLeft);
+    appendReal(out, "# MT=", d.PrintMarginTop);
+    appendReal(out, "# MR=", d.PrintMarginRight);
+    appendReal(out, "# MB=", d.PrintMarginBottom);
+    appendReal(out, "# DH=", d.PrintDistHor);
+    appendReal(out, "# DV=", d.PrintDistVer);
+    appendNumber(out, "# CC=", d.CopyCount);
     out.append(d.SelectAllCells ? "# PM=T\r\n" : "# PM=F\r\n");
     if (d.Orientation == 0)
         out.append("# POP\r\n");

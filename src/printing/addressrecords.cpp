@@ -120,25 +120,42 @@ QString AddressHeaderLine()
 TAddressRecord SplitAddressRecord(const QString& line)
 {
     TAddressRecord fields = line.split(QLatin1Char('\t'));
-    if (fields.size() > AddressFieldCount)
-        fields.resize(AddressFieldCount);
-    while (fields.size() < AddressFieldCount)
-        fields << QString();
+    fields.resize(AddressFieldCount); // cut or filled with empty fields
     return fields;
 }
 
 QString JoinAddressRecord(const TAddressRecord& fields)
 {
-    QStringList out;
-    for (int i = 0; i < AddressFieldCount; ++i) {
-        QString field = i < fields.size() ? fields.at(i) : QString();
-        field.replace(QStringLiteral("\r\n"), QStringLiteral(" "));
-        field.replace(QLatin1Char('\t'), QLatin1Char(' '));
-        field.replace(QLatin1Char('\n'), QLatin1Char(' '));
-        field.replace(QLatin1Char('\r'), QLatin1Char(' '));
-        out << field;
+    // Tabs and line breaks inside a field become blanks ("\r\n" one blank): one line of
+    // tab-separated fields.
+    const qsizetype count = qMin(fields.size(), qsizetype(AddressFieldCount));
+    qsizetype length = AddressFieldCount - 1;
+    for (qsizetype i = 0; i < count; ++i)
+        length += fields.at(i).size();
+    QString out;
+    out.reserve(length);
+    for (qsizetype i = 0; i < AddressFieldCount; ++i) {
+        if (i > 0)
+            out += QLatin1Char('\t');
+        if (i >= count)
+            continue;
+        const QString& field = fields.at(i);
+        qsizetype from = 0;
+        for (qsizetype k = 0; k < field.size(); ++k) {
+            const QChar c = field.at(k);
+            if (c != QLatin1Char('\r') && c != QLatin1Char('\n') && c != QLatin1Char('\t'))
+                continue;
+            out.append(field.constData() + from, k - from);
+            out += QLatin1Char(' ');
+            const bool pair = c == QLatin1Char('\r') && k + 1 < field.size() &&
+                              field.at(k + 1) == QLatin1Char('\n');
+            if (pair)
+                ++k;
+            from = k + 1;
+        }
+        out.append(field.constData() + from, field.size() - from);
     }
-    return out.join(QLatin1Char('\t'));
+    return out;
 }
 
 int AddressFieldsIndex(int field)

@@ -8,6 +8,7 @@
 #include <QHash>
 #include <algorithm>
 #include <iterator>
+#include <limits>
 
 namespace {
 
@@ -114,9 +115,10 @@ QChar delimiterOf(const QString& text)
     return semicolons > commas ? QLatin1Char(';') : QLatin1Char(',');
 }
 
-// Rows of fields: quotes around a field allow the delimiter and line breaks inside, a doubled
-// quote is one quote.
-QList<QStringList> rowsOf(const QString& text, QChar delimiter)
+// Rows of fields, at most maxRows: quotes around a field allow the delimiter and line breaks
+// inside, a doubled quote is one quote.
+QList<QStringList> rowsOf(const QString& text, QChar delimiter,
+                          qsizetype maxRows = std::numeric_limits<qsizetype>::max())
 {
     QList<QStringList> rows;
     QStringList row;
@@ -151,6 +153,8 @@ QList<QStringList> rowsOf(const QString& text, QChar delimiter)
             if (rowHasContent || !field.isEmpty()) {
                 row << field;
                 rows << row;
+                if (rows.size() == maxRows)
+                    return rows;
             }
             row.clear();
             field.clear();
@@ -172,18 +176,24 @@ TAddressImport ReadCsvContacts(const QByteArray& bytes, const QString& fileName)
 {
     const QString file = QDir::toNativeSeparators(fileName);
     const QString text = DecodeUndeclaredText(bytes);
-    const QList<QStringList> rows = rowsOf(text, delimiterOf(text));
-    if (rows.isEmpty())
+    const QChar delimiter = delimiterOf(text);
+    // The header row first: a file whose columns are unknown is refused without reading on.
+    const QList<QStringList> head = rowsOf(text, delimiter, 1);
+    if (head.isEmpty())
         throw TAddressError(
             QStringLiteral("Die Datei \u201E%1\u201C enthält keine Adressen.").arg(file));
+    const QStringList& headers = head.first();
 
-    QHash<QString, TColumnName> known;
-    for (const TColumnName& c : columnNames)
-        known.insert(QString::fromLatin1(c.name), c);
+    static const QHash<QString, TColumnName> known = [] {
+        QHash<QString, TColumnName> names;
+        for (const TColumnName& c : columnNames)
+            names.insert(QString::fromLatin1(c.name), c);
+        return names;
+    }();
     // Column index -> field and rank.
     QList<std::pair<int, int>> columns;
     bool familyColumn = false;
-    for (const QString& header : rows.first()) {
+    for (const QString& header : headers) {
         const QString key = normalised(header);
         const auto it = known.constFind(key);
         if (it == known.constEnd()) {
@@ -195,7 +205,7 @@ TAddressImport ReadCsvContacts(const QByteArray& bytes, const QString& fileName)
     }
     int recognised = 0;
     for (qsizetype i = 0; i < columns.size(); ++i) {
-        if (familyColumn && normalised(rows.first().at(i)) == QLatin1String("name"))
+        if (familyColumn && normalised(headers.at(i)) == QLatin1String("name"))
             columns[i] = std::pair(int(AfSet), 2);
         if (columns.at(i).first >= 0)
             ++recognised;
@@ -207,6 +217,7 @@ TAddressImport ReadCsvContacts(const QByteArray& bytes, const QString& fileName)
                                            "\u201C, \u201EName\u201C, \u201EPLZ\u201C oder "
                                            "\u201EE-Mail\u201C).")
                                 .arg(file));
+    const QList<QStringList> rows = rowsOf(text, delimiter);
     if (rows.size() - 1 > MaxImportedContacts)
         throw TAddressError(QStringLiteral("Die CSV-Datei \u201E%1\u201C enthält mehr als %2 "
                                            "Kontakte; so viele nimmt die Adressdatei nicht auf.")

@@ -10,27 +10,40 @@ namespace {
 
 // A dictionary of the PDF's page tree, as far as pages and their resources need it: other
 // values are kept as their text (names, numbers, references, arrays).
+struct TPdfEntry;
+
 struct TPdfValue {
     bool IsDict = false;
     QByteArray Raw;
-    std::vector<std::pair<QByteArray, TPdfValue>> Dict;
+    // An entry type of its own, not std::pair: a pair of the class being defined asks for it
+    // complete, which clang refuses.
+    std::vector<TPdfEntry> Dict;
 
-    TPdfValue* find(const QByteArray& key) {
-        for (auto& [k, v] : Dict) {
-            if (k == key)
-                return &v;
-        }
-        return nullptr;
-    }
-    void set(const QByteArray& key, const QByteArray& raw) {
-        TPdfValue v;
-        v.Raw = raw;
-        if (TPdfValue* old = find(key))
-            *old = v;
-        else
-            Dict.emplace_back(key, v);
-    }
+    TPdfValue* find(const QByteArray& key);
+    void set(const QByteArray& key, const QByteArray& raw);
 };
+
+struct TPdfEntry {
+    QByteArray Key;
+    TPdfValue Value;
+};
+
+TPdfValue* TPdfValue::find(const QByteArray& key) {
+    for (auto& [k, v] : Dict) {
+        if (k == key)
+            return &v;
+    }
+    return nullptr;
+}
+
+void TPdfValue::set(const QByteArray& key, const QByteArray& raw) {
+    TPdfValue v;
+    v.Raw = raw;
+    if (TPdfValue* old = find(key))
+        *old = v;
+    else
+        Dict.push_back({key, v});
+}
 
 bool isWhite(char c) {
     return c == ' ' || c == '\n' || c == '\r' || c == '\t' || c == '\f' || c == '\0';
@@ -102,7 +115,7 @@ bool parseValue(TTokens& tokens, TPdfValue& value, int depth = 0) {
             TPdfValue v;
             if (!parseValue(tokens, v, depth + 1))
                 return false;
-            value.Dict.emplace_back(key, std::move(v));
+            value.Dict.push_back({key, std::move(v)});
         }
     }
     if (t == "[") {
@@ -148,7 +161,7 @@ bool mergeDict(TPdfValue& into, const TPdfValue& from, QByteArray* clash) {
     for (const auto& [key, value] : from.Dict) {
         TPdfValue* mine = into.find(key);
         if (!mine) {
-            into.Dict.emplace_back(key, value);
+            into.Dict.push_back({key, value});
         } else if (mine->IsDict && value.IsDict) {
             if (!mergeDict(*mine, value, clash))
                 return false;

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QStringDecoder>
+#include <QVarLengthArray>
 #include <optional>
 
 namespace {
@@ -23,7 +24,7 @@ struct TProperty {
 using TCard = QList<TProperty>;
 
 // The position of the first ':' that is not inside double quotes, or -1.
-qsizetype nameEnd(const QByteArray& line)
+qsizetype nameEnd(QByteArrayView line)
 {
     bool quoted = false;
     for (qsizetype i = 0; i < line.size(); ++i) {
@@ -36,9 +37,13 @@ qsizetype nameEnd(const QByteArray& line)
     return -1;
 }
 
-QList<QByteArray> splitParams(const QByteArray& head)
+// The parts of a property head between the semicolons that are not inside double quotes.
+// They point into head.
+using TParams = QVarLengthArray<QByteArrayView, 8>;
+
+TParams splitParams(QByteArrayView head)
 {
-    QList<QByteArray> parts;
+    TParams parts;
     qsizetype start = 0;
     bool quoted = false;
     for (qsizetype i = 0; i < head.size(); ++i) {
@@ -46,42 +51,81 @@ QList<QByteArray> splitParams(const QByteArray& head)
         if (c == '"') {
             quoted = !quoted;
         } else if (c == ';' && !quoted) {
-            parts << head.mid(start, i - start);
+            parts.append(head.sliced(start, i - start));
             start = i + 1;
         }
     }
-    parts << head.mid(start);
+    parts.append(head.sliced(start));
     return parts;
 }
 
-TProperty parseHead(const QByteArray& head)
+bool sameWord(QByteArrayView text, QByteArrayView word)
+{
+    return text.size() == word.size() && text.compare(word, Qt::CaseInsensitive) == 0;
+}
+
+// A parameter "KEY=value" or a bare value: the key and value trimmed, the value without its
+// quotes. Only a value with quotes is copied (into unquoted).
+void splitParam(QByteArrayView param, QByteArrayView& key, QByteArrayView& value,
+                QByteArray& unquoted)
+{
+    param = param.trimmed();
+    const qsizetype eq = param.indexOf('=');
+    key = eq < 0 ? QByteArrayView() : param.first(eq).trimmed();
+    value = eq < 0 ? param : param.sliced(eq + 1).trimmed();
+    if (value.contains('"')) {
+        unquoted = value.toByteArray().replace('"', QByteArray());
+        value = unquoted;
+    }
+}
+
+// An encoding parameter, named (ENCODING=...) or bare: sets the two flags and returns true.
+bool readEncoding(QByteArrayView key, QByteArrayView value, bool& quotedPrintable, bool& binary)
+{
+    const bool qp = sameWord(value, "QUOTED-PRINTABLE");
+    const bool base64 = sameWord(value, "BASE64") || sameWord(value, "B");
+    if (!sameWord(key, "ENCODING") &&
+        !(key.isEmpty() && (qp || base64 || sameWord(value, "8BIT") || sameWord(value, "7BIT"))))
+        return false;
+    quotedPrintable = qp;
+    binary = base64;
+    return true;
+}
+
+// The property's name: the head's first part, its group ("item1.") removed.
+QByteArrayView propertyName(QByteArrayView firstParam)
+{
+    QByteArrayView name = firstParam.trimmed();
+    const qsizetype dot = name.lastIndexOf('.');
+    return dot >= 0 ? name.sliced(dot + 1) : name;
+}
+
+// The property a head declares, from the head's parts (splitParams).
+TProperty parseHead(const TParams& params)
 {
     TProperty p;
-    const QList<QByteArray> params = splitParams(head);
-    QByteArray name = params.value(0).trimmed();
-    const qsizetype dot = name.lastIndexOf('.');
-    if (dot >= 0)
-        name = name.mid(dot + 1);
-    p.Name = QString::fromLatin1(name).toUpper();
+    p.Name = QString::fromLatin1(propertyName(params.at(0))).toUpper();
     for (qsizetype i = 1; i < params.size(); ++i) {
-        const QByteArray param = params.at(i).trimmed();
-        const qsizetype eq = param.indexOf('=');
-        const QByteArray key = (eq < 0 ? QByteArray() : param.left(eq).trimmed()).toUpper();
-        QByteArray value = eq < 0 ? param : param.mid(eq + 1).trimmed();
-        value.replace('"', QByteArray());
-        const QByteArray upper = value.toUpper();
-        if (key == "ENCODING" || (key.isEmpty() && (upper == "QUOTED-PRINTABLE" ||
-                                                     upper == "BASE64" || upper == "B" ||
-                                                     upper == "8BIT" || upper == "7BIT"))) {
-            p.QuotedPrintable = upper == "QUOTED-PRINTABLE";
-            p.Binary = upper == "BASE64" || upper == "B";
-        } else if (key == "CHARSET") {
-            p.Charset = value;
-        } else if (key == "TYPE" || key.isEmpty()) {
-            for (const QByteArray& t : value.split(','))
-                if (!t.trimmed().isEmpty())
-                    p.Types << QString::fromLatin1(t.trimmed()).toLower();
-        } else if (key == "PREF") {
+        QByteArrayView key;
+        QByteArrayView value;
+        QByteArray unquoted;
+        splitParam(params.at(i), key, value, unquoted);
+        if (readEncoding(key, value, p.QuotedPrintable, p.Binary))
+            continue;
+        if (sameWord(key, "CHARSET")) {
+            p.Charset = value.toByteArray();
+        } else if (sameWord(key, "TYPE") || key.isEmpty()) {
+            qsizetype from = 0;
+            while (from <= value.size()) {
+                qsizetype comma = value.indexOf(',', from);
+                if (comma < 0)
+                    comma = value.size();
+                const QByteArrayView type = value.sliced(from, comma - from).trimmed();
+                if (!type.isEmpty())
+                    p.Types << QString::fromLatin1(type).toLower();
+                from = comma + 1;
+            }
+        } else if (sameWord(key, "PREF")) {
             p.Types << QStringLiteral("pref");
         }
     }
@@ -156,15 +200,26 @@ QString plainText(const TProperty& p)
 
 // The property head declares quoted-printable. Heads that cannot (the word is not there and
 // no quotes could hide it) are not taken apart.
-bool declaresQuotedPrintable(const QByteArray& head)
+bool declaresQuotedPrintable(QByteArrayView head)
 {
     const QLatin1StringView word("QUOTED-PRINTABLE");
     if (!head.contains('"') && !QLatin1StringView(head).contains(word, Qt::CaseInsensitive))
         return false;
-    return parseHead(head).QuotedPrintable;
+    bool quotedPrintable = false;
+    bool binary = false;
+    const TParams params = splitParams(head);
+    for (qsizetype i = 1; i < params.size(); ++i) {
+        QByteArrayView key;
+        QByteArrayView value;
+        QByteArray unquoted;
+        splitParam(params.at(i), key, value, unquoted);
+        readEncoding(key, value, quotedPrintable, binary);
+    }
+    return quotedPrintable;
 }
 
-// Logical lines of the file: folded lines joined, quoted-printable soft breaks joined.
+// Logical lines of the file: folded lines joined, quoted-printable soft breaks joined. Lines
+// that were not joined share the bytes of the file, which must outlive them.
 QList<QByteArray> logicalLines(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
@@ -176,7 +231,7 @@ QList<QByteArray> logicalLines(const QByteArray& bytes)
         const qsizetype next = end < 0 ? bytes.size() : end + 1;
         if (end < 0)
             end = bytes.size();
-        QByteArray line = bytes.mid(start, end - start);
+        QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start);
         if (line.endsWith('\r'))
             line.chop(1);
         start = next;
@@ -186,15 +241,16 @@ QList<QByteArray> logicalLines(const QByteArray& bytes)
             lines.last() += line;
         } else if (!line.isEmpty() && (line.at(0) == ' ' || line.at(0) == '\t') &&
                    !lines.isEmpty()) {
-            lines.last() += line.mid(1);
+            lines.last() += line.sliced(1);
         } else if (line.trimmed().isEmpty()) {
             softBreakOpen = false;
             currentIsQP = false;
             continue;
         } else {
-            lines << line;
+            // The line's bytes stay in the file's; only a joined line gets its own copy.
+            lines << QByteArray::fromRawData(line.data(), line.size());
             const qsizetype colon = nameEnd(line);
-            currentIsQP = colon > 0 && declaresQuotedPrintable(line.left(colon));
+            currentIsQP = colon > 0 && declaresQuotedPrintable(line.first(colon));
         }
         softBreakOpen = currentIsQP && lines.last().endsWith('=');
     }
@@ -319,10 +375,12 @@ TAddressRecord recordOf(const TCard& card)
 
 bool LooksLikeVCard(const QByteArray& bytes)
 {
-    QByteArray head = bytes.left(4096);
+    QByteArrayView head = QByteArrayView(bytes).first(qMin(bytes.size(), qsizetype(4096)));
     if (head.startsWith("\xEF\xBB\xBF"))
-        head = head.mid(3);
-    return head.trimmed().toUpper().startsWith("BEGIN:VCARD");
+        head = head.sliced(3);
+    const QByteArrayView begin("BEGIN:VCARD");
+    head = head.trimmed();
+    return head.size() >= begin.size() && sameWord(head.first(begin.size()), begin);
 }
 
 TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
@@ -335,15 +393,17 @@ TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
         const qsizetype colon = nameEnd(line);
         if (colon < 0)
             continue;
-        TProperty p = parseHead(line.left(colon));
-        const QByteArray value = line.mid(colon + 1).trimmed().toUpper();
-        if (p.Name == QLatin1String("BEGIN") && value == "VCARD") {
+        const TParams params = splitParams(QByteArrayView(line).first(colon));
+        // The name alone decides about the lines that begin and end a card and those outside.
+        const QByteArrayView name = propertyName(params.at(0));
+        const bool vcard = sameWord(QByteArrayView(line).sliced(colon + 1).trimmed(), "VCARD");
+        if (sameWord(name, "BEGIN") && vcard) {
             // A card inside a card (AGENT of version 2.1) belongs to the outer one.
             if (depth++ == 0)
                 card.clear();
             continue;
         }
-        if (p.Name == QLatin1String("END") && value == "VCARD" && depth > 0) {
+        if (sameWord(name, "END") && vcard && depth > 0) {
             if (--depth == 0) {
                 TAddressRecord record = recordOf(card);
                 result.Replaced += FitRecordToAddressFile(record);
@@ -358,10 +418,13 @@ TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
             }
             continue;
         }
-        if (depth != 1 || p.Binary)
+        if (depth != 1)
+            continue;
+        TProperty p = parseHead(params);
+        if (p.Binary)
             continue;
         p.Value = line.mid(colon + 1);
-        card << p;
+        card << std::move(p);
     }
     if (result.Records.isEmpty())
         throw TAddressError(QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält keinen "

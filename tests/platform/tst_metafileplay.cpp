@@ -19,6 +19,7 @@ private slots:
     void dxArrayGivesTheAdvances();
     void backgroundModeFillsTheTextCell();
     void symbolFontTextBecomesGreek();
+    void fewFontsKeepTheTextsPlaceAndSize();
     void stretchDibitsDecodesEveryDepth_data();
     void stretchDibitsDecodesEveryDepth();
     void transparentBltLeavesOutItsKeyColour();
@@ -291,6 +292,48 @@ void TestMetafilePlay::symbolFontTextBecomesGreek() {
     render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
     QString line = firstWith(trace, "text");
     QVERIFY2(line.contains(QString::fromUtf8(" \"\u03B1\u0394\u2265\u0080\" ")), qPrintable(line));
+}
+
+void TestMetafilePlay::fewFontsKeepTheTextsPlaceAndSize() {
+    // The fuzzing setting draws from few fonts; the text must still come out where and as
+    // large as asked, whatever family stands in, at every size step.
+    // The picture is 1000 logical units wide; heights from 12 to 1,600 pixels of the output.
+    struct Case {
+        int height;
+        int side;
+        const char* text;
+    };
+    auto ink = [](const Case& c, const QString& face) {
+        Emf e;
+        e.font(1, c.height, 0, face);
+        e.select(1);
+        e.textAlign(24); // on the baseline, which is the same in every family
+        e.text(50, 900, c.text);
+        return inkBounds(render(fromBytes(e.finish()), QSize(c.side, c.side)));
+    };
+    for (const Case& c : {Case{-30, 400, "HHHH"}, Case{-100, 400, "HHHH"}, Case{-400, 400, "HH"},
+                          Case{-1000, 1600, "H"}}) {
+        for (const QString& face : {QStringLiteral("DejaVu Sans"), QStringLiteral("Xq#7 unbekannt")}) {
+            TMetafilePlayer::SetFewFonts(false);
+            const QRect asked = ink(c, face);
+            TMetafilePlayer::SetFewFonts(true);
+            const QRect few = ink(c, face);
+            TMetafilePlayer::SetFewFonts(false);
+            const QString what = QStringLiteral("%1 %2: %3,%4 %5x%6 / %7,%8 %9x%10")
+                                     .arg(c.height).arg(face)
+                                     .arg(asked.x()).arg(asked.y()).arg(asked.width()).arg(asked.height())
+                                     .arg(few.x()).arg(few.y()).arg(few.width()).arg(few.height());
+            QVERIFY2(!asked.isEmpty() && !few.isEmpty(), qPrintable(what));
+            // Capital letters on the baseline: the same bottom; the top and the left edge as
+            // far off as the families' cap heights and side bearings differ.
+            const int slack = 2 + asked.height() / 12;
+            QVERIFY2(std::abs(few.bottom() - asked.bottom()) <= 2, qPrintable(what));
+            QVERIFY2(std::abs(few.top() - asked.top()) <= slack, qPrintable(what));
+            QVERIFY2(std::abs(few.left() - asked.left()) <= slack, qPrintable(what));
+            QVERIFY2(few.width() > asked.width() / 2 && few.width() < asked.width() * 2,
+                     qPrintable(what));
+        }
+    }
 }
 
 void TestMetafilePlay::stretchDibitsDecodesEveryDepth_data() {

@@ -104,6 +104,9 @@ void TestAddressRecords::fieldsBeyondTheTwentyFourthAreDropped()
     TAddressRecord typed = r;
     typed[AfOrt] = QStringLiteral("Bad\tHom\nburg");
     QCOMPARE(SplitAddressRecord(JoinAddressRecord(typed)).at(AfOrt), QStringLiteral("Bad Hom burg"));
+    // A CR LF pair is one blank, a lone CR or LF one each.
+    typed[AfOrt] = QStringLiteral("a\r\nb\r\r\nc\rd\n\re");
+    QCOMPARE(SplitAddressRecord(JoinAddressRecord(typed)).at(AfOrt), QStringLiteral("a b  c d  e"));
 }
 
 void TestAddressRecords::headerIsWrittenBackByteForByte()

@@ -44,6 +44,7 @@ private slots:
     void quotedPrintableWithCharsetAndSoftBreaks();
     void lowerCaseKeywordsAndSeveralCards();
     void escapedSeparatorsStayInTheirField();
+    void quotedParameterValuesAndQuotedColons();
     void foldedLinesAreJoined();
     void workAddressBeforeHome();
     void charactersOutsideTheCodePageAreCounted();
@@ -249,6 +250,21 @@ void TestVCardImport::escapedSeparatorsStayInTheirField()
     QCOMPARE(r.at(AfFirma2), QStringLiteral("Vertrieb, Nord"));
     QCOMPARE(r.at(AfName), QStringLiteral("Schulze;Meier"));
     QCOMPARE(r.at(AfVorname), QStringLiteral("Eva,Maria"));
+}
+
+void TestVCardImport::quotedParameterValuesAndQuotedColons()
+{
+    // vCard 4.0 quotes lists of types; a quoted ':' does not end the head, and a quoted
+    // ENCODING still makes the value quoted-printable (with its soft break).
+    const TAddressImport imported =
+        read("BEGIN:VCARD\nVERSION:4.0\nFN:Q\nTEL;TYPE=\"work,fax\":0221 9\n"
+             "TEL;X-NOTE=\"a:b\";TYPE=\" cell \":0170 5\n"
+             "ORG;ENCODING=\"QUOTED-PRINTABLE\";CHARSET=\"UTF-8\":Gr=C3=BC=\nn AG\n"
+             "EMAIL;PREF;TYPE=home:p@example.org\nEMAIL;TYPE=work:w@example.org\nEND:VCARD\n");
+    const std::pair<int, const char*> expected[] = {
+        {AfFax, "0221 9"}, {AfMobil, "0170 5"}, {AfFirma1, "Grün AG"}, {AfEMail, "p@example.org"}};
+    for (const auto& [field, value] : expected)
+        QCOMPARE(imported.Records.first().at(field), QString::fromUtf8(value));
 }
 
 void TestVCardImport::foldedLinesAreJoined()

@@ -110,7 +110,8 @@ QString num(double v) {
 GdiPlayer::GdiPlayer(QPainter& painter, const QTransform& deviceToDest,
                      const TMetafilePlayOptions& opts)
     : m_painter(painter), m_deviceToDest(deviceToDest), m_opts(opts),
-      m_maxRecords(TMetafilePlayer::MaxRecords()) {
+      m_maxRecords(TMetafilePlayer::MaxRecords()),
+      m_fewFonts(TMetafilePlayer::FewFonts()) {
     m_painter.save();
     m_base = m_painter.transform();
     m_baseHasClip = m_painter.hasClipping();

@@ -216,6 +216,7 @@ private:
     int m_clipGrid = 1; // clip region units per device pixel
     bool m_stopped = false;
     qint64 m_maxRecords = 0;
+    bool m_fewFonts = false;
     qint64 m_recordsPlayed = 0;
     qint64 m_points = 0;
 };

@@ -153,6 +153,21 @@ QString mapSymbolFont(const QString& text) {
 }
 constexpr int kMaxTextChars = 100000;
 
+// While fuzzing, fonts come from a small set (see TMetafilePlayer::SetFewFonts): a family of
+// a fixed list chosen by the name, six sizes, normal or bold. The largest size is one whose
+// glyphs are drawn as outlines.
+QString fewFontsFamily(const QString& face) {
+    static const QString families[] = {
+        QStringLiteral("Arial"),  QStringLiteral("Times New Roman"), QStringLiteral("Courier New"),
+        QStringLiteral("Symbol"), QStringLiteral("Arial Narrow"),   QStringLiteral("Liberation Sans"),
+        QStringLiteral("Quillmark Unbekannt")};
+    return families[qHash(face) % std::size(families)];
+}
+
+int fewFontsPixels(int px) {
+    return px < 3 ? 1 : px < 12 ? 6 : px < 48 ? 24 : px < 192 ? 96 : px < 768 ? 384 : 1536;
+}
+
 QString num(double v) { return QString::number(std::round(v * 10) / 10, 'g', 10); }
 
 QString alignName(int align) {
@@ -284,10 +299,15 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     // Font size: a negative height is the character (em) height, a positive one the cell
     // height (ascent + descent), 0 a default size.
     QFont font(dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face);
+    if (m_fewFonts)
+        font.setFamily(fewFontsFamily(dc.font.face));
     font.setItalic(dc.font.italic);
     font.setUnderline(dc.font.underline);
     font.setStrikeOut(dc.font.strikeOut);
-    font.setWeight(QFont::Weight(dc.font.weight <= 0 ? 400 : qBound(1, dc.font.weight, 1000)));
+    int weight = dc.font.weight <= 0 ? 400 : qBound(1, dc.font.weight, 1000);
+    if (m_fewFonts)
+        weight = weight < 550 ? 400 : 700;
+    font.setWeight(QFont::Weight(weight));
     font.setHintingPreference(QFont::PreferNoHinting);
     double glyphScale = std::sqrt(std::abs(G.determinant()));
     double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
@@ -303,6 +323,8 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     }
     double finalPx = em * glyphScale * destScale;
     int px = int(qBound(1.0, std::round(finalPx), double(kMaxFontPixels)));
+    if (m_fewFonts)
+        px = fewFontsPixels(px);
     font.setPixelSize(px);
     const FontCache& fc = fontFor(font);
     font = fc.font;

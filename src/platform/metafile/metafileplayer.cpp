@@ -11,6 +11,7 @@
 namespace {
 
 std::atomic<qint64> g_maxRecords{0};
+std::atomic<bool> g_fewFonts{false};
 
 // Maps the rectangle `from` (device space of the metafile) onto `to`; either may have
 // negative sizes, which mirrors.
@@ -68,6 +69,14 @@ void TMetafilePlayer::SetMaxRecords(qint64 records) {
 
 qint64 TMetafilePlayer::MaxRecords() {
     return g_maxRecords.load(std::memory_order_relaxed);
+}
+
+void TMetafilePlayer::SetFewFonts(bool few) {
+    g_fewFonts.store(few, std::memory_order_relaxed);
+}
+
+bool TMetafilePlayer::FewFonts() {
+    return g_fewFonts.load(std::memory_order_relaxed);
 }
 
 void TMetafilePlayer::Play(const TMetafile& mf, QPainter& painter, const QRectF& dest,

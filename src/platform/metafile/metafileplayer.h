@@ -35,4 +35,13 @@ public:
     // stops as it does on too many points, and says so in the stats.
     static void SetMaxRecords(qint64 records);
     static qint64 MaxRecords();
+
+    // Fonts from a small set: the family one of seven fixed ones chosen by the name, the
+    // size one of six steps, normal or bold. Off by default. Qt loads fonts for each new
+    // family, size and weight, and for a script no font has it tries every installed font
+    // (tens of milliseconds); a fuzz target, whose inputs ask for all of these at random,
+    // turns this on at its start so that its time goes to the player, not to Qt's font
+    // matching. The player's own text code runs the same either way.
+    static void SetFewFonts(bool few);
+    static bool FewFonts();
 };
