@@ -97,14 +97,16 @@ public:
         rec(81, b);
     }
 
-    QByteArray finish(int nHandles = 8) {
+    // frame: the picture's width and height in hundredths of a millimetre (the reference
+    // device has ten pixels to the millimetre).
+    QByteArray finish(int nHandles = 8, int frame = 10000) {
         rec(14, Bytes().u32(0).u32(0).u32(20));
         Bytes h;
         const int headerSize = 88;
         qsizetype total = headerSize;
         for (const QByteArray& r : m_records)
             total += r.size();
-        h.u32(1).u32(headerSize).rect(0, 0, 999, 999).rect(0, 0, 10000, 10000);
+        h.u32(1).u32(headerSize).rect(0, 0, 999, 999).rect(0, 0, frame, frame);
         h.u32(0x464D4520).u32(0x10000).u32(quint32(total)).u32(quint32(m_count + 1));
         h.u16(quint16(nHandles)).u16(0).u32(0).u32(0).u32(0);
         h.i32(1000).i32(1000).i32(100).i32(100);

@@ -141,6 +141,7 @@ private slots:
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept_data();
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept();
     void clipOfAPictureDrawnSmallHasTheOutputsDetail();
+    void turnedClipOfAPictureDrawnAtAMillionthIsCoarse();
     void clipPathCombinesByRegionMode_data();
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
@@ -351,6 +352,60 @@ void TestMetafileFidelity::clipOfAPictureDrawnSmallHasTheOutputsDetail() {
     QVERIFY(fine.contains(QPoint(0, 0)));
     QVERIFY(fine.contains(QPoint(0, -499)));
     QVERIFY(!fine.contains(QPoint(0, -501)));
+}
+
+void TestMetafileFidelity::turnedClipOfAPictureDrawnAtAMillionthIsCoarse() {
+    // A picture 500 metres wide (five million pixels of its reference device) drawn into
+    // three pixels of a turned painter: a transform whose determinant Qt takes for zero. The
+    // picture's turned clip is still made in steps of an output pixel (a few rectangles, not
+    // tens of thousands of rows) and still clips.
+    const float c = float(std::sqrt(0.5));
+    Emf e;
+    e.rec(35, Bytes().f32(c).f32(c).f32(-c).f32(c).f32(2.5e6f).f32(0)); // SetWorldTransform
+    e.rec(30, Bytes().rect(0, 0, 3500000, 3500000));                    // IntersectClipRect
+    e.rec(35, Bytes().f32(1).f32(0).f32(0).f32(1).f32(0).f32(0));
+    bluePaint(e);
+    e.rectangle(0, 0, 5000000, 5000000);
+    const TMetafile mf = fromBytes(e.finish(8, 50000000));
+    QImage img(9, 9, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QStringList trace;
+    TMetafilePlayOptions opts;
+    opts.trace = [&trace](const QString& line) { trace.append(line); };
+    QPainter p(&img);
+    p.translate(4.5, 4.5);
+    p.rotate(90);
+    p.translate(-4.5, -4.5);
+    TMetafilePlayer::Play(mf, p, QRectF(3, 3, 3, 3), opts);
+    p.end();
+    const QStringList clips = trace.filter(QRegularExpression(QStringLiteral("^clip .* rects=")));
+    QVERIFY2(!clips.isEmpty(), qPrintable(trace.join(QLatin1Char('\n'))));
+    const int rects = clips.last().section(QStringLiteral("rects="), 1).toInt();
+    QVERIFY2(rects > 0 && rects <= 8, qPrintable(clips.last()));
+    // At three pixels the square is a few of them: the middle, not all nine, none outside.
+    int blue = 0;
+    for (int y = 0; y < 9; ++y)
+        for (int x = 0; x < 9; ++x)
+            if (isBlue(img, x, y)) {
+                QVERIFY(QRect(3, 3, 3, 3).contains(x, y));
+                ++blue;
+            }
+    QVERIFY(isBlue(img, 4, 4));
+    QVERIFY2(blue >= 3 && blue < 9, qPrintable(QString::number(blue)));
+
+    // The inverse of such a transform is still found, and takes points back where they were.
+    QTransform tiny = QTransform().rotate(30).scale(3e-7, 3e-7);
+    tiny.translate(5e6, -2e6);
+    QVERIFY(tiny.determinant() < 1e-12);
+    bool invertible = false;
+    const QTransform back = mf::InvertedAffine(tiny, &invertible);
+    QVERIFY(invertible);
+    const QPointF far(1234567, -7654321);
+    const QPointF round = back.map(tiny.map(far));
+    QVERIFY2(std::abs(round.x() - far.x()) < 1 && std::abs(round.y() - far.y()) < 1,
+             qPrintable(QStringLiteral("%1,%2").arg(round.x()).arg(round.y())));
+    mf::InvertedAffine(QTransform::fromScale(0, 1), &invertible);
+    QVERIFY(!invertible);
 }
 
 void TestMetafileFidelity::clipPathCombinesByRegionMode_data() {

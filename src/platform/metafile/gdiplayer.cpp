@@ -132,6 +132,24 @@ GdiPlayer::~GdiPlayer() {
     m_painter.restore();
 }
 
+QTransform InvertedAffine(const QTransform& t, bool* invertible) {
+    const double det = t.m11() * t.m22() - t.m12() * t.m21();
+    if (t.isAffine() && det != 0 && std::isfinite(det)) {
+        // Scaled to a determinant of one first, then the scale is taken back out.
+        const double k = 1 / std::sqrt(std::abs(det));
+        if (std::isfinite(k)) {
+            bool ok = false;
+            const QTransform unit = (t * QTransform::fromScale(k, k)).inverted(&ok);
+            if (ok) {
+                if (invertible)
+                    *invertible = true;
+                return QTransform::fromScale(k, k) * unit;
+            }
+        }
+    }
+    return t.inverted(invertible);
+}
+
 QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detailStep) {
     if (path.elementCount() > kMaxRegionPoints)
         return {};
@@ -903,7 +921,7 @@ QRegion GdiPlayer::clipRegionOf(const QPainterPath& devicePath) const {
     const QPaintDevice* out = m_painter.device();
     const QTransform toOutput = m_deviceToDest * m_base;
     bool invertible = false;
-    const QTransform toDevice = toOutput.inverted(&invertible);
+    const QTransform toDevice = InvertedAffine(toOutput, &invertible);
     if (out && invertible && out->width() > 0 && out->height() > 0) {
         const QRectF seen = toDevice.mapRect(QRectF(0, 0, out->width(), out->height()));
         const QRectF grid = toGrid.mapRect(seen);

@@ -386,7 +386,7 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         double move = (align & TA_CENTER) == TA_CENTER ? 0 : (align & TA_RIGHT) ? -width : width;
         QPointF devMove = F.map(QPointF(move, 0));
         bool inv = false;
-        QTransform Li = QTransform(L.m11(), L.m12(), L.m21(), L.m22(), 0, 0).inverted(&inv);
+        QTransform Li = InvertedAffine(QTransform(L.m11(), L.m12(), L.m21(), L.m22(), 0, 0), &inv);
         if (inv)
             dc.curPos = ref + Li.map(devMove);
     }
