@@ -119,8 +119,20 @@ QString AddressHeaderLine()
 
 TAddressRecord SplitAddressRecord(const QString& line)
 {
-    TAddressRecord fields = line.split(QLatin1Char('\t'));
-    fields.resize(AddressFieldCount); // cut or filled with empty fields
+    // Fields beyond the last are cut, missing ones filled with empty fields.
+    TAddressRecord fields;
+    fields.reserve(AddressFieldCount);
+    qsizetype from = 0;
+    while (fields.size() < AddressFieldCount) {
+        const qsizetype tab = line.indexOf(QLatin1Char('\t'), from);
+        if (tab < 0) {
+            fields << line.mid(from);
+            break;
+        }
+        fields << line.mid(from, tab - from);
+        from = tab + 1;
+    }
+    fields.resize(AddressFieldCount);
     return fields;
 }
 

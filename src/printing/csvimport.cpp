@@ -125,31 +125,41 @@ QList<QStringList> rowsOf(const QString& text, QChar delimiter,
     QString field;
     bool quoted = false;
     bool rowHasContent = false;
+    // The characters from here to the next quote, delimiter or line break belong to the field;
+    // they are added in one piece.
+    qsizetype from = 0;
+    auto take = [&](qsizetype end) { field.append(text.constData() + from, end - from); };
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (quoted) {
             if (c == QLatin1Char('"')) {
+                take(i);
                 if (i + 1 < text.size() && text.at(i + 1) == QLatin1Char('"')) {
                     field += c;
                     ++i;
                 } else {
                     quoted = false;
                 }
-            } else {
-                field += c;
+                from = i + 1;
             }
             continue;
         }
         if (c == QLatin1Char('"')) {
+            take(i);
             quoted = true;
             rowHasContent = true;
+            from = i + 1;
         } else if (c == delimiter) {
+            take(i);
             row << field;
             field.clear();
             rowHasContent = true;
+            from = i + 1;
         } else if (c == QLatin1Char('\n') || c == QLatin1Char('\r')) {
+            take(i);
             if (c == QLatin1Char('\r') && i + 1 < text.size() && text.at(i + 1) == QLatin1Char('\n'))
                 ++i;
+            from = i + 1;
             if (rowHasContent || !field.isEmpty()) {
                 row << field;
                 rows << row;
@@ -159,10 +169,9 @@ QList<QStringList> rowsOf(const QString& text, QChar delimiter,
             row.clear();
             field.clear();
             rowHasContent = false;
-        } else {
-            field += c;
         }
     }
+    take(text.size());
     if (rowHasContent || !field.isEmpty()) {
         row << field;
         rows << row;

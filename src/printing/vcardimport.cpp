@@ -12,9 +12,15 @@
 
 namespace {
 
+// The properties an address is made of; the others are passed over.
+enum class TName { N, FN, ORG, TITLE, ADR, TEL, EMAIL, URL, Other };
+
+// The types that choose between properties of one name, as bits.
+enum TType : unsigned { Work = 1, Home = 2, Cell = 4, Fax = 8, Pref = 16, Pager = 32 };
+
 struct TProperty {
-    QString Name;       // upper case, group removed
-    QStringList Types;  // lower case: "work", "home", "cell", "fax", "pref", ...
+    TName Name = TName::Other;
+    unsigned Types = 0; // TType bits
     QByteArray Charset; // declared character set, empty when none
     bool QuotedPrintable = false;
     bool Binary = false; // base64 data, of no use for an address
@@ -100,11 +106,34 @@ QByteArrayView propertyName(QByteArrayView firstParam)
     return dot >= 0 ? name.sliced(dot + 1) : name;
 }
 
-// The property a head declares, from the head's parts (splitParams).
-TProperty parseHead(const TParams& params)
+TName nameOf(QByteArrayView name)
+{
+    static constexpr std::pair<const char*, TName> names[] = {
+        {"N", TName::N},         {"FN", TName::FN},   {"ORG", TName::ORG},
+        {"TITLE", TName::TITLE}, {"ADR", TName::ADR}, {"TEL", TName::TEL},
+        {"EMAIL", TName::EMAIL}, {"URL", TName::URL}};
+    for (const auto& [word, value] : names)
+        if (sameWord(name, word))
+            return value;
+    return TName::Other;
+}
+
+unsigned typeOf(QByteArrayView type)
+{
+    static constexpr std::pair<const char*, TType> types[] = {
+        {"work", Work}, {"home", Home}, {"cell", Cell},
+        {"fax", Fax},   {"pref", Pref}, {"pager", Pager}};
+    for (const auto& [word, value] : types)
+        if (sameWord(type, word))
+            return value;
+    return 0;
+}
+
+// The property a head declares, from the head's parts (splitParams) and its name.
+TProperty parseHead(const TParams& params, TName name)
 {
     TProperty p;
-    p.Name = QString::fromLatin1(propertyName(params.at(0))).toUpper();
+    p.Name = name;
     for (qsizetype i = 1; i < params.size(); ++i) {
         QByteArrayView key;
         QByteArrayView value;
@@ -120,13 +149,11 @@ TProperty parseHead(const TParams& params)
                 qsizetype comma = value.indexOf(',', from);
                 if (comma < 0)
                     comma = value.size();
-                const QByteArrayView type = value.sliced(from, comma - from).trimmed();
-                if (!type.isEmpty())
-                    p.Types << QString::fromLatin1(type).toLower();
+                p.Types |= typeOf(value.sliced(from, comma - from).trimmed());
                 from = comma + 1;
             }
         } else if (sameWord(key, "PREF")) {
-            p.Types << QStringLiteral("pref");
+            p.Types |= Pref;
         }
     }
     return p;
@@ -177,33 +204,44 @@ QStringList components(const QString& text, QChar separator)
 {
     QStringList parts;
     QString current;
+    qsizetype from = 0; // the characters from here on are not in current yet
     for (qsizetype i = 0; i < text.size(); ++i) {
         const QChar c = text.at(i);
         if (c == QLatin1Char('\\') && i + 1 < text.size()) {
+            current.append(text.constData() + from, i - from);
             const QChar next = text.at(++i);
             current += (next == QLatin1Char('n') || next == QLatin1Char('N')) ? QChar('\n') : next;
+            from = i + 1;
         } else if (c == separator) {
+            current.append(text.constData() + from, i - from);
             parts << current.trimmed();
             current.clear();
-        } else {
-            current += c;
+            from = i + 1;
         }
     }
+    current.append(text.constData() + from, text.size() - from);
     parts << current.trimmed();
     return parts;
 }
 
 QString plainText(const TProperty& p)
 {
-    return components(valueText(p), QChar(0)).join(QString());
+    const QString text = valueText(p);
+    // Most values have nothing to undo.
+    if (!text.contains(QLatin1Char('\\')) && !text.contains(QChar(0)))
+        return text.trimmed();
+    return components(text, QChar(0)).join(QString());
 }
 
 // The property head declares quoted-printable. Heads that cannot (the word is not there and
 // no quotes could hide it) are not taken apart.
 bool declaresQuotedPrintable(QByteArrayView head)
 {
-    const QLatin1StringView word("QUOTED-PRINTABLE");
-    if (!head.contains('"') && !QLatin1StringView(head).contains(word, Qt::CaseInsensitive))
+    const QByteArrayView word("QUOTED-PRINTABLE");
+    bool named = head.contains('"');
+    for (qsizetype i = 0; !named && i + word.size() <= head.size(); ++i)
+        named = (head.at(i) | 0x20) == 'q' && sameWord(head.sliced(i, word.size()), word);
+    if (!named)
         return false;
     bool quotedPrintable = false;
     bool binary = false;
@@ -223,6 +261,7 @@ bool declaresQuotedPrintable(QByteArrayView head)
 QList<QByteArray> logicalLines(const QByteArray& bytes)
 {
     QList<QByteArray> lines;
+    lines.reserve(bytes.count('\n') + 1);
     bool softBreakOpen = false;
     bool currentIsQP = false;
     qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
@@ -259,11 +298,11 @@ QList<QByteArray> logicalLines(const QByteArray& bytes)
 
 // The property of the given name whose types fit best: the first with a wanted type, in the
 // order of the wanted types, else the first one.
-const TProperty* choose(const TCard& card, const QString& name, const QStringList& wanted)
+const TProperty* choose(const TCard& card, TName name, std::initializer_list<TType> wanted = {})
 {
-    for (const QString& type : wanted) {
+    for (const TType type : wanted) {
         for (const TProperty& p : card) {
-            if (p.Name == name && p.Types.contains(type))
+            if (p.Name == name && (p.Types & type))
                 return &p;
         }
     }
@@ -286,24 +325,24 @@ void fillTelephones(const TCard& card, TAddressRecord& r)
 {
     bool preferred[AddressFieldCount] = {};
     for (const TProperty& p : card) {
-        if (p.Name != QLatin1String("TEL"))
+        if (p.Name != TName::TEL)
             continue;
         const QString number = telephoneNumber(p);
         if (number.isEmpty())
             continue;
-        const bool fax = p.Types.contains(QStringLiteral("fax"));
-        const bool home = p.Types.contains(QStringLiteral("home"));
+        const bool fax = p.Types & Fax;
+        const bool home = p.Types & Home;
         int field = -1;
         if (fax)
             field = home ? AfFaxPrivat : AfFax;
-        else if (p.Types.contains(QStringLiteral("cell")))
+        else if (p.Types & Cell)
             field = AfMobil;
-        else if (p.Types.contains(QStringLiteral("pager")))
+        else if (p.Types & Pager)
             continue;
         else
             field = home ? AfTelPrivat : AfTel;
         // A preferred number wins over one written before it.
-        const bool pref = p.Types.contains(QStringLiteral("pref"));
+        const bool pref = p.Types & Pref;
         if (r.at(field).isEmpty() || (pref && !preferred[field])) {
             r[field] = number;
             preferred[field] = pref;
@@ -313,17 +352,18 @@ void fillTelephones(const TCard& card, TAddressRecord& r)
 
 TAddressRecord recordOf(const TCard& card)
 {
-    TAddressRecord r = SplitAddressRecord(QString());
+    static const TAddressRecord empty = SplitAddressRecord(QString());
+    TAddressRecord r = empty;
     QString prefix;
-    if (const TProperty* n = choose(card, QStringLiteral("N"), {})) {
+    if (const TProperty* n = choose(card, TName::N)) {
         const QStringList parts = components(valueText(*n), QLatin1Char(';'));
         r[AfName] = parts.value(0);
         r[AfVorname] = parts.value(1);
         prefix = parts.value(3);
     }
-    if (const TProperty* fn = choose(card, QStringLiteral("FN"), {}))
+    if (const TProperty* fn = choose(card, TName::FN))
         r[AfSet] = plainText(*fn);
-    const TProperty* org = choose(card, QStringLiteral("ORG"), {});
+    const TProperty* org = choose(card, TName::ORG);
     if (org) {
         QStringList parts = components(valueText(*org), QLatin1Char(';'));
         r[AfFirma1] = parts.value(0);
@@ -343,13 +383,12 @@ TAddressRecord recordOf(const TCard& card)
             r[AfName] = full;
         }
     }
-    if (const TProperty* title = choose(card, QStringLiteral("TITLE"), {}))
+    if (const TProperty* title = choose(card, TName::TITLE))
         r[AfTitel] = plainText(*title);
     if (r.at(AfTitel).isEmpty())
         r[AfTitel] = prefix;
 
-    if (const TProperty* adr = choose(card, QStringLiteral("ADR"),
-                                      {QStringLiteral("work"), QStringLiteral("home")})) {
+    if (const TProperty* adr = choose(card, TName::ADR, {Work, Home})) {
         const QStringList parts = components(valueText(*adr), QLatin1Char(';'));
         QStringList street;
         for (const QString& s : {parts.value(2), parts.value(1)})
@@ -362,11 +401,9 @@ TAddressRecord recordOf(const TCard& card)
         r[AfPLZ] = parts.value(5);
     }
     fillTelephones(card, r);
-    if (const TProperty* mail = choose(card, QStringLiteral("EMAIL"),
-                                       {QStringLiteral("pref"), QStringLiteral("work")}))
+    if (const TProperty* mail = choose(card, TName::EMAIL, {Pref, Work}))
         r[AfEMail] = plainText(*mail);
-    if (const TProperty* url =
-            choose(card, QStringLiteral("URL"), {QStringLiteral("work"), QStringLiteral("home")}))
+    if (const TProperty* url = choose(card, TName::URL, {Work, Home}))
         r[AfURL] = plainText(*url);
     return r;
 }
@@ -420,7 +457,10 @@ TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
         }
         if (depth != 1)
             continue;
-        TProperty p = parseHead(params);
+        const TName known = nameOf(name);
+        if (known == TName::Other)
+            continue;
+        TProperty p = parseHead(params, known);
         if (p.Binary)
             continue;
         p.Value = line.mid(colon + 1);
