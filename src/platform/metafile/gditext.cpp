@@ -154,8 +154,8 @@ QString mapSymbolFont(const QString& text) {
 constexpr int kMaxTextChars = 100000;
 
 // While fuzzing, fonts come from a small set (see TMetafilePlayer::SetFewFonts): a family of
-// a fixed list chosen by the name, six sizes, normal or bold. The largest size is one whose
-// glyphs are drawn as outlines.
+// a fixed list chosen by the name, six sizes, normal or bold, without fallback to other fonts.
+// The largest size is one whose glyphs are drawn as outlines.
 QString fewFontsFamily(const QString& face) {
     static const QString families[] = {
         QStringLiteral("Arial"),  QStringLiteral("Times New Roman"), QStringLiteral("Courier New"),
@@ -163,6 +163,10 @@ QString fewFontsFamily(const QString& face) {
         QStringLiteral("Quillmark Unbekannt")};
     return families[qHash(face) % std::size(families)];
 }
+
+// ... and runs of text are cut to this many characters: Qt's shaping of a long random text
+// costs more than all the rest of a playback.
+constexpr qsizetype kFewFontsMaxChars = 48;
 
 int fewFontsPixels(int px) {
     return px < 3 ? 1 : px < 12 ? 6 : px < 48 ? 24 : px < 192 ? 96 : px < 768 ? 384 : 1536;
@@ -262,6 +266,12 @@ bool GdiPlayer::drawPlacedGlyphs(const QString& text, const QVector<QPointF>& ad
 }
 
 void GdiPlayer::textOut(const TextRun& run) {
+    if (m_fewFonts && run.text.size() > kFewFontsMaxChars) {
+        TextRun cut = run;
+        cut.text.truncate(kFewFontsMaxChars);
+        textOut(cut);
+        return;
+    }
     if (dc.font.face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
         TextRun mapped = run;
         mapped.text = mapSymbolFont(run.text);
@@ -299,8 +309,11 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     // Font size: a negative height is the character (em) height, a positive one the cell
     // height (ascent + descent), 0 a default size.
     QFont font(dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face);
-    if (m_fewFonts)
+    if (m_fewFonts) {
+        // No search through the other fonts for characters the family lacks.
         font.setFamily(fewFontsFamily(dc.font.face));
+        font.setStyleStrategy(QFont::NoFontMerging);
+    }
     font.setItalic(dc.font.italic);
     font.setUnderline(dc.font.underline);
     font.setStrikeOut(dc.font.strikeOut);

@@ -37,11 +37,13 @@ public:
     static qint64 MaxRecords();
 
     // Fonts from a small set: the family one of seven fixed ones chosen by the name, the
-    // size one of six steps, normal or bold. Off by default. Qt loads fonts for each new
-    // family, size and weight, and for a script no font has it tries every installed font
-    // (tens of milliseconds); a fuzz target, whose inputs ask for all of these at random,
-    // turns this on at its start so that its time goes to the player, not to Qt's font
-    // matching. The player's own text code runs the same either way.
+    // size one of six steps, normal or bold, without fallback to other fonts for missing
+    // characters; text runs cut to 48 characters. Off by default. Qt loads fonts for each
+    // new family, size and weight, for a script no font has it tries every installed font
+    // (tens of milliseconds), and it shapes long texts slowly; a fuzz target, whose inputs
+    // ask for all of these at random, turns this on at its start so that its time goes to
+    // the player, not to Qt's font matching. The player's own text code runs the same
+    // either way.
     static void SetFewFonts(bool few);
     static bool FewFonts();
 };
