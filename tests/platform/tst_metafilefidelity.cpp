@@ -141,7 +141,7 @@ private slots:
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept_data();
     void clipOfARotatedRectTallerThanQtsPolygonLimitIsKept();
     void clipOfAPictureDrawnSmallHasTheOutputsDetail();
-    void turnedClipOfAPictureDrawnAtAMillionthIsCoarse();
+    void clipOfAPictureDrawnAlmostToNothingIsCoarse();
     void clipPathCombinesByRegionMode_data();
     void clipPathCombinesByRegionMode();
     void pathFilledInsideASavedDcIsThereAfterTheRestore();
@@ -354,11 +354,12 @@ void TestMetafileFidelity::clipOfAPictureDrawnSmallHasTheOutputsDetail() {
     QVERIFY(!fine.contains(QPoint(0, -501)));
 }
 
-void TestMetafileFidelity::turnedClipOfAPictureDrawnAtAMillionthIsCoarse() {
+void TestMetafileFidelity::clipOfAPictureDrawnAlmostToNothingIsCoarse() {
     // A picture 500 metres wide (five million pixels of its reference device) drawn into
-    // three pixels of a turned painter: a transform whose determinant Qt takes for zero. The
-    // picture's turned clip is still made in steps of an output pixel (a few rectangles, not
-    // tens of thousands of rows) and still clips.
+    // three pixels of a turned painter: a transform whose determinant Qt takes for zero, as
+    // it does for a picture squeezed almost flat. The picture's turned clip is still made in
+    // steps of an output pixel (a few rectangles, not tens of thousands of rows) and still
+    // clips.
     const float c = float(std::sqrt(0.5));
     Emf e;
     e.rec(35, Bytes().f32(c).f32(c).f32(-c).f32(c).f32(2.5e6f).f32(0)); // SetWorldTransform
@@ -393,17 +394,20 @@ void TestMetafileFidelity::turnedClipOfAPictureDrawnAtAMillionthIsCoarse() {
     QVERIFY(isBlue(img, 4, 4));
     QVERIFY2(blue >= 3 && blue < 9, qPrintable(QString::number(blue)));
 
-    // The inverse of such a transform is still found, and takes points back where they were.
+    // The inverse of such transforms is still found, and takes points back where they were.
     QTransform tiny = QTransform().rotate(30).scale(3e-7, 3e-7);
     tiny.translate(5e6, -2e6);
-    QVERIFY(tiny.determinant() < 1e-12);
-    bool invertible = false;
-    const QTransform back = mf::InvertedAffine(tiny, &invertible);
-    QVERIFY(invertible);
-    const QPointF far(1234567, -7654321);
-    const QPointF round = back.map(tiny.map(far));
-    QVERIFY2(std::abs(round.x() - far.x()) < 1 && std::abs(round.y() - far.y()) < 1,
-             qPrintable(QStringLiteral("%1,%2").arg(round.x()).arg(round.y())));
+    const QTransform flat(1.6e-5, 0, 0, -1.2e-15, -1.5, 0);
+    for (const QTransform& t : {tiny, flat}) {
+        bool ok = false;
+        const QTransform back = mf::InvertedAffine(t, &ok);
+        QVERIFY(ok);
+        const QPointF far(1234567, -7654321);
+        const QPointF round = back.map(t.map(far));
+        QVERIFY2(std::abs(round.x() - far.x()) < 1 && std::abs(round.y() - far.y()) < 1,
+                 qPrintable(QStringLiteral("%1,%2").arg(round.x()).arg(round.y())));
+    }
+    bool invertible = true;
     mf::InvertedAffine(QTransform::fromScale(0, 1), &invertible);
     QVERIFY(!invertible);
 }
