@@ -120,10 +120,14 @@ void FitKeepingAspect(int w, int h, int areaWidth, int areaHeight, int& outW, in
     outH = h;
     if (w <= 0 || h <= 0)
         return;
-    outW = areaWidth;
-    outH = int(qint64(outW) * h / w);
-    if (outH > areaHeight) {
+    // Worked out in 64 bits and compared before narrowing: a picture thousands of times taller
+    // than wide would give more than an int holds.
+    const qint64 heightAtFullWidth = qint64(areaWidth) * h / w;
+    if (heightAtFullWidth <= areaHeight) {
+        outW = areaWidth;
+        outH = int(heightAtFullWidth);
+    } else {
         outH = areaHeight;
-        outW = int(qint64(outH) * w / h);
+        outW = int(qint64(areaHeight) * w / h);
     }
 }

@@ -19,6 +19,7 @@ private slots:
     void qmgSizeLine_data();
     void qmgSizeLine();
     void fitKeepsTheAspect();
+    void veryTallPictureSizeLineFitsTheArea();
 };
 
 void TestLibraryList::templateListGroupsEntriesUnderTheLatestHeading() {
@@ -157,6 +158,23 @@ void TestLibraryList::fitKeepsTheAspect() {
     FitKeepingAspect(3, 7, 100, 100, w, h);
     QCOMPARE(h, 100);
     QCOMPARE(w, 42); // 100 * 3 / 7 = 42.86
+}
+
+void TestLibraryList::veryTallPictureSizeLineFitsTheArea() {
+    // "o1b118030h": a path list one unit wide and 118,030 tall. Fitted to a sheet of
+    // 21,000 x 29,700 its height at full width would be 2.5 billion, beyond an int.
+    int w = 0, h = 0;
+    QVERIFY(ParseQmgSize(QStringLiteral("o1b118030h"), w, h));
+    int outW = -1, outH = -1;
+    FitKeepingAspect(w, h, 21000, 29700, outW, outH);
+    QCOMPARE(outH, 29700);
+    QCOMPARE(outW, 0); // 29,700 / 118,030 of a unit
+    FitKeepingAspect(1, 2000000000, 200, 200, outW, outH);
+    QCOMPARE(outH, 200);
+    QCOMPARE(outW, 0);
+    FitKeepingAspect(2000000000, 1, 200, 200, outW, outH);
+    QCOMPARE(outW, 200);
+    QCOMPARE(outH, 0);
 }
 
 QTEST_GUILESS_MAIN(TestLibraryList)
