@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <QVarLengthArray>
 #include <optional>
+#include <utility>
 
 namespace {
 
