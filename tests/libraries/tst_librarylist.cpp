@@ -18,6 +18,7 @@ private slots:
     void unreadableListNamesTheFile();
     void qmgSizeLine_data();
     void qmgSizeLine();
+    void fitKeepsTheAspect_data();
     void fitKeepsTheAspect();
     void veryTallPictureSizeLineFitsTheArea();
 };
@@ -145,19 +146,33 @@ void TestLibraryList::qmgSizeLine() {
     }
 }
 
+void TestLibraryList::fitKeepsTheAspect_data() {
+    QTest::addColumn<int>("w");
+    QTest::addColumn<int>("h");
+    QTest::addColumn<int>("areaW");
+    QTest::addColumn<int>("areaH");
+    QTest::addColumn<int>("outW");
+    QTest::addColumn<int>("outH");
+    // Fractions are dropped.
+    QTest::newRow("wide picture, tall area: by width") << 1000 << 300 << 200 << 400 << 200 << 60;
+    QTest::newRow("tall picture, wide area: by height") << 300 << 1000 << 400 << 200 << 60 << 200;
+    QTest::newRow("100 * 3 / 7 = 42.86") << 3 << 7 << 100 << 100 << 42 << 100;
+    // Beyond an int at full width or height.
+    QTest::newRow("two billion times taller") << 1 << 2000000000 << 200 << 200 << 0 << 200;
+    QTest::newRow("two billion times wider") << 2000000000 << 1 << 200 << 200 << 200 << 0;
+}
+
 void TestLibraryList::fitKeepsTheAspect() {
-    int w = 0, h = 0;
-    // Very wide picture in a tall area: fitted by width, fraction dropped.
-    FitKeepingAspect(1000, 300, 200, 400, w, h);
-    QCOMPARE(w, 200);
-    QCOMPARE(h, 60);
-    // Very tall picture: fitted by height.
-    FitKeepingAspect(300, 1000, 400, 200, w, h);
-    QCOMPARE(h, 200);
-    QCOMPARE(w, 60);
-    FitKeepingAspect(3, 7, 100, 100, w, h);
-    QCOMPARE(h, 100);
-    QCOMPARE(w, 42); // 100 * 3 / 7 = 42.86
+    QFETCH(int, w);
+    QFETCH(int, h);
+    QFETCH(int, areaW);
+    QFETCH(int, areaH);
+    int fittedW = -1, fittedH = -1;
+    FitKeepingAspect(w, h, areaW, areaH, fittedW, fittedH);
+    QFETCH(int, outW);
+    QFETCH(int, outH);
+    QCOMPARE(fittedW, outW);
+    QCOMPARE(fittedH, outH);
 }
 
 void TestLibraryList::veryTallPictureSizeLineFitsTheArea() {
@@ -169,12 +184,6 @@ void TestLibraryList::veryTallPictureSizeLineFitsTheArea() {
     FitKeepingAspect(w, h, 21000, 29700, outW, outH);
     QCOMPARE(outH, 29700);
     QCOMPARE(outW, 0); // 29,700 / 118,030 of a unit
-    FitKeepingAspect(1, 2000000000, 200, 200, outW, outH);
-    QCOMPARE(outH, 200);
-    QCOMPARE(outW, 0);
-    FitKeepingAspect(2000000000, 1, 200, 200, outW, outH);
-    QCOMPARE(outW, 200);
-    QCOMPARE(outH, 0);
 }
 
 QTEST_GUILESS_MAIN(TestLibraryList)
