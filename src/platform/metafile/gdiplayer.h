@@ -223,8 +223,8 @@ private:
 
 QColor ColorRef(quint32 c);
 // The inverse of an affine transform however small its scale: QTransform::inverted() takes
-// a determinant below 1e-12 for zero, which a picture a million units wide drawn into a few
-// pixels has. invertible is false only for a transform that really has no inverse.
+// a scale or determinant below 1e-12 for zero, as a picture drawn almost to nothing has.
+// invertible is false only for a transform that really has no inverse.
 QTransform InvertedAffine(const QTransform& t, bool* invertible);
 // A device-space area as a region of whole pixels; rectangles are merged pairwise so
 // that many of them stay fast. Polygons are cut to `window`, the part that can be seen, and
