@@ -8,6 +8,8 @@ launcher=()
 # between checkouts and build folders of the same sources (only the debug information's build
 # folder would differ).
 export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
+# Paths below the checkout are hashed relative to it, so that checkouts in other places hit too.
+export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top}
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" | tail -n 3
 cmake --build "$dir" -j "$(nproc)"
