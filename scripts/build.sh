@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
 # Configures and builds one build tree: scripts/build.sh DIR [cmake options...]
+# QM_BUILD_TARGETS (blank-separated) builds only those targets instead of everything.
 set -euo pipefail
 top=$(cd "$(dirname "$0")/.." && pwd)
 dir=$1; shift
@@ -12,4 +13,6 @@ export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top}
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" | tail -n 3
-cmake --build "$dir" -j "$(nproc)"
+targets=()
+for t in ${QM_BUILD_TARGETS:-}; do targets+=(--target "$t"); done
+cmake --build "$dir" -j "$(nproc)" "${targets[@]}"

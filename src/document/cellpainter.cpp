@@ -91,6 +91,15 @@ void TCellPainter::printElements(QPainter& painter, const TAppDocument& doc, int
         ppi = 96;
     if (first <= last) {
         painter.save();
+        // What reaches beyond the sheet's edge is cut there, as on the screen, instead of
+        // landing on the neighbouring cells.
+        const int x0 = DeviceX(cellMm, 0, 1), y0 = DeviceY(cellMm, 0, 1);
+        const int x1 = DeviceX(cellMm, cellMm.width(), 1);
+        const int y1 = DeviceY(cellMm, cellMm.height(), 1);
+        painter.setClipRect(QRect(x0, y0, x1 - x0, y1 - y0),
+                            painter.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+        // Pictures keep their pixels: a PDF would otherwise store them as JPEG.
+        painter.setRenderHint(QPainter::LosslessImageRendering);
         PaintSideElements(painter, doc, side, TDeviceMapping(*this, cellMm, ppi), nullptr,
                           first, last);
         painter.restore();

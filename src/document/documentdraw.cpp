@@ -212,7 +212,13 @@ void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
 
 void TAppDocument::DrawElements(QPainter& canvas, double zoom, const TDocElement* skip) const
 {
-    PaintSideElements(canvas, *this, CurrentSide, TScreenMapping(zoom), skip);
+    // Cut at the sheet's edge, as the print cuts every cell.
+    const TScreenMapping m(zoom);
+    canvas.save();
+    canvas.setClipRect(QRect(0, 0, m.X(PageWidth), m.Y(PageHeight)),
+                       canvas.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
+    PaintSideElements(canvas, *this, CurrentSide, m, skip);
+    canvas.restore();
 }
 
 void TAppDocument::DrawElement(QPainter& canvas, const TDocElement& e, double zoom)

@@ -123,6 +123,7 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     result.Ok = r == TPrintRun::Done;
     result.Error = run.Error();
     result.Files = output.Written();
+    result.Removed = output.Removed();
     result.Sheets = run.SheetsPrinted();
     return result;
 }

@@ -22,6 +22,7 @@ struct TPdfPrint {
     bool Ok = false;
     QString Error;     // German, names the file or the printer
     QStringList Files; // the files written, or the jobs handed to the printer
+    QStringList Removed; // back sides of an earlier print under the same name, removed
     int Sheets = 0;    // printer sheets of both sides
 };
 

@@ -152,7 +152,17 @@ bool TPrinterOutput::EndJob(int side, bool aborted) {
 }
 
 bool TPrinterOutput::Finish(bool aborted) {
-    return m_painter.isActive() ? closeJob(aborted) : true;
+    const bool ok = m_painter.isActive() ? closeJob(aborted) : true;
+    // A front written without its back side must not stand beside the back of an earlier
+    // run under the same name: that back file belongs to another print and goes.
+    if (ok && !aborted && toFile() && m_back == BackPages::Separate) {
+        const QString front = targetOf(0), back = targetOf(1);
+        const QFileInfo old(back);
+        if (m_written.contains(front) && !m_written.contains(back) && old.isFile() &&
+            !old.isSymLink() && QFile::remove(back))
+            m_removed << back;
+    }
+    return ok;
 }
 
 void TPrinterOutput::Abort() {

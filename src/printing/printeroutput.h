@@ -34,6 +34,9 @@ public:
 
     // The files written so far (PDF output) or the jobs handed to the printer (their titles).
     QStringList Written() const { return m_written; }
+    // Back side files of an earlier run under the same name, removed because this run wrote
+    // the front without a back side.
+    QStringList Removed() const { return m_removed; }
     // The name of a printer for messages: the queue, or the PDF file.
     QString PrinterName() const;
 
@@ -60,6 +63,7 @@ private:
     int m_lostSide = -1;
     int m_frontPages = -1;          // pages of the job before the back side began
     QStringList m_written;
+    QStringList m_removed;
 };
 
 // "karte.pdf" -> "karte-Rueckseite.pdf": where the back side of a PDF print goes.

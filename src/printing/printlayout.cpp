@@ -37,6 +37,9 @@ TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer) {
     info.VertRes = int(std::lround(px.height()));
     info.LogPixelsY = printer.logicalDpiY();
     info.PrintingOffset = QPoint(int(std::lround(px.left())), int(std::lround(px.top())));
+    const QRectF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    info.PaperWidthMm = paper.width();
+    info.PaperHeightMm = paper.height();
     return info;
 }
 
@@ -51,12 +54,16 @@ TPrinterInfo TPrinterInfo::PdfA4(bool landscape, int dpi) {
     info.HorzRes = landscape ? h : w;
     info.VertRes = landscape ? w : h;
     info.LogPixelsY = dpi;
+    info.PaperWidthMm = landscape ? 297 : 210;
+    info.PaperHeightMm = landscape ? 210 : 297;
     return info;
 }
 
-void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc) {
+void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
+                          Selection selection) {
     Landscape = printer.Landscape;
     PrinterSheetWidth = Landscape ? SheetLong : SheetShort;
+    PaperWidth = printer.PaperWidthMm > 0 ? printer.PaperWidthMm : (Landscape ? 297 : 210);
     PrinterSheetHeight = Landscape ? SheetShort : SheetLong;
 
     PrintableWidthMm = printer.HorzSize;
@@ -80,6 +87,13 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc) 
         maxBottom = std::max(maxBottom, e->Top + e->Height);
     }
 
+    // The user's choice of cells, kept when the grid stays the same.
+    std::vector<bool> chosen;
+    if (selection == KeepSelection) {
+        for (const TCell& c : Cells)
+            chosen.push_back(c.Selected);
+    }
+    const int oldColumns = Columns, oldRows = Rows;
     Cells.clear();
     const double pw = doc.PageWidth, ph = doc.PageHeight;
     Columns = copiesThatFit(doc.PrintMarginLeft, pw, doc.PrintDistHor,
@@ -93,8 +107,13 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc) 
                                doc.PrintMarginTop + j * ph + j * doc.PrintDistVer, pw, ph, j);
         }
     }
-    if (!Cells.empty())
+    if (selection == KeepSelection && Columns == oldColumns && Rows == oldRows &&
+        chosen.size() == Cells.size()) {
+        for (size_t i = 0; i < Cells.size(); ++i)
+            Cells[i].Selected = chosen[i];
+    } else if (!Cells.empty()) {
         Cells.front().Selected = true;
+    }
 
     Fits = true;
     double fL = 1, fT = 1, fR = 1, fB = 1;
@@ -143,6 +162,16 @@ TPrintDeviceMetrics TPrintLayout::DeviceMetrics() const {
     m.PrintingOffsetPx = PrintingOffsetPx;
     m.PrinterDpiY = PrinterDpiY;
     return m;
+}
+
+int TPrintLayout::FrontOf(int i) const {
+    if (i < 0 || i >= int(Cells.size()))
+        return -1;
+    const TCell& c = Cells[size_t(i)];
+    const int column = Columns - 1 - c.Column;
+    // Column-major: all rows of column 0, then column 1, ...
+    const int j = column * Rows + c.Row;
+    return j >= 0 && j < int(Cells.size()) ? j : -1;
 }
 
 QRectF TPrintLayout::PrintableArea() const {

@@ -37,6 +37,9 @@ struct TPrinterInfo {
     int VertRes = 0;       // printable height, device pixels
     int LogPixelsY = 0;    // logical pixels per inch, vertical
     QPoint PrintingOffset; // printable area's corner on the paper, device pixels
+    // The paper as laid out (turned for landscape), mm; 0 when unknown (A4 is taken).
+    double PaperWidthMm = 0;
+    double PaperHeightMm = 0;
 
     static TPrinterInfo FromPrinter(const QPrinter& printer);
     // An A4 PDF page without unprintable border, used when no printer is installed.
@@ -45,9 +48,16 @@ struct TPrinterInfo {
 
 class TPrintLayout {
 public:
+    // What a new layout does with the cells the user chose.
+    enum Selection {
+        FirstOnly,     // only the first cell is selected
+        KeepSelection, // the same cells stay selected when the grid (columns, rows) is the
+                       // same; otherwise only the first
+    };
     // Recomputes everything from the printer and the document's sheet size, margins and
-    // distances. Only the first cell is selected afterwards.
-    void Adjust(const TPrinterInfo& printer, const TAppDocument& doc);
+    // distances.
+    void Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
+                Selection selection = FirstOnly);
 
     void SelectAll(bool selected);
     int SelectedCount() const;
@@ -55,12 +65,23 @@ public:
     TPrintDeviceMetrics DeviceMetrics() const;
     // The printable area on the paper, mm.
     QRectF PrintableArea() const;
+    // Where the back of a cell is printed: turned over its long edge (portrait) or its short
+    // edge (landscape), the paper's x becomes PaperWidth - x, so the back of the cell at
+    // (x, y, w, h) lies at (PaperWidth - x - w, y, w, h).
+    QRectF BackOf(const TCell& front) const {
+        return QRectF(PaperWidth - front.Left - front.Width, front.Top, front.Width,
+                      front.Height);
+    }
+    // The cell whose back the turned sheet shows in the cell of index i: the one in the
+    // mirrored column of the same row; -1 when there is none.
+    int FrontOf(int i) const;
 
     std::vector<TCell> Cells; // column-major: all rows of column 0, then column 1, ...
     int Columns = 0;
     int Rows = 0;
     double PrinterSheetWidth = 210.33;
     double PrinterSheetHeight = 297.33;
+    double PaperWidth = 210; // the real paper as laid out, mm
     double DevPixelsPerMmX = 0;
     double DevPixelsPerMmY = 0;
     QPoint PrintingOffsetPx;

@@ -66,8 +66,16 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
     }
     const TCellPainter cellPainter(m_layout.DeviceMetrics(), m_settings.Scale,
                                    m_settings.Separators);
-    auto cellRect = [&offset](const TCell& c) {
-        return QRectF(c.Left + offset.x(), c.Top + offset.y(), c.Width, c.Height);
+    // The back side is selected in the mirrored cells; each is printed where the back of its
+    // front cell lies on the turned paper.
+    auto cellRect = [this, side, &offset](const TCell& c) {
+        QRectF r = c.Rect();
+        if (side == 1) {
+            const int front = m_layout.FrontOf(int(&c - m_layout.Cells.data()));
+            if (front >= 0)
+                r = m_layout.BackOf(m_layout.Cells[size_t(front)]);
+        }
+        return r.translated(offset.x(), offset.y());
     };
     bool ok = true;
     // What every cell of a full merged sheet shows alike is drawn once, on a page of its own
@@ -189,7 +197,16 @@ bool TPrintRun::printSides(int from, bool back, int& turned) {
     return ok;
 }
 
+QString NoCellChosenText() {
+    return QStringLiteral("Es ist keine Fläche zum Drucken gewählt.");
+}
+
 TPrintRun::Result TPrintRun::Run() {
+    // Nothing chosen would print blank sheets.
+    if (m_layout.SelectedCount() == 0) {
+        m_error = NoCellChosenText();
+        return Failed;
+    }
     // Without a turning question the back side follows for sure, so its sheets count ahead.
     const bool back = PaintCell || HasBackSide(m_doc);
     m_totalSheets = m_settings.CopyCount * (back && !AskTurn ? 2 : 1);

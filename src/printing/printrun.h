@@ -122,6 +122,9 @@ private:
     int m_cellsBefore[2] = {0, 0};
 };
 
+// Why a run without a chosen cell is refused.
+QString NoCellChosenText();
+
 // The question asked between the two jobs.
 QString TurnQuestionCaption();
 QString TurnQuestionHint();

@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QGroupBox>
@@ -198,8 +199,6 @@ void TfrmTabPrinting::buildControls() {
             spinColours.setColor(group, role, QApplication::palette().color(group, role));
     SpinCopyCount->setPalette(spinColours);
     SpinCopyCount->setGeometry(80, 18, 90, 26);
-    // The count changes only through the arrows.
-    SpinCopyCount->Edit()->setReadOnly(true);
     EditCopyCount = SpinCopyCount->Edit();
 
     CellGroupBox =
@@ -256,6 +255,12 @@ void TfrmTabPrinting::buildControls() {
     Button->setGeometry(8, 626, 244, 36);
     Button->setDefault(true);
     connect(Button, &QPushButton::clicked, this, &TfrmTabPrinting::ButtonClick);
+    WrittenLabel = label(this, "WrittenLabel", QString(), 8, 666, 244);
+    WrittenLabel->setWordWrap(true);
+    WrittenLabel->resize(244, 48);
+    WrittenLabel->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    WrittenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    WrittenLabel->hide();
 
     Page = new TSheetPreviewBox(this);
     Page->setGeometry(262, 8, PreviewMinSize, PreviewMinSize);
@@ -333,27 +338,34 @@ void TfrmTabPrinting::Adjust2Printer() {
     PreviewScale = std::min(double(Page->width()) / PreviewRefWidth,
                             double(Page->height()) / PreviewRefHeight);
     const TPrinterInfo info = TPrinterInfo::FromPrinter(m_printer);
-    if (m_printer.outputFormat() == QPrinter::PdfFormat) {
-        const QString file = m_printer.outputFileName();
-        PrinterLabel->setText(file.isEmpty()
-                                  ? QStringLiteral("PDF-Datei")
-                                  : QStringLiteral("PDF-Datei: ") + QFileInfo(file).fileName());
-    } else {
-        PrinterLabel->setText(info.Name);
-    }
-    PrinterLabel->setToolTip(
-        m_printer.outputFormat() == QPrinter::PdfFormat ? m_printer.outputFileName() : info.Name);
+    showPrinterName();
     Document->PrintMarginLeft = ParsePrintValue(EditPrintMarginLeft->text());
     Document->PrintMarginRight = ParsePrintValue(EditPrintMarginRight->text());
     Document->PrintMarginTop = ParsePrintValue(EditPrintMarginTop->text());
     Document->PrintMarginBottom = ParsePrintValue(EditPrintMarginBottom->text());
     Document->PrintDistHor = ParsePrintValue(EditPrintDistHor->text());
     Document->PrintDistVer = ParsePrintValue(EditPrintDistVer->text());
-    m_layout.Adjust(info, *Document);
+    // The cells the user chose stay chosen while the grid stays the same.
+    const bool sameDocument =
+        m_layoutDocument == Document && m_layoutFileName == Document->FileName;
+    m_layout.Adjust(info, *Document,
+                    sameDocument ? TPrintLayout::KeepSelection : TPrintLayout::FirstOnly);
+    m_layoutDocument = Document;
+    m_layoutFileName = Document->FileName;
     HotCell = -1;
     InfoLabel1->setVisible(m_layout.Fits);
     InfoLabel2->setVisible(!m_layout.Fits);
     PagePaint();
+}
+
+void TfrmTabPrinting::showPrinterName() {
+    if (m_printer.outputFormat() == QPrinter::PdfFormat) {
+        PrinterLabel->setText(QStringLiteral("PDF-Datei"));
+        PrinterLabel->setToolTip(QStringLiteral("Beim Drucken wird nach der Datei gefragt."));
+    } else {
+        PrinterLabel->setText(m_printer.printerName());
+        PrinterLabel->setToolTip(m_printer.printerName());
+    }
 }
 
 QRect TfrmTabPrinting::cellPixels(const TCell& c) const {
@@ -453,10 +465,7 @@ void TfrmTabPrinting::PrinterSetupBtnClick() {
         dialog.setWindowTitle(QStringLiteral("Drucker einrichten"));
         dialog.exec();
     }
-    // The orientation picked there is the document's from now on.
-    if (Document)
-        Document->Orientation =
-            m_printer.pageLayout().orientation() == QPageLayout::Landscape ? 1 : 0;
+    // The orientation picked there is the printer's; the document is left as it is.
     Adjust2Printer();
 }
 
@@ -495,7 +504,14 @@ void TfrmTabPrinting::ButtonClick() {
         return;
     }
     Document->CopyCount = std::uint16_t(SpinCopyCount->value());
-    if (!choosePdfFile())
+    // Nothing chosen would print blank sheets.
+    if (m_layout.SelectedCount() == 0) {
+        ShowMessage(this, QStringLiteral("Drucken"), NoCellChosenText());
+        return;
+    }
+    if (!choosePdfFile(Document->FileName.isEmpty()
+                           ? QStringLiteral("Quillmark")
+                           : QFileInfo(Document->FileName).completeBaseName()))
         return;
     if (m_printer.docName().isEmpty() || !Document->FileName.isEmpty())
         m_printer.setDocName(Document->FileName.isEmpty()
@@ -527,14 +543,14 @@ void TfrmTabPrinting::ButtonClick() {
     TPrintRun run(*Document, m_layout, output, settings);
     if (merge)
         merge->Attach(run, m_layout, Document->CopyCount);
-    runWithDialog(run);
+    runWithDialog(run, output);
 }
 
 void TfrmTabPrinting::CalibrationButtonClick() {
     if (CurrentRun)
         return;
     UpDown1Click();
-    if (!choosePdfFile())
+    if (!choosePdfFile(QStringLiteral("Kalibrierblatt")))
         return;
     // One cell covering the sheet; the document's own layout and selection stay as they are.
     const auto doc = CalibrationDocument(m_layout.Landscape);
@@ -545,24 +561,31 @@ void TfrmTabPrinting::CalibrationButtonClick() {
     TPrinterOutput output(m_printer);
     TPrintRun run(*doc, layout, output, offsetSettings());
     run.PaintCell = PaintCalibrationSide;
-    runWithDialog(run);
+    runWithDialog(run, output);
     m_printer.setDocName(docName);
 }
 
-bool TfrmTabPrinting::choosePdfFile() {
-    if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty()) {
-        QString file =
-            PdfFileHook
-                ? PdfFileHook()
-                : QFileDialog::getSaveFileName(this, QStringLiteral("Drucken in PDF-Datei"),
-                                               QString(), QStringLiteral("PDF-Dateien (*.pdf)"));
-        if (file.isEmpty())
-            return false;
-        if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
-            file += QStringLiteral(".pdf");
-        m_printer.setOutputFileName(file);
-        Adjust2Printer();
-    }
+bool TfrmTabPrinting::choosePdfFile(const QString& baseName) {
+    if (m_printer.outputFormat() != QPrinter::PdfFormat)
+        return true;
+    // Every print asks, so that no earlier PDF is replaced unasked; the file dialog asks
+    // before it replaces one.
+    QString folder = m_pdfFolder;
+    if (folder.isEmpty() && Document && !Document->FileName.isEmpty())
+        folder = QFileInfo(Document->FileName).absolutePath();
+    if (folder.isEmpty())
+        folder = QDir::homePath();
+    const QString proposed = QDir(folder).filePath(baseName + QStringLiteral(".pdf"));
+    QString file = PdfFileHook ? PdfFileHook(proposed)
+                               : QFileDialog::getSaveFileName(
+                                     this, QStringLiteral("Drucken in PDF-Datei"), proposed,
+                                     QStringLiteral("PDF-Dateien (*.pdf)"));
+    if (file.isEmpty())
+        return false;
+    if (!file.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive))
+        file += QStringLiteral(".pdf");
+    m_printer.setOutputFileName(file);
+    m_pdfFolder = QFileInfo(file).absolutePath();
     return true;
 }
 
@@ -575,7 +598,7 @@ TPrintRunSettings TfrmTabPrinting::offsetSettings() const {
     return settings;
 }
 
-void TfrmTabPrinting::runWithDialog(TPrintRun& run) {
+void TfrmTabPrinting::runWithDialog(TPrintRun& run, const TPrinterOutput& output) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     delete AbortDialog;
     AbortDialog = new TPrintAbortDlg(nullptr);
@@ -604,6 +627,26 @@ void TfrmTabPrinting::runWithDialog(TPrintRun& run) {
         Frage->LabelHinweis->hide();
     QApplication::restoreOverrideCursor();
     PagePaint();
+    WrittenLabel->setVisible(result == TPrintRun::Done);
+    if (result == TPrintRun::Done) {
+        QStringList names;
+        for (const QString& f : output.Written())
+            names << QFileInfo(f).fileName();
+        WrittenLabel->setText(
+            m_printer.outputFormat() == QPrinter::PdfFormat
+                ? QStringLiteral("Geschrieben: %1").arg(names.join(QStringLiteral(", ")))
+                : QStringLiteral("An den Drucker %1 übergeben.").arg(m_printer.printerName()));
+        if (!output.Removed().isEmpty()) {
+            QStringList removed;
+            for (const QString& f : output.Removed())
+                removed << QFileInfo(f).fileName();
+            WrittenLabel->setText(
+                WrittenLabel->text() +
+                QStringLiteral("; die Rückseite eines früheren Drucks (%1) wurde entfernt.")
+                    .arg(removed.join(QStringLiteral(", "))));
+        }
+        WrittenLabel->setToolTip(output.Written().join(QLatin1Char('\n')));
+    }
     if (result == TPrintRun::Failed)
         ShowMessage(this, QStringLiteral("Drucken"), run.Error());
 }

@@ -18,6 +18,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TPrintAbortDlg;
+class TPrinterOutput;
 class TPrintRun;
 struct TPrintRunSettings;
 
@@ -87,9 +88,9 @@ public:
     TPrintRun* CurrentRun = nullptr;
 
     // Replace the modal dialogs in tests: the printer setup (true = accepted) and the choice
-    // of the PDF file (empty = cancelled).
+    // of the PDF file, given the proposed file (empty = cancelled).
     std::function<bool(QPrinter&)> SetupDialogHook;
-    std::function<QString()> PdfFileHook;
+    std::function<QString(const QString& proposed)> PdfFileHook;
 
     QGroupBox* PrinterSetupGroup = nullptr;
     QLabel* PrinterLabel = nullptr;
@@ -138,6 +139,8 @@ public:
     QToolButton* SelectNoneButton = nullptr;
     QPushButton* Button = nullptr;
     QPushButton* CalibrationButton = nullptr;
+    // Which files the last run wrote, or which printer it went to.
+    QLabel* WrittenLabel = nullptr;
     TSheetPreviewBox* Page = nullptr;
 
 protected:
@@ -148,16 +151,22 @@ private:
     void buildControls();
     void readOffsets();
     bool askTurn(bool landscape);
-    // Asks for the PDF file when the workspace prints into one and has none yet.
-    bool choosePdfFile();
+    // Asks for the PDF file, every time the workspace prints into one; baseName is the name
+    // proposed. False when the user cancels.
+    bool choosePdfFile(const QString& baseName);
+    void showPrinterName();
     TPrintRunSettings offsetSettings() const;
     // Runs with the abort dialog and the turning question; reports a failure.
-    void runWithDialog(TPrintRun& run);
+    void runWithDialog(TPrintRun& run, const TPrinterOutput& output);
     QRect cellPixels(const TCell& c) const;
 
     QPrinter m_printer{QPrinter::HighResolution};
     bool m_pdfOnly = false;
     TPrintLayout m_layout;
+    // The document the layout's selection belongs to (and its file at the time).
+    const void* m_layoutDocument = nullptr;
+    QString m_layoutFileName;
+    QString m_pdfFolder; // where the last PDF went
 };
 
 // The sheet offsets in the settings store: section and the four value names.

@@ -1,6 +1,7 @@
 #include "printing/tprintabortdlg.h"
 
 #include "document/globals.h"
+#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPushButton>
@@ -41,4 +42,14 @@ void TPrintAbortDlg::CancelBtnClick() {
     if (AbortJob)
         AbortJob();
     hide();
+}
+
+void TPrintAbortDlg::reject() {
+    CancelBtnClick();
+    QDialog::reject();
+}
+
+void TPrintAbortDlg::closeEvent(QCloseEvent* event) {
+    CancelBtnClick();
+    QDialog::closeEvent(event);
 }

@@ -21,4 +21,10 @@ public:
 
     QLabel* InfoLabel = nullptr;
     QPushButton* ImageRegister = nullptr;
+
+protected:
+    // Esc and the window's close button cancel, as the button does; a run goes on only
+    // while the dialog shows it.
+    void reject() override;
+    void closeEvent(QCloseEvent* event) override;
 };

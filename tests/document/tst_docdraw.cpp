@@ -292,6 +292,45 @@ private slots:
         QVERIFY(inkBox(draw(d, 1)).isEmpty());
     }
 
+    // The sheet is drawn cut at its edge, in every view that shows it (the editor, the
+    // file and template previews): nothing of an element beyond it lands beside the sheet.
+    void elementsAreCutAtTheSheetsEdge_data()
+    {
+        QTest::addColumn<QRectF>("box"); // mm, on a 100 x 50 mm sheet
+        QTest::newRow("beyond the right edge") << QRectF(90, 10, 30, 20);
+        QTest::newRow("beyond the bottom edge") << QRectF(10, 40, 20, 30);
+        QTest::newRow("beyond the left and top edges") << QRectF(-10, -10, 30, 30);
+    }
+    void elementsAreCutAtTheSheetsEdge()
+    {
+        QFETCH(QRectF, box);
+        TMetafile square;
+        square.SetMMWidth(1000);
+        square.SetMMHeight(1000);
+        TAppDocument::RenderPathList(square, {"x1000b1000h", "k0r0g0b", "M0x0y", "L1000x0y",
+                                              "L1000x1000y", "L0x1000y", "F"});
+        TAppDocument d(false);
+        d.PageWidth = 100;
+        d.PageHeight = 50;
+        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr);
+        g->Left = box.left();
+        g->Top = box.top();
+        g->Width = box.width();
+        g->Height = box.height();
+        QImage img = blankSheet();
+        {
+            QPainter p(&img);
+            p.translate(100, 100); // the sheet drawn inside a larger view
+            d.DrawElements(p, 1);
+        }
+        const QRect sheet(100, 100, MmToPixel(1, 100), MmToPixel(1, 50));
+        const QRect ink = inkBox(img);
+        QVERIFY(!ink.isEmpty());
+        QVERIFY2(sheet.contains(ink), qPrintable(QStringLiteral("%1,%2-%3,%4")
+                                                     .arg(ink.left()).arg(ink.top())
+                                                     .arg(ink.right()).arg(ink.bottom())));
+    }
+
     void selectionFrameIsDottedAndErasesItself()
     {
         TAppDocument d(false);

@@ -9,6 +9,7 @@
 #include "platform/ui/hints.h"
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
+#include "printing/addressrecords.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/tfrmtabprinting.h"
@@ -85,6 +86,25 @@ class TestPrintingWorkspace : public QObject {
     std::unique_ptr<QSettings> settings;
     std::unique_ptr<TfrmTabPrinting> form;
     QStringList messages;
+    QStringList pdfAsked; // the names the PDF question proposed
+    QString pdfAnswer;    // the file the user chooses there
+
+    // Which quarters of an A4 page (2 x 2 cells of 105 x 148 mm) carry ink.
+    static QList<bool> inkedQuarters(const QImage& page) {
+        QList<bool> inked;
+        for (int col = 0; col < 2; ++col)
+            for (int row = 0; row < 2; ++row)
+                inked << !pdfink::DarkInkMm(page, QRectF(col * 105 + 1, row * 148 + 1, 103, 146))
+                              .isEmpty();
+        return inked;
+    }
+    void selectLastThree() {
+        for (int i = 0; i < 4; ++i) {
+            moveTo(form->Page, cellCentre(i));
+            QTest::mouseClick(form->Page, Qt::LeftButton, {}, cellCentre(i));
+        }
+        QCOMPARE(form->Layout().SelectedCount(), 3);
+    }
 
     TfrmTabPrinting* make() {
         form = std::make_unique<TfrmTabPrinting>();
@@ -92,7 +112,12 @@ class TestPrintingWorkspace : public QObject {
         form->show();
         // Print into a file of the test, whatever printers the machine has.
         SetupPdfPrinter(form->Printer(), false);
-        form->Printer().setOutputFileName(dir->filePath(QStringLiteral("karte.pdf")));
+        pdfAsked.clear();
+        pdfAnswer = dir->filePath(QStringLiteral("karte.pdf"));
+        form->PdfFileHook = [this](const QString& proposed) {
+            pdfAsked << proposed;
+            return pdfAnswer;
+        };
         return form.get();
     }
 
@@ -165,8 +190,7 @@ private slots:
         QVERIFY(form->PrinterLabel->text().startsWith(QStringLiteral("PDF-Datei")));
         QCOMPARE(form->SpinCopyCount->minimum(), 1);
         QCOMPARE(form->SpinCopyCount->maximum(), 999);
-        QVERIFY(form->EditCopyCount->isReadOnly());
-        // The count changes only through the arrows, so they must be seen: dark ink in the
+        // The arrows must be seen: dark ink in the
         // button strip at the box's right end, though the group's captions are white.
         const QImage box = form->SpinCopyCount->grab().toImage();
         int dark = 0;
@@ -246,10 +270,13 @@ private slots:
             p.setPageOrientation(QPageLayout::Landscape);
             return true;
         };
+        Document->Modified = false;
         QTest::mouseClick(form->PrinterSetupBtn, Qt::LeftButton);
         QCOMPARE(form->Layout().PrinterSheetWidth, 297.33);
         QCOMPARE(form->Layout().Columns, 2);
-        QCOMPARE(Document->Orientation, std::uint8_t(1));
+        // The printer's orientation is the printer's; the document is left alone.
+        QCOMPARE(Document->Orientation, std::uint8_t(0));
+        QVERIFY(!Document->Modified);
     }
 
     // The whole run from the print button: two copies, the question, the back side.
@@ -326,7 +353,7 @@ private slots:
         addSquare(20, 30, 0);
         make();
         const QString file = dir->filePath(QStringLiteral("fehlt/karte.pdf"));
-        form->Printer().setOutputFileName(file);
+        pdfAnswer = file;
         form->Activate();
         QTest::mouseClick(form->Button, Qt::LeftButton);
         QCOMPARE(messages.size(), 1);
@@ -389,16 +416,154 @@ private slots:
         QCOMPARE(pdfink::PageCount(front), 1);
     }
 
-    void pdfFileIsAskedForWhenNoneIsSet() {
+    // Every print into a PDF asks for the file, proposing the document's name, and the
+    // cells chosen in the preview are the cells on the page, the first time and the next.
+    void pdfPrintsAskEveryTimeAndKeepTheSelection() {
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        Document->FileName = dir->filePath(QStringLiteral("Einladung.qmk"));
         addSquare(20, 30, 0);
         make();
-        form->Printer().setOutputFileName(QString());
-        form->Printer().setOutputFormat(QPrinter::PdfFormat);
-        const QString file = dir->filePath(QStringLiteral("gewaehlt"));
-        form->PdfFileHook = [&] { return file; };
+        form->Activate();
+        selectLastThree();
+        pdfAnswer = dir->filePath(QStringLiteral("gewaehlt"));
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
+        QCOMPARE(pdfAsked.size(), 1);
+        QCOMPARE(QFileInfo(pdfAsked[0]).fileName(), QStringLiteral("Einladung.pdf"));
+        const QString first = pdfAnswer + QStringLiteral(".pdf");
+        QList<QImage> pages = pdfink::Pages(first);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(inkedQuarters(pages[0]), (QList<bool>{false, true, true, true}));
+        QCOMPARE(form->Layout().SelectedCount(), 3);
+        QVERIFY(form->WrittenLabel->isVisibleTo(form.get()));
+        QVERIFY2(form->WrittenLabel->text().contains(QStringLiteral("gewaehlt.pdf")),
+                 qPrintable(form->WrittenLabel->text()));
+
+        // The next print asks again and does not overwrite the first file unasked.
+        pdfAnswer = dir->filePath(QStringLiteral("zweite.pdf"));
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(pdfAsked.size(), 2);
+        pages = pdfink::Pages(pdfAnswer);
+        QCOMPARE(pages.size(), 1);
+        QCOMPARE(inkedQuarters(pages[0]), (QList<bool>{false, true, true, true}));
+        QCOMPARE(pdfink::PageCount(first), 1);
+        QVERIFY(form->WrittenLabel->text().contains(QStringLiteral("zweite.pdf")));
+
+        // Cancelled: nothing printed, nothing asked further.
+        pdfAnswer.clear();
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(pdfAsked.size(), 3);
+        QVERIFY(messages.isEmpty());
+    }
+
+    // Changes that keep the grid keep the cells the user chose.
+    void selectionSurvivesChangesThatKeepTheGrid() {
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        addSquare(20, 30, 0);
+        make();
+        form->Activate();
+        selectLastThree();
+        form->EditPrintMarginLeft->clear();
+        QTest::keyClicks(form->EditPrintMarginLeft, QStringLiteral("0.3"));
+        QCOMPARE(form->Layout().Columns, 2);
+        QCOMPARE(form->Layout().SelectedCount(), 3);
+        QVERIFY(!form->Layout().Cells[0].Selected);
+        FrageAnswer no;
+        no.arm(false);
+        QTest::mouseClick(form->CalibrationButton, Qt::LeftButton);
+        QCOMPARE(form->Layout().SelectedCount(), 3);
+        QVERIFY(!form->Layout().Cells[0].Selected);
+        // A change of the grid starts again from the first cell.
+        form->EditPrintDistHor->clear();
+        QTest::keyClicks(form->EditPrintDistHor, QStringLiteral("1"));
+        QCOMPARE(form->Layout().Columns, 1);
+        QCOMPARE(form->Layout().SelectedCount(), 1);
+        QVERIFY(form->Layout().Cells[0].Selected);
+    }
+
+    // Esc and the window's close button on the abort dialog mean "Abbrechen".
+    void escapeOrClosingAbortsTheRun_data() {
+        QTest::addColumn<bool>("escape");
+        QTest::newRow("Esc") << true;
+        QTest::newRow("close button") << false;
+    }
+    void escapeOrClosingAbortsTheRun() {
+        QFETCH(bool, escape);
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        addSquare(20, 30, 0);
+        addSquare(20, 30, 1);
+        Document->CopyCount = 999;
+        make();
+        form->Activate();
+        QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+        QTimer::singleShot(0, form.get(), [&] {
+            QVERIFY(form->AbortDialog);
+            if (escape)
+                QTest::keyClick(form->AbortDialog, Qt::Key_Escape);
+            else
+                form->AbortDialog->close();
+        });
+        FrageAnswer never;
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QVERIFY(never.caption.isEmpty());
+        QVERIFY(!QFile::exists(pdfAnswer));
+        QVERIFY(!form->CurrentRun);
+        QVERIFY(!QApplication::overrideCursor());
+    }
+
+    // No chosen cell: refused before anything is asked, with or without the addresses.
+    void emptySelectionIsRefused_data() {
+        QTest::addColumn<bool>("merge");
+        QTest::newRow("one sheet") << false;
+        QTest::newRow("Adressen reihum") << true;
+    }
+    void emptySelectionIsRefused() {
+        QFETCH(bool, merge);
+        AddressRecords = QStringList{QStringLiteral("Kopf"),
+                                     JoinAddressRecord(NewAddressRecord(QStringLiteral("A")))};
+        addSquare(20, 30, 0);
+        make();
+        form->Activate();
+        form->MergeCheck->setChecked(merge);
+        QTest::mouseClick(form->SelectNoneButton, Qt::LeftButton);
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(messages, QStringList{QStringLiteral("Es ist keine Fläche zum Drucken gewählt.")});
+        QVERIFY(pdfAsked.isEmpty());
+        QVERIFY(!QFile::exists(pdfAnswer));
+    }
+
+    // The number of copies is typed as well as stepped.
+    void copiesAreTyped() {
+        make();
+        form->Activate();
+        form->EditCopyCount->selectAll();
+        QTest::keyClicks(form->EditCopyCount, QStringLiteral("125"));
+        QTest::keyClick(form->EditCopyCount, Qt::Key_Backspace);
+        QTest::keyClick(form->EditCopyCount, Qt::Key_Return);
+        QCOMPARE(form->SpinCopyCount->value(), 12);
+        addSquare(20, 30, 0);
+        QTest::mouseClick(form->Button, Qt::LeftButton);
+        QCOMPARE(Document->CopyCount, std::uint16_t(12));
+    }
+
+    // A print without a back side does not leave the back of an earlier run beside it.
+    void noStaleBackSide() {
+        addSquare(20, 30, 0);
+        make();
+        const QString back = BackSideFileName(pdfAnswer);
+        {
+            QFile old(back);
+            QVERIFY(old.open(QIODevice::WriteOnly));
+            old.write("%PDF-1.4 alt");
+        }
         form->Activate();
         QTest::mouseClick(form->Button, Qt::LeftButton);
-        QVERIFY(QFile::exists(file + QStringLiteral(".pdf")));
+        QVERIFY(messages.isEmpty());
+        QVERIFY(QFile::exists(pdfAnswer));
+        QVERIFY(!QFile::exists(back));
     }
 };
 

@@ -290,6 +290,12 @@ int run(const QCommandLineParser& parser) {
         return BatchFailure(result.Error);
     for (const QString& f : result.Files)
         BatchPrintLine(f);
+    for (const QString& f : result.Removed)
+        std::fprintf(stderr, "%s\n",
+                     QStringLiteral("Die Rückseite „%1“ eines früheren Drucks wurde entfernt.")
+                         .arg(f)
+                         .toUtf8()
+                         .constData());
     return 0;
 }
 
