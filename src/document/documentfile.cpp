@@ -5,12 +5,12 @@
 #include "document/docfilecodec.h"
 #include "document/units.h"
 #include "platform/fileerror.h"
+#include "platform/safefile.h"
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QCursor>
-#include <QSaveFile>
 #include <cerrno>
 #include <charconv>
 
@@ -501,22 +501,16 @@ void TAppDocument::SaveToFile(const QString& name)
         return;
     WaitCursor wait;
     // The old file is replaced only once the new one is completely on disk.
-    QSaveFile file(name);
-    file.setDirectWriteFallback(false);
+    TSafeFile file(name);
     const QString fail = QStringLiteral("Die Datei \"%1\" konnte nicht gespeichert werden: %2");
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly))
-        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
+    if (!file.open())
+        throw TDocumentError(fail.arg(displayName(name), file.Reason()));
     Sink sink(&file);
-    errno = 0;
-    if (!writeDocument(*this, sink)) {
-        const QString why = FileErrorText(file, errno);
-        file.cancelWriting();
+    if (!writeDocument(*this, sink) || !file.commit()) {
+        const QString why = file.Reason();
+        file.cancel();
         throw TDocumentError(fail.arg(displayName(name), why));
     }
-    errno = 0;
-    if (!file.commit())
-        throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     SetFileName(name);
     Modified = false;
 }

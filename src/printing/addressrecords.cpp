@@ -2,11 +2,11 @@
 
 #include "document/cp1252.h"
 #include "printing/contactimport.h"
+#include "platform/safefile.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 
 namespace {
@@ -224,20 +224,12 @@ void WriteAddressFile(const QString& fileName, const QStringList& lines)
         AppendCp1252(bytes, line);
         bytes.append("\r\n");
     }
-    QSaveFile file(fileName);
-    // The previous file is only replaced by a completely written new one. Unbuffered, so that a
-    // short write (a full disk) shows in the count instead of vanishing in a buffer.
-    const bool ok = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) &&
-                    file.write(bytes) == bytes.size() && file.commit();
-    if (!ok) {
-        QString reason = reasonOf(file, true);
-        if (file.error() == QFileDevice::NoError)
-            reason = QStringLiteral("Schreibfehler, vielleicht ist der Datenträger voll");
-        file.cancelWriting();
-        throw TAddressError(QStringLiteral("Die Adressdatei %1 kann nicht geschrieben werden: %2. "
+    // The previous file is only replaced by a completely written new one.
+    TSafeFile file(fileName);
+    if (!file.open() || file.write(bytes) != bytes.size() || !file.commit())
+        throw TAddressError(QStringLiteral("Die Adressdatei %1 kann nicht geschrieben werden: %2 "
                                            "Die bisherige Datei bleibt unverändert.")
-                                .arg(quoted(fileName), reason));
-    }
+                                .arg(quoted(fileName), file.Reason()));
 }
 
 TAddressImport ReadAddressSource(const QString& fileName)

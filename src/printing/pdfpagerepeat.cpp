@@ -1,9 +1,9 @@
 #include "printing/pdfpagerepeat.h"
 #include "platform/fileerror.h"
+#include "platform/safefile.h"
 
 #include <QFile>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <algorithm>
 #include <cerrno>
 
@@ -178,10 +178,10 @@ bool EditPdfFile(const QString& fileName,
     in.close();
     if (!edit(pdf, error))
         return false;
-    QSaveFile out(fileName);
-    if (!out.open(QIODevice::WriteOnly) || out.write(pdf) != pdf.size() || !out.commit()) {
+    TSafeFile out(fileName);
+    if (!out.open() || out.write(pdf) != pdf.size() || !out.commit()) {
         if (error)
-            *error = FileErrorText(out);
+            *error = out.Reason();
         return false;
     }
     return true;

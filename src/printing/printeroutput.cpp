@@ -2,18 +2,14 @@
 
 #include "printing/pdfpagerepeat.h"
 #include "printing/pdfsharedcontent.h"
-#include "platform/fileerror.h"
+#include "platform/safefile.h"
 
-#include <QDir>
-#include <cerrno>
-#include <algorithm>
-#include <QFile>
-#include <QFileInfo>
+#include <QBuffer>
+#include <QPdfWriter>
 #include <QPrintEngine>
 #include <QPrinter>
 #include <QProcess>
-#include <QTemporaryFile>
-#include <sys/stat.h>
+#include <algorithm>
 
 namespace {
 
@@ -68,35 +64,40 @@ QPainter* TPrinterOutput::BeginJob(int side) {
         m_error = QStringLiteral("Für die PDF-Ausgabe ist keine Datei gewählt.");
         return nullptr;
     }
-    // The temporary file lies beside the target, so that renaming it replaces the target.
-    const QString dir = toFile() ? QFileInfo(targetOf(side)).absolutePath() : QDir::tempPath();
-    {
-        QTemporaryFile tmp(dir + QStringLiteral("/.quillmark-druck-XXXXXX.pdf"));
-        tmp.setAutoRemove(false);
-        if (!tmp.open()) {
-            const QString reason = FileErrorText(tmp, errno);
-            m_error = toFile() ? QStringLiteral("Die Datei %1 kann nicht geschrieben werden: %2")
-                                     .arg(quoted(targetOf(side)), reason)
-                               : QStringLiteral("Der Drucker %1 kann keinen Druckauftrag "
-                                                "beginnen: %2")
-                                     .arg(quoted(PrinterName()), reason);
+    QIODevice* device = nullptr;
+    if (toFile()) {
+        m_file = std::make_unique<TSafeFile>(targetOf(side));
+        if (!m_file->open()) {
+            m_error = m_file->ErrorMessage();
+            m_file.reset();
             return nullptr;
         }
-        m_temp = tmp.fileName();
+        device = m_file.get();
+    } else {
+        m_memory = std::make_unique<QBuffer>();
+        m_memory->open(QIODevice::WriteOnly);
+        device = m_memory.get();
     }
-    m_job = std::make_unique<QPrinter>(QPrinter::HighResolution);
-    m_job->setOutputFormat(QPrinter::PdfFormat);
+    // Qt's PDF writer on a device of ours: its write errors are not lost on the way.
+    m_job = std::make_unique<QPdfWriter>(device);
     m_job->setResolution(m_printer.resolution());
-    m_job->setPageLayout(m_printer.pageLayout());
-    m_job->setFullPage(m_printer.fullPage());
-    m_job->setDocName(m_printer.docName());
+    QPageLayout layout = m_printer.pageLayout();
+    if (m_printer.fullPage()) {
+        // Painted from the paper's corner, as the printer does with full-page output.
+        layout.setMode(QPageLayout::FullPageMode);
+        layout.setMargins(QMarginsF(0, 0, 0, 0));
+    }
+    m_job->setPageLayout(layout);
+    m_job->setTitle(m_printer.docName());
     m_job->setCreator(QStringLiteral("Quillmark"));
-    m_job->setOutputFileName(m_temp);
     if (!m_painter.begin(m_job.get())) {
-        QFile::remove(m_temp);
         m_job.reset();
-        m_error = QStringLiteral("Der Drucker %1 kann keinen Druckauftrag beginnen.")
-                      .arg(quoted(PrinterName()));
+        const bool failed = outputFailed();
+        m_file.reset();
+        m_memory.reset();
+        if (!failed)
+            m_error = QStringLiteral("Der Drucker %1 kann keinen Druckauftrag beginnen.")
+                          .arg(quoted(PrinterName()));
         return nullptr;
     }
     m_jobSide = side;
@@ -109,7 +110,17 @@ QPainter* TPrinterOutput::BeginJob(int side) {
     return &m_painter;
 }
 
+bool TPrinterOutput::outputFailed() {
+    if (!m_file || m_file->Reason().isEmpty())
+        return false;
+    m_error = m_file->ErrorMessage();
+    return true;
+}
+
 bool TPrinterOutput::NewPage() {
+    // A file that cannot take more (a full disk) ends the run at once.
+    if (outputFailed())
+        return false;
     if (!m_job || !m_job->newPage()) {
         m_error = QStringLiteral("Der Drucker %1 kann keine neue Seite beginnen.")
                       .arg(quoted(PrinterName()));
@@ -167,8 +178,6 @@ bool TPrinterOutput::Finish(bool aborted) {
 
 void TPrinterOutput::Abort() {
     // Qt's PDF and CUPS engines cannot abort; the job is discarded when it is closed.
-    if (m_job)
-        m_job->abort();
     m_printer.abort();
 }
 
@@ -176,46 +185,42 @@ bool TPrinterOutput::closeJob(bool aborted) {
     if (!m_painter.isActive())
         return true;
     const bool ended = m_painter.end();
-    m_job.reset();
-    const QString temp = m_temp;
-    m_temp.clear();
-    if (aborted) {
-        QFile::remove(temp);
-        return true;
+    m_job.reset(); // writes the PDF's last parts
+    std::unique_ptr<TSafeFile> file = std::move(m_file);
+    std::unique_ptr<QBuffer> memory = std::move(m_memory);
+    if (aborted)
+        return true; // the unfinished file goes with its device
+    if (file && !file->Reason().isEmpty()) {
+        m_error = file->ErrorMessage();
+        return false;
     }
     if (!ended) {
-        QFile::remove(temp);
-        m_error = QStringLiteral("Der Druckauftrag für %1 konnte nicht abgeschlossen werden.")
-                      .arg(quoted(PrinterName()));
+        m_error = toFile() ? QStringLiteral("Die Datei %1 konnte nicht fertig geschrieben werden.")
+                                 .arg(quoted(targetOf(m_jobSide)))
+                           : QStringLiteral("Der Druckauftrag für %1 konnte nicht abgeschlossen "
+                                            "werden.")
+                                 .arg(quoted(PrinterName()));
         return false;
     }
-    if (!finishPages(temp)) {
-        QFile::remove(temp);
+    QByteArray pdf = file ? file->ReadBack() : memory->data();
+    if (file && !file->Reason().isEmpty()) {
+        m_error = file->ErrorMessage();
         return false;
     }
-    if (!toFile())
-        return submit(temp);
-    const QString target = targetOf(m_jobSide);
-    if (QFile::exists(target) && !QFile::remove(target)) {
-        QFile::remove(temp);
-        m_error = QStringLiteral("Die Datei %1 kann nicht ersetzt werden.").arg(quoted(target));
+    bool changed = false;
+    if (!finishPages(pdf, changed))
+        return false;
+    if (!file)
+        return submit(pdf);
+    if ((changed && !file->Rewrite(pdf)) || !file->commit()) {
+        m_error = file->ErrorMessage();
         return false;
     }
-    // The temporary file is private to its owner; the result gets the permissions of any
-    // new file of the user.
-    const mode_t mask = ::umask(0);
-    ::umask(mask);
-    ::chmod(QFile::encodeName(temp).constData(), 0666 & ~mask);
-    if (!QFile::rename(temp, target)) {
-        QFile::remove(temp);
-        m_error = QStringLiteral("Die Datei %1 kann nicht geschrieben werden.").arg(quoted(target));
-        return false;
-    }
-    m_written << target;
+    m_written << file->fileName();
     return true;
 }
 
-bool TPrinterOutput::finishPages(const QString& file) {
+bool TPrinterOutput::finishPages(QByteArray& pdf, bool& changed) {
     // The pages as printed, every copy of a page in its own place; common pages are left out.
     std::vector<int> front, back;
     bool common = false;
@@ -243,26 +248,19 @@ bool TPrinterOutput::finishPages(const QString& file) {
     bool inOrder = order.size() == m_pageRepeats.size();
     for (size_t i = 0; inOrder && i < order.size(); ++i)
         inOrder = order[i] == int(i);
+    changed = false;
     if (inOrder)
         return true;
     enum { None, Sharing, Arranging } failed = None;
     QString why;
-    const bool done = EditPdfFile(
-        file,
-        [&](QByteArray& pdf, QString* error) {
-            if (common && !ShareBaseContents(pdf, m_base, error)) {
-                failed = Sharing;
-                return false;
-            }
-            if (!ArrangePdfPages(pdf, order, error)) {
-                failed = Arranging;
-                return false;
-            }
-            return true;
-        },
-        &why);
-    if (done)
+    if (common && !ShareBaseContents(pdf, m_base, &why))
+        failed = Sharing;
+    else if (!ArrangePdfPages(pdf, order, &why))
+        failed = Arranging;
+    if (failed == None) {
+        changed = true;
         return true;
+    }
     if (failed == Sharing) {
         // The sheets lack what the common page holds: the run prints them again, whole.
         m_lostSide = m_firstSide;
@@ -278,7 +276,7 @@ bool TPrinterOutput::finishPages(const QString& file) {
     return false;
 }
 
-bool TPrinterOutput::submit(const QString& pdf) {
+bool TPrinterOutput::submit(const QByteArray& pdf) {
     // Hands the finished job to CUPS with the options Qt's own CUPS printing would give.
     const QString name = m_printer.printerName().section(QLatin1Char('/'), 0, 0);
     QString title = m_printer.docName();
@@ -317,12 +315,16 @@ bool TPrinterOutput::submit(const QString& pdf) {
         for (int i = 0; i + 1 < cups.size(); i += 2)
             args << QStringLiteral("-o") << cups[i] + QLatin1Char('=') + cups[i + 1];
     }
-    args << pdf;
+    // The job goes to lp's standard input: no file of it is left on the disk, whatever ends
+    // the program.
     QProcess lp;
     lp.start(QStringLiteral("lp"), args);
     const bool started = lp.waitForStarted(10000);
+    if (started) {
+        lp.write(pdf);
+        lp.closeWriteChannel();
+    }
     const bool finished = started && lp.waitForFinished(60000);
-    QFile::remove(pdf);
     if (!finished || lp.exitStatus() != QProcess::NormalExit || lp.exitCode() != 0) {
         QString why = QString::fromLocal8Bit(lp.readAllStandardError()).trimmed();
         if (!started)

@@ -1,8 +1,9 @@
 #pragma once
 // The pages of a print run on a QPrinter: a PDF file chosen by the user, or a printer of the
-// system. Each job is first written to a temporary PDF; only a job that ran to its end
-// replaces the chosen file or is handed to the printer, so an aborted job leaves nothing
-// half printed and a file from before intact.
+// system. A job for a file is written beside it without a name and replaces it only once it
+// ran to its end with every byte written; a job for a printer is kept in memory and handed
+// to the printer whole. So an aborted or failed job leaves nothing half printed and a file
+// from before intact, byte for byte.
 
 #include "printing/printrun.h"
 #include <QPainter>
@@ -10,7 +11,10 @@
 #include <memory>
 #include <vector>
 
+class QBuffer;
+class QPdfWriter;
 class QPrinter;
+class TSafeFile;
 
 class TPrinterOutput : public TPrintOutput {
 public:
@@ -44,14 +48,16 @@ private:
     bool toFile() const;
     QString targetOf(int side) const;
     bool closeJob(bool aborted);
-    bool finishPages(const QString& file);
-    bool submit(const QString& pdf);
+    bool finishPages(QByteArray& pdf, bool& changed);
+    bool submit(const QByteArray& pdf);
+    bool outputFailed();
 
     QPrinter& m_printer;
     BackPages m_back;
-    std::unique_ptr<QPrinter> m_job; // the temporary PDF being written
+    std::unique_ptr<TSafeFile> m_file;  // the job for a file, until it replaces the file
+    std::unique_ptr<QBuffer> m_memory;  // the job for a printer
+    std::unique_ptr<QPdfWriter> m_job;  // writing the PDF into one of them
     QPainter m_painter;
-    QString m_temp;
     int m_jobSide = -1;
     std::vector<int> m_pageRepeats; // per page of the job: copies that follow it unchanged
     // Per page of the job: the common page it shows beneath its own drawing, -1 none, or

@@ -6,6 +6,7 @@
 // Pictures that cannot be rendered get a red cell with the reason.
 
 #include "document/globals.h"
+#include "platform/safefile.h"
 #include "renderinput.h"
 
 #include <QApplication>
@@ -14,7 +15,6 @@
 #include <QFileInfo>
 #include <QFontMetrics>
 #include <QPainter>
-#include <QSaveFile>
 #include <cstdio>
 
 namespace {
@@ -158,9 +158,9 @@ int main(int argc, char** argv) {
         p.drawText(labelBox, Qt::AlignHCenter | Qt::AlignTop | Qt::TextWrapAnywhere, text);
     }
     p.end();
-    QSaveFile out(o.output);
-    if (!out.open(QIODevice::WriteOnly) || !sheet.save(&out, "PNG") || !out.commit())
-        return failure(QStringLiteral("Die Datei „%1“ lässt sich nicht schreiben.").arg(o.output));
+    TSafeFile out(o.output);
+    if (!out.open() || !sheet.save(&out, "PNG") || !out.commit())
+        return failure(out.ErrorMessage());
     std::printf("%lld Bilder, %d nicht darstellbar: %s\n", static_cast<long long>(files.size()),
                 failed, o.output.toUtf8().constData());
     return 0;

@@ -10,6 +10,7 @@
 
 #include "document/globals.h"
 #include "platform/fileerror.h"
+#include "platform/safefile.h"
 #include "pngwrite.h"
 #include "renderinput.h"
 
@@ -17,7 +18,6 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
-#include <QSaveFile>
 #include <QThread>
 #include <atomic>
 #include <cerrno>
@@ -144,11 +144,9 @@ QString parse(const QStringList& args, Arguments& a) {
 
 // Writes the PNG through a temporary file, so a failed write leaves no broken file.
 void savePng(const QImage& img, const QString& fileName) {
-    QSaveFile file(fileName);
-    errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || !WritePngFast(img, file) || !file.commit())
-        throw TRenderError(QStringLiteral("Die Datei „%1“ lässt sich nicht schreiben: %2")
-                               .arg(QDir::toNativeSeparators(fileName), FileErrorText(file, errno)));
+    TSafeFile file(fileName);
+    if (!file.open() || !WritePngFast(img, file) || !file.commit())
+        throw TRenderError(file.ErrorMessage());
 }
 
 // One PNG per input, on as many worker threads as there are cores; each worker plays its

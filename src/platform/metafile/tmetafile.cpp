@@ -2,12 +2,14 @@
 
 #include "metafileformat.h"
 #include "metafileplayer.h"
+#include "platform/fileerror.h"
+#include "platform/safefile.h"
 
 #include <QFile>
+#include <cerrno>
 #include <QDir>
 #include <QFileInfo>
 #include <QPainter>
-#include <QSaveFile>
 
 namespace {
 // Larger files are refused rather than read into memory.
@@ -24,16 +26,18 @@ void TMetafile::LoadFromFile(const QString& fileName) {
     QFile f(fileName);
     const QString shown = QFileInfo(fileName).fileName().isEmpty() ? fileName
                                                                   : QDir::toNativeSeparators(fileName);
+    errno = 0;
     if (!f.open(QIODevice::ReadOnly))
         throw TMetafileError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
-                                 .arg(shown, f.errorString()));
+                                 .arg(shown, FileErrorText(f, errno)));
     if (f.size() > kMaxFileSize)
         throw TMetafileError(
             QStringLiteral("Die Datei „%1“ ist zu groß für eine Metadatei.").arg(shown));
+    errno = 0;
     QByteArray bytes = f.readAll();
     if (f.error() != QFileDevice::NoError)
         throw TMetafileError(QStringLiteral("Die Datei „%1“ kann nicht gelesen werden: %2")
-                                 .arg(shown, f.errorString()));
+                                 .arg(shown, FileErrorText(f, errno)));
     // Check first so a failed load leaves the current picture as it was.
     TMetafile probe;
     probe.LoadFromBytes(bytes);
@@ -51,10 +55,9 @@ void TMetafile::SaveToFile(const QString& fileName) const {
     if (m_bytes.isEmpty())
         throw TMetafileError(
             QStringLiteral("Die Datei „%1“ wurde nicht geschrieben: das Bild ist leer.").arg(shown));
-    QSaveFile f(fileName);
-    if (!f.open(QIODevice::WriteOnly) || f.write(m_bytes) != m_bytes.size() || !f.commit())
-        throw TMetafileError(QStringLiteral("Die Datei „%1“ kann nicht geschrieben werden: %2")
-                                 .arg(shown, f.errorString()));
+    QString error;
+    if (!WriteFileSafely(fileName, m_bytes, &error))
+        throw TMetafileError(error);
 }
 
 void TMetafile::Clear() {
