@@ -11,15 +11,17 @@
 //
 //   bench_addressimport [folder for the files, default: a temporary one]
 //
-// 2026-12-10 on the 2-core machine while other builds ran (RelWithDebInfo), and before the CSV
-// rows were read one at a time (same machine, idle, -O2):
+// 2026-12-10 on the 2-core machine, the import's sources built with -O2, the reading before and
+// after the CSV rows were read one at a time, one after the other (seconds, peak MB):
 //
-//   file                                  seconds  peak MB   before: seconds  peak MB
-//   csv, 60 MB of commas under a header      1.92      185              8.50     1659
-//   csv, one line of 60 MB of commas         1.86      184             18.51     2105
-//   vcard, 100,000 contacts (34.9 MB)        3.14      234              1.98      221
-//   vcard, one 50 MB line (the company)      2.57      303                 -        -
+//   file                                  before          after
+//   csv, 60 MB of commas under a header   8.50   1659     0.93   185
+//   csv, one line of 60 MB of commas     18.51   2105     0.87   185
+//   vcard, 100,000 contacts (34.9 MB)     1.98    221     1.41   234
+//   vcard, one 50 MB line (the company)      -      -     1.99   303
 //
+// The RelWithDebInfo build while other builds ran: 1.92 s / 185 MB, 1.86 / 184, 3.14 / 234,
+// 2.57 / 303.
 // Every peak is within 10 times the file plus 200 MB (800, 800, 549 and 700 MB).
 
 #include "printing/addressrecords.h"
