@@ -40,14 +40,12 @@ namespace {
 constexpr qint64 MB = 1024 * 1024;
 
 // Writes the file in pieces, so that the bench itself stays small.
-bool writeFile(const QString& name, const std::function<bool(QFile&)>& write)
-{
+bool writeFile(const QString& name, const std::function<bool(QFile&)>& write) {
     QFile f(name);
     return f.open(QIODevice::WriteOnly | QIODevice::Truncate) && write(f);
 }
 
-bool commas(QFile& f, const QByteArray& header, qint64 total, bool lines)
-{
+bool commas(QFile& f, const QByteArray& header, qint64 total, bool lines) {
     if (f.write(header) != header.size())
         return false;
     // Lines of 1,000 commas, or one line.
@@ -63,8 +61,7 @@ bool commas(QFile& f, const QByteArray& header, qint64 total, bool lines)
     return true;
 }
 
-bool contacts(QFile& f, int count)
-{
+bool contacts(QFile& f, int count) {
     for (int i = 1; i <= count; ++i) {
         const QByteArray card =
             QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Nachname%1;Vorname%1;;Dr.;\r\n"
@@ -85,8 +82,7 @@ bool contacts(QFile& f, int count)
     return true;
 }
 
-bool longLine(QFile& f, qint64 length)
-{
+bool longLine(QFile& f, qint64 length) {
     QByteArray head("BEGIN:VCARD\r\nVERSION:3.0\r\nFN:Anna Berg\r\nORG:");
     if (f.write(head) != head.size())
         return false;
@@ -106,8 +102,7 @@ struct Outcome {
 };
 
 // Reads the file in a child process and measures it there.
-Outcome measure(const QString& file)
-{
+Outcome measure(const QString& file) {
     Outcome o;
     int channel[2];
     if (pipe(channel) != 0)
@@ -144,8 +139,7 @@ Outcome measure(const QString& file)
 
 } // namespace
 
-int main(int argc, char** argv)
-{
+int main(int argc, char** argv) {
     QTemporaryDir temp;
     const QString folder = argc > 1 ? QString::fromLocal8Bit(argv[1]) : temp.path();
     struct Case {
@@ -184,8 +178,8 @@ int main(int argc, char** argv)
         const double budget = 10 * size + 200;
         const bool within = peak <= budget;
         failures += within ? 0 : 1;
-        std::printf("%-38s %8.1f %8.2f %8.1f %9s %8.0f %10.2f %8.0f %s\n", c.name, size,
-                    o.seconds, size / o.seconds,
+        std::printf("%-38s %8.1f %8.2f %8.1f %9s %8.0f %10.2f %8.0f %s\n", c.name, size, o.seconds,
+                    size / o.seconds,
                     o.records < 0 ? "refused" : qPrintable(QString::number(o.records)), peak,
                     peak / size, budget, within ? "within" : "OVER");
     }
