@@ -108,9 +108,12 @@ fuzz_one() {
   if [[ -f $build/fuzz/$t.seeds ]]; then
     mapfile -t seeds < <(grep -v '^$' "$build/fuzz/$t.seeds")
   fi
+  # A target's dictionary (fuzz/<target>.dict): words of its format the fuzzer inserts whole.
+  local dict=()
+  [[ -f $top/fuzz/$t.dict ]] && dict=(-dict="$top/fuzz/$t.dict")
   # The processor time it got, for the executions per processor second on a busy machine.
   local TIMEFORMAT='%U %S'
-  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" "${seed[@]}" \
+  { time "${run[@]}" "$build/fuzz/$t" -max_len="$(max_len "$t")" -max_total_time="$seconds" "${seed[@]}" "${dict[@]}" \
     -timeout="$timeout" -rss_limit_mb=2048 -print_final_stats=1 -artifact_prefix="$dir/findings/" \
     "$dir/corpus" "${seeds[@]}" >"$dir/log" 2>&1; } 2>"$dir/cputime"
   local f

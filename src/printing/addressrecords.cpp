@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
+#include <QStringDecoder>
 
 namespace {
 
@@ -77,23 +78,45 @@ QByteArray readSource(const QString& fileName, const QString& what)
     return bytes;
 }
 
-// Lines ended by CR LF or LF; the end of the last line needs no line break.
+// The end of the line that starts at start (CR LF, LF or CR alone) and where the next begins.
+qsizetype lineEnd(const QByteArray& bytes, qsizetype start, qsizetype& next)
+{
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    qsizetype end = start;
+    while (end < size && data[end] != '\n' && data[end] != '\r')
+        ++end;
+    next = end + 1;
+    if (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n')
+        next = end + 2;
+    return end;
+}
+
+// Lines ended by CR LF, LF or CR; the end of the last line needs no line break.
 QStringList splitLines(const QByteArray& bytes)
 {
     QStringList lines;
     qsizetype start = 0;
     while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0)
-            end = bytes.size();
-        qsizetype stop = end;
-        if (stop > start && bytes.at(stop - 1) == '\r')
-            --stop;
-        lines << FromCp1252(bytes.constData() + start, stop - start);
+        qsizetype next = 0;
+        const qsizetype end = lineEnd(bytes, start, next);
+        lines << FromCp1252(bytes.constData() + start, end - start);
         start = next;
     }
     return lines;
+}
+
+// Characters no text file holds: controls other than tab, line feed, form feed and carriage
+// return. Pictures, archives and random bytes are full of them.
+bool looksLikeText(const QByteArray& bytes)
+{
+    qsizetype controls = 0;
+    for (const char ch : bytes) {
+        const auto c = static_cast<unsigned char>(ch);
+        if ((c < 0x20 && c != '\t' && c != '\n' && c != '\r' && c != '\f') || c == 0x7F)
+            ++controls;
+    }
+    return controls <= 16 || controls * 100 <= bytes.size();
 }
 
 } // namespace
@@ -237,33 +260,63 @@ TAddressImport ReadAddressSource(const QString& fileName)
     return ReadAddressBytes(readSource(fileName, QStringLiteral("Die Datei")), fileName);
 }
 
-TAddressImport ReadAddressBytes(const QByteArray& bytes, const QString& fileName)
+TAddressImport ReadAddressBytes(const QByteArray& source, const QString& fileName)
 {
+    const auto noAddresses = [&](const QString& reason) {
+        return TAddressError(QStringLiteral("Die Datei %1 enthält keine Adressen: %2.")
+                                 .arg(quoted(fileName), reason));
+    };
     // Only blanks and line breaks: seen without copying the bytes.
+    if (QByteArrayView(source).trimmed().isEmpty())
+        throw noAddresses(QStringLiteral("sie ist leer"));
+
+    // Text in UTF-16 or UTF-32 (with a byte order mark) is read as UTF-8, as every reader
+    // below knows it.
+    QByteArray bytes = source;
+    bool utf8 = false;
+    if (const auto encoding = QStringConverter::encodingForData(source);
+        encoding && *encoding != QStringConverter::Utf8) {
+        QStringDecoder decoder(*encoding);
+        bytes = QString(decoder(source)).toUtf8();
+        utf8 = true;
+    }
+    if (!looksLikeText(bytes))
+        throw noAddresses(QStringLiteral("sie ist keine Textdatei, sondern enthält "
+                                         "Steuerzeichen wie ein Bild oder ein Programm"));
+    // A NUL byte in a field is no character of it.
+    if (bytes.contains('\0'))
+        bytes.removeIf([](char c) { return c == '\0'; });
     if (QByteArrayView(bytes).trimmed().isEmpty())
-        throw TAddressError(
-            QStringLiteral("Die Datei %1 enthält keine Adressen: sie ist leer.").arg(quoted(fileName)));
+        throw noAddresses(QStringLiteral("sie ist leer"));
+
     if (LooksLikeVCard(bytes))
         return ReadVCards(bytes, fileName);
 
-    // Binary files are neither of the three text forms.
-    if (bytes.left(4096).contains('\0') && !bytes.startsWith("\xFF\xFE") &&
-        !bytes.startsWith("\xFE\xFF"))
-        throw TAddressError(QStringLiteral("Die Datei %1 ist weder eine Adressdatei noch eine "
-                                           "vCard- oder CSV-Datei.")
-                                .arg(quoted(fileName)));
-
     // The header line is free text; the records below it are tab-separated.
-    const qsizetype firstEnd = bytes.indexOf('\n');
-    const qsizetype secondEnd = firstEnd < 0 ? -1 : bytes.indexOf('\n', firstEnd + 1);
-    const QByteArray firstLines = secondEnd < 0 ? bytes : bytes.left(secondEnd);
-    if (firstLines.contains('\t') && !bytes.startsWith("\xFF\xFE") &&
-        !bytes.startsWith("\xFE\xFF")) {
+    qsizetype next = 0;
+    lineEnd(bytes, 0, next);
+    qsizetype secondEnd = bytes.size();
+    if (next < bytes.size()) {
+        qsizetype afterSecond = 0;
+        secondEnd = lineEnd(bytes, next, afterSecond);
+    }
+    const QByteArrayView firstLines = QByteArrayView(bytes).first(qMin(secondEnd, bytes.size()));
+    if (firstLines.contains('\t')) {
         TAddressImport result;
         result.Kind = QStringLiteral("Adressdatei");
-        const QStringList lines = splitLines(bytes);
-        for (qsizetype i = 1; i < lines.size(); ++i)
-            result.Records << SplitAddressRecord(lines.at(i));
+        // Record by record, without a list of all lines besides the records.
+        qsizetype start = 0;
+        bool header = true;
+        while (start < bytes.size()) {
+            const qsizetype end = lineEnd(bytes, start, next);
+            if (!header) {
+                const char* line = bytes.constData() + start;
+                result.Records << SplitAddressRecord(utf8 ? QString::fromUtf8(line, end - start)
+                                                          : FromCp1252(line, end - start));
+            }
+            header = false;
+            start = next;
+        }
         if (result.Records.isEmpty())
             throw TAddressError(QStringLiteral("Die Adressdatei %1 enthält keine Adressen, nur "
                                                "die Kopfzeile.")
@@ -271,4 +324,25 @@ TAddressImport ReadAddressBytes(const QByteArray& bytes, const QString& fileName
         return result;
     }
     return ReadCsvContacts(bytes, fileName);
+}
+
+QString AddressImportNote(const TAddressImport& import, const QString& fileName)
+{
+    if (import.Repaired == 0 && import.Skipped == 0)
+        return QString();
+    const qsizetype read = import.Records.size();
+    QString note = read == 1 ? QStringLiteral("Aus %1 wurde ein Kontakt gelesen")
+                                   .arg(quoted(fileName))
+                             : QStringLiteral("Aus %1 wurden %2 Kontakte gelesen")
+                                   .arg(quoted(fileName))
+                                   .arg(read);
+    if (import.Repaired > 0)
+        note += QStringLiteral(", %1 davon unvollständig (ergänzt, bitte prüfen)")
+                    .arg(import.Repaired);
+    if (import.Skipped == 1)
+        note += QStringLiteral("; 1 Kontakt übersprungen, er war nicht lesbar");
+    else if (import.Skipped > 1)
+        note += QStringLiteral("; %1 Kontakte übersprungen, sie waren nicht lesbar")
+                    .arg(import.Skipped);
+    return note + QLatin1Char('.');
 }

@@ -66,7 +66,13 @@ struct TAddressImport {
     QString Kind;                  // "Adressdatei", "vCard" or "CSV"
     QList<TAddressRecord> Records; // 24 fields each
     int Replaced = 0;              // characters Windows-1252 lacks, written as "?"
+    int Repaired = 0; // contacts read from a damaged form (a vCard without END:VCARD, ...)
+    int Skipped = 0;  // contacts that could not be read and were left out
 };
+
+// A German sentence for the user when contacts had to be repaired or skipped ("... 5 Kontakte
+// gelesen, 2 davon unvollständig ..."); empty when the source was read as it is.
+QString AddressImportNote(const TAddressImport& import, const QString& fileName);
 
 // Reads an address file, a vCard file (2.1, 3.0, 4.0) or a CSV file with a header row,
 // recognised from its bytes. Throws TAddressError for a file it cannot read or does not know.

@@ -241,6 +241,9 @@ bool TfrmTabSettings::ImportAddressFile(const QString& fileName)
         text += QStringLiteral(" %1 Zeichen, die der Zeichensatz der Adressdatei nicht kennt, "
                                "stehen dort als \u201E?\u201C.")
                     .arg(imported.Replaced);
+    const QString note = AddressImportNote(imported, fileName);
+    if (!note.isEmpty())
+        text += QLatin1Char(' ') + note;
     ShowMessage(this, messageTitle(), text);
     return true;
 }

@@ -1,5 +1,8 @@
 // vCard 2.1, 3.0 and 4.0: folded lines, quoted-printable with soft line breaks, CHARSET,
-// escaped commas and semicolons, several cards per file, keywords in any letter case.
+// escaped commas and semicolons, several cards per file, keywords in any letter case, lines
+// ended by CR LF, LF or CR alone. Damaged files lose no contact that can still be read: a
+// BEGIN:VCARD at the start of a line ends an unfinished card, a soft line break does not swallow
+// the line that begins or ends a card, and what had to be repaired or left out is counted.
 
 #include "printing/contactimport.h"
 
@@ -14,7 +17,7 @@
 namespace {
 
 // The properties an address is made of; the others are passed over.
-enum class TName { N, FN, ORG, TITLE, ADR, TEL, EMAIL, URL, Other };
+enum class TName { N, FN, ORG, TITLE, ROLE, HonorificPrefix, ADR, TEL, EMAIL, URL, AGENT, Other };
 
 // The types that choose between properties of one name, as bits.
 enum TType : unsigned { Work = 1, Home = 2, Cell = 4, Fax = 8, Pref = 16, Pager = 32 };
@@ -110,9 +113,10 @@ QByteArrayView propertyName(QByteArrayView firstParam)
 TName nameOf(QByteArrayView name)
 {
     static constexpr std::pair<const char*, TName> names[] = {
-        {"N", TName::N},         {"FN", TName::FN},   {"ORG", TName::ORG},
-        {"TITLE", TName::TITLE}, {"ADR", TName::ADR}, {"TEL", TName::TEL},
-        {"EMAIL", TName::EMAIL}, {"URL", TName::URL}};
+        {"N", TName::N},         {"FN", TName::FN},     {"ORG", TName::ORG},
+        {"TITLE", TName::TITLE}, {"ROLE", TName::ROLE}, {"HONORIFIC-PREFIX", TName::HonorificPrefix},
+        {"ADR", TName::ADR},     {"TEL", TName::TEL},   {"EMAIL", TName::EMAIL},
+        {"URL", TName::URL},     {"AGENT", TName::AGENT}};
     for (const auto& [word, value] : names)
         if (sameWord(name, word))
             return value;
@@ -257,25 +261,40 @@ bool declaresQuotedPrintable(QByteArrayView head)
     return quotedPrintable;
 }
 
+// The line begins or ends a card: "BEGIN:VCARD" or "END:VCARD" in any letter case.
+bool isCardBoundary(QByteArrayView line)
+{
+    line = line.trimmed();
+    return sameWord(line, "BEGIN:VCARD") || sameWord(line, "END:VCARD");
+}
+
 // Logical lines of the file: folded lines joined, quoted-printable soft breaks joined. Lines
-// that were not joined share the bytes of the file, which must outlive them.
-QList<QByteArray> logicalLines(const QByteArray& bytes)
+// end with CR LF, LF or CR. Lines that were not joined share the bytes of the file, which must
+// outlive them. A soft break right before a line that begins or ends a card is dropped instead
+// of joining that line; the index of each such logical line is added to cut.
+QList<QByteArray> logicalLines(const QByteArray& bytes, QList<qsizetype>& cut)
 {
     QList<QByteArray> lines;
-    lines.reserve(bytes.count('\n') + 1);
     bool softBreakOpen = false;
     bool currentIsQP = false;
     qsizetype start = bytes.startsWith("\xEF\xBB\xBF") ? 3 : 0;
-    while (start < bytes.size()) {
-        qsizetype end = bytes.indexOf('\n', start);
-        const qsizetype next = end < 0 ? bytes.size() : end + 1;
-        if (end < 0)
-            end = bytes.size();
-        QByteArrayView line = QByteArrayView(bytes).sliced(start, end - start);
-        if (line.endsWith('\r'))
-            line.chop(1);
+    const char* data = bytes.constData();
+    const qsizetype size = bytes.size();
+    while (start < size) {
+        qsizetype end = start;
+        while (end < size && data[end] != '\n' && data[end] != '\r')
+            ++end;
+        qsizetype next = end + 1;
+        if (end + 1 < size && data[end] == '\r' && data[end + 1] == '\n')
+            next = end + 2;
+        const QByteArrayView line(data + start, end - start);
         start = next;
 
+        if (softBreakOpen && !lines.isEmpty() && isCardBoundary(line)) {
+            lines.last().chop(1); // the "=" of a soft break that leads nowhere
+            cut << lines.size() - 1;
+            softBreakOpen = false;
+        }
         if (softBreakOpen && !lines.isEmpty()) {
             lines.last().chop(1); // the "=" of the soft break
             lines.last() += line;
@@ -384,20 +403,32 @@ TAddressRecord recordOf(const TCard& card)
             r[AfName] = full;
         }
     }
+    // TITLE is the job title ("Geschäftsführerin"), which the address file keeps in
+    // "Zusatz 2"; the honorific ("Dr.") of "Titel" is N's prefix.
     if (const TProperty* title = choose(card, TName::TITLE))
-        r[AfTitel] = plainText(*title);
-    if (r.at(AfTitel).isEmpty())
-        r[AfTitel] = prefix;
+        r[AfZusatz2] = plainText(*title);
+    if (r.at(AfZusatz2).isEmpty()) {
+        if (const TProperty* role = choose(card, TName::ROLE))
+            r[AfZusatz2] = plainText(*role);
+    }
+    r[AfTitel] = prefix;
+    if (r.at(AfTitel).isEmpty()) {
+        if (const TProperty* honorific = choose(card, TName::HonorificPrefix))
+            r[AfTitel] = plainText(*honorific);
+    }
 
+    // The extended address ("Hinterhaus", "Suite 100") is a line of its own, "Zusatz 1";
+    // without a street it is the street, and without both the post office box is.
     if (const TProperty* adr = choose(card, TName::ADR, {Work, Home})) {
         const QStringList parts = components(valueText(*adr), QLatin1Char(';'));
-        QStringList street;
-        for (const QString& s : {parts.value(2), parts.value(1)})
-            if (!s.isEmpty())
-                street << s;
-        if (street.isEmpty() && !parts.value(0).isEmpty())
-            street << parts.value(0);
-        r[AfStrasse] = street.join(QStringLiteral(", "));
+        QString street = parts.value(2);
+        QString extended = parts.value(1);
+        if (street.isEmpty())
+            std::swap(street, extended);
+        if (street.isEmpty())
+            street = parts.value(0);
+        r[AfStrasse] = street;
+        r[AfZusatz1] = extended;
         r[AfOrt] = parts.value(3);
         r[AfPLZ] = parts.value(5);
     }
@@ -427,49 +458,103 @@ TAddressImport ReadVCards(const QByteArray& bytes, const QString& fileName)
     result.Kind = QStringLiteral("vCard");
     int depth = 0;
     TCard card;
-    for (const QByteArray& line : logicalLines(bytes)) {
+    bool cardRepaired = false;
+    bool afterAgent = false;  // the previous line was "AGENT:" without a value
+    bool strayContent = false; // known properties outside any card (a lost BEGIN:VCARD)
+    auto finishCard = [&] {
+        TAddressRecord record = recordOf(card);
+        result.Replaced += FitRecordToAddressFile(record);
+        if (CompleteRecordName(record)) {
+            result.Records << record;
+            if (cardRepaired)
+                ++result.Repaired;
+        } else {
+            ++result.Skipped;
+        }
+        if (result.Records.size() > MaxImportedContacts)
+            throw TAddressError(QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält mehr als %2 "
+                                               "Kontakte; so viele nimmt die Adressdatei nicht "
+                                               "auf.")
+                                    .arg(QDir::toNativeSeparators(fileName))
+                                    .arg(MaxImportedContacts));
+        card.clear();
+        cardRepaired = false;
+        depth = 0;
+    };
+    auto finishStray = [&] {
+        if (strayContent)
+            ++result.Skipped;
+        strayContent = false;
+    };
+    QList<qsizetype> cut;
+    const QList<QByteArray> lines = logicalLines(bytes, cut);
+    qsizetype nextCut = 0;
+    for (qsizetype index = 0; index < lines.size(); ++index) {
+        const QByteArray& line = lines.at(index);
+        if (nextCut < cut.size() && cut.at(nextCut) == index) {
+            ++nextCut;
+            if (depth > 0)
+                cardRepaired = true;
+        }
         const qsizetype colon = nameEnd(line);
         if (colon < 0)
             continue;
         const TParams params = splitParams(QByteArrayView(line).first(colon));
         // The name alone decides about the lines that begin and end a card and those outside.
         const QByteArrayView name = propertyName(params.at(0));
-        const bool vcard = sameWord(QByteArrayView(line).sliced(colon + 1).trimmed(), "VCARD");
+        const QByteArrayView value = QByteArrayView(line).sliced(colon + 1).trimmed();
+        const bool vcard = sameWord(value, "VCARD");
+        const bool agent = afterAgent;
+        afterAgent = false;
         if (sameWord(name, "BEGIN") && vcard) {
-            // A card inside a card (AGENT of version 2.1) belongs to the outer one.
-            if (depth++ == 0)
-                card.clear();
-            continue;
-        }
-        if (sameWord(name, "END") && vcard && depth > 0) {
-            if (--depth == 0) {
-                TAddressRecord record = recordOf(card);
-                result.Replaced += FitRecordToAddressFile(record);
-                if (CompleteRecordName(record))
-                    result.Records << record;
-                if (result.Records.size() > MaxImportedContacts)
-                    throw TAddressError(
-                        QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält mehr als %2 "
-                                       "Kontakte; so viele nimmt die Adressdatei nicht auf.")
-                            .arg(QDir::toNativeSeparators(fileName))
-                            .arg(MaxImportedContacts));
+            if (depth > 0 && agent) {
+                // A card inside a card (AGENT of version 2.1) belongs to the outer one.
+                ++depth;
+                continue;
             }
+            if (depth > 0) {
+                // The card before has no END:VCARD: it ends here.
+                cardRepaired = true;
+                finishCard();
+            }
+            finishStray();
+            depth = 1;
             continue;
         }
-        if (depth != 1)
+        if (sameWord(name, "END") && vcard) {
+            if (depth == 0)
+                finishStray();
+            else if (--depth == 0)
+                finishCard();
             continue;
+        }
         const TName known = nameOf(name);
-        if (known == TName::Other)
+        if (depth == 0) {
+            strayContent = strayContent || (known != TName::Other && !value.isEmpty());
             continue;
+        }
+        if (depth != 1 || known == TName::Other)
+            continue;
+        if (known == TName::AGENT) {
+            afterAgent = value.isEmpty();
+            continue;
+        }
         TProperty p = parseHead(params, known);
         if (p.Binary)
             continue;
         p.Value = line.mid(colon + 1);
         card << std::move(p);
     }
+    if (depth > 0) {
+        // The last card has no END:VCARD.
+        cardRepaired = true;
+        finishCard();
+    }
+    finishStray();
     if (result.Records.isEmpty())
-        throw TAddressError(QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält keinen "
-                                           "vollständigen Kontakt (BEGIN:VCARD bis END:VCARD).")
+        throw TAddressError(QStringLiteral("Die vCard-Datei \u201E%1\u201C enthält keine Adressen: "
+                                           "keine Karte darin nennt einen Namen, eine Firma oder "
+                                           "eine Anschrift.")
                                 .arg(QDir::toNativeSeparators(fileName)));
     return result;
 }

@@ -7,6 +7,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <csignal>
@@ -50,12 +51,16 @@ private slots:
     void csvWithByteOrderMarkAndOutlookColumns();
     void csvNameBesideFamilyNameIsTheRecordName();
     void csvCountsReplacedCharacters();
+    void foreignLineEndsEncodingsAndNulAreRead_data();
+    void foreignLineEndsEncodingsAndNulAreRead();
 
     // bad
     void failedSaveInReadOnlyFolderKeepsPreviousFile();
     void failedSaveOnFullDiskKeepsPreviousFile();
     void csvWithoutKnownColumnIsRefused();
     void emptyOrHeaderOnlyFilesAreRefused();
+    void garbageIsRefused_data();
+    void garbageIsRefused();
 
     // missing
     void missingFileIsNamedInTheError();
@@ -291,6 +296,79 @@ void TestAddressRecords::csvCountsReplacedCharacters()
     QCOMPARE(source.Replaced, 4);
 }
 
+namespace {
+
+QByteArray utf16(const QString& text, bool littleEndian)
+{
+    QByteArray bytes = littleEndian ? QByteArray("\xFF\xFE", 2) : QByteArray("\xFE\xFF", 2);
+    for (const QChar c : text) {
+        const char lo = char(c.unicode() & 0xFF);
+        const char hi = char(c.unicode() >> 8);
+        bytes += littleEndian ? lo : hi;
+        bytes += littleEndian ? hi : lo;
+    }
+    return bytes;
+}
+
+} // namespace
+
+void TestAddressRecords::foreignLineEndsEncodingsAndNulAreRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<QStringList>("towns");
+    QTest::addColumn<int>("skipped");
+
+    const QByteArray record2 = "Zwei\t\t\t\t\t\t\tOrt 2";
+    QTest::newRow("address file, carriage returns only")
+        << QByteArray("Set\tFirma 1\rEins\tA\t\t\t\t\t\tK\xF6ln\r") + record2 + "\r"
+        << "Adressdatei" << QStringList{"Eins", "Zwei"} << QStringList{"Köln", "Ort 2"} << 0;
+    QTest::newRow("address file, nul in a field")
+        << QByteArray("Set\tFirma 1\r\nEi\0ns\tA\t\t\t\t\t\tK\xF6\0ln\r\n", 33) + record2
+        << "Adressdatei" << QStringList{"Eins", "Zwei"} << QStringList{"Köln", "Ort 2"} << 0;
+    QTest::newRow("csv, carriage returns only")
+        << QByteArray("Name;Ort\rEins;K\xF6ln\rZwei;Ort 2\r") << "CSV"
+        << QStringList{"Eins", "Zwei"} << QStringList{"Köln", "Ort 2"} << 0;
+    QTest::newRow("csv, utf-16 little endian")
+        << utf16(QStringLiteral("Vorname,Nachname,Ort\r\nJürgen,Weiß,Köln\r\n"), true) << "CSV"
+        << QStringList{"Jürgen Weiß"} << QStringList{"Köln"} << 0;
+    QTest::newRow("csv, utf-16 big endian, semicolons")
+        << utf16(QStringLiteral("Vorname;Nachname;Ort\nJürgen;Weiß;Köln\n"), false) << "CSV"
+        << QStringList{"Jürgen Weiß"} << QStringList{"Köln"} << 0;
+    QTest::newRow("csv, nul in a field")
+        << QByteArray("Name,Ort\nEi\0ns,K\0\xF6ln\n", 21) << "CSV" << QStringList{"Eins"}
+        << QStringList{"Köln"} << 0;
+}
+
+void TestAddressRecords::foreignLineEndsEncodingsAndNulAreRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, kind);
+    QFETCH(QStringList, names);
+    QFETCH(QStringList, towns);
+    QFETCH(int, skipped);
+    const QString file = path(QStringLiteral("fremd.txt"));
+    writeBytes(file, bytes);
+    TAddressImport source;
+    try {
+        source = ReadAddressSource(file);
+    } catch (const TAddressError& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(source.Kind, kind);
+    QStringList readNames;
+    QStringList readTowns;
+    for (const TAddressRecord& r : source.Records) {
+        QCOMPARE(r.size(), int(AddressFieldCount));
+        readNames << r.at(AfSet);
+        readTowns << r.at(AfOrt);
+    }
+    QCOMPARE(readNames, names);
+    QCOMPARE(readTowns, towns);
+    QCOMPARE(source.Skipped, skipped);
+}
+
 void TestAddressRecords::failedSaveInReadOnlyFolderKeepsPreviousFile()
 {
     const QString target = UserAddressFile();
@@ -355,6 +433,40 @@ void TestAddressRecords::emptyOrHeaderOnlyFilesAreRefused()
                                     QByteArray("Vorname;Name\r\n")}) {
         writeBytes(file, bytes);
         QVERIFY_THROWS_EXCEPTION(TAddressError, ReadAddressSource(file));
+    }
+}
+
+void TestAddressRecords::garbageIsRefused_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    // Random bytes without a NUL: tabs and line breaks in them look like an address file.
+    QRandomGenerator random(28);
+    QByteArray noise;
+    while (noise.size() < 3 * 1024 * 1024) {
+        const char c = char(random.bounded(256));
+        if (c != 0)
+            noise += c;
+    }
+    QTest::newRow("random bytes") << noise;
+    QTest::newRow("random bytes behind a header") << QByteArray("Set\tFirma 1\r\n") + noise;
+    QTest::newRow("random bytes behind a csv header")
+        << QByteArray("Vorname,Name,Ort\r\n") + noise.left(100000);
+    QTest::newRow("random bytes behind begin:vcard")
+        << QByteArray("BEGIN:VCARD\r\n") + noise.left(100000);
+}
+
+void TestAddressRecords::garbageIsRefused()
+{
+    QFETCH(QByteArray, bytes);
+    const QString file = path(QStringLiteral("rauschen.dat"));
+    writeBytes(file, bytes);
+    try {
+        const TAddressImport source = ReadAddressSource(file);
+        QFAIL(qPrintable(QStringLiteral("%1 records read from garbage").arg(source.Records.size())));
+    } catch (const TAddressError& e) {
+        QVERIFY2(e.message().contains(QStringLiteral("rauschen.dat")), qPrintable(e.message()));
+        QVERIFY2(e.message().contains(QStringLiteral("enthält keine Adressen")),
+                 qPrintable(e.message()));
     }
 }
 

@@ -50,7 +50,9 @@ private slots:
     void charactersOutsideTheCodePageAreCounted();
     void fittingJoinsLinesAndKeepsTheCodePage();
     void nestedCardBelongsToTheOuterOne();
-    void cardWithoutEndIsRefused();
+    void titleIsTheJobAndThePrefixTheHonorific();
+    void damagedAndForeignFormsAreRead_data();
+    void damagedAndForeignFormsAreRead();
     void notAVCardIsRefusedByTheSourceReader();
 
 private:
@@ -98,21 +100,22 @@ void TestVCardImport::corpusFileImports_data()
     QTest::newRow("evolution") << "ezvcard-John_Doe_EVOLUTION.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Mr. John Richter, James Doe Sr."}, {AfName, "Doe"},
                          {AfVorname, "John"}, {AfFirma1, "IBM"}, {AfFirma2, "Accounting, Dungeon"},
-                         {AfTitel, "Money Counter"}, {AfStrasse, "15 Crescent moon drive"},
+                         {AfTitel, "Mr."}, {AfZusatz2, "Money Counter"},
+                         {AfStrasse, "15 Crescent moon drive"},
                          {AfPLZ, "12345"}, {AfOrt, "Albaney"}, {AfTel, "905-555-1234"},
                          {AfMobil, "905-666-1234"}, {AfEMail, "john.doe@ibm.com"},
                          {AfURL, "http://www.ibm.com"}};
     QTest::newRow("gmail") << "ezvcard-John_Doe_GMAIL.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Mr. John Richter, James Doe Sr."}, {AfName, "Doe"},
-                         {AfVorname, "John"}, {AfFirma1, "IBM"}, {AfTitel, "Money Counter"},
-                         {AfStrasse, "Crescent moon drive, 555-asd, Nice Area, Albaney, New York "
+                         {AfVorname, "John"}, {AfFirma1, "IBM"}, {AfTitel, "Mr."},
+                         {AfZusatz2, "Money Counter"}, {AfStrasse, "Crescent moon drive, 555-asd, Nice Area, Albaney, New York "
                                      "12345, United States of America"},
                          {AfMobil, "905-555-1234"}, {AfTelPrivat, "905-666-1234"},
                          {AfEMail, "john.doe@ibm.com"}, {AfURL, "http://www.ibm.com"}};
     QTest::newRow("mac address book") << "ezvcard-John_Doe_MAC_ADDRESS_BOOK.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Mr. John Richter,James Doe Sr."}, {AfName, "Doe"},
                          {AfVorname, "John"}, {AfFirma1, "IBM"}, {AfFirma2, "Accounting"},
-                         {AfStrasse, "Street4, Building 6, Floor 8"}, {AfPLZ, "12345"},
+                         {AfTitel, "Mr."}, {AfZusatz2, "Money Counter"}, {AfStrasse, "Street4, Building 6, Floor 8"}, {AfPLZ, "12345"},
                          {AfOrt, "New York"}, {AfTel, "905-777-1234"},
                          {AfTelPrivat, "905-666-1234"}, {AfMobil, "905-555-1234"},
                          {AfFax, "905-999-1234"}, {AfFaxPrivat, "905-888-1234"},
@@ -120,13 +123,14 @@ void TestVCardImport::corpusFileImports_data()
     QTest::newRow("outlook") << "ezvcard-John_Doe_MS_OUTLOOK.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Mr. John Richter James Doe Sr."}, {AfName, "Doe"},
                          {AfVorname, "John"}, {AfFirma1, "IBM"}, {AfFirma2, "Accounting"},
-                         {AfTitel, "Money Counter"}, {AfStrasse, "Cresent moon drive"},
+                         {AfTitel, "Mr."}, {AfZusatz2, "Money Counter"},
+                         {AfStrasse, "Cresent moon drive"},
                          {AfPLZ, "12345"}, {AfOrt, "Albaney"}, {AfTel, "(905) 555-1234"},
                          {AfTelPrivat, "(905) 666-1234"}, {AfEMail, "john.doe@ibm.cm"},
                          {AfURL, "http://www.ibm.com"}};
     QTest::newRow("gmail single") << "ezvcard-gmail-single.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Greg Dartmouth"}, {AfName, "Dartmouth"}, {AfVorname, "Greg"},
-                         {AfFirma1, "TheCompany"}, {AfTitel, "TheJobTitle"},
+                         {AfFirma1, "TheCompany"}, {AfTitel, ""}, {AfZusatz2, "TheJobTitle"},
                          {AfStrasse, "123 Home St, Home City, HM 12345"},
                          {AfMobil, "555 555 1111"}, {AfTel, "555 555 2222"},
                          {AfEMail, "gdartmouth@hotmail.com"}, {AfURL, "http://TheProfile.com"}};
@@ -145,7 +149,8 @@ void TestVCardImport::corpusFileImports_data()
                          {AfFax, "+1-415-528-4164"}, {AfEMail, "howes@netscape.com"}};
     QTest::newRow("rfc 6350") << "ezvcard-rfc6350-example.vcf" << 1 << 0
         << QList<Expect>{{AfSet, "Simon Perreault"}, {AfName, "Perreault"}, {AfVorname, "Simon"},
-                         {AfFirma1, "Viagenie"}, {AfStrasse, "2875 Laurier, Suite D2-630"},
+                         {AfFirma1, "Viagenie"}, {AfStrasse, "2875 Laurier"},
+                         {AfZusatz1, "Suite D2-630"},
                          {AfPLZ, "G1V 2M2"}, {AfOrt, "Quebec"},
                          {AfTel, "+1-418-656-9254;ext=102"}, {AfMobil, "+1-418-262-6501"},
                          {AfEMail, "simon.perreault@viagenie.ca"}, {AfURL, "http://nomis80.org"}};
@@ -153,7 +158,9 @@ void TestVCardImport::corpusFileImports_data()
         << 1 << 0
         << QList<Expect>{{AfSet, "John Doe"}, {AfName, "Doe"}, {AfVorname, "John"},
                          {AfFirma1, "TheOrganization"}, {AfFirma2, "TheDepartment"},
-                         {AfTitel, "TheTitle"}, {AfStrasse, "Suite 100, 222 Broadway"},
+                         {AfTitel, ""}, {AfZusatz2, "TheTitle"},
+                         // The exporter put the street where the extended address belongs.
+                         {AfStrasse, "Suite 100"}, {AfZusatz1, "222 Broadway"},
                          {AfPLZ, "98765"}, {AfOrt, "New York"}, {AfTel, "555-555-1111"},
                          {AfTelPrivat, "555-555-2222"}, {AfMobil, "555-555-5555"},
                          {AfFax, "555-555-3333"}, {AfEMail, "doe.john@hotmail.com"},
@@ -337,15 +344,96 @@ void TestVCardImport::nestedCardBelongsToTheOuterOne()
     QCOMPARE(imported.Records.first().at(AfTel), QStringLiteral("0123"));
 }
 
-void TestVCardImport::cardWithoutEndIsRefused()
+void TestVCardImport::titleIsTheJobAndThePrefixTheHonorific()
 {
-    try {
-        read("BEGIN:VCARD\nVERSION:3.0\nFN:Halb\n");
-        QFAIL("a card without END:VCARD was accepted");
-    } catch (const TAddressError& e) {
-        QVERIFY(e.message().contains(QStringLiteral("card.vcf")));
-        QVERIFY(e.message().contains(QStringLiteral("keinen vollständigen Kontakt")));
+    const TAddressImport imported =
+        read("BEGIN:VCARD\nVERSION:4.0\nN:Angstadt;Michael;;Dr.;\nTITLE:Geschäftsführerin\n"
+             "ADR;TYPE=work:;TheOffice;Hauptstr. 5;Köln;;50667;\nEND:VCARD\n"
+             "BEGIN:VCARD\nVERSION:4.0\nN:Berg;Anna;;;\nHONORIFIC-PREFIX:Prof.\n"
+             "ROLE:Projektleitung\nADR:;Hinterhaus;;Bonn;;53111;\nEND:VCARD\n");
+    QCOMPARE(imported.Records.size(), 2);
+    const TAddressRecord& a = imported.Records.at(0);
+    QCOMPARE(a.at(AfTitel), QStringLiteral("Dr."));
+    QCOMPARE(a.at(AfZusatz2), QStringLiteral("Geschäftsführerin"));
+    QCOMPARE(a.at(AfStrasse), QStringLiteral("Hauptstr. 5"));
+    QCOMPARE(a.at(AfZusatz1), QStringLiteral("TheOffice"));
+    const TAddressRecord& b = imported.Records.at(1);
+    QCOMPARE(b.at(AfTitel), QStringLiteral("Prof."));
+    QCOMPARE(b.at(AfZusatz2), QStringLiteral("Projektleitung"));
+    // Without a street the extended address is the street.
+    QCOMPARE(b.at(AfStrasse), QStringLiteral("Hinterhaus"));
+    QCOMPARE(b.at(AfZusatz1), QString());
+}
+
+void TestVCardImport::damagedAndForeignFormsAreRead_data()
+{
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("names");
+    QTest::addColumn<int>("repaired");
+    QTest::addColumn<int>("skipped");
+
+    const QByteArray a = "BEGIN:VCARD\nVERSION:2.1\nFN:Anna\nEND:VCARD\n";
+    const QByteArray b = "BEGIN:VCARD\nVERSION:2.1\nFN:Bert\nTEL;CELL:0170\nEND:VCARD\n";
+    QTest::newRow("no end at the end") << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:Halb\n")
+                                       << QStringList{"Halb"} << 1 << 0;
+    QTest::newRow("begin ends an unfinished card")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN:Anna\n") + b + a
+        << QStringList{"Anna", "Bert", "Anna"} << 1 << 0;
+    QTest::newRow("soft break before end")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN:Anna\n"
+                      "NOTE;ENCODING=QUOTED-PRINTABLE:Gr=C3=BC=\nEND:VCARD\n") + b
+        << QStringList{"Anna", "Bert"} << 1 << 0;
+    QTest::newRow("soft break before begin")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN:Anna\n"
+                      "NOTE;QUOTED-PRINTABLE:x=\r\nbegin:vcard\r\nFN:Bert\r\nEND:VCARD\r\n") + a
+        << QStringList{"Anna", "Bert", "Anna"} << 1 << 0;
+    QTest::newRow("soft break of a name before end")
+        << QByteArray("BEGIN:VCARD\nVERSION:2.1\nFN;QUOTED-PRINTABLE:Anna=\nEND:VCARD\n") + b
+        << QStringList{"Anna", "Bert"} << 1 << 0;
+    QTest::newRow("properties without begin") << a + "VERSION:2.1\nFN:Los\nEND:VCARD\n" + b
+                                              << QStringList{"Anna", "Bert"} << 0 << 1;
+    QTest::newRow("empty card") << a + "BEGIN:VCARD\nVERSION:3.0\nEND:VCARD\n"
+                                << QStringList{"Anna"} << 0 << 1;
+    QTest::newRow("carriage returns only")
+        << QByteArray("BEGIN:VCARD\rVERSION:2.1\rFN:Anna\rN;QUOTED-PRINTABLE:Gr=C3=BC=\r"
+                      "n;Anna\rEND:VCARD\rBEGIN:VCARD\rFN:Bert\r  Berg\rEND:VCARD\r")
+        << QStringList{"Anna", "Bert Berg"} << 0 << 0;
+    const QString text = QStringLiteral("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Weiß;Jürgen\r\n"
+                                        "FN:Jürgen Weiß\r\nEND:VCARD\r\n");
+    QByteArray le("\xFF\xFE", 2);
+    QByteArray be("\xFE\xFF", 2);
+    for (const QChar c : text) {
+        le += char(c.unicode() & 0xFF);
+        le += char(c.unicode() >> 8);
+        be += char(c.unicode() >> 8);
+        be += char(c.unicode() & 0xFF);
     }
+    QTest::newRow("utf-16 little endian") << le << QStringList{"Jürgen Weiß"} << 0 << 0;
+    QTest::newRow("utf-16 big endian") << be << QStringList{"Jürgen Weiß"} << 0 << 0;
+    QTest::newRow("nul in a field")
+        << QByteArray("BEGIN:VCARD\nVERSION:3.0\nFN:An\0na Berg\nEND:VCARD\n", 48)
+        << QStringList{"Anna Berg"} << 0 << 0;
+}
+
+void TestVCardImport::damagedAndForeignFormsAreRead()
+{
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, names);
+    QFETCH(int, repaired);
+    QFETCH(int, skipped);
+    TAddressImport imported;
+    try {
+        imported = read(bytes);
+    } catch (const TAddressError& e) {
+        QFAIL(qPrintable(e.message()));
+    }
+    QCOMPARE(imported.Kind, QStringLiteral("vCard"));
+    QStringList read;
+    for (const TAddressRecord& r : imported.Records)
+        read << r.at(AfSet);
+    QCOMPARE(read, names);
+    QCOMPARE(imported.Repaired, repaired);
+    QCOMPARE(imported.Skipped, skipped);
 }
 
 void TestVCardImport::notAVCardIsRefusedByTheSourceReader()

@@ -2,6 +2,7 @@
 // record of an address file, a vCard file and a CSV file; one German line and status 1 for a
 // file it refuses.
 
+#include "common/addressbookexports.h"
 #include "common/toolrun.h"
 #include "qmpaths.h"
 #include <QFile>
@@ -28,6 +29,9 @@ private slots:
     void listsTheBundledAddressFile();
     void listsAVCardFile();
     void listsACsvFileInUtf8();
+    void addressBookExportsFillTheirFields_data();
+    void addressBookExportsFillTheirFields();
+    void repairedAndSkippedContactsAreCounted();
     void refusedFilesEndWithOneLine_data();
     void refusedFilesEndWithOneLine();
     void helpNamesTheTask();
@@ -83,6 +87,70 @@ void TestBatchListRecords::listsACsvFileInUtf8()
     QCOMPARE(lines.at(0), QStringLiteral("Jürgen Weiß\t\t\t\t\t\t50667\tKöln") + QString(15, '\t') +
                               QStringLiteral("Jürgen\tWeiß"));
     QCOMPARE(lines.at(1).split('\t').at(22), QStringLiteral("Anna"));
+}
+
+void TestBatchListRecords::addressBookExportsFillTheirFields_data()
+{
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QList<TAddressRecord>>("expected");
+    for (const addressbookexports::Export& e : addressbookexports::All())
+        QTest::newRow(qPrintable(e.Name)) << e.FileName << e.Bytes << e.Expected;
+}
+
+void TestBatchListRecords::addressBookExportsFillTheirFields()
+{
+    QFETCH(QString, fileName);
+    QFETCH(QByteArray, bytes);
+    QFETCH(QList<TAddressRecord>, expected);
+    const QString file = m_dir.filePath(fileName);
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write(bytes);
+    f.close();
+    const toolrun::Result r = toolrun::Batch({"--list-records", file});
+    QCOMPARE(r.code, 0);
+    QVERIFY2(r.err.isEmpty(), qPrintable(r.err));
+    const QStringList lines = linesOf(r.out);
+    QCOMPARE(lines.size(), expected.size());
+    for (qsizetype i = 0; i < lines.size(); ++i) {
+        const QStringList fields = lines.at(i).split('\t');
+        QCOMPARE(fields.size(), int(AddressFieldCount));
+        for (int k = 0; k < AddressFieldCount; ++k) {
+            if (fields.at(k) != expected.at(i).at(k))
+                qWarning() << "record" << i << "field" << AddressFieldLabels().at(k);
+            QCOMPARE(fields.at(k), expected.at(i).at(k));
+        }
+    }
+}
+
+void TestBatchListRecords::repairedAndSkippedContactsAreCounted()
+{
+    // The second card has no END:VCARD, the third's quoted-printable value ends in a soft
+    // break right before END:VCARD; the properties between the fourth and fifth card have
+    // lost their BEGIN:VCARD.
+    const QString file = m_dir.filePath(QStringLiteral("kaputt.vcf"));
+    QFile f(file);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    f.write("BEGIN:VCARD\nVERSION:2.1\nFN:Eins\nEND:VCARD\n"
+            "BEGIN:VCARD\nVERSION:2.1\nFN:Zwei\n"
+            "BEGIN:VCARD\nVERSION:2.1\nFN:Drei\nNOTE;ENCODING=QUOTED-PRINTABLE:abc=\nEND:VCARD\n"
+            "BEGIN:VCARD\nVERSION:2.1\nFN:Vier\nEND:VCARD\n"
+            "VERSION:2.1\nFN:Verloren\nEND:VCARD\n"
+            "BEGIN:VCARD\nVERSION:2.1\nFN:F\xC3\xBCnf\nEND:VCARD\n");
+    f.close();
+    const toolrun::Result r = toolrun::Batch({"--list-records", file});
+    QCOMPARE(r.code, 0);
+    QStringList names;
+    for (const QString& line : linesOf(r.out))
+        names << line.section('\t', 0, 0);
+    QCOMPARE(names, QStringList({"Eins", "Zwei", "Drei", "Vier", "Fünf"}));
+    const QStringList notes = linesOf(r.err);
+    QCOMPARE(notes.size(), 1);
+    QVERIFY2(notes.first().contains(QStringLiteral("kaputt.vcf")), qPrintable(r.err));
+    QVERIFY2(notes.first().contains(QStringLiteral("5 Kontakte gelesen")), qPrintable(r.err));
+    QVERIFY2(notes.first().contains(QStringLiteral("2 davon unvollständig")), qPrintable(r.err));
+    QVERIFY2(notes.first().contains(QStringLiteral("1 Kontakt übersprungen")), qPrintable(r.err));
 }
 
 void TestBatchListRecords::refusedFilesEndWithOneLine_data()

@@ -1,8 +1,11 @@
 // quillmark-batch --list-records FILE: the records of an address file, a vCard file or a CSV
-// file, one line each in the address file's form (24 tab-separated fields), UTF-8.
+// file, one line each in the address file's form (24 tab-separated fields), UTF-8. Contacts
+// that had to be repaired or skipped are counted in one line on stderr.
 
 #include "batchmode.h"
 #include "printing/addressrecords.h"
+
+#include <cstdio>
 
 namespace {
 
@@ -25,6 +28,10 @@ int run(const QCommandLineParser& parser)
         const TAddressImport source = ReadAddressSource(files.first());
         for (const TAddressRecord& record : source.Records)
             BatchPrintLine(JoinAddressRecord(record));
+        // Repaired or skipped contacts are said on stderr; the listing itself succeeded.
+        const QString note = AddressImportNote(source, files.first());
+        if (!note.isEmpty())
+            std::fprintf(stderr, "quillmark-batch: %s\n", note.toUtf8().constData());
     } catch (const TAddressError& e) {
         return BatchFailure(e.message());
     }
