@@ -23,6 +23,7 @@ struct TPdfPrint {
     QString Error;     // German, names the file or the printer
     QStringList Files; // the files written, or the jobs handed to the printer
     int Sheets = 0;    // printer sheets of both sides
+    QStringList Notes; // German notes on what was printed otherwise than asked (cut texts)
 };
 
 // What a print job changes against the document's own print settings.
@@ -45,6 +46,7 @@ struct TPrintJob {
     // Fills the placeholders of a copy of the document from Values; with Merge every cell
     // gets the next of Records instead of Values' address fields.
     bool FillPlaceholders = false;
+    std::optional<bool> SkipEmpty; // "Leere Felder auslassen"; unset: the document's setting
     TPlaceholderValues Values;
     bool Merge = false;
     QList<TAddressRecord> Records;
