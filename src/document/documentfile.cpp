@@ -223,7 +223,8 @@ bool readDataBlock(LineReader& in, QByteArray& bytes, TLoadReport& report, int e
             break;
         if (line.startsWith("## ")) {
             size += (line.size() - 3) / 2;
-            if (!report.Damaged && !letterPairs(line.sliced(3)))
+            // A last line cut short is the file's end, told as such by the caller.
+            if (!report.Damaged && !ahead.AtEnd() && !letterPairs(line.sliced(3)))
                 noteDamage(report, ahead.Line(),
                            QStringLiteral("das %1. Element hat in Zeile %2 ungültige Bilddaten")
                                .arg(element)
