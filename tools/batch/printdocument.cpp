@@ -52,7 +52,8 @@ void addOptions(QList<QCommandLineOption>& options) {
         QStringLiteral("Zu bedruckende Zellen, zeilenweise von oben links ab 1 gezählt: all oder "
                        "eine Liste wie 1,3-4."),
         QStringLiteral("all|LISTE"));
-    add({MarginsName}, QStringLiteral("Druckränder in mm: links,oben,rechts,unten."),
+    add({MarginsName},
+        QStringLiteral("Druckränder in mm: links,oben,rechts,unten (negativ nur mit --fit)."),
         QStringLiteral("L,O,R,U"));
     add({DistanceName}, QStringLiteral("Abstände der Zellen in mm: horizontal,vertikal."),
         QStringLiteral("H,V"));
@@ -209,7 +210,8 @@ TPrintJob jobFromOptions(const QCommandLineParser& parser) {
             throw TBadOption{QStringLiteral("--cells: ") + why};
     }
     if (parser.isSet(MarginsName)) {
-        const QList<double> m = numbers(parser, MarginsName, 4, false, 0, MaxLength);
+        const QList<double> m = numbers(parser, MarginsName, 4, false,
+                                         parser.isSet(FitName) ? -MaxLength : 0, MaxLength);
         job.Margins = QMarginsF(m[0], m[1], m[2], m[3]);
     }
     if (parser.isSet(DistanceName)) {
