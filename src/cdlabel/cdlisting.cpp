@@ -3,14 +3,15 @@
 #include <QCollator>
 #include <QFile>
 #include <QDir>
-#include <QDirIterator>
-#include <QFileInfo>
 #include <QLocale>
 #include <QTransform>
 #include <algorithm>
 #include <vector>
 
+#include <QStringDecoder>
 #include <dirent.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 QString FontDescription(const TCdFont& font)
 {
@@ -78,9 +79,17 @@ namespace {
 
 struct Entry {
     QString name;
+    QByteArray raw; // the name as the file system holds it
     bool dir = false;
     bool link = false;
+    bool badName = false; // not valid UTF-8: shown with replacement characters
 };
+
+bool validUtf8(const QByteArray& bytes) {
+    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    const QString text = decoder.decode(bytes);
+    return !decoder.hasError();
+}
 
 // Names in the order a file manager shows them: letter case ignored, digit runs compared as
 // numbers. Linux file systems enumerate in no useful order.
@@ -117,30 +126,39 @@ public:
             text(0, top, o.Title, o.DirFont);
             y -= Ld;
         }
-        listDirectory(o.Folder, 1, QStringLiteral("|"));
+        listDirectory(QFile::encodeName(o.Folder), 1, QStringLiteral("|"));
     }
 
 private:
-    bool readEntries(const QString& path, std::vector<Entry>& out)
+    // Names are read as the bytes the file system holds, so that a name that is not valid
+    // UTF-8 (from an old CD or another system) is listed too, and its folder can be opened.
+    bool readEntries(const QByteArray& path, std::vector<Entry>& out)
     {
-        const QFileInfo info(path);
-        if (!info.isDir() || !info.isReadable() || !info.isExecutable())
+        struct stat st;
+        if (::stat(path.constData(), &st) != 0 || !S_ISDIR(st.st_mode) ||
+            ::access(path.constData(), R_OK | X_OK) != 0)
             return false;
-        // The permission bits do not tell everything (other owners, ACLs, vanished
-        // folders); QDirIterator would show an unopenable folder as empty.
-        DIR* probe = opendir(QFile::encodeName(path).constData());
-        if (!probe)
+        DIR* dir = opendir(path.constData());
+        if (!dir)
             return false;
-        closedir(probe);
-        QDir::Filters filters = QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot;
-        if (!o.DirsOnly)
-            filters |= QDir::Files | QDir::System;
-        QDirIterator it(path, filters);
-        while (it.hasNext()) {
-            it.next();
-            const QFileInfo fi = it.fileInfo();
-            out.push_back({fi.fileName(), fi.isDir(), fi.isSymLink()});
+        while (const dirent* d = readdir(dir)) {
+            const QByteArray raw(d->d_name);
+            if (raw == "." || raw == "..")
+                continue;
+            const QByteArray full = path + '/' + raw;
+            struct stat own, target;
+            if (::lstat(full.constData(), &own) != 0)
+                continue;
+            const bool link = S_ISLNK(own.st_mode);
+            const bool isDir = link ? ::stat(full.constData(), &target) == 0 &&
+                                          S_ISDIR(target.st_mode)
+                                    : S_ISDIR(own.st_mode);
+            if (o.DirsOnly && !isDir)
+                continue;
+            const bool valid = validUtf8(raw);
+            out.push_back({QFile::decodeName(raw), raw, isDir, link, !valid});
         }
+        closedir(dir);
         std::vector<std::pair<QCollatorSortKey, int>> keys;
         keys.reserve(out.size());
         for (size_t i = 0; i < out.size(); ++i)
@@ -191,11 +209,11 @@ private:
         return true;
     }
 
-    void listDirectory(const QString& path, int k, const QString& pattern)
+    void listDirectory(const QByteArray& path, int k, const QString& pattern)
     {
         std::vector<Entry> entries;
         if (!readEntries(path, entries)) {
-            r.Unreadable << QDir::toNativeSeparators(path);
+            r.Unreadable << QDir::toNativeSeparators(QFile::decodeName(path));
             return;
         }
         ++r.FoldersRead;
@@ -226,13 +244,14 @@ private:
             text(x0 + I * k, y, e.name, e.dir ? o.DirFont : o.FileFont);
             y -= L;
             ++r.Entries;
+            r.BadNames += e.badName ? 1 : 0;
             // A name at the foot of a column moves on before its content is listed, so no
             // line runs below the picture.
             if (!nextLine())
                 continue;
             // Links are listed but never followed: a link to a parent would loop.
             if (e.dir && !e.link && k < o.DirLevelMax)
-                listDirectory(path + QLatin1Char('/') + e.name, k + 1,
+                listDirectory(path + '/' + e.raw, k + 1,
                               pattern + (remaining <= 0 ? QLatin1Char(' ') : QLatin1Char('|')));
         }
     }

@@ -48,6 +48,7 @@ struct TCdListingResult {
     bool Complete = true;    // false: the columns were full before the tree ended
     int FoldersRead = 0;     // folders whose entries were read
     QStringList Unreadable;  // folders listed without their content
+    int BadNames = 0;        // names drawn that are not valid UTF-8 (with replacement characters)
 };
 
 // Width of one column in mm: (W - d (n - 1)) / n rounded to the nearest integer, halves to

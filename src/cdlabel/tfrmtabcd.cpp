@@ -344,6 +344,10 @@ void TfrmTabCD::updateInfo()
     lines << QStringLiteral("Einträge: %1, Spalten: %2").arg(m_result.Entries).arg(m_result.Columns);
     if (!m_result.Complete)
         lines << QStringLiteral("Die Spalten sind voll; weitere Einträge fehlen.");
+    if (m_result.BadNames > 0)
+        lines << QStringLiteral("%1 Namen sind kein gültiges UTF-8 und stehen mit Ersatzzeichen "
+                                "(\uFFFD) da.")
+                     .arg(m_result.BadNames);
     if (!m_result.Unreadable.isEmpty())
         lines << QStringLiteral("Ohne Inhalt, da nicht lesbar: %1").arg(m_result.Unreadable.join(QStringLiteral(", ")));
     InfoLabel->setText(lines.join(QLatin1Char('\n')));

@@ -1,6 +1,7 @@
 #include "document/appdocument.h"
 
 #include "document/globals.h"
+#include "document/placeholders.h"
 #include "document/units.h"
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -61,6 +62,9 @@ void TAppDocument::Clear()
     CopyCount = 1;
     SelectAllCells = false;
     Orientation = 0;
+    SkipEmpty = false;
+    LoadReport = TLoadReport();
+    DamagedFile.clear();
 }
 
 bool TAppDocument::QueryDiscard()
@@ -85,6 +89,33 @@ bool TAppDocument::QueryDiscard()
     return true;
 }
 
+bool TAppDocument::IsDamagedFile(const QString& path) const
+{
+    if (DamagedFile.isEmpty() || path.isEmpty())
+        return false;
+    const QFileInfo a(path), b(DamagedFile);
+    if (a.exists() && b.exists())
+        return a.canonicalFilePath() == b.canonicalFilePath();
+    return a.absoluteFilePath() == b.absoluteFilePath();
+}
+
+bool TAppDocument::MaySaveOver(const QString& path)
+{
+    if (!IsDamagedFile(path) || !QFileInfo::exists(path))
+        return true;
+    const QString caption = QStringLiteral("Warnung");
+    const QString question =
+        DamageText(path, LoadReport) +
+        QStringLiteral("\n\nBeim Speichern wird die Datei durch das Gelesene ersetzt; was nicht "
+                       "gelesen werden konnte, geht verloren. Trotzdem überschreiben?");
+    if (MainLink)
+        return MainLink->AskFrage(caption, question);
+    if (AskQuestionHook)
+        return AskQuestionHook(caption, question);
+    // With nobody to ask, the file is kept.
+    return false;
+}
+
 void TAppDocument::CopyFrom(const TAppDocument& source)
 {
     QueryDiscard();
@@ -101,6 +132,7 @@ void TAppDocument::CopyFrom(const TAppDocument& source)
     CopyCount = source.CopyCount;
     SelectAllCells = source.SelectAllCells;
     Orientation = source.Orientation;
+    SkipEmpty = source.SkipEmpty;
     for (const auto& e : source.Elements) {
         if (TDocElement* copy = e->Clone())
             Elements.emplace_back(copy);
@@ -211,25 +243,17 @@ void TAppDocument::InsertUndo(const QString& key, std::shared_ptr<TDocElement> o
         UndoList.removeLast();
 }
 
-void TAppDocument::FillPlaceholders()
+int TAppDocument::FillPlaceholders()
 {
-    static const char* const kAddressKeys[] = {
-        "<firma1>", "<firma2>", "<zusatz1>", "<zusatz2>", "<strasse>", "<plz>", "<ort>",
-        "<telefon>", "<telefax>", "<telefonprivat>", "<telefaxprivat>", "<mobil>", "<email>",
-        "<url>", "<bank1>", "<blz1>", "<konto1>", "<bank2>", "<blz2>", "<konto2>", "<titel>",
-        "<vorname>", "<name>"};
-    // AddressFields index of each placeholder above, in replacement order.
-    static const int kAddressIndex[] = {0,  1,  2,  3,  4,  5,  6,  7,  8,  21, 22, 9,
-                                        10, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+    const TPlaceholderFiller filler(TextBlocks, AddressFields, SkipEmpty);
+    int cut = 0;
     for (const auto& e : Elements) {
         auto* txt = dynamic_cast<TDocElementTXT*>(e.get());
         if (!txt || txt->MacroText.isEmpty())
             continue;
-        QString s = txt->MacroText;
-        for (int i = 1; i <= 10; ++i)
-            s = ReplaceAll(QStringLiteral("<t%1>").arg(i), TextBlocks[i], s);
-        for (int i = 0; i < 23; ++i)
-            s = ReplaceAll(QString::fromLatin1(kAddressKeys[i]), AddressFields[kAddressIndex[i]], s);
-        txt->Text = s;
+        TFilledText filled = filler.Fill(txt->MacroText);
+        txt->Text = std::move(filled.Text);
+        cut += filled.Cut ? 1 : 0;
     }
+    return cut;
 }

@@ -40,6 +40,20 @@ struct TUndoEntry {
     std::shared_ptr<TDocElement> Object;
 };
 
+// What reading a document file found: a sound file, or where it is damaged and how much of
+// it could be read.
+struct TLoadReport {
+    bool Damaged = false;
+    QString Reason;     // German, without the file name: "sie endet mitten im 8. Element"
+    int Elements = 0;   // elements read whole
+    int Incomplete = 0; // elements kept with the fields read before the damage
+    int GoodLines = 0;  // lines read before the first damage
+    int Lines = 0;      // lines of the file
+};
+
+// "Die Datei „…“ ist beschädigt: …": what the user is told about a damaged file.
+QString DamageText(const QString& fileName, const TLoadReport& report);
+
 // Whether the file begins with the first line of a document file.
 bool IsDocumentFile(const QString& fileName);
 
@@ -54,6 +68,11 @@ public:
     QString GetFileName() const { return FileName; }
     void Clear();
     bool QueryDiscard();
+    // Whether path is the damaged file this document was read from.
+    bool IsDamagedFile(const QString& path) const;
+    // Before saving to path: saving over the damaged file this document was read from asks
+    // the user first. True when saving may go on.
+    bool MaySaveOver(const QString& path);
     void CopyFrom(const TAppDocument& source);
     double FitZoom(int boxWidth, int boxHeight) const;
     // The shown side at the zoom; skip (an element being carried) is left out.
@@ -78,8 +97,10 @@ public:
     void SaveToFile(const QString& name);   // throws TDocumentError
     // The file's bytes, and reading them into this (already cleared) document.
     QByteArray SaveToBytes() const;
-    void LoadFromBytes(const QByteArray& bytes);
-    void FillPlaceholders();
+    TLoadReport LoadFromBytes(const QByteArray& bytes);
+    // Fills every text element's Text from its MacroText with the global text blocks and
+    // address fields; returns the number of texts cut at MaxFilledLength.
+    int FillPlaceholders();
     static void RenderPathList(TMetafile& metafile, const QStringList& pathList);
 
     // Element stack helpers (index 0 is the topmost element).
@@ -110,6 +131,12 @@ public:
     bool ShowsTitle = false;
     std::uint8_t Orientation = 0; // 0 portrait, 1 landscape
     QString Notes;
+    // "Leere Felder auslassen": empty placeholders take their blanks and words along.
+    bool SkipEmpty = false;
+    // What the last LoadFromFile found, and the file's name when it was damaged: saving over
+    // that file would replace what could not be read, so the interface asks first.
+    TLoadReport LoadReport;
+    QString DamagedFile;
 
     // The application title last set by SetFileName of a document that shows its title.
     static QString ApplicationTitle;

@@ -175,6 +175,7 @@ QByteArrayView LineReader::Next()
 {
     if (m_p >= m_end)
         return {};
+    ++m_line;
     const char* start = m_p;
     const char* nl = static_cast<const char*>(std::memchr(m_p, '\n', size_t(m_end - m_p)));
     const char* stop = nl ? nl : m_end;

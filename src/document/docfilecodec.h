@@ -29,8 +29,11 @@ public:
     bool AtEnd() const { return m_p >= m_end; }
     // The next line without its line end; an empty view at the end of the data.
     QByteArrayView Next();
+    // Lines taken by Next so far: the number of the last line returned.
+    int Line() const { return m_line; }
 
 private:
+    int m_line = 0;
     const char* m_p;
     const char* m_end;
 };

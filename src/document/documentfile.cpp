@@ -13,6 +13,7 @@
 #include <QCursor>
 #include <cerrno>
 #include <charconv>
+#include <climits>
 
 using namespace docfile;
 
@@ -190,8 +191,29 @@ void applyTextKey(QByteArrayView line, TDocElementTXT& e)
     }
 }
 
-// Data lines up to an exact "##" or the end of the data.
-QByteArray readDataBlock(LineReader& in)
+// Records the first damage found: the reason and the lines read before it.
+void noteDamage(TLoadReport& report, int line, const QString& reason)
+{
+    if (report.Damaged)
+        return;
+    report.Damaged = true;
+    report.Reason = reason;
+    report.GoodLines = std::max(0, line - 1);
+}
+
+bool letterPairs(QByteArrayView letters)
+{
+    if (letters.size() % 2 != 0)
+        return false;
+    for (const char c : letters) {
+        if (c < 'A' || c > 'P')
+            return false;
+    }
+    return true;
+}
+
+// Data lines up to an exact "##" or the end of the data; false when the end came first.
+bool readDataBlock(LineReader& in, QByteArray& bytes, TLoadReport& report, int element)
 {
     // The block's size first, so that its bytes are decoded into one allocation.
     qsizetype size = 0;
@@ -199,19 +221,25 @@ QByteArray readDataBlock(LineReader& in)
         const QByteArrayView line = ahead.Next();
         if (line == "##")
             break;
-        if (line.startsWith("## "))
+        if (line.startsWith("## ")) {
             size += (line.size() - 3) / 2;
+            // A last line cut short is the file's end, told as such by the caller.
+            if (!report.Damaged && !ahead.AtEnd() && !letterPairs(line.sliced(3)))
+                noteDamage(report, ahead.Line(),
+                           QStringLiteral("das %1. Element hat in Zeile %2 ungültige Bilddaten")
+                               .arg(element)
+                               .arg(ahead.Line()));
+        }
     }
-    QByteArray bytes;
     bytes.reserve(size);
     while (!in.AtEnd()) {
         const QByteArrayView line = in.Next();
         if (line == "##")
-            break;
+            return true;
         if (line.startsWith("## "))
             DecodeLetterPairs(line.sliced(3), bytes);
     }
-    return bytes;
+    return false;
 }
 
 QStringList pathListFromBytes(const QByteArray& bytes)
@@ -224,13 +252,23 @@ QStringList pathListFromBytes(const QByteArray& bytes)
     return lines;
 }
 
-std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in)
+QString endsInside(int element)
+{
+    return QStringLiteral("sie endet mitten im %1. Element").arg(element);
+}
+
+// Reads a graphic element; complete is false when the file ended inside it.
+std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in, TLoadReport& report, int element,
+                                            bool& complete)
 {
     auto e = std::make_unique<TDocElementWMF>();
+    complete = false;
     while (!in.AtEnd()) {
         const QByteArrayView line = in.Next();
-        if (line == "##")
+        if (line == "##") {
+            complete = true;
             break;
+        }
         const ElementKey k = elementKey(line);
         if (k.code == 0 || applyBaseKey(k, *e))
             continue;
@@ -244,13 +282,21 @@ std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in)
                 e->SourceKind = 2;
         }
     }
-    e->Metafile.LoadFromBytes(readDataBlock(in));
-    if (e->SourceKind == 2)
-        e->PathList = pathListFromBytes(readDataBlock(in));
+    QByteArray data;
+    complete = readDataBlock(in, data, report, element) && complete;
+    e->Metafile.LoadFromBytes(data);
+    if (e->SourceKind == 2) {
+        QByteArray list;
+        complete = readDataBlock(in, list, report, element) && complete;
+        e->PathList = pathListFromBytes(list);
+    }
+    if (!complete)
+        noteDamage(report, in.Line() + 1, endsInside(element));
     return e;
 }
 
-std::unique_ptr<TDocElementTXT> readText(LineReader& in)
+std::unique_ptr<TDocElementTXT> readText(LineReader& in, TLoadReport& report, int element,
+                                         bool& complete)
 {
     auto e = std::make_unique<TDocElementTXT>();
     QByteArrayView line = in.Next();
@@ -259,15 +305,19 @@ std::unique_ptr<TDocElementTXT> readText(LineReader& in)
         applyTextKey(line, *e);
         line = in.Next();
     }
+    complete = line == "##";
+    if (!complete)
+        noteDamage(report, in.Line(), endsInside(element));
     return e;
 }
 
-void readHeader(LineReader& in, TAppDocument& d)
+// Returns false when the file ended before the header's empty line.
+bool readHeader(LineReader& in, TAppDocument& d)
 {
     while (!in.AtEnd()) {
         const QByteArrayView line = in.Next();
         if (line.isEmpty())
-            break;
+            return true;
         QByteArrayView v;
         if (takeKey(line, "# W=", v))
             d.PageWidth = ParseReal(v);
@@ -297,9 +347,12 @@ void readHeader(LineReader& in, TAppDocument& d)
             d.Orientation = 0;
         else if (line.startsWith("# POL"))
             d.Orientation = 1;
+        else if (takeKey(line, "# LFA=", v))
+            applyBool(v, d.SkipEmpty);
         else if (takeKey(line, "# NTZ=", v))
             d.Notes = ReplaceAll(QStringLiteral("<#>"), QStringLiteral("\r\n"), text(v));
     }
+    return false;
 }
 
 void appendLine(QByteArray& out, const char* key, QByteArrayView value = {})
@@ -448,6 +501,9 @@ bool writeDocument(const TAppDocument& d, Sink& sink)
         out.append("# POP\r\n");
     else if (d.Orientation == 1)
         out.append("# POL\r\n");
+    // Written only when on, so that documents without it keep their bytes.
+    if (d.SkipEmpty)
+        out.append("# LFA=T\r\n");
     appendTextLine(out, "# NTZ=", notesLine(d.Notes));
     out.append("\r\n");
     for (const auto& e : d.Elements) {
@@ -478,21 +534,58 @@ QByteArray TAppDocument::SaveToBytes() const
     return sink.buffer();
 }
 
-void TAppDocument::LoadFromBytes(const QByteArray& bytes)
+TLoadReport TAppDocument::LoadFromBytes(const QByteArray& bytes)
 {
+    TLoadReport report;
+    report.Lines = int(std::min<qsizetype>(QByteArrayView(bytes).count('\n'), INT_MAX - 1));
+    if (!bytes.isEmpty() && !bytes.endsWith('\n'))
+        ++report.Lines;
     LineReader in(bytes);
-    if (in.Next() != kMagic)
-        return;
-    readHeader(in, *this);
+    if (in.Next() != kMagic) {
+        noteDamage(report, 1,
+                   QStringLiteral("sie beginnt nicht mit der Zeile „%1“, ist also kein "
+                                  "Quillmark-Dokument oder an ihrem Anfang zerstört")
+                       .arg(QString::fromLatin1(kMagic)));
+        LoadReport = report;
+        return report;
+    }
+    if (!readHeader(in, *this))
+        noteDamage(report, in.Line() + 1,
+                   QStringLiteral("sie endet in den Angaben zum Blatt, vor den Elementen"));
     while (!in.AtEnd()) {
         QByteArrayView line = in.Next();
-        if (line == "#WMF") {
-            Elements.push_back(readGraphic(in));
+        const int element = int(Elements.size()) + 1;
+        bool complete = true;
+        if (line == "#WMF")
+            Elements.push_back(readGraphic(in, report, element, complete));
+        else if (line == "#TXT")
+            Elements.push_back(readText(in, report, element, complete));
+        else
             continue;
-        }
-        if (line == "#TXT")
-            Elements.push_back(readText(in));
+        ++(complete ? report.Elements : report.Incomplete);
     }
+    if (!report.Damaged)
+        report.GoodLines = report.Lines;
+    LoadReport = report;
+    return report;
+}
+
+QString DamageText(const QString& fileName, const TLoadReport& r)
+{
+    QString text = QStringLiteral("Die Datei „%1“ ist beschädigt: %2.")
+                       .arg(displayName(fileName), r.Reason);
+    if (r.Elements + r.Incomplete == 0 && r.GoodLines == 0)
+        return text + QStringLiteral(" Aus ihr wurde nichts gelesen.");
+    text += QStringLiteral(" Gelesen wurden die ersten %1 von %2 Zeilen")
+                .arg(r.GoodLines)
+                .arg(r.Lines);
+    text += r.Elements == 1 ? QStringLiteral(" mit 1 vollständigen Element")
+                            : QStringLiteral(" mit %1 vollständigen Elementen").arg(r.Elements);
+    if (r.Incomplete > 0)
+        text += r.Incomplete == 1
+                    ? QStringLiteral(" und 1 unvollständigen")
+                    : QStringLiteral(" und %1 unvollständigen").arg(r.Incomplete);
+    return text + QStringLiteral(".");
 }
 
 void TAppDocument::SaveToFile(const QString& name)
@@ -550,5 +643,6 @@ void TAppDocument::LoadFromFile(const QString& name)
     Clear();
     Notes.clear();
     SetFileName(name);
-    LoadFromBytes(bytes);
+    if (LoadFromBytes(bytes).Damaged)
+        DamagedFile = name;
 }

@@ -321,6 +321,8 @@ bool TfrmTabFiler::loadIntoDocument(const QString& path) {
     } catch (const TDocumentError& e) {
         showError(e.message());
     }
+    if (Document->IsDamagedFile(path))
+        showError(DamageText(path, Document->LoadReport));
     return true;
 }
 
@@ -395,7 +397,12 @@ void TfrmTabFiler::SaveButtonClick() {
     if (text.isEmpty())
         return;
     const QString path = fullPath(m_saveDir, text);
-    if (QFileInfo::exists(path)) {
+    const bool damaged = Document->IsDamagedFile(path);
+    if (damaged) {
+        // The question names the damage; the plain overwrite question would hide it.
+        if (!Document->MaySaveOver(path))
+            return;
+    } else if (QFileInfo::exists(path)) {
         QString caption = QStringLiteral("Warnung");
         QString question = QStringLiteral("Die Datei existiert bereits - überschreiben?");
         if (LangStrings.size() > kLanguageThreshold) {
@@ -411,6 +418,8 @@ void TfrmTabFiler::SaveButtonClick() {
         showError(e.message());
         return;
     }
+    if (damaged)
+        Document->DamagedFile.clear();
     refreshLists();
     followPath(path);
 

@@ -1,6 +1,7 @@
 // The tool-bar commands of the editor that change the element stack, and their undo.
 
 #include "document/globals.h"
+#include "document/placeholders.h"
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
 #include "editor/undokeys.h"
@@ -61,11 +62,17 @@ void TfrmTabEditor::SpeedButtonSaveClick() {
         Change2Save();
         return;
     }
+    const bool damaged = Document->IsDamagedFile(name);
+    if (damaged && !Document->MaySaveOver(name))
+        return;
     try {
         Document->SaveToFile(name);
     } catch (const TDocumentError& e) {
         ShowError(e.message());
+        return;
     }
+    if (damaged)
+        Document->DamagedFile.clear();
 }
 
 void TfrmTabEditor::SpeedButtonEraseClick() {
@@ -232,8 +239,10 @@ void TfrmTabEditor::SpeedButtonReturnClick() {
 
 void TfrmTabEditor::SpeedButtonArangeClick() {
     SelectElement(-1, false);
-    Document->FillPlaceholders();
+    const int cut = Document->FillPlaceholders();
     PageFullRefresh();
+    if (cut > 0)
+        ShowError(CutTextsNote(cut));
 }
 
 void TfrmTabEditor::TabSetSeitenChange(int index) {

@@ -1,6 +1,7 @@
 #include "printing/printdocument.h"
 
 #include "document/appdocument.h"
+#include "document/placeholders.h"
 #include "printing/printrun.h"
 #include <QFileInfo>
 #include <QPrinter>
@@ -51,6 +52,8 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
         doc.PrintDistHor = job.Distances->x();
         doc.PrintDistVer = job.Distances->y();
     }
+    if (job.SkipEmpty)
+        doc.SkipEmpty = *job.SkipEmpty;
     const bool landscape = job.Landscape.value_or(source.Orientation == 1);
     doc.Orientation = landscape ? 1 : 0;
 
@@ -107,9 +110,10 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
             return result;
         }
         settings.CopyCount = sheets * copies;
-    } else if (job.FillPlaceholders) {
-        FillPlaceholdersWith(doc, job.Values);
     }
+    int cutTexts = 0;
+    if (!job.Merge && job.FillPlaceholders)
+        cutTexts = FillPlaceholdersWith(doc, job.Values);
 
     TPrinterOutput output(printer, job.Back);
     TPrintRun run(doc, layout, output, settings);
@@ -125,6 +129,10 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     result.Files = output.Written();
     result.Removed = output.Removed();
     result.Sheets = run.SheetsPrinted();
+    if (merge)
+        cutTexts = merge->CutTexts();
+    if (cutTexts > 0)
+        result.Notes << CutTextsNote(cutTexts);
     return result;
 }
 

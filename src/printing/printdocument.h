@@ -24,6 +24,7 @@ struct TPdfPrint {
     QStringList Files; // the files written, or the jobs handed to the printer
     QStringList Removed; // back sides of an earlier print under the same name, removed
     int Sheets = 0;    // printer sheets of both sides
+    QStringList Notes; // German notes on what was printed otherwise than asked (cut texts)
 };
 
 // What a print job changes against the document's own print settings.
@@ -46,6 +47,7 @@ struct TPrintJob {
     // Fills the placeholders of a copy of the document from Values; with Merge every cell
     // gets the next of Records instead of Values' address fields.
     bool FillPlaceholders = false;
+    std::optional<bool> SkipEmpty; // "Leere Felder auslassen"; unset: the document's setting
     TPlaceholderValues Values;
     bool Merge = false;
     QList<TAddressRecord> Records;

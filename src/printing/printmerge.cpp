@@ -77,14 +77,15 @@ void SetAddressFields(TPlaceholderValues& values, const TAddressRecord& record) 
         values.AddressFields[size_t(AddressFieldsIndex(f))] = record.value(f);
 }
 
-void FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values) {
+int FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values) {
     // FillPlaceholders reads the program's globals; they are lent for the call only.
     const TPlaceholderValues before = CurrentPlaceholderValues();
     TextBlocks = values.TextBlocks;
     AddressFields = values.AddressFields;
-    doc.FillPlaceholders();
+    const int cut = doc.FillPlaceholders();
     TextBlocks = before.TextBlocks;
     AddressFields = before.AddressFields;
+    return cut;
 }
 
 TPrintMerge::TPrintMerge(const TAppDocument& doc, QList<TAddressRecord> records,
@@ -157,7 +158,13 @@ const TAppDocument* TPrintMerge::documentFor(int record) {
     if (record != m_filled) {
         TPlaceholderValues values = m_values;
         SetAddressFields(values, m_records.at(record));
-        FillPlaceholdersWith(m_copy, values);
+        const int cut = FillPlaceholdersWith(m_copy, values);
+        if (m_counted.empty())
+            m_counted.assign(size_t(RecordCount()), false);
+        if (!m_counted[size_t(record)]) {
+            m_counted[size_t(record)] = true;
+            m_cutTexts += cut;
+        }
         m_filled = record;
     }
     return &m_copy;

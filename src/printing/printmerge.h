@@ -37,8 +37,9 @@ struct TPlaceholderValues {
 TPlaceholderValues CurrentPlaceholderValues();
 // The address fields of a record (24 fields, as read from an address source).
 void SetAddressFields(TPlaceholderValues& values, const TAddressRecord& record);
-// Fills doc's placeholders from values; the globals are as before afterwards.
-void FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values);
+// Fills doc's placeholders from values; the globals are as before afterwards. Returns the
+// number of texts cut at MaxFilledLength.
+int FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values);
 
 class TPrintMerge {
 public:
@@ -64,6 +65,8 @@ public:
     void Attach(TPrintRun& run, const TPrintLayout& layout, int copies);
     // The record (from 0) shown by a cell of a merge sheet on a side; -1 for an empty cell.
     int RecordAt(int sheet, int cell, int side) const;
+    // Texts cut at MaxFilledLength, counted once per record filled so far.
+    int CutTexts() const { return m_cutTexts; }
 
 private:
     void plan(const TPrintLayout& layout);
@@ -74,6 +77,8 @@ private:
     TAppDocument m_copy{false};
     int m_firstCell = 1;
     int m_filled = -1; // the record the copy shows
+    std::vector<bool> m_counted; // records whose cut texts are counted
+    int m_cutTexts = 0;
     // Planned by Attach: per cell index its place among the selected cells of a full sheet and
     // of the first sheet (-1: none), and the front cell behind each cell.
     std::vector<int> m_slot;

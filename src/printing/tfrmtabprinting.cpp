@@ -1,6 +1,7 @@
 #include "printing/tfrmtabprinting.h"
 
 #include "document/globals.h"
+#include "document/placeholders.h"
 #include "document/units.h"
 #include "platform/help/helpwindow.h"
 #include "platform/ui/hints.h"
@@ -216,7 +217,19 @@ void TfrmTabPrinting::buildControls() {
     MergeCheck->setToolTip(QStringLiteral("Jede gewählte Fläche erhält die nächste Adresse "
                                           "des Adressbuchs, Blatt für Blatt"));
     connect(MergeCheck, &QCheckBox::toggled, this, &TfrmTabPrinting::UpdateMergeCount);
-    for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck, MergeCheck})
+    SkipEmptyCheck = new QCheckBox(QStringLiteral("Leere Felder auslassen"), CellGroupBox);
+    SkipEmptyCheck->setObjectName(QStringLiteral("SkipEmptyCheck"));
+    SkipEmptyCheck->setGeometry(10, 192, 220, 22);
+    SkipEmptyCheck->setToolTip(QStringLiteral("Ein leerer Platzhalter nimmt seine Leerzeichen "
+                                              "mit; eine Zeile aus lauter leeren Platzhaltern "
+                                              "entfällt samt ihren Wörtern"));
+    connect(SkipEmptyCheck, &QCheckBox::toggled, this, [this](bool on) {
+        if (Document && Active && Document->SkipEmpty != on) {
+            Document->SkipEmpty = on;
+            Document->Modified = true;
+        }
+    });
+    for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck, MergeCheck, SkipEmptyCheck})
         whiteText(c);
     MergeCountLabel = label(CellGroupBox, "MergeCountLabel", QString(), 30, 92, 204);
     MergeCountLabel->hide();
@@ -322,6 +335,7 @@ void TfrmTabPrinting::Activate() {
     EditPrintDistHor->setText(FormatPrintValue(Document->PrintDistHor));
     EditPrintDistVer->setText(FormatPrintValue(Document->PrintDistVer));
     SpinCopyCount->setValue(Document->CopyCount);
+    SkipEmptyCheck->setChecked(Document->SkipEmpty);
     Active = true;
     Adjust2Printer();
     if (Document->SelectAllCells)
@@ -544,6 +558,8 @@ void TfrmTabPrinting::ButtonClick() {
     if (merge)
         merge->Attach(run, m_layout, Document->CopyCount);
     runWithDialog(run, output);
+    if (merge && merge->CutTexts() > 0)
+        ShowMessage(this, QStringLiteral("Drucken"), CutTextsNote(merge->CutTexts()));
 }
 
 void TfrmTabPrinting::CalibrationButtonClick() {

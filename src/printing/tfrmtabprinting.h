@@ -132,6 +132,7 @@ public:
     QCheckBox* Scale2fitCheck = nullptr;
     // "Adressen reihum": one record of the address store per selected cell.
     QCheckBox* MergeCheck = nullptr;
+    QCheckBox* SkipEmptyCheck = nullptr; // "Leere Felder auslassen", stored with the document
     QLabel* MergeCountLabel = nullptr;
     QLabel* InfoLabel1 = nullptr;
     QLabel* InfoLabel2 = nullptr;

@@ -6,6 +6,8 @@
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 class TestCdListing : public QObject {
@@ -26,6 +28,8 @@ private slots:
     void linksToFoldersAreListedNotFollowed();
     void unreadableFolderIsDrawnWithoutContent();
     void badLayoutsAreRefused();
+    void namesThatAreNotUtf8AreShownAndCounted_data();
+    void namesThatAreNotUtf8AreShownAndCounted();
 
 private:
     TCdListingOptions options(int depth = 1) const;
@@ -293,3 +297,48 @@ void TestCdListing::badLayoutsAreRefused()
 
 QTEST_MAIN(TestCdListing)
 #include "tst_cdlisting.moc"
+
+// Names from other systems (Latin-1, cut UTF-8) are listed with replacement characters and
+// counted; a folder of such a name is read like any other.
+void TestCdListing::namesThatAreNotUtf8AreShownAndCounted_data()
+{
+    QTest::addColumn<QByteArray>("folder");
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("folderShown");
+    QTest::addColumn<int>("bad");
+    QTest::newRow("Latin-1 folder and file")
+        << QByteArray("M\xfcller") << QByteArray("caf\xe9.txt") << QStringLiteral("M\uFFFDller")
+        << 2;
+    QTest::newRow("cut UTF-8 folder")
+        << QByteArray("ab\xc3") << QByteArray("gut.txt") << QStringLiteral("ab\uFFFD") << 1;
+    QTest::newRow("valid UTF-8") << QByteArray("M\xc3\xbcller") << QByteArray("x.txt")
+                                 << QStringLiteral("Müller") << 0;
+}
+
+void TestCdListing::namesThatAreNotUtf8AreShownAndCounted()
+{
+    QFETCH(QByteArray, folder);
+    QFETCH(QByteArray, file);
+    QFETCH(QString, folderShown);
+    QFETCH(int, bad);
+    const QByteArray root = QFile::encodeName(m_root);
+    const QByteArray sub = root + '/' + folder;
+    QCOMPARE(::mkdir(sub.constData(), 0755), 0);
+    const int fd = ::open((sub + '/' + file).constData(), O_CREAT | O_WRONLY, 0644);
+    QVERIFY(fd >= 0);
+    ::close(fd);
+    TCdListingOptions o = options(2);
+    o.DirsOnly = false;
+    TMetafile mf;
+    const TCdListingResult r = DrawCdListing(mf, o);
+    QCOMPARE(r.Entries, 2);
+    QCOMPARE(r.BadNames, bad);
+    QCOMPARE(r.FoldersRead, 2);
+    QVERIFY(r.Unreadable.isEmpty());
+    const QStringList texts = CdTexts(mf.Bytes());
+    QVERIFY2(texts.contains(folderShown), qPrintable(texts.join(QLatin1Char('|'))));
+    QCOMPARE(texts.size(), 2);
+    // Qt cannot remove names it cannot encode: they go by their bytes.
+    ::unlink((sub + '/' + file).constData());
+    ::rmdir(sub.constData());
+}

@@ -3,6 +3,8 @@
 #include "document/appdocument.h"
 #include "document/docfilecodec.h"
 #include "document/globals.h"
+#include "qmpaths.h"
+#include <QDirIterator>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -480,6 +482,124 @@ private slots:
         writeAll(path, kHeader + "\r\n#TXT");
         r.LoadFromFile(path);
         QCOMPARE(r.Count(), 1);
+    }
+
+    // "Leere Felder auslassen" is stored only when on: other documents keep their bytes.
+    void skipEmptyIsAnOptionalHeaderLine()
+    {
+        TAppDocument d(false);
+        QCOMPARE(d.SaveToBytes(), emptyDocumentBytes());
+        d.SkipEmpty = true;
+        const QByteArray on = d.SaveToBytes();
+        QVERIFY(on.contains("# POP\r\n# LFA=T\r\n# NTZ="));
+        TAppDocument r(false);
+        QVERIFY(!r.LoadFromBytes(on).Damaged);
+        QVERIFY(r.SkipEmpty);
+        QCOMPARE(r.SaveToBytes(), on);
+        TAppDocument copy(false);
+        copy.CopyFrom(r);
+        QVERIFY(copy.SkipEmpty);
+        r.Clear();
+        QVERIFY(!r.SkipEmpty);
+        // Every bundled template reads without damage and writes back byte for byte.
+        QDirIterator it(QStringLiteral(QM_SOURCE_DIR "/data/Template"), {"*.qmk"}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        int templates = 0;
+        while (it.hasNext()) {
+            const QByteArray bytes = readAll(it.next());
+            TAppDocument t(false);
+            QVERIFY2(!t.LoadFromBytes(bytes).Damaged, qPrintable(it.filePath()));
+            QVERIFY2(t.SkipEmpty, qPrintable(it.filePath()));
+            QCOMPARE(t.SaveToBytes(), bytes);
+            ++templates;
+        }
+        QVERIFY(templates >= 20);
+    }
+
+    // A file that ends too early or carries broken data says so, and how much was read.
+    void damagedFilesAreReported_data()
+    {
+        QTest::addColumn<QByteArray>("bytes");
+        QTest::addColumn<int>("elements");   // read whole
+        QTest::addColumn<int>("incomplete"); // kept although cut
+        QTest::addColumn<int>("goodLines");  // -1: not damaged
+        QTest::addColumn<QString>("reason");
+        const QByteArray text = "#TXT\r\n## T=a\r\n##\r\n";
+        const QByteArray sound = emptyDocumentBytes() + text + text;
+        QTest::newRow("sound") << sound << 2 << 0 << -1 << QString();
+        QTest::newRow("last line cut") << sound.chopped(2) << 2 << 0 << -1 << QString();
+        QTest::newRow("inside a text element")
+            << sound.chopped(6) << 1 << 1 << 18 << QStringLiteral("mitten im 2. Element");
+        QTest::newRow("after the element's start")
+            << emptyDocumentBytes() + text + "#TXT" << 1 << 1 << 17
+            << QStringLiteral("mitten im 2. Element");
+        QTest::newRow("inside graphic data")
+            << emptyDocumentBytes() + "#WMF\r\n## PT=W\r\n##\r\n## ABAC\r\n" << 0 << 1 << 18
+            << QStringLiteral("mitten im 1. Element");
+        QTest::newRow("inside a path list")
+            << emptyDocumentBytes() + "#WMF\r\n## PT=P\r\n##\r\n##\r\n## GH" << 0 << 1 << 19
+            << QStringLiteral("mitten im 1. Element");
+        QTest::newRow("broken letters")
+            << emptyDocumentBytes() + text + "#WMF\r\n##\r\n## AB\x01Z\r\n##\r\n" << 2 << 0 << 19
+            << QStringLiteral("ungültige Bilddaten");
+        QTest::newRow("odd letters")
+            << emptyDocumentBytes() + "#WMF\r\n##\r\n## ABA\r\n##\r\n" << 1 << 0 << 16
+            << QStringLiteral("ungültige Bilddaten");
+        QTest::newRow("inside the header")
+            << QByteArray("Quillmark 10000\r\n# W=100\r\n") << 0 << 0 << 2
+            << QStringLiteral("vor den Elementen");
+        QTest::newRow("garbage") << QByteArray("\x89PNG\r\n\x1a\nblabla") << 0 << 0 << 0
+                                 << QStringLiteral("kein Quillmark-Dokument");
+        QTest::newRow("empty") << QByteArray() << 0 << 0 << 0
+                               << QStringLiteral("kein Quillmark-Dokument");
+    }
+
+    void damagedFilesAreReported()
+    {
+        QFETCH(QByteArray, bytes);
+        QFETCH(int, elements);
+        QFETCH(int, incomplete);
+        QFETCH(int, goodLines);
+        QFETCH(QString, reason);
+        const QString path = m_dir.filePath("schaden.qmk");
+        writeAll(path, bytes);
+        TAppDocument r(false);
+        r.LoadFromFile(path);
+        const TLoadReport& report = r.LoadReport;
+        QCOMPARE(report.Damaged, goodLines >= 0);
+        QCOMPARE(r.IsDamagedFile(path), goodLines >= 0);
+        QCOMPARE(report.Elements, elements);
+        QCOMPARE(report.Incomplete, incomplete);
+        QCOMPARE(r.Count(), elements + incomplete);
+        if (goodLines < 0)
+            return;
+        QCOMPARE(report.GoodLines, goodLines);
+        const QString message = DamageText(path, report);
+        QVERIFY2(message.contains(reason), qPrintable(message));
+        QVERIFY2(message.contains(QStringLiteral("„%1“").arg(path)), qPrintable(message));
+        if (goodLines > 0)
+            QVERIFY2(message.contains(QStringLiteral("%1 von %2 Zeilen")
+                                          .arg(goodLines)
+                                          .arg(report.Lines)),
+                     qPrintable(message));
+        // Saving over the damaged file asks first; "no" keeps it, "yes" replaces it.
+        QStringList asked;
+        bool answer = false;
+        AskQuestionHook = [&](const QString&, const QString& q) {
+            asked << q;
+            return answer;
+        };
+        QVERIFY(!r.MaySaveOver(path));
+        QCOMPARE(asked.size(), 1);
+        QVERIFY(asked.first().contains(QStringLiteral("Trotzdem überschreiben?")));
+        QVERIFY(r.MaySaveOver(m_dir.filePath("anders.qmk")));
+        QCOMPARE(asked.size(), 1);
+        answer = true;
+        QVERIFY(r.MaySaveOver(path));
+        AskQuestionHook = nullptr;
+        // A new document is no longer tied to the damaged file.
+        r.QueryDiscard();
+        QVERIFY(!r.IsDamagedFile(path));
     }
 
     void wrongMagicLeavesAnEmptyTitledDocument()

@@ -3,7 +3,9 @@
 #include "qmpaths.h"
 #include "editor/undokeys.h"
 #include "editorfixture.h"
+#include "platform/metafile/svgpicture.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QImage>
 #include <QPainter>
@@ -44,6 +46,8 @@ private slots:
     void damagedPicturesAreReportedAndInsertNothing();
     void metafileIsInsertedAsItIs();
     void pngAndSvgComeInAtTheirPhysicalSize();
+    void svgDrawsOnlyPicturesItHolds_data();
+    void svgDrawsOnlyPicturesItHolds();
 };
 
 void TestGraphicImport::bmpBecomesElementOfItsPixelSizeOnShownSide() {
@@ -287,6 +291,67 @@ void TestGraphicImport::pngAndSvgComeInAtTheirPhysicalSize() {
     QCOMPARE(f.editor->SelectedElement, e);
     QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
     QVERIFY(f.errors.isEmpty());
+}
+
+// An SVG may name pictures outside itself (a file in the user's home); only those inside it
+// (data: URIs) are drawn, the rest of the drawing stays.
+void TestGraphicImport::svgDrawsOnlyPicturesItHolds_data() {
+    QTest::addColumn<QString>("href"); // PNG stands for the private picture's path
+    QTest::addColumn<bool>("drawn");
+    QTest::newRow("absolute path") << QStringLiteral("PNG") << false;
+    QTest::newRow("file URL") << QStringLiteral("file://PNG") << false;
+    QTest::newRow("beside the drawing") << QStringLiteral("private.png") << false;
+    QTest::newRow("SVG 2 href") << QStringLiteral("href:PNG") << false;
+    QTest::newRow("data URI") << QStringLiteral("DATA") << true;
+}
+
+void TestGraphicImport::svgDrawsOnlyPicturesItHolds() {
+    QFETCH(QString, href);
+    QFETCH(bool, drawn);
+    QTemporaryDir dir;
+    QImage red(20, 20, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    const QString png = dir.filePath(QStringLiteral("private.png"));
+    QVERIFY(red.save(png, "PNG"));
+    QByteArray data;
+    {
+        QBuffer b(&data);
+        b.open(QIODevice::WriteOnly);
+        red.save(&b, "PNG");
+    }
+    QString attribute = QStringLiteral("xlink:href");
+    if (href.startsWith(QLatin1String("href:"))) {
+        attribute = QStringLiteral("href");
+        href = href.mid(5);
+    }
+    href.replace(QStringLiteral("PNG"), png);
+    href.replace(QStringLiteral("DATA"),
+                 QStringLiteral("data:image/png;base64,") + QString::fromLatin1(data.toBase64()));
+    const QString svg =
+        QStringLiteral("<svg xmlns=\"http://www.w3.org/2000/svg\" "
+                       "xmlns:xlink=\"http://www.w3.org/1999/xlink\" width=\"40\" height=\"20\">"
+                       "<rect x=\"20\" width=\"20\" height=\"20\" fill=\"blue\"/>"
+                       "<image %1=\"%2\" width=\"20\" height=\"20\"/></svg>")
+            .arg(attribute, href);
+    const QString path = writeText(dir, QStringLiteral("zeichnung.svg"), svg.toUtf8());
+    const TMetafile picture = ImportSvgPicture(path);
+    QImage shown(80, 40, QImage::Format_RGB32);
+    shown.fill(Qt::white);
+    {
+        QPainter p(&shown);
+        picture.Play(p, QRect(0, 0, 80, 40));
+    }
+    auto count = [&shown](QRgb colour) {
+        int n = 0;
+        for (int y = 0; y < shown.height(); ++y)
+            for (int x = 0; x < shown.width(); ++x)
+                n += qAbs(qRed(shown.pixel(x, y)) - qRed(colour)) < 40 &&
+                     qAbs(qGreen(shown.pixel(x, y)) - qGreen(colour)) < 40 &&
+                     qAbs(qBlue(shown.pixel(x, y)) - qBlue(colour)) < 40;
+        return n;
+    };
+    QVERIFY(count(qRgb(0, 0, 255)) > 1000); // the rest of the drawing
+    QCOMPARE(count(qRgb(255, 0, 0)) > 1000, drawn);
 }
 
 QTEST_MAIN(TestGraphicImport)

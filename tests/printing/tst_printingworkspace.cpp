@@ -200,6 +200,22 @@ private slots:
         QVERIFY2(dark >= 6, qPrintable(QString::number(dark)));
     }
 
+    // "Leere Felder auslassen" shows the document's setting and changes it with a click.
+    void skipEmptyCheckBoxIsTheDocumentsSetting() {
+        Document->SkipEmpty = true;
+        make();
+        form->Activate();
+        QVERIFY(form->SkipEmptyCheck->isChecked());
+        QVERIFY(!Document->Modified);
+        QVERIFY(form->SkipEmptyCheck->geometry().bottom() < form->CellGroupBox->height());
+        form->SkipEmptyCheck->click();
+        QVERIFY(!Document->SkipEmpty);
+        QVERIFY(Document->Modified);
+        Document->Clear();
+        form->Activate();
+        QVERIFY(!form->SkipEmptyCheck->isChecked());
+    }
+
     void typedMarginsRecomputeTheLayout() {
         Document->PageWidth = 105;
         Document->PageHeight = 148;

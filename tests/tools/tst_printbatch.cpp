@@ -57,6 +57,19 @@ QString writeCard(const QString& dir) {
     return file;
 }
 
+// The card cut in the middle of its last element.
+QString cutCard(const QString& card) {
+    QFile in(card);
+    if (!in.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = in.readAll();
+    const QString cut = card + QStringLiteral(".halb.qmk");
+    QFile out(cut);
+    if (out.open(QIODevice::WriteOnly))
+        out.write(bytes.left(bytes.lastIndexOf("## FN=")));
+    return cut;
+}
+
 } // namespace
 
 class TestPrintBatch : public QObject {
@@ -152,6 +165,21 @@ private slots:
                                   << "--back";
         QTest::newRow("unwritable")
             << QStringList{"KARTE", "-o", "/nicht/da/x.pdf"} << "/nicht/da/x.pdf";
+        // Numbers out of range would print blank or misplaced pages.
+        QTest::newRow("huge front offset")
+            << QStringList{"KARTE", "-o", "x.pdf", "--offset-front", "2147483647,0"}
+            << "zwischen -25 und 25 mm";
+        QTest::newRow("back offset past the calibration")
+            << QStringList{"KARTE", "-o", "x.pdf", "--offset-back", "0,-26"}
+            << "zwischen -25 und 25 mm";
+        QTest::newRow("negative margin")
+            << QStringList{"KARTE", "-o", "x.pdf", "--margins", "0,-5,0,0"} << "--margins";
+        QTest::newRow("negative distance")
+            << QStringList{"KARTE", "-o", "x.pdf", "--distance", "-1,0"} << "--distance";
+        QTest::newRow("distance of kilometres")
+            << QStringList{"KARTE", "-o", "x.pdf", "--distance", "0,1e7"} << "--distance";
+        QTest::newRow("damaged document")
+            << QStringList{"DAMAGED", "-o", "x.pdf"} << "ist beschädigt";
     }
     void refusals() {
         QFETCH(QStringList, args);
@@ -159,10 +187,68 @@ private slots:
         QTemporaryDir dir;
         const QString card = writeCard(dir.path());
         args.replaceInStrings(QStringLiteral("KARTE"), card);
+        args.replaceInStrings(QStringLiteral("DAMAGED"), cutCard(card));
+        for (QString& a : args) {
+            if (a == QLatin1String("x.pdf"))
+                a = dir.filePath(a);
+        }
         const toolrun::Result r = toolrun::Batch(args);
         QCOMPARE(r.code, 1);
         QCOMPARE(r.err.count(QLatin1Char('\n')), 1);
         QVERIFY2(r.err.contains(says), qPrintable(r.err));
+    }
+
+    // --accept-damaged prints what could be read, and says so.
+    void damagedDocumentOnRequest() {
+        QTemporaryDir dir;
+        const QString cut = cutCard(writeCard(dir.path()));
+        const QString pdf = dir.filePath(QStringLiteral("x.pdf"));
+        const toolrun::Result r = toolrun::Batch({cut, "-o", pdf, "--accept-damaged"});
+        QCOMPARE(r.code, 0);
+        QVERIFY2(r.err.contains(QStringLiteral("Hinweis: Die Datei")), qPrintable(r.err));
+        QVERIFY(QFile::exists(pdf));
+    }
+
+    // The bundled business cards with records lacking title, company, fax and mobile: the
+    // templates leave the empty fields out; without the setting the bare words stay.
+    void bundledCardsLeaveEmptyFieldsOut_data() {
+        QTest::addColumn<QString>("card");
+        for (int i = 1; i <= 8; ++i)
+            QTest::newRow(qPrintable(QStringLiteral("karte_%1").arg(i)))
+                << QStringLiteral(QM_SOURCE_DIR "/data/Template/Visitenkarten/karte_%1.qmk").arg(i);
+    }
+    void bundledCardsLeaveEmptyFieldsOut() {
+        QFETCH(QString, card);
+        QTemporaryDir dir;
+        QFile records(dir.filePath(QStringLiteral("adressen.csv")));
+        QVERIFY(records.open(QIODevice::WriteOnly));
+        records.write("Vorname;Name;Straße;PLZ;Ort;Telefon;E-Mail\r\n"
+                      "Walter;Prüfer;Hauptstraße 1;12345;Musterstadt;0123 456;w@p.example\r\n"
+                      "Erika;Muster;Weg 2;54321;Beispielort;0987 654;e@m.example\r\n");
+        records.close();
+        TAppDocument doc(false);
+        doc.LoadFromFile(card);
+        QVERIFY(doc.SkipEmpty);
+        doc.SkipEmpty = false;
+        const QString kept = dir.filePath(QStringLiteral("ohne.qmk"));
+        doc.SaveToFile(kept);
+        auto printed = [&](const QString& document, const QString& pdf) {
+            const toolrun::Result r = toolrun::Batch(
+                {document, "-o", pdf, "--merge", records.fileName(), "--back", "after"});
+            if (r.code != 0)
+                qWarning() << r.err;
+            return pdfink::Text(pdf);
+        };
+        const QString on = printed(card, dir.filePath(QStringLiteral("an.pdf")));
+        const QString off = printed(kept, dir.filePath(QStringLiteral("aus.pdf")));
+        QVERIFY2(on.contains(QStringLiteral("Walter Prüfer")), qPrintable(on));
+        QVERIFY(on.contains(QStringLiteral("Erika Muster")));
+        QVERIFY(on.contains(QStringLiteral("0123 456")));
+        const QRegularExpression bare(QStringLiteral("Mobil\\s*(\\n|$|·)"));
+        QVERIFY2(!on.contains(bare), qPrintable(on));
+        // Without the setting the cards that name "Mobil" show it bare.
+        if (doc.SaveToBytes().contains("Mobil <mobil>"))
+            QVERIFY2(off.contains(bare), qPrintable(off));
     }
 
     void germanHelp() {

@@ -116,6 +116,9 @@ int run(const QCommandLineParser& parser)
                        .arg(result.Columns);
     if (!result.Complete)
         line += QStringLiteral(", Spalten voll");
+    if (result.BadNames > 0)
+        line += QStringLiteral(", %1 Namen nicht in UTF-8 (mit Ersatzzeichen)")
+                    .arg(result.BadNames);
     if (!result.Unreadable.isEmpty())
         line += QStringLiteral(", %1 Ordner nicht lesbar").arg(result.Unreadable.size());
     BatchPrintLine(line + QLatin1Char('.'));

@@ -5,6 +5,7 @@
 #include "app/startup.h"
 #include "batchmode.h"
 #include "document/appdocument.h"
+#include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
 
 #include <QCoreApplication>
@@ -32,6 +33,8 @@ const QString MergeName = QStringLiteral("merge");
 const QString RecordsName = QStringLiteral("records");
 const QString FirstCellName = QStringLiteral("first-cell");
 const QString TextBlockName = QStringLiteral("text-block");
+const QString SkipEmptyName = QStringLiteral("skip-empty");
+const QString AcceptDamagedName = QStringLiteral("accept-damaged");
 
 void addOptions(QList<QCommandLineOption>& options) {
     auto add = [&options](const QStringList& names, const QString& text, const QString& value) {
@@ -49,7 +52,8 @@ void addOptions(QList<QCommandLineOption>& options) {
         QStringLiteral("Zu bedruckende Zellen, zeilenweise von oben links ab 1 gezählt: all oder "
                        "eine Liste wie 1,3-4."),
         QStringLiteral("all|LISTE"));
-    add({MarginsName}, QStringLiteral("Druckränder in mm: links,oben,rechts,unten."),
+    add({MarginsName},
+        QStringLiteral("Druckränder in mm: links,oben,rechts,unten (negativ nur mit --fit)."),
         QStringLiteral("L,O,R,U"));
     add({DistanceName}, QStringLiteral("Abstände der Zellen in mm: horizontal,vertikal."),
         QStringLiteral("H,V"));
@@ -82,6 +86,15 @@ void addOptions(QList<QCommandLineOption>& options) {
     add({TextBlockName},
         QStringLiteral("Setzt den Textbaustein N (1-10) für <tN>; mehrfach angebbar."),
         QStringLiteral("N=TEXT"));
+    add({SkipEmptyName},
+        QStringLiteral("Leere Felder auslassen: ein leerer Platzhalter nimmt seine Leerzeichen "
+                       "mit, ein Text aus lauter leeren Platzhaltern entfällt samt seinen "
+                       "Wörtern (Vorgabe: die Einstellung des Dokuments)."),
+        QString());
+    add({AcceptDamagedName},
+        QStringLiteral("Druckt auch ein beschädigtes Dokument, so weit es gelesen werden "
+                       "konnte (sonst Abbruch mit Status 1)."),
+        QString());
 }
 
 bool wanted(const QCommandLineParser& parser) {
@@ -93,9 +106,12 @@ struct TBadOption {
     QString message;
 };
 
-// "A,B,..." of exactly count finite numbers.
+// Margins and distances beyond a metre are typing errors, not sheets.
+constexpr double MaxLength = 1000;
+
+// "A,B,..." of exactly count finite numbers, each from min to max (mm).
 QList<double> numbers(const QCommandLineParser& parser, const QString& name, int count,
-                      bool whole) {
+                      bool whole, double min, double max) {
     const QString text = parser.value(name);
     const QStringList parts = text.split(QLatin1Char(','));
     QList<double> values;
@@ -112,6 +128,15 @@ QList<double> numbers(const QCommandLineParser& parser, const QString& name, int
                              .arg(name)
                              .arg(count)
                              .arg(what, text)};
+    }
+    for (const double v : values) {
+        if (v < min || v > max)
+            throw TBadOption{QStringLiteral("--%1: jeder Wert muss zwischen %2 und %3 mm liegen, "
+                                            "nicht „%4“.")
+                                 .arg(name)
+                                 .arg(min)
+                                 .arg(max)
+                                 .arg(text)};
     }
     return values;
 }
@@ -185,23 +210,26 @@ TPrintJob jobFromOptions(const QCommandLineParser& parser) {
             throw TBadOption{QStringLiteral("--cells: ") + why};
     }
     if (parser.isSet(MarginsName)) {
-        const QList<double> m = numbers(parser, MarginsName, 4, false);
+        const QList<double> m = numbers(parser, MarginsName, 4, false,
+                                         parser.isSet(FitName) ? -MaxLength : 0, MaxLength);
         job.Margins = QMarginsF(m[0], m[1], m[2], m[3]);
     }
     if (parser.isSet(DistanceName)) {
-        const QList<double> d = numbers(parser, DistanceName, 2, false);
+        const QList<double> d = numbers(parser, DistanceName, 2, false, 0, MaxLength);
         job.Distances = QPointF(d[0], d[1]);
     }
     if (parser.isSet(LandscapeName))
         job.Landscape = true;
+    if (parser.isSet(SkipEmptyName))
+        job.SkipEmpty = true;
     job.Outline = parser.isSet(OutlineName);
     job.Fit = parser.isSet(FitName);
     if (parser.isSet(FrontName)) {
-        const QList<double> o = numbers(parser, FrontName, 2, true);
+        const QList<double> o = numbers(parser, FrontName, 2, true, -CalibrationRange, CalibrationRange);
         job.FrontOffset = QPoint(int(o[0]), int(o[1]));
     }
     if (parser.isSet(BackOffsetName)) {
-        const QList<double> o = numbers(parser, BackOffsetName, 2, true);
+        const QList<double> o = numbers(parser, BackOffsetName, 2, true, -CalibrationRange, CalibrationRange);
         job.BackOffset = QPoint(int(o[0]), int(o[1]));
     }
     if (!parser.isSet(MergeName)) {
@@ -281,6 +309,13 @@ int run(const QCommandLineParser& parser) {
         return BatchFailure(e.message());
     }
     doc.FileName = args.first();
+    if (doc.LoadReport.Damaged) {
+        const QString damage = DamageText(args.first(), doc.LoadReport);
+        if (!parser.isSet(AcceptDamagedName))
+            return BatchFailure(damage + QStringLiteral(" Mit --accept-damaged wird gedruckt, "
+                                                        "was gelesen wurde."));
+        std::fprintf(stderr, "quillmark-batch: Hinweis: %s\n", damage.toUtf8().constData());
+    }
     job.Progress = [](int done, int total) {
         std::fprintf(stderr, "Blatt %d von %d\n", done, total);
         std::fflush(stderr);
@@ -288,6 +323,8 @@ int run(const QCommandLineParser& parser) {
     const TPdfPrint result = PrintDocumentJob(doc, job);
     if (!result.Ok)
         return BatchFailure(result.Error);
+    for (const QString& note : result.Notes)
+        std::fprintf(stderr, "quillmark-batch: Hinweis: %s\n", note.toUtf8().constData());
     for (const QString& f : result.Files)
         BatchPrintLine(f);
     for (const QString& f : result.Removed)
@@ -308,7 +345,8 @@ const bool registered = RegisterBatchMode(
          "      [--cells all|1,3-4] [--margins L,O,R,U] [--distance H,V] [--landscape]\n"
          "      [--outline] [--fit] [--offset-front H,V] [--offset-back H,V]\n"
          "      [--back separate|after|interleaved] [--merge DATEI] [--records all|2-40]\n"
-         "      [--first-cell N] [--text-block N=TEXT ...]"),
+         "      [--first-cell N] [--text-block N=TEXT ...] [--skip-empty]\n"
+         "      [--accept-damaged]"),
      addOptions, wanted, run});
 
 } // namespace

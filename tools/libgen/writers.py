@@ -275,13 +275,17 @@ class Text:
         return out
 
 
-def document_bytes(width, height, elements, notes=""):
+def document_bytes(width, height, elements, notes="", skip_empty=True):
     """A document file. 'elements' are listed bottom first; the file starts with the
-    topmost element, as the stack is stored."""
+    topmost element, as the stack is stored. The templates leave out empty fields
+    ("# LFA=T"), so a card without a fax number shows no bare "Fax"."""
     lines = ["Quillmark 10000", "# W=" + real(width), "# H=" + real(height)]
     for key in ("ML", "MT", "MR", "MB", "DH", "DV"):
         lines.append("# %s=%s" % (key, real(0)))
-    lines += ["# CC=1", "# PM=F", "# POP", "# NTZ=" + notes, ""]
+    lines += ["# CC=1", "# PM=F", "# POP"]
+    if skip_empty:
+        lines.append("# LFA=T")
+    lines += ["# NTZ=" + notes, ""]
     for e in reversed(elements):
         lines += e.lines()
     return text_bytes(lines)

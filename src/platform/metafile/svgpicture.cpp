@@ -8,6 +8,7 @@
 #include <QRegularExpression>
 #include <QSvgRenderer>
 #include <QXmlStreamReader>
+#include <QXmlStreamWriter>
 #include <cmath>
 #include <zlib.h>
 
@@ -95,6 +96,52 @@ bool usableSize(double w, double h) {
            h <= MaxSvgSize;
 }
 
+bool isDataUri(QStringView href) {
+    return href.trimmed().startsWith(QLatin1String("data:"), Qt::CaseInsensitive);
+}
+
+// The drawing without pictures it would fetch from elsewhere: an <image> whose reference is
+// not a data: URI would make Qt SVG read any file the drawing names (in the user's home, for
+// instance) into the document. Such elements are left out with their content.
+QByteArray withoutOutsidePictures(const QByteArray& svg, const QString& fileName) {
+    QXmlStreamReader in(svg);
+    QByteArray out;
+    QXmlStreamWriter writer(&out);
+    bool dropped = false;
+    bool rootClosed = false;
+    int depth = 0;
+    while (!in.atEnd()) {
+        const QXmlStreamReader::TokenType token = in.readNext();
+        if (token == QXmlStreamReader::Invalid)
+            break;
+        if (token == QXmlStreamReader::StartElement) {
+            ++depth;
+            if (in.name() == QLatin1String("image")) {
+                const QXmlStreamAttributes a = in.attributes();
+                QStringView href = a.value(QLatin1String("http://www.w3.org/1999/xlink"),
+                                           QLatin1String("href"));
+                if (href.isEmpty())
+                    href = a.value(QLatin1String("href"));
+                if (!isDataUri(href)) {
+                    in.skipCurrentElement();
+                    --depth;
+                    dropped = true;
+                    continue;
+                }
+            }
+        } else if (token == QXmlStreamReader::EndElement) {
+            rootClosed = --depth == 0;
+        }
+        writer.writeCurrentToken(in);
+    }
+    if (in.hasError() && !rootClosed)
+        throw svgError(fileName, QStringLiteral("Die Datei ist keine gültige SVG-Zeichnung "
+                                                "(%1).")
+                                     .arg(in.errorString()));
+    // Untouched drawings go to Qt SVG as they are.
+    return dropped ? out : svg;
+}
+
 } // namespace
 
 bool SvgPhysicalSize(const QByteArray& svg, int& mmWidth, int& mmHeight) {
@@ -142,9 +189,10 @@ bool SvgPhysicalSize(const QByteArray& svg, int& mmWidth, int& mmHeight) {
 }
 
 TMetafile RecordSvg(const QByteArray& bytes, const QString& fileName) {
-    const QByteArray svg = isGzip(bytes) ? gunzip(bytes, fileName) : bytes;
-    if (svg.trimmed().isEmpty())
+    const QByteArray unpacked = isGzip(bytes) ? gunzip(bytes, fileName) : bytes;
+    if (unpacked.trimmed().isEmpty())
         throw svgError(fileName, QStringLiteral("Die Datei ist leer."));
+    const QByteArray svg = withoutOutsidePictures(unpacked, fileName);
     QSvgRenderer renderer;
     if (!renderer.load(svg) || !renderer.isValid())
         throw svgError(fileName, QStringLiteral("Die Datei ist keine gültige SVG-Zeichnung "
