@@ -171,6 +171,7 @@ void TestRedo::redoKeepsTheUndoDepth() {
     QCOMPARE(state(), states.at(5));
     QCOMPARE(Document->UndoList.size(), 3);
     // A new document ends both lists.
+    Document->Modified = false;
     editor->SpeedButtonNewClick();
     QVERIFY(Document->UndoList.isEmpty());
     QVERIFY(Document->RedoList.isEmpty());
