@@ -1,6 +1,7 @@
 #include "cdlabel/tfrmtabcd.h"
 
 #include "document/globals.h"
+#include "editor/undokeys.h"
 #include "platform/ui/hints.h"
 
 #include <QApplication>
@@ -388,11 +389,12 @@ void TfrmTabCD::ButtonClick()
     if (m_metafile.Empty() || !Document)
         return;
     Document->AddGraphic(m_metafile, 0, nullptr);
-    // Unlike a clipart, the listing pushes no undo entry.
     if (MainLink)
         MainLink->SelectElement(0, true);
     else
         Document->SelectedIndex = 0;
+    // Like every other insertion: one undo step takes the listing off the sheet again.
+    Document->InsertUndo(InsertedUndoKey(0));
 }
 
 void TfrmTabCD::resizeEvent(QResizeEvent* event)

@@ -48,6 +48,9 @@ void TAppDocument::SetFileName(const QString& name)
 void TAppDocument::Clear()
 {
     Elements.clear();
+    // Entries of the elements gone would act on whatever comes next.
+    UndoList.clear();
+    RedoList.clear();
     SetFileName(QString());
     SelectedIndex = -1;
     PageWidth = 210;
@@ -237,7 +240,13 @@ void TAppDocument::PushUndo()
 
 void TAppDocument::InsertUndo(const QString& key, std::shared_ptr<TDocElement> object)
 {
-    UndoList.insert(0, TUndoEntry{key, std::move(object)});
+    InsertUndo(TUndoEntry{key, std::move(object), {}});
+}
+
+void TAppDocument::InsertUndo(TUndoEntry entry)
+{
+    RedoList.clear();
+    UndoList.insert(0, std::move(entry));
     const int limit = std::max(0, int(UndoLimit));
     while (UndoList.size() > limit)
         UndoList.removeLast();

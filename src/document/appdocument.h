@@ -3,6 +3,7 @@
 
 #include "document/docelement.h"
 #include <QList>
+#include <QPair>
 #include <QRect>
 #include <QString>
 #include <memory>
@@ -34,10 +35,12 @@ private:
     QString m_message;
 };
 
-// One undo entry: a key text and, for some kinds, a copy of an element (owned).
+// One undo entry: a key text and, for some kinds, a copy of an element (owned). An entry
+// of the filling of placeholders ("*") carries the former texts of the filled elements.
 struct TUndoEntry {
     QString Key;
     std::shared_ptr<TDocElement> Object;
+    QList<QPair<int, QString>> Texts; // element index, text
 };
 
 // What reading a document file found: a sound file, or where it is damaged and how much of
@@ -90,8 +93,10 @@ public:
                                const QStringList* pathList);
     TDocElementTXT* AddText(const QString& text);
     void PushUndo();
-    // Inserts an undo entry at index 0 and trims the list to UndoLimit.
+    // Inserts an undo entry at index 0 and trims the list to UndoLimit. A new change ends
+    // what could be redone: the redo list is emptied.
     void InsertUndo(const QString& key, std::shared_ptr<TDocElement> object = nullptr);
+    void InsertUndo(TUndoEntry entry);
 
     void LoadFromFile(const QString& name); // throws TDocumentError
     void SaveToFile(const QString& name);   // throws TDocumentError
@@ -114,6 +119,8 @@ public:
     bool AskBeforeDiscard;
     std::vector<std::unique_ptr<TDocElement>> Elements;
     QList<TUndoEntry> UndoList;
+    // What undo took back, newest first, in the same form and depth as UndoList.
+    QList<TUndoEntry> RedoList;
     std::int32_t UndoLimit = 10;
     std::int32_t SelectedIndex = -1;
     bool Modified = false;

@@ -75,3 +75,47 @@ QString ReplaceAll(const QString& pattern, const QString& value, const QString& 
     result += QStringView(text).mid(from);
     return result;
 }
+
+std::optional<double> ParseMillimetres(const QString& text, QString* reason)
+{
+    auto refuse = [&](const QString& why) -> std::optional<double> {
+        if (reason)
+            *reason = why;
+        return std::nullopt;
+    };
+    QString t = text.trimmed();
+    if (t.endsWith(QStringLiteral("mm"), Qt::CaseInsensitive))
+        t = t.chopped(2).trimmed();
+    if (t.isEmpty())
+        return refuse(QStringLiteral("Es ist kein Wert eingetragen."));
+    const QString notANumber =
+        QStringLiteral("\u201E%1\u201C ist keine Zahl. Erlaubt sind Zahlen wie 90,5 oder 90.5.")
+            .arg(text.trimmed());
+    // Sign, digits, at most one decimal separator (comma or point), digits: no thousands
+    // separators, whose meaning would depend on the writer's habits.
+    QString plain;
+    int digits = 0;
+    bool separator = false;
+    for (int i = 0; i < t.size(); ++i) {
+        const QChar c = t.at(i);
+        if (c >= u'0' && c <= u'9') {
+            plain += c;
+            ++digits;
+        } else if ((c == u',' || c == u'.') && !separator) {
+            plain += u'.';
+            separator = true;
+        } else if ((c == u'-' || c == u'+') && i == 0) {
+            plain += c;
+        } else {
+            return refuse(notANumber);
+        }
+    }
+    // More digits than a double keeps are no length anybody means.
+    if (digits == 0 || digits > 15)
+        return refuse(notANumber);
+    bool ok = false;
+    const double value = plain.toDouble(&ok);
+    if (!ok || !std::isfinite(value))
+        return refuse(notANumber);
+    return value;
+}

@@ -2,6 +2,8 @@
 // Millimetres and screen pixels. The screen scale is fixed; the real resolution of the
 // screen is never consulted.
 
+#include <optional>
+
 class TDocElement;
 class QString;
 
@@ -15,3 +17,9 @@ double PixelToMm(int pixels, double zoom);
 int EdgeZone(const TDocElement& element, int x, int y, double zoom);
 // Every occurrence of pattern replaced by value; inserted text is not scanned again.
 QString ReplaceAll(const QString& pattern, const QString& value, const QString& text);
+
+// A length as the user types it into any millimetre field: a decimal comma or a decimal
+// point ("90,5", "90.5"), an optional sign, blanks around it and a trailing "mm" allowed.
+// Gives nothing for any other text, with reason (when given) set to a German sentence that
+// says why, e.g. "„9x“ ist keine Zahl."
+std::optional<double> ParseMillimetres(const QString& text, QString* reason = nullptr);

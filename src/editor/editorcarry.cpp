@@ -108,5 +108,5 @@ void TfrmTabEditor::carryStep(const QRect& before) {
     dirty += CarriedRect().adjusted(-1, -1, 1, 1);
     Page->update(dirty);
     // The workspaces that insert write their undo entry after the selection.
-    SpeedButtonReturn->setEnabled(!Document->UndoList.isEmpty());
+    updateUndoButtons();
 }

@@ -21,7 +21,12 @@ void TfrmTabEditor::Change2Save() {
 void TfrmTabEditor::insertUndo(const QString& key) {
     Document->InsertUndo(key);
     // Insertions paint before their entry is written; keep the button in step at once.
-    SpeedButtonReturn->setEnabled(!Document->UndoList.isEmpty());
+    updateUndoButtons();
+}
+
+void TfrmTabEditor::updateUndoButtons() {
+    SpeedButtonReturn->setEnabled(Document && !Document->UndoList.isEmpty());
+    SpeedButtonRedo->setEnabled(Document && !Document->RedoList.isEmpty());
 }
 
 void TfrmTabEditor::buildShortcuts() {
@@ -39,6 +44,9 @@ void TfrmTabEditor::buildShortcuts() {
     bind(QKeySequence::Copy, SpeedButtonCopy);
     bind(QKeySequence::Paste, SpeedButtonPaste);
     bind(QKeySequence::Undo, SpeedButtonReturn);
+    // Both habits: Ctrl+Y of Windows programs, Ctrl+Shift+Z of the others.
+    bind(QKeySequence(Qt::CTRL | Qt::Key_Y), SpeedButtonRedo);
+    bind(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), SpeedButtonRedo);
 }
 
 void TfrmTabEditor::SpeedButtonNewClick() {
@@ -183,36 +191,40 @@ void TfrmTabEditor::SpeedButtonFullUpClick() {
     PageFullRefresh();
 }
 
-void TfrmTabEditor::SpeedButtonReturnClick() {
-    if (Document->UndoList.isEmpty())
-        return;
-    const TUndoEntry entry = Document->UndoList.first();
+TUndoEntry TfrmTabEditor::applyUndoEntry(const TUndoEntry& entry) {
     const TUndoKey key = ParseUndoKey(entry.Key);
     const int n = Document->Count();
+    TUndoEntry inverse;
     // Every entry is checked against the stack as it is now; one that no longer fits (the
     // stack was replaced since) is dropped without touching any element.
     switch (key.kind) {
     case TUndoKey::Removed:
         if (entry.Object && key.index <= n) { // n: the element was the last one
             std::unique_ptr<TDocElement> copy(entry.Object->Clone());
-            if (copy)
+            if (copy) {
                 Document->InsertElement(key.index, std::move(copy));
+                inverse.Key = InsertedUndoKey(key.index);
+            }
         }
         break;
     case TUndoKey::Inserted:
         if (key.index < n) {
-            Document->SelectedIndex = key.index;
-            Document->DeleteSelected();
+            std::unique_ptr<TDocElement> removed = Document->TakeElement(key.index);
+            Document->SelectedIndex = -1;
+            inverse.Key = RemovedUndoKey(key.index);
+            inverse.Object = std::move(removed);
         }
         break;
     case TUndoKey::Moved:
-        moveElement(key.target, key.index);
+        if (moveElement(key.target, key.index))
+            inverse.Key = MovedUndoKey(key.target, key.index);
         break;
     case TUndoKey::Geometry:
         // Replayed as written: the inspector stores sizes of 0 or below as typed, and undo
         // has to bring exactly those values back.
         if (key.index < n) {
             TDocElement* e = Document->Element(key.index);
+            inverse.Key = GeometryUndoKey(key.index, e->Left, e->Top, e->Width, e->Height);
             e->Left = key.left;
             e->Top = key.top;
             e->Width = key.width;
@@ -223,23 +235,91 @@ void TfrmTabEditor::SpeedButtonReturnClick() {
         if (entry.Object && key.index < n) {
             std::unique_ptr<TDocElement> copy(entry.Object->Clone());
             if (copy) {
-                Document->TakeElement(key.index);
+                std::unique_ptr<TDocElement> before = Document->TakeElement(key.index);
                 Document->InsertElement(key.index, std::move(copy));
+                inverse.Key = entry.Key;
+                inverse.Object = std::move(before);
             }
         }
+        break;
+    case TUndoKey::Texts:
+        for (const auto& [index, text] : entry.Texts) {
+            auto* txt = index >= 0 && index < n ? dynamic_cast<TDocElementTXT*>(
+                                                      Document->Element(index))
+                                                : nullptr;
+            if (!txt)
+                continue;
+            inverse.Texts.append({index, txt->Text});
+            txt->Text = text;
+        }
+        if (!inverse.Texts.isEmpty())
+            inverse.Key = entry.Key;
         break;
     case TUndoKey::Invalid:
         break;
     }
+    return inverse;
+}
+
+namespace {
+
+// Puts an entry in front of a list of undo or redo steps, kept to the document's depth.
+void pushStep(QList<TUndoEntry>& list, TUndoEntry entry) {
+    if (entry.Key.isEmpty())
+        return;
+    list.insert(0, std::move(entry));
+    const int limit = std::max(0, int(Document->UndoLimit));
+    while (list.size() > limit)
+        list.removeLast();
+}
+
+} // namespace
+
+void TfrmTabEditor::SpeedButtonReturnClick() {
+    if (Document->UndoList.isEmpty())
+        return;
+    // The selection goes first: values typed into the inspector are applied as their own
+    // step before anything is undone.
     SelectElement(-1, false);
-    if (!Document->UndoList.isEmpty())
-        Document->UndoList.removeFirst();
+    if (!Document->UndoList.isEmpty()) {
+        const TUndoEntry entry = Document->UndoList.takeFirst();
+        pushStep(Document->RedoList, applyUndoEntry(entry));
+    }
+    PageFullRefresh();
+}
+
+void TfrmTabEditor::SpeedButtonRedoClick() {
+    if (Document->RedoList.isEmpty())
+        return;
+    // Values typed into the inspector are a new change, which ends what could be redone.
+    SelectElement(-1, false);
+    if (!Document->RedoList.isEmpty()) {
+        const TUndoEntry entry = Document->RedoList.takeFirst();
+        // Not InsertUndo: that would end the remaining redo steps.
+        pushStep(Document->UndoList, applyUndoEntry(entry));
+    }
     PageFullRefresh();
 }
 
 void TfrmTabEditor::SpeedButtonArangeClick() {
     SelectElement(-1, false);
+    // The texts as they were, so that one undo puts back exactly what the filling replaced.
+    QList<QPair<int, QString>> before;
+    for (int i = 0; i < Document->Count(); ++i) {
+        if (auto* txt = dynamic_cast<TDocElementTXT*>(Document->Element(i)))
+            before.append({i, txt->Text});
+    }
     const int cut = Document->FillPlaceholders();
+    TUndoEntry entry;
+    entry.Key = TextsUndoKey();
+    for (const auto& [index, text] : before) {
+        if (static_cast<TDocElementTXT*>(Document->Element(index))->Text != text)
+            entry.Texts.append({index, text});
+    }
+    if (!entry.Texts.isEmpty()) {
+        Document->InsertUndo(std::move(entry));
+        Document->Modified = true;
+    }
     PageFullRefresh();
     if (cut > 0)
         ShowError(CutTextsNote(cut));

@@ -89,7 +89,13 @@ void draw(QPainter& p, TEditorIcon which) {
         p.drawRect(QRectF(1.5, 2.5, 10, 12));
         sheet(p, QRectF(6.5, 6.5, 8, 8.5));
         break;
-    case TEditorIcon::Undo: {
+    case TEditorIcon::Undo:
+    case TEditorIcon::Redo: {
+        // Redo is the undo arrow turned round.
+        if (which == TEditorIcon::Redo) {
+            p.translate(16, 0);
+            p.scale(-1, 1);
+        }
         p.setPen(QPen(Blue, 1.8));
         p.setBrush(Qt::NoBrush);
         QPainterPath path;

@@ -11,6 +11,7 @@ enum class TEditorIcon {
     Copy,
     Paste,
     Undo,
+    Redo,
     Text,
     Graphic,
     Inspector,

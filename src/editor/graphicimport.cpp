@@ -86,11 +86,12 @@ QString TfrmTabEditor::GraphicFilter() {
     // The classic filter text, turned into the dialog's "name (pattern);;..." form.
     // "Alle Bilder" first, so that every picture the import reads is offered at once.
     const QString classic = QStringLiteral(
-        "Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.tif *.tiff *.png *.svg *.svgz *.wmf *.qmg)|*.bmp|"
+        "Alle Bilder (*.bmp *.gif *.jpg *.jpeg *.tif *.tiff *.png *.svg *.svgz *.wmf *.emf "
+        "*.qmg)|*.bmp|"
         "Windows-BitMaps (*.bmp)|*.bmp|CompuServe GIF (*.gif)|*.gif|"
         "JPEG (*.jpg *.jpeg)|*.jpg|TIFF (*.tif *.tiff)|*.tif|PNG (*.png)|*.png|"
         "SVG-Zeichnungen (*.svg *.svgz)|*.svg|Windows-MetaFiles (*.wmf)|*.wmf|"
-        "Pfadlisten (*.qmg)|*.qmg");
+        "Erweiterte Metadateien (*.emf)|*.emf|Pfadlisten (*.qmg)|*.qmg");
     const QStringList parts = classic.split(QLatin1Char('|'));
     QStringList filters;
     for (int i = 0; i + 1 < parts.size(); i += 2)
@@ -119,7 +120,8 @@ void TfrmTabEditor::SpeedButtonGraphicClick() {
 bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
     const QString upper = fileName.toUpper();
     try {
-        if (endsWithOnly(upper, QStringLiteral(".WMF"))) {
+        if (endsWithOnly(upper, QStringLiteral(".WMF")) ||
+            endsWithOnly(upper, QStringLiteral(".EMF"))) {
             TMetafile metafile;
             metafile.LoadFromFile(fileName);
             if (metafile.Empty())
@@ -148,8 +150,8 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
             // The long names of JPEG and TIFF were refused without a word; now every
             // refusal says why.
             ShowError(QStringLiteral("Die Datei „%1“ kann nicht eingefügt werden: Nur Bilder "
-                                     "der Arten BMP, GIF, JPEG, TIFF, PNG, SVG, WMF und "
-                                     "Pfadlisten (QMG) werden unterstützt.")
+                                     "der Arten BMP, GIF, JPEG, TIFF, PNG, SVG, WMF, EMF "
+                                     "und Pfadlisten (QMG) werden unterstützt.")
                           .arg(QDir::toNativeSeparators(fileName)));
             return false;
         }

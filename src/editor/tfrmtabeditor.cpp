@@ -190,6 +190,8 @@ void TfrmTabEditor::buildToolBar() {
     SpeedButtonReturn =
         button("SpeedButtonReturn", QStringLiteral("Rückgängig"), EditorIcon(TEditorIcon::Undo),
                &TfrmTabEditor::SpeedButtonReturnClick);
+    SpeedButtonRedo = button("SpeedButtonRedo", QStringLiteral("Wiederherstellen"),
+                             EditorIcon(TEditorIcon::Redo), &TfrmTabEditor::SpeedButtonRedoClick);
     ToolBar->addSeparator();
     SpeedButtonText = button("SpeedButtonText", QStringLiteral("einzeiliges Textobjekt anlegen"),
                              EditorIcon(TEditorIcon::Text), &TfrmTabEditor::SpeedButtonTextClick);
@@ -235,7 +237,8 @@ void TfrmTabEditor::buildToolBar() {
     SpeedButtonArange->setFixedWidth(29);
 
     for (QToolButton* b :
-         {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy, SpeedButtonPaste, SpeedButtonReturn})
+         {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy, SpeedButtonPaste, SpeedButtonReturn,
+          SpeedButtonRedo})
         b->setEnabled(false);
 }
 
@@ -416,7 +419,7 @@ void TfrmTabEditor::PagePaint() {
     RulerAtTop->update();
     RulerAtSide->update();
     Page->update();
-    SpeedButtonReturn->setEnabled(Document && !Document->UndoList.isEmpty());
+    updateUndoButtons();
 }
 
 void TfrmTabEditor::PageFullRefresh() {

@@ -25,6 +25,7 @@ class TInspectorLink;
 class TMetafile;
 class TRulerBox;
 class TSheetPage;
+struct TUndoEntry;
 
 class TfrmTabEditor : public QWidget {
     Q_OBJECT
@@ -72,6 +73,8 @@ public:
     void SpeedButtonCopyClick();
     void SpeedButtonPasteClick();
     void SpeedButtonReturnClick();
+    // Carries out again what the last undo took back (Ctrl+Y, Ctrl+Shift+Z).
+    void SpeedButtonRedoClick();
     void SpeedButtonTextClick();
     void SpeedButtonGraphicClick();
     void SpeedButtonObjectInspectorClick();
@@ -106,6 +109,7 @@ public:
     QToolButton* SpeedButtonCopy = nullptr;
     QToolButton* SpeedButtonPaste = nullptr;
     QToolButton* SpeedButtonReturn = nullptr;
+    QToolButton* SpeedButtonRedo = nullptr;
     QToolButton* SpeedButtonText = nullptr;
     QToolButton* SpeedButtonGraphic = nullptr;
     QToolButton* SpeedButtonObjectInspector = nullptr;
@@ -172,6 +176,11 @@ private:
     // from elsewhere); returns the valid selected element or null.
     TDocElement* liveSelection();
     void insertUndo(const QString& key);
+    // Undo and redo alike: carries out the entry on the stack as it is now and returns the
+    // entry that reverses it (an empty key when the entry no longer fit and did nothing).
+    TUndoEntry applyUndoEntry(const TUndoEntry& entry);
+    // Enables undo and redo by what their lists hold.
+    void updateUndoButtons();
     void insertPicture(const TMetafile& metafile, int sourceKind, const QStringList* pathList);
     bool moveElement(int from, int to);
     void drawRulers(const TRulerSteps& steps);

@@ -52,10 +52,18 @@ QString GeometryUndoKey(int index, double left, double top, double width, double
            QLatin1Char('#');
 }
 
+QString TextsUndoKey() {
+    return QStringLiteral("*");
+}
+
 TUndoKey ParseUndoKey(const QString& key) {
     TUndoKey k;
     if (key.isEmpty())
         return k;
+    if (key == TextsUndoKey()) {
+        k.kind = TUndoKey::Texts;
+        return k;
+    }
     const QChar first = key.at(0);
     const QString rest = key.mid(1);
     if (first == u'+' || first == u'-') {

@@ -5,6 +5,8 @@
 //   "~a#b"          the element at index a was moved to index b
 //   ">iLl..t..w..h..#"  element i had this left, top, width and height before a move/resize
 //   "i" (digits)    element i was modified (its former state is attached)
+//   "*"             text elements were filled from their placeholders (their former texts
+//                   are attached)
 // The four lengths of a geometry key are written in the user's locale, shortest form.
 
 #include <QString>
@@ -13,9 +15,10 @@ QString RemovedUndoKey(int index);
 QString InsertedUndoKey(int index);
 QString MovedUndoKey(int from, int to);
 QString GeometryUndoKey(int index, double left, double top, double width, double height);
+QString TextsUndoKey();
 
 struct TUndoKey {
-    enum Kind { Invalid, Removed, Inserted, Moved, Geometry, Modified };
+    enum Kind { Invalid, Removed, Inserted, Moved, Geometry, Modified, Texts };
     Kind kind = Invalid;
     int index = -1;  // Removed, Inserted, Geometry, Modified; the source a of Moved
     int target = -1; // Moved: b

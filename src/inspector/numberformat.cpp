@@ -1,6 +1,7 @@
 #include "inspector/numberformat.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <cmath>
 #include <cstdio>
 #include <limits>
@@ -15,7 +16,11 @@ QString FormatMm(double value) {
     return s;
 }
 
-std::optional<double> ParseNumber(const QString& text) {
+std::optional<double> ParseNumber(const QString& input) {
+    // A German decimal comma counts like the point (but not both in one number).
+    QString text = input;
+    if (!text.contains(QLatin1Char('.')) && text.count(QLatin1Char(',')) == 1)
+        text.replace(QLatin1Char(','), QLatin1Char('.'));
     int i = 0;
     const int n = int(text.size());
     while (i < n && text.at(i) == QLatin1Char(' '))
@@ -67,4 +72,15 @@ int TruncScaled(double value, double factor) {
     if (v <= double(std::numeric_limits<int>::min()))
         return std::numeric_limits<int>::min();
     return int(std::trunc(v));
+}
+
+QString FormatTenths(int tenths) {
+    const long long v = tenths;
+    const long long whole = v / 10;
+    const long long rest = v % 10;
+    if (rest == 0)
+        return QString::number(whole);
+    const QString sign = v < 0 ? QStringLiteral("-") : QString();
+    return sign + QString::number(std::llabs(whole)) + QLatin1Char('.') +
+           QString::number(std::llabs(rest));
 }

@@ -1,6 +1,7 @@
 #include "inspector/ttoolmaster.h"
 
 #include "document/globals.h"
+#include "document/units.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/numberformat.h"
@@ -20,8 +21,21 @@
 #include <QMessageBox>
 #include <QToolButton>
 #include <cmath>
+#include <utility>
 
 namespace {
+
+// The text the placeholders of macroText give with the current text blocks and address,
+// exactly as "Textbausteine zuweisen" fills it.
+QString filledText(const QString& macroText) {
+    TAppDocument scratch(false);
+    auto element = std::make_unique<TDocElementTXT>();
+    element->MacroText = macroText;
+    TDocElementTXT* raw = element.get();
+    scratch.InsertElement(0, std::move(element));
+    scratch.FillPlaceholders();
+    return raw->Text;
+}
 
 // Language texts replace the built-in ones only when a full language file is loaded.
 constexpr int kLanguageThreshold = 100;
@@ -167,9 +181,17 @@ void TToolMaster::connectTextPage() {
     connect(p->ColorGrid, &TColorGrid::Change, this, &TToolMaster::ApplyBtnClick);
     for (QToolButton* b :
          {p->SpBtnFontBold, p->SpBtnFontItalic, p->SpBtnFontUnderline, p->SpBtnFontStrikeout,
-          p->SpBtnTextHorLeft, p->SpBtnTextHorCenter, p->SpBtnTextHorRight, p->ApplyBtn}) {
+          p->SpBtnTextHorLeft, p->SpBtnTextHorCenter, p->SpBtnTextHorRight}) {
         connect(b, &QToolButton::clicked, this, &TToolMaster::ApplyBtnClick);
     }
+    // The placeholder field's check mark also fills the text from it.
+    connect(p->ApplyBtn, &QToolButton::clicked, this, [this] {
+        m_fillRequested = true;
+        ApplyBtnClick();
+    });
+    // Leaving a text field applies what was typed there.
+    for (QLineEdit* edit : {p->EditTextCont, p->EditTextMakro})
+        connect(edit, &QLineEdit::editingFinished, this, [this] { applyPendingEdits(); });
     for (TUpDown* u : {p->SpinFontSize, p->SpinAngle, p->SpinShadowX, p->SpinShadowY})
         connect(u, &TUpDown::Click, this, [this, u](bool up) { SpinClick(u, up); });
     connect(p->SpBtnFontDialog, &QToolButton::clicked, this,
@@ -200,7 +222,39 @@ void TToolMaster::fullRefresh() {
     SpeedButtonFullRefresh->click();
 }
 
+int TToolMaster::referenceIndex() const {
+    if (!m_reference || !Document)
+        return -1;
+    // Compared by address only: the element may have been removed meanwhile.
+    for (int i = 0; i < Document->Count(); ++i) {
+        if (Document->Element(i) == m_reference)
+            return i;
+    }
+    return -1;
+}
+
+QStringList TToolMaster::editTexts() const {
+    QStringList texts;
+    for (const QLineEdit* edit :
+         {EditLeft, EditTop, EditWidth, EditHeight, TextPage->EditTextCont, TextPage->EditTextMakro,
+          TextPage->EditFontSize, TextPage->EditAngle, TextPage->EditShadowX,
+          TextPage->EditShadowY})
+        texts << edit->text();
+    return texts;
+}
+
+bool TToolMaster::hasPendingEdits() const {
+    return m_ready && m_reference && editTexts() != m_shownTexts;
+}
+
+void TToolMaster::applyPendingEdits() {
+    if (hasPendingEdits() && referenceIndex() >= 0)
+        ApplyBtnClick();
+}
+
 void TToolMaster::SetReference(TDocElement* element) {
+    // Typed text that was not applied yet belongs to the element shown so far.
+    applyPendingEdits();
     m_reference = element;
     UpdateFromReference();
 }
@@ -236,6 +290,7 @@ void TToolMaster::UpdateFromReference() {
         // Only the fields: no empty page area beside them.
         setClientSize(MainPanel->width(), GraphicPageSize.height());
     }
+    m_shownTexts = editTexts();
     m_ready = true;
 }
 
@@ -263,29 +318,56 @@ void TToolMaster::SpinClick(QObject* sender, bool up) {
 }
 
 void TToolMaster::ApplyBtnClick() {
+    const bool fillRequested = std::exchange(m_fillRequested, false);
     if (!m_ready || !m_reference)
         return;
+    const int index = referenceIndex();
+    if (Document && index < 0) {
+        // The element is gone (undone, erased): nothing to write into.
+        m_reference = nullptr;
+        return;
+    }
     TDocElement* e = m_reference;
     auto* text = dynamic_cast<TDocElementTXT*>(e);
+
+    // The four lengths first: a refused one is named and keeps its value.
+    struct Field {
+        QLineEdit* edit;
+        const char* name;
+        double current;
+        std::optional<double> value;
+    } fields[] = {{EditLeft, "Links", e->Left, {}},
+                  {EditTop, "Oben", e->Top, {}},
+                  {EditWidth, "Breite", e->Width, {}},
+                  {EditHeight, "Höhe", e->Height, {}}};
+    QStringList refused;
+    for (Field& f : fields) {
+        QString reason;
+        f.value = ParseMillimetres(f.edit->text(), &reason);
+        if (!f.value) {
+            refused << QStringLiteral("%1: %2").arg(QString::fromUtf8(f.name), reason);
+            f.edit->setText(FormatMm(f.current));
+        }
+    }
+
     if (Document) {
         if (text) {
-            Document->PushUndo();
+            Document->InsertUndo(QString::number(index), std::shared_ptr<TDocElement>(e->Clone()));
         } else {
             // The same geometry record a move with the mouse writes.
-            Document->InsertUndo(
-                GeometryUndoKey(Document->SelectedIndex, e->Left, e->Top, e->Width, e->Height));
+            Document->InsertUndo(GeometryUndoKey(index, e->Left, e->Top, e->Width, e->Height));
         }
     }
     const double oldWidth = e->Width;
     const double oldHeight = e->Height;
-    if (const auto v = ParseNumber(EditLeft->text()))
-        e->Left = *v;
-    if (const auto v = ParseNumber(EditTop->text()))
-        e->Top = *v;
-    if (const auto v = ParseNumber(EditWidth->text()))
-        e->Width = *v;
-    if (const auto v = ParseNumber(EditHeight->text()))
-        e->Height = *v;
+    if (fields[0].value)
+        e->Left = *fields[0].value;
+    if (fields[1].value)
+        e->Top = *fields[1].value;
+    if (fields[2].value)
+        e->Width = *fields[2].value;
+    if (fields[3].value)
+        e->Height = *fields[3].value;
     if (Proportbutton->isChecked()) {
         // A side of 0 has no proportion to keep; the sizes are then taken as typed.
         if (hundredths(e->Width) != hundredths(oldWidth) && oldWidth != 0) {
@@ -297,16 +379,29 @@ void TToolMaster::ApplyBtnClick() {
             EditWidth->setText(FormatMm(e->Width));
         }
     }
-    if (text)
+    if (text) {
+        const QString macroBefore = text->MacroText;
         TextPage->WriteToElement(*text);
+        // A new or confirmed placeholder text shows at once what it stands for.
+        if (!text->MacroText.isEmpty() && (fillRequested || text->MacroText != macroBefore)) {
+            text->Text = filledText(text->MacroText);
+            TextPage->EditTextCont->setText(text->Text);
+        }
+    }
+    m_shownTexts = editTexts();
     if (Document)
         Document->Modified = true;
     fullRefresh();
+    if (!refused.isEmpty())
+        showError(refused.join(QLatin1Char('\n')) +
+                  QStringLiteral("\nDiese Werte bleiben wie zuvor."));
 }
 
 bool TToolMaster::FormKeyDown(int key) {
     if (key != Qt::Key_Return && key != Qt::Key_Enter)
         return false;
+    // Return in the placeholder field does what its check mark does.
+    m_fillRequested = focusWidget() == TextPage->EditTextMakro;
     ApplyBtnClick();
     return true;
 }
@@ -350,8 +445,13 @@ void TToolMaster::TtoolSubFormTXTSpBtnShadowClick() {
 
 void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick() {
     if (auto* text = dynamic_cast<TDocElementTXT*>(m_reference)) {
-        QFont font(text->FontName);
-        font.setPointSize(std::max(1, int(std::nearbyint(text->FontSize / 10.0))));
+        // The dialog lists installed families only: it opens on the one that draws the
+        // element's font ("Arial" is drawn by its stand-in), in the element's style and size.
+        const QString own = text->FontName;
+        const QString shown = QFontInfo(QFont(own)).family();
+        const int points = std::max(1, int(std::nearbyint(text->FontSize / 10.0)));
+        QFont font(shown.isEmpty() ? own : shown);
+        font.setPointSize(points);
         font.setBold(text->FontStyle & fsBold);
         font.setItalic(text->FontStyle & fsItalic);
         font.setUnderline(text->FontStyle & fsUnderline);
@@ -362,14 +462,16 @@ void TToolMaster::ToolSubFormTXTSpBtnFontDialogClick() {
             {
                 // One user action, one undo entry: the apply below writes the font.
                 const QSignalBlocker block(TextPage->FontCombo);
-                // The dialog knows only installed families: the one standing in for the
-                // element's own font ("Arial") means that font.
-                const QString own = text->FontName;
-                const bool same = chosen.family() == QFontInfo(QFont(own)).family();
+                // The stand-in chosen means the element's own font, whose name is kept.
+                const bool same = chosen.family().compare(shown, Qt::CaseInsensitive) == 0 ||
+                                  chosen.family().compare(own, Qt::CaseInsensitive) == 0;
                 TextPage->SelectFont(same ? own : chosen.family());
             }
-            TextPage->EditFontSize->setText(QString::number(
-                chosen.pointSize() > 0 ? chosen.pointSize() : int(chosen.pointSizeF())));
+            // A size left as it was keeps the element's tenths (the dialog knows whole points).
+            const int chosenPoints =
+                chosen.pointSize() > 0 ? chosen.pointSize() : int(chosen.pointSizeF());
+            if (chosenPoints != points)
+                TextPage->EditFontSize->setText(QString::number(chosenPoints));
             TextPage->SpBtnFontBold->setChecked(chosen.bold());
             TextPage->SpBtnFontItalic->setChecked(chosen.italic());
             TextPage->SpBtnFontUnderline->setChecked(chosen.underline());

@@ -89,6 +89,13 @@ private:
     void setClientSize(int width, int height);
     void fullRefresh();
     void showError(const QString& message);
+    // The reference's place in the document's stack; -1 when it is no longer there.
+    int referenceIndex() const;
+    // What the edits hold now, to tell typed but unapplied values from shown ones.
+    QStringList editTexts() const;
+    bool hasPendingEdits() const;
+    // Applies typed values before the inspector turns to another element.
+    void applyPendingEdits();
 
     // Graphic operations (inspectortransforms.cpp)
     void rasterTransform(TDocElementWMF& element, QObject* sender);
@@ -102,6 +109,8 @@ private:
 
     TDocElement* m_reference = nullptr;
     bool m_ready = true;
+    QStringList m_shownTexts; // editTexts() after the last filling or apply
+    bool m_fillRequested = false; // the placeholder field's check mark or Return
     QPointer<QAbstractButton> m_toggle;
     std::function<void()> m_refresh;
 

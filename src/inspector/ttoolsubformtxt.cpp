@@ -53,6 +53,19 @@ void showInteger(TUpDown* upDown, int value) {
     upDown->Associate->setText(QString::number(value));
 }
 
+// Values kept in tenths show their tenth too ("12.5"): shown as whole units, an apply of
+// an unchanged page made 12.5 points 12.
+void showTenths(TUpDown* upDown, int tenths) {
+    upDown->SetPosition(tenths / 10);
+    upDown->Associate->setText(FormatTenths(tenths));
+}
+
+// A shadow offset as its edit shows it: whole millimetres, or the value as kept.
+QString shadowText(double mm) {
+    const double v = std::clamp(mm, -1e6, 1e6);
+    return v == std::trunc(v) ? QString::number(v, 'f', 0) : QString::number(v, 'g', 6);
+}
+
 } // namespace
 
 TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent) {
@@ -134,7 +147,7 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent) {
                               QRect(70, 28, 32, 22), false);
     SpBtnAngle180 = toolButton(schrift, QStringLiteral("180°"), QStringLiteral("Drehung auf 180°"),
                                QRect(103, 28, 36, 22), false);
-    EditAngle = lineEdit(schrift, QStringLiteral("Drehwinkel in °"), QRect(142, 28, 38, 22), 4);
+    EditAngle = lineEdit(schrift, QStringLiteral("Drehwinkel in °"), QRect(142, 28, 38, 22), 6);
     EditAngle->setProperty("helpContext", 418);
     SpinAngle = upDown(schrift, EditAngle, -180, 180);
 
@@ -162,10 +175,10 @@ TtoolSubFormTXT::TtoolSubFormTXT(QWidget* parent) : QWidget(parent) {
         toolButton(farbe, QStringLiteral("S"), QStringLiteral("Textschatten hinzufügen/löschen"),
                    QRect(188, 2, 26, 22), true);
     EditShadowX = lineEdit(farbe, QStringLiteral("horizontaler Abstand des Schattens vom Text"),
-                           QRect(222, 2, 40, 22), 4);
+                           QRect(222, 2, 40, 22), 8);
     SpinShadowX = upDown(farbe, EditShadowX, -333, 333);
     EditShadowY = lineEdit(farbe, QStringLiteral("vertikaler Abstand des Schattens vom Text"),
-                           QRect(222, 28, 40, 22), 4);
+                           QRect(222, 28, 40, 22), 8);
     SpinShadowY = upDown(farbe, EditShadowY, -333, 333);
     for (QWidget* w : {static_cast<QWidget*>(EditShadowX), static_cast<QWidget*>(EditShadowY)})
         w->setProperty("helpContext", 419);
@@ -300,7 +313,7 @@ void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e) {
         const QSignalBlocker block(FontCombo);
         SelectFont(e.FontName);
     }
-    showInteger(SpinFontSize, e.FontSize / 10);
+    showTenths(SpinFontSize, e.FontSize);
     SpBtnFontBold->setChecked(e.FontStyle & fsBold);
     SpBtnFontItalic->setChecked(e.FontStyle & fsItalic);
     SpBtnFontUnderline->setChecked(e.FontStyle & fsUnderline);
@@ -310,12 +323,14 @@ void TtoolSubFormTXT::FillFromElement(const TDocElementTXT& e) {
     SpBtnTextHorRight->setChecked(e.AlignH == 2);
     SpBtnTextVerTop->setChecked(e.AlignV == 0);
     SpBtnTextVerBottom->setChecked(e.AlignV == 2);
-    showInteger(SpinAngle, e.Angle / 10);
+    showTenths(SpinAngle, e.Angle);
     SelectGridColor(e.FontColor, false);
     SpBtnShadow->setChecked(e.Shadow);
     EnableShadowControls(e.Shadow);
-    showInteger(SpinShadowX, int(std::trunc(std::clamp(e.ShadowX, -1e6, 1e6))));
-    showInteger(SpinShadowY, int(std::trunc(std::clamp(e.ShadowY, -1e6, 1e6))));
+    SpinShadowX->SetPosition(int(std::trunc(std::clamp(e.ShadowX, -1e6, 1e6))));
+    EditShadowX->setText(shadowText(e.ShadowX));
+    SpinShadowY->SetPosition(int(std::trunc(std::clamp(e.ShadowY, -1e6, 1e6))));
+    EditShadowY->setText(shadowText(e.ShadowY));
     SelectGridColor(e.ShadowColor, true);
 }
 
@@ -325,7 +340,10 @@ void TtoolSubFormTXT::WriteToElement(TDocElementTXT& e) const {
     // Never an empty name: without a selection the element keeps the one it has.
     if (const QString name = SelectedFontName(); !name.isEmpty())
         e.FontName = name;
-    if (const auto size = ParseNumber(EditFontSize->text()))
+    // A number field as it was shown keeps the element's value: an apply of another field
+    // (or Return in the text fields) changes nothing else.
+    if (const auto size = ParseNumber(EditFontSize->text());
+        size && EditFontSize->text() != FormatTenths(e.FontSize))
         e.FontSize = TruncScaled(*size, 10);
     std::uint8_t style = 0;
     if (SpBtnFontBold->isChecked())
@@ -347,13 +365,16 @@ void TtoolSubFormTXT::WriteToElement(TDocElementTXT& e) const {
         e.AlignV = 0;
     else if (SpBtnTextVerBottom->isChecked())
         e.AlignV = 2;
-    if (const auto angle = ParseNumber(EditAngle->text()))
+    if (const auto angle = ParseNumber(EditAngle->text());
+        angle && EditAngle->text() != FormatTenths(e.Angle))
         e.Angle = TruncScaled(*angle, 10);
     e.FontColor = ColorGrid->ForegroundColor();
     e.Shadow = SpBtnShadow->isChecked();
-    if (const auto x = ParseNumber(EditShadowX->text()))
+    if (const auto x = ParseNumber(EditShadowX->text());
+        x && EditShadowX->text() != shadowText(e.ShadowX))
         e.ShadowX = TruncScaled(*x, 1);
-    if (const auto y = ParseNumber(EditShadowY->text()))
+    if (const auto y = ParseNumber(EditShadowY->text());
+        y && EditShadowY->text() != shadowText(e.ShadowY))
         e.ShadowY = TruncScaled(*y, 1);
     e.ShadowColor = ColorGrid->BackgroundColor();
 }

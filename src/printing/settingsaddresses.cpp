@@ -5,6 +5,7 @@
 
 #include "document/cp1252.h"
 #include "document/globals.h"
+#include "inspector/inspectorwidgets.h"
 #include "platform/ui/messages.h"
 #include "printing/addressrecords.h"
 
@@ -14,6 +15,8 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QSettings>
 #include <algorithm>
 
@@ -105,6 +108,7 @@ void TfrmTabSettings::fillAddressCombo(int select)
         return;
     }
     ComboBoxAdressen->setCurrentIndex(-1);
+    m_shownAddress = -1;
     for (QLineEdit* edit : std::as_const(AddressEdits))
         edit->clear();
 }
@@ -119,6 +123,50 @@ void TfrmTabSettings::ComboBoxAdressenChange()
         AddressEdits[f]->setText(record.at(f));
     for (int f = 1; f < AddressFieldCount; ++f)
         AddressFields[AddressFieldsIndex(f)] = AddressEdits[f]->text();
+    m_shownAddress = index;
+    // The edits hold the stored record: nothing left to save.
+    if (LabelUebernehmen->text() == QStringLiteral("Speichern!"))
+        LabelUebernehmen->clear();
+}
+
+bool TfrmTabSettings::addressEdited() const
+{
+    if (m_shownAddress < 0 || m_shownAddress + 1 >= AddressRecords.size())
+        return false;
+    const TAddressRecord record = SplitAddressRecord(AddressRecords.at(m_shownAddress + 1));
+    for (int f = 0; f < AddressFieldCount && f < record.size(); ++f) {
+        if (AddressEdits[f]->text() != record.at(f))
+            return true;
+    }
+    return false;
+}
+
+void TfrmTabSettings::ComboBoxAdressenActivated()
+{
+    const int chosen = ComboBoxAdressen->currentIndex();
+    const int shown = m_shownAddress;
+    if (shown >= 0 && chosen != shown && addressEdited()) {
+        QMessageBox box(QMessageBox::Question, messageTitle(),
+                        QStringLiteral("Änderungen an der Adresse \u201E%1\u201C speichern?")
+                            .arg(ComboBoxAdressen->itemText(shown)),
+                        QMessageBox::NoButton, this);
+        QPushButton* yes = box.addButton(QStringLiteral("Ja"), QMessageBox::YesRole);
+        QPushButton* no = box.addButton(QStringLiteral("Nein"), QMessageBox::NoRole);
+        QPushButton* cancel = box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole);
+        box.setDefaultButton(yes);
+        box.setEscapeButton(cancel);
+        ExecDialog(box);
+        QAbstractButton* answer = box.clickedButton();
+        const bool save = answer == yes;
+        if ((answer != yes && answer != no) || (save && !saveAddress(shown))) {
+            // Kept: the edits stay, and so does the record they belong to.
+            ComboBoxAdressen->setCurrentIndex(shown);
+            return;
+        }
+        if (save)
+            ComboBoxAdressen->setCurrentIndex(chosen);
+    }
+    ComboBoxAdressenChange();
 }
 
 bool TfrmTabSettings::writeRecords()
@@ -132,26 +180,37 @@ bool TfrmTabSettings::writeRecords()
     }
 }
 
-void TfrmTabSettings::Image4Click()
+bool TfrmTabSettings::saveAddress(int index)
 {
-    const int index = ComboBoxAdressen->currentIndex();
     if (index < 0 || index + 1 >= AddressRecords.size()) {
         ShowMessage(this, messageTitle(),
                     QStringLiteral("Es ist keine Adresse gewählt, die gespeichert werden könnte. "
                                    "Mit \u201ENeu\u201C legen Sie eine an."));
-        return;
+        return false;
     }
     TAddressRecord record;
     for (const QLineEdit* edit : std::as_const(AddressEdits))
         record << edit->text();
+    const QString before = AddressRecords.at(index + 1);
     // The line as the file will hold it, so what is shown is what is stored.
     AddressRecords[index + 1] = FromCp1252(ToCp1252(JoinAddressRecord(record)));
-    if (!writeRecords())
-        return;
+    if (!writeRecords()) {
+        AddressRecords[index + 1] = before;
+        return false;
+    }
     ComboBoxAdressen->setItemText(index, AddressRecords.at(index + 1).section(QLatin1Char('\t'), 0, 0));
+    return true;
+}
+
+void TfrmTabSettings::Image4Click()
+{
+    // The record in the edits, whatever the box shows meanwhile.
+    const int index = m_shownAddress >= 0 ? m_shownAddress : ComboBoxAdressen->currentIndex();
+    if (!saveAddress(index))
+        return;
     ComboBoxAdressen->setCurrentIndex(index);
-    LabelUebernehmen->setText(QStringLiteral("Übernommen!"));
     ComboBoxAdressenChange();
+    LabelUebernehmen->setText(QStringLiteral("Übernommen!"));
 }
 
 void TfrmTabSettings::ButtonNeuClick()

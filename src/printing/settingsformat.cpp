@@ -5,6 +5,7 @@
 
 #include "document/globals.h"
 #include "document/units.h"
+#include "platform/ui/messages.h"
 
 #include <QAbstractButton>
 #include <QButtonGroup>
@@ -32,14 +33,25 @@ constexpr int maxUndoDepth = 32000;
 // Sizes the program can still show and print; larger or non-positive entries are ignored.
 constexpr double maxPageSize = 10000;
 
-// A size typed into an edit: a decimal number with a point.
-bool readSize(const QLineEdit* edit, double& out)
+// A size typed into an edit ("90,5" or "90.5"); false with the German reason otherwise.
+bool readSize(const QLineEdit* edit, const QString& name, double current, double& out,
+              QString& reason)
 {
-    bool ok = false;
-    const double value = edit->text().trimmed().toDouble(&ok);
-    if (!ok || !std::isfinite(value) || value <= 0 || value > maxPageSize)
+    const QString kept = QStringLiteral(" Es bleibt bei %1 mm.").arg(FormatPageSize(current).trimmed());
+    QString why;
+    const std::optional<double> value = ParseMillimetres(edit->text(), &why);
+    if (!value) {
+        reason = QStringLiteral("%1: %2").arg(name, why) + kept;
         return false;
-    out = value;
+    }
+    if (*value <= 0 || *value > maxPageSize) {
+        reason = QStringLiteral("%1: %2 mm geht nicht, erlaubt sind mehr als 0 bis %3 mm.")
+                     .arg(name, QString::number(*value).replace(u'.', u','))
+                     .arg(maxPageSize, 0, 'f', 0) +
+                 kept;
+        return false;
+    }
+    out = *value;
     return true;
 }
 
@@ -91,10 +103,18 @@ void TfrmTabSettings::ApplyBtnClick()
     }
     if (index == 0 || UserDefined) {
         double value = 0;
-        if (readSize(EditPageWidth, value))
+        QStringList refused;
+        QString reason;
+        if (readSize(EditPageWidth, QStringLiteral("Breite"), Document->PageWidth, value, reason))
             Document->PageWidth = value;
-        if (readSize(EditPageHeight, value))
+        else
+            refused << reason;
+        if (readSize(EditPageHeight, QStringLiteral("Höhe"), Document->PageHeight, value, reason))
             Document->PageHeight = value;
+        else
+            refused << reason;
+        if (!refused.isEmpty())
+            ShowMessage(this, QStringLiteral("Blattgröße"), refused.join(QLatin1Char('\n')));
         EditPageWidth->setEnabled(true);
         EditPageHeight->setEnabled(true);
         ApplyBtn->setEnabled(true);
@@ -187,6 +207,8 @@ void TfrmTabSettings::EditReturnMaxChange()
     Document->UndoLimit = depth;
     while (Document->UndoList.size() > Document->UndoLimit)
         Document->UndoList.removeLast();
+    while (Document->RedoList.size() > Document->UndoLimit)
+        Document->RedoList.removeLast();
 }
 
 void TfrmTabSettings::PagePaint(QPainter& canvas, const QSize& box) const

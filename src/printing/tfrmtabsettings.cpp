@@ -397,7 +397,7 @@ QWidget* TfrmTabSettings::createAddressPage()
     ComboBoxAdressen->setMinimumWidth(200);
     SetHint(ComboBoxAdressen, QStringLiteral("Adresse wählen|Adressen"));
     connect(ComboBoxAdressen, &QComboBox::activated, this,
-            &TfrmTabSettings::ComboBoxAdressenChange);
+            &TfrmTabSettings::ComboBoxAdressenActivated);
     ButtonNeu = new QPushButton(QStringLiteral("Neu"), page);
     ButtonNeu->setObjectName(QStringLiteral("ButtonNeu"));
     SetHint(ButtonNeu, QStringLiteral("Neue Adresse anlegen|Adressen"));

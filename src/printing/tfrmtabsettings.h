@@ -52,6 +52,9 @@ public:
 
     // Page "Adressen".
     void ComboBoxAdressenChange();
+    // The user chose a record: unsaved edits of the shown one are saved, dropped or kept
+    // (the choice is then undone) as the answer to a question says.
+    void ComboBoxAdressenActivated();
     void Image4Click();       // save the shown record
     void ButtonNeuClick();    // append an empty record "Neue Adresse"
     void ButtonLoeschenClick(); // delete the shown record after asking
@@ -129,8 +132,13 @@ private:
     // Writes AddressRecords to the user's file; shows the error and returns false on failure.
     bool writeRecords();
     void fillAddressCombo(int select);
+    // Stores the edits as record index (0 = first combo entry); false when not possible.
+    bool saveAddress(int index);
+    // Whether the edits differ from the record they were filled from.
+    bool addressEdited() const;
 
     bool m_loading = false;
+    int m_shownAddress = -1; // combo index of the record in the edits
 };
 
 // The edits show sizes with field width 7 and one decimal ("  210.0").

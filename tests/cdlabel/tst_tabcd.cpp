@@ -51,7 +51,7 @@ private slots:
     void fontDialogChangesTheDescriptionAndThePicture();
     void choosingAFolderInTheListListsIt();
     void driveChangeCopiesItsNameIntoTheTitle();
-    void applyAddsTheListingWithoutUndo();
+    void applyAddsTheListingAsOneUndoStep();
     void previewKeepsTheAspect();
 
 private:
@@ -209,7 +209,7 @@ void TestTabCD::driveChangeCopiesItsNameIntoTheTitle()
     QVERIFY(f.TitleEdit->text() != QStringLiteral("eigener Titel"));
 }
 
-void TestTabCD::applyAddsTheListingWithoutUndo()
+void TestTabCD::applyAddsTheListingAsOneUndoStep()
 {
     TfrmTabCD& f = *m_form;
     CurrentSide = 1;
@@ -233,7 +233,8 @@ void TestTabCD::applyAddsTheListingWithoutUndo()
     QCOMPARE(m_main.Selected, QList<int>({0}));
     QVERIFY(m_main.Insertion);
     QVERIFY(Document->Modified);
-    QCOMPARE(Document->UndoList.size(), undo);
+    QCOMPARE(Document->UndoList.size(), undo + 1);
+    QCOMPARE(Document->UndoList.first().Key, QStringLiteral("-0"));
     // A disabled button does nothing.
     f.Button->setEnabled(false);
     f.ButtonClick();

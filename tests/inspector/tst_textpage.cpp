@@ -15,7 +15,7 @@ class TestTextPage : public QObject {
 private slots:
     void init();
     void cleanup();
-    void fontSizeInWholePoints();
+    void fontSizeKeepsItsTenths();
     void typedSizeAndAngleAreTruncatedTenths();
     void sizeArrowsApplyAtOnce();
     void angleButtons();
@@ -49,12 +49,13 @@ void TestTextPage::cleanup() {
     f.reset();
 }
 
-void TestTextPage::fontSizeInWholePoints() {
+void TestTextPage::fontSizeKeepsItsTenths() {
+    // Shown with its tenth, so that an apply of another field keeps the size.
     t->FontSize = 125;
     f->inspector->UpdateFromReference();
-    QCOMPARE(page->EditFontSize->text(), QStringLiteral("12"));
+    QCOMPARE(page->EditFontSize->text(), QStringLiteral("12.5"));
     f->inspector->ApplyBtnClick();
-    QCOMPARE(t->FontSize, 120);
+    QCOMPARE(t->FontSize, 125);
     // A size beyond the arrows' range is shown as it is, so an apply keeps it.
     t->FontSize = 20000;
     f->inspector->UpdateFromReference();
@@ -70,7 +71,7 @@ void TestTextPage::typedSizeAndAngleAreTruncatedTenths() {
     QCOMPARE(t->FontSize, 127);
     QCOMPARE(t->Angle, 455);
     // Unparseable fields leave the values alone.
-    page->EditFontSize->setText(QStringLiteral("12,5"));
+    page->EditFontSize->setText(QStringLiteral("12x5"));
     page->EditAngle->setText(QStringLiteral("90°"));
     f->inspector->ApplyBtnClick();
     QCOMPARE(t->FontSize, 127);
@@ -134,8 +135,12 @@ void TestTextPage::shadowOffsetsAreWholeMillimetres() {
     t->ShadowX = 3.9;
     t->ShadowY = -1.5;
     f->inspector->UpdateFromReference();
-    QCOMPARE(page->EditShadowX->text(), QStringLiteral("3"));
-    QCOMPARE(page->EditShadowY->text(), QStringLiteral("-1"));
+    // Shown as kept, so that an apply of another field keeps them.
+    QCOMPARE(page->EditShadowX->text(), QStringLiteral("3.9"));
+    QCOMPARE(page->EditShadowY->text(), QStringLiteral("-1.5"));
+    f->inspector->ApplyBtnClick();
+    QCOMPARE(t->ShadowX, 3.9);
+    QCOMPARE(t->ShadowY, -1.5);
     page->EditShadowX->setText(QStringLiteral("2.7"));
     page->EditShadowY->setText(QStringLiteral("x"));
     f->inspector->ApplyBtnClick();

@@ -157,7 +157,7 @@ void TestSettingsFormat::textThatIsNoSizeIsIgnored()
     enter(w);
     chooseItem(w->FormatCombo, 0);
     for (const QString& bad : {QStringLiteral("abc"), QStringLiteral("0"), QStringLiteral("-20"),
-                               QStringLiteral("12,5"), QStringLiteral("1e9")}) {
+                               QStringLiteral("12;5"), QStringLiteral("1e9")}) {
         typeInto(w->EditPageWidth, bad);
         typeInto(w->EditPageHeight, "150");
         apply(w);
