@@ -142,6 +142,7 @@ void TestStartCommand::refusalsAreOneGermanLineWithoutWindow()
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
     env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("data")));
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), home.path());
     // A window would wait for the user: the guard ends a hanging run.
     const toolrun::Result r = toolrun::Run(Program, args, env, 60000);
     QVERIFY(!r.crashed);
@@ -209,7 +210,9 @@ void TestStartCommand::badFileIsReportedAndNothingOpens()
     QVERIFY2(m_errors.first().endsWith(reason), qPrintable(m_errors.first()));
     QCOMPARE(Document->GetFileName(), QString());
     QCOMPARE(Document->Count(), 0);
-    QCOMPARE(w->ActiveTab(), TfrmMain::TabInfo);
+    // A folder is passed to the document's reader, which names it, as with "Öffnen".
+    if (bytes != "/")
+        QCOMPARE(w->ActiveTab(), TfrmMain::TabInfo);
     if (bytes.size() > 1) {
         // The other program's file is as it was.
         QFile file(path);
