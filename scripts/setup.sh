@@ -16,6 +16,7 @@ PKGS=(
   cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
   qt6-translations-l10n
   tree
+  desktop-file-utils shared-mime-info
 )
 missing=()
 for p in "${PKGS[@]}"; do

@@ -1,5 +1,6 @@
 // Quillmark: start, run and end of the program.
 
+#include "app/startcommand.h"
 #include "app/startup.h"
 #include "app/tfrmmain.h"
 #include "document/globals.h"
@@ -7,7 +8,9 @@
 #include "platform/ui/tfrage.h"
 
 #include <QApplication>
+#include <QFileInfo>
 #include <QProxyStyle>
+#include <cstdio>
 
 namespace {
 // Tool tips (the short part of a hint) show after 100 ms.
@@ -21,12 +24,40 @@ public:
         return QProxyStyle::styleHint(hint, option, widget, returnData);
     }
 };
+
+QStringList rawArguments(int argc, char* argv[])
+{
+    QStringList args;
+    for (int i = 0; i < argc; ++i)
+        args << QString::fromLocal8Bit(argv[i]);
+    return args;
+}
+
+// Help and version go to stdout with status 0; a refusal is one line on stderr, status 1.
+int answer(const TStartCommand& command)
+{
+    if (command.What == TStartCommand::Refuse) {
+        std::fprintf(stderr, "quillmark: %s\n", command.Text.toUtf8().constData());
+        return 1;
+    }
+    std::fprintf(stdout, "%s", command.Text.toUtf8().constData());
+    return 0;
+}
 } // namespace
 
 int main(int argc, char* argv[])
 {
+    // Asked only for help or the version, the program answers without a window or a display.
+    if (AsksForHelpOrVersion(rawArguments(argc, argv)))
+        return answer(ParseStartCommand(rawArguments(argc, argv)));
+
     QApplication app(argc, argv);
+    const TStartCommand command = ParseStartCommand(QApplication::arguments());
+    if (command.What != TStartCommand::Run)
+        return answer(command);
     QApplication::setApplicationName(QStringLiteral("Quillmark"));
+    // The menu entry (quillmark.desktop) of the installed program belongs to this window.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quillmark"));
     QApplication::setStyle(new TQuickHintStyle);
     InstallQtGermanTexts();
 
@@ -45,6 +76,8 @@ int main(int argc, char* argv[])
         Filter = new TFilter(&frmMain);
         Document->MainWindow = &frmMain;
         Document->UndoLimit = 10;
+        if (!command.File.isEmpty())
+            frmMain.OpenAtStart(QFileInfo(command.File).absoluteFilePath());
         frmMain.show();
         result = app.exec();
 

@@ -32,6 +32,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -458,6 +459,13 @@ void TfrmMain::FormActivate()
     StartTimer->setInterval(3000);
     connect(StartTimer, &QTimer::timeout, this, &TfrmMain::StartTimerTimer);
     StartTimer->start();
+    if (!m_startFile.isEmpty()) {
+        // After the activation event: opening may ask or show a message.
+        QTimer::singleShot(0, this, [this] {
+            const QString file = std::exchange(m_startFile, QString());
+            frmTabFiler->OpenFile(file);
+        });
+    }
 }
 
 void TfrmMain::StartTimerTimer()

@@ -44,6 +44,9 @@ public:
     void ShowHint(const QString& hint);
     // Reads the language file of the program directory and applies the given column.
     void sprache(int column);
+    // Opens file (a full path) as "Öffnen" of the file workspace would, once the start-up
+    // runs (the first activation), instead of showing the templates after the start picture.
+    void OpenAtStart(const QString& file) { m_startFile = file; }
     // Writes the window placement into the settings ("Settings" section).
     void SavePlacement(QSettings& settings) const;
 
@@ -108,6 +111,7 @@ private:
     void updateHintFrom(QWidget* widget);
     void applyLanguage();
 
+    QString m_startFile;
     bool m_swallowRelease = false;
     bool m_switching = false;
 };

@@ -2,8 +2,10 @@
 
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include "platform/fileerror.h"
 #include "platform/ui/messages.h"
 #include <QCollator>
+#include <cerrno>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -366,6 +368,31 @@ void TfrmTabFiler::OpenButtonClick() {
         return;
     refreshLists();
     followPath(path);
+    switchToEditor();
+}
+
+void TfrmTabFiler::OpenFile(const QString& path) {
+    const QFileInfo info(path);
+    if (!info.exists()) {
+        // The document's own wording for a file it cannot read.
+        showError(QStringLiteral("Die Datei \"%1\" konnte nicht gelesen werden: %2")
+                      .arg(QDir::toNativeSeparators(path),
+                           FileErrorText(QFileDevice::OpenError, ENOENT)));
+        return;
+    }
+    // The file manager offers any file to the program; an empty document carrying the name of
+    // another program's file would overwrite that file at the next save.
+    if (info.isFile() && info.isReadable() && !IsDocumentFile(path)) {
+        showError(QStringLiteral("Die Datei \"%1\" ist kein Quillmark-Dokument.")
+                      .arg(QDir::toNativeSeparators(path)));
+        return;
+    }
+    SetLoadDirectory(info.absolutePath());
+    LoadEdit->setText(info.fileName());
+    if (!loadIntoDocument(info.absoluteFilePath()))
+        return;
+    refreshLists();
+    followPath(info.absoluteFilePath());
     switchToEditor();
 }
 

@@ -56,6 +56,9 @@ public:
     QPushButton* Image2 = nullptr;
 
     void OpenButtonClick();
+    // Opens a file named from outside (the command line) as "Öffnen" would, with the same
+    // messages; a file that is not there, or is no document, is reported and left alone.
+    void OpenFile(const QString& path);
     void OpenAgainButtonClick();
     void SaveButtonClick();
     void LoadFileListBoxClick();

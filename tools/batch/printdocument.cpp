@@ -164,7 +164,7 @@ TPlaceholderValues storedValues() {
     store->endGroup();
     try {
         const QStringList lines =
-            ReadAddressFile(AddressFileToRead(QCoreApplication::applicationDirPath()));
+            ReadAddressFile(AddressFileToRead(DataDirFor(QCoreApplication::applicationFilePath())));
         if (lines.size() > 1)
             SetAddressFields(values, SplitAddressRecord(lines.at(1)));
     } catch (const TAddressError&) {
