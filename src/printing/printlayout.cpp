@@ -179,7 +179,9 @@ QRectF TPrintLayout::PrintableArea() const {
 }
 
 double ParsePrintValue(const QString& text) {
-    const QString t = text.trimmed();
+    // The decimal comma is taken as well as the point.
+    QString t = text.trimmed();
+    t.replace(QLatin1Char(','), QLatin1Char('.'));
     if (t.isEmpty())
         return 0;
     bool ok = false;

@@ -175,7 +175,8 @@ private slots:
         QTest::newRow("formatted") << " 12.50" << 12.5;
         QTest::newRow("empty") << "" << 0.0;
         QTest::newRow("blanks") << "   " << 0.0;
-        QTest::newRow("comma") << "12,5" << 0.0;
+        QTest::newRow("decimal comma") << "12,5" << 12.5;
+        QTest::newRow("comma and point") << "1.012,5" << 0.0;
         QTest::newRow("letters") << "abc" << 0.0;
         QTest::newRow("negative") << "-3" << -3.0;
         QTest::newRow("nan") << "nan" << 0.0;
