@@ -133,7 +133,7 @@ private slots:
         form.show();
         SetupPdfPrinter(form.Printer(), false);
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
-        form.Printer().setOutputFileName(ws);
+        form.PdfFileHook = [&ws](const QString&) { return ws; };
         form.Activate();
         QTimer answer;
         answer.setInterval(20);

@@ -311,7 +311,7 @@ private slots:
         form.show();
         SetupPdfPrinter(form.Printer(), false);
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
-        form.Printer().setOutputFileName(ws);
+        form.PdfFileHook = [&ws](const QString&) { return ws; };
         form.Activate();
         QVERIFY(!form.MergeCountLabel->isVisible());
         QTest::mouseClick(form.MergeCheck, Qt::LeftButton, {}, QPoint(8, 11));
