@@ -11,6 +11,8 @@ launcher=()
 export CCACHE_NOHASHDIR=${CCACHE_NOHASHDIR:-1}
 # Paths below the checkout are hashed relative to it, so that checkouts in other places hit too.
 export CCACHE_BASEDIR=${CCACHE_BASEDIR:-$top}
+# Without these ccache refuses every compile that uses the precompiled header, i.e. nearly all.
+export CCACHE_SLOPPINESS=${CCACHE_SLOPPINESS:-pch_defines,time_macros,include_file_mtime,include_file_ctime}
 if command -v ccache >/dev/null; then launcher=(-DCMAKE_CXX_COMPILER_LAUNCHER=ccache -DCMAKE_C_COMPILER_LAUNCHER=ccache); fi
 cmake -S "$top" -B "$dir" -G Ninja "${launcher[@]}" "$@" | tail -n 3
 targets=()
