@@ -24,7 +24,7 @@
 // 2.57 / 303.
 // Every peak is within 10 times the file plus 200 MB (800, 800, 549 and 700 MB).
 
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 
 #include <QElapsedTimer>
 #include <QFile>

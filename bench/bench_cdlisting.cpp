@@ -4,7 +4,7 @@
 //
 //   bench_cdlisting [FOLDER]   (without FOLDER the tree is made in a temporary folder)
 
-#include "cdlabel/cdlisting.h"
+#include "document/cdlisting.h"
 
 #include <QCoreApplication>
 #include <QDir>

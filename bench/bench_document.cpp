@@ -2,7 +2,7 @@
 // and prints how fast the letter pairs are written and read.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QFile>

@@ -4,12 +4,12 @@
 //
 //   bench_editor [runs] [kinds]   kinds: any of t (texts), m (metafiles), r (rasters); default tmr
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/dib/rasterimport.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/rasterimport.h"
+#include "metafile/emfpaintdevice.h"
+#include "metafile/tmetafilecanvas.h"
 #include "qmpaths.h"
 
 #include <QApplication>
@@ -120,7 +120,7 @@ QString busiestTemplate(int& count) {
                      QImage::Format_RGB32);
         const double ms = medianMs(3, [&] {
             QPainter p(&sheet);
-            doc.DrawElements(p, 1.0);
+            doc.DrawElements(p, 1.0, 0);
         });
         if (ms > slowest) {
             slowest = ms;

@@ -2,7 +2,7 @@
 // metafile: the pixel work alone, and the whole operation as the inspector runs it
 // (render the picture, change the pixels, record them back). Prints milliseconds.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/colorfilters.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/rasterpicture.h"

@@ -10,7 +10,7 @@
 //   bench_merge [runs]
 
 #include "qmpaths.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "printing/printdocument.h"
 #include "printing/printmerge.h"
 #include "printing/printrun.h"

@@ -7,7 +7,7 @@
 // bench_metafile_play [corpus folder]
 
 #include "qmpaths.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/tmetafile.h"
 
 #include <QCoreApplication>
 #include <QDir>

@@ -3,7 +3,7 @@
 // fills per second and the characters written per second.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/placeholders.h"
 
 #include <QCoreApplication>
@@ -51,7 +51,7 @@ int main(int argc, char** argv)
         int fills = 0;
         qint64 chars = 0;
         while (timer.elapsed() < 2000) {
-            Document->FillPlaceholders();
+            Document->FillPlaceholders(CurrentPlaceholderValues());
             chars += t->Text.size();
             ++fills;
         }

@@ -6,7 +6,7 @@
 //   bench_print [runs] [folder to keep the business card PDFs in]
 
 #include "qmpaths.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "editor/tfrmtabeditor.h"
 #include "printing/printdocument.h"
 #include "printing/printlayout.h"

@@ -2,7 +2,7 @@
 // folder, then decoded and recorded into a metafile the way the graphic import does it.
 // Each figure is the best of a few runs; QImageReader on the same file is the yardstick.
 
-#include "platform/dib/rasterimport.h"
+#include "metafile/rasterimport.h"
 
 #include <QElapsedTimer>
 #include <QFile>

@@ -14,10 +14,13 @@ function(qm_folder_library name dir)
   endif()
 endfunction()
 
+# Every test sees the same Qt modules, so that all share one precompiled header.
+set(QM_TEST_QT Qt6::Test Qt6::Gui Qt6::Widgets Qt6::PrintSupport Qt6::Svg)
+
 # Tests share one precompiled header; its target has exactly the tests' compile flags.
 function(qm_test_pch)
   add_library(qm_testpch STATIC ${CMAKE_SOURCE_DIR}/cmake/empty.cpp)
-  target_link_libraries(qm_testpch PRIVATE qm_platform Qt6::Test)
+  target_link_libraries(qm_testpch PRIVATE qm_platform ${QM_TEST_QT})
   qm_test_settings(qm_testpch)
   target_precompile_headers(qm_testpch PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
 endfunction()
@@ -37,7 +40,7 @@ function(qm_add_folder_tests folder lib)
     set(target ${folder}_${base})
     add_executable(${target} ${t} ${helpers})
     set_target_properties(${target} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests)
-    target_link_libraries(${target} PRIVATE ${lib} Qt6::Test)
+    target_link_libraries(${target} PRIVATE ${lib} ${QM_TEST_QT})
     qm_test_settings(${target})
     if(QM_PCH)
       target_precompile_headers(${target} REUSE_FROM qm_testpch)

@@ -3,7 +3,7 @@
 // result so that uninitialised or out-of-range output shows up under the sanitizers.
 // Each target includes this header once.
 
-#include "platform/dib/decoders.h"
+#include "raster/decoders.h"
 
 #include <cstddef>
 #include <cstdint>

@@ -2,8 +2,8 @@
 // bytes). Every record read must fit the address file and come back unchanged from a saved line.
 
 #include "document/cp1252.h"
-#include "printing/addressrecords.h"
-#include "printing/contactimport.h"
+#include "addresses/addressrecords.h"
+#include "addresses/contactimport.h"
 
 #include <cstddef>
 #include <cstdint>

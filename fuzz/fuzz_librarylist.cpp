@@ -1,7 +1,7 @@
 // Fuzz target: any bytes as the list file of a template or clipart library, read from a file as
 // the libraries do, and as the size line of a path-list clipart.
 
-#include "libraries/librarylist.h"
+#include "document/librarylist.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -2,7 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/cp1252.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/tmetafile.h"
 #include <cstddef>
 #include <cstdint>
 

@@ -2,10 +2,10 @@
 // Shared set-up of the metafile fuzz targets: a GUI application for fonts, created once before
 // the first input, and a playback into small pictures. Each target includes this header once.
 
-#include "platform/dib/dib.h"
-#include "platform/metafile/metafileinfo.h"
-#include "platform/metafile/metafileplayer.h"
-#include "platform/metafile/tmetafile.h"
+#include "raster/dib.h"
+#include "metafile/metafileinfo.h"
+#include "metafile/metafileplayer.h"
+#include "metafile/tmetafile.h"
 
 #include <QGuiApplication>
 #include <QImage>

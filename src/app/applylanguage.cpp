@@ -5,10 +5,10 @@
 #include "app/tfrmtabinfo.h"
 #include "cdlabel/tfrmtabcd.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/ui/hints.h"
-#include "platform/ui/messages.h"
-#include "printing/tfrmtabprinting.h"
-#include "printing/tfrmtabsettings.h"
+#include "ui/hints.h"
+#include "ui/messages.h"
+#include "printworkspace/tfrmtabprinting.h"
+#include "settings/tfrmtabsettings.h"
 
 #include <QAbstractButton>
 #include <QAction>
@@ -181,7 +181,7 @@ void TfrmMain::applyLanguage()
     };
     QString t;
     if (text(0, t)) {
-        TAppDocument::ApplicationTitle = t;
+        ApplicationTitle = t;
         QGuiApplication::setApplicationDisplayName(t);
         setWindowTitle(t);
     }

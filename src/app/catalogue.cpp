@@ -113,12 +113,3 @@ TCatalogue ReadCatalogue(const QString& file, const QString& programDir)
     return ParseCatalogue(bytes, programDir);
 }
 
-QString CatalogueFileFor(const QString& programPath)
-{
-    QString base = programPath;
-    // Only the extension of the program file counts; a ".exe" inside a folder name does not.
-    const int slash = base.lastIndexOf(QLatin1Char('/'));
-    if (base.size() - slash - 1 > 4 && base.endsWith(QLatin1String(".exe"), Qt::CaseInsensitive))
-        base.chop(4);
-    return base + QStringLiteral(".inf");
-}

@@ -7,6 +7,7 @@
 //   #                    a line that is exactly "#" ends the section
 //   language:2           outside sections: the language column of lang.txt
 
+#include "platform/programdata.h"
 #include <QString>
 #include <QStringList>
 #include <stdexcept>
@@ -49,9 +50,6 @@ TCatalogue ParseCatalogue(const QByteArray& bytes, const QString& programDir);
 // Reads the file; throws TCatalogueError when it cannot be read.
 TCatalogue ReadCatalogue(const QString& file, const QString& programDir);
 
-// The catalogue's file name for the program's full path: the path with ".inf" appended, after
-// cutting a trailing ".exe" of the file name.
-QString CatalogueFileFor(const QString& programPath);
 
 // Decodes an 8-bit text file of the program (Windows-1252; UTF-8 when it starts with a BOM)
 // into lines without their line ends.

@@ -1,6 +1,6 @@
 #include "app/helptopics.h"
 
-#include "platform/help/helpwindow.h"
+#include "ui/helpwindow.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include "app/startcommand.h"
 #include "app/startup.h"
 #include "app/tfrmmain.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/tfilter.h"
-#include "platform/ui/tfrage.h"
+#include "ui/tfrage.h"
 
 #include <QApplication>
 #include <QFileInfo>
@@ -65,8 +65,7 @@ int main(int argc, char* argv[])
     Registry = OpenRegistry();
 
     Document = new TAppDocument(true);
-    Document->ShowsTitle = true;
-    Document->SetFileName(QString());
+    ShowTitleOf(*Document, nullptr);
 
     int result = 0;
     {
@@ -74,7 +73,7 @@ int main(int argc, char* argv[])
         Frage = new TFrage(&frmMain);
         Frage->SetBackground(FormColor);
         Filter = new TFilter(&frmMain);
-        Document->MainWindow = &frmMain;
+        ShowTitleOf(*Document, &frmMain);
         Document->UndoLimit = 10;
         if (!command.File.isEmpty())
             frmMain.OpenAtStart(QFileInfo(command.File).absoluteFilePath());

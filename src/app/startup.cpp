@@ -1,8 +1,7 @@
 #include "app/startup.h"
 
 #include "app/catalogue.h"
-#include "document/globals.h"
-#include "qminstall.h"
+#include "ui/globals.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -12,26 +11,6 @@
 #include <QSettings>
 #include <QTranslator>
 
-QString DataDirFor(const QString& programPath)
-{
-    const QFileInfo program(programPath);
-    const QDir programDir = program.absoluteDir();
-    // The catalogue marks the data folder: beside the program in the build folder (and in a
-    // folder the user filled by hand), else where the installed layout puts it.
-    const QString catalogue = QFileInfo(CatalogueFileFor(program.absoluteFilePath())).fileName();
-    QString dir = programDir.absolutePath();
-    if (!programDir.exists(catalogue)) {
-        const QString installed =
-            QDir::cleanPath(programDir.filePath(QStringLiteral(QM_DATA_FROM_BIN)));
-        if (QDir(installed).exists(catalogue) ||
-            QDir(installed).exists(QStringLiteral("quillmark.inf")))
-            dir = installed;
-    }
-    if (!dir.endsWith(QLatin1Char('/')))
-        dir += QLatin1Char('/');
-    return dir;
-}
-
 QString InitProgramPaths(const QString& programPath)
 {
     const QString dir = DataDirFor(programPath);
@@ -39,12 +18,6 @@ QString InitProgramPaths(const QString& programPath)
     ClipartDir = dir + QStringLiteral("Clipart/");
     CatalogueFile = CatalogueFileFor(dir + QFileInfo(programPath).fileName());
     return dir;
-}
-
-QSettings* OpenRegistry()
-{
-    return new QSettings(QSettings::IniFormat, QSettings::UserScope, QStringLiteral("Ostrum"),
-                         QStringLiteral("Folderkit"));
 }
 
 bool InstallQtGermanTexts()

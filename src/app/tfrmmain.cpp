@@ -4,18 +4,18 @@
 #include "app/pictures.h"
 #include "app/tfrmtabinfo.h"
 #include "cdlabel/tfrmtabcd.h"
-#include "document/tfrmtabfiler.h"
+#include "fileworkspace/tfrmtabfiler.h"
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
 #include "inspector/ttoolmaster.h"
 #include "libraries/tfrmtabcliparts.h"
 #include "libraries/tfrmtabtemplates.h"
-#include "platform/help/helpwindow.h"
-#include "platform/ui/clicklabel.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/tfrage.h"
-#include "printing/tfrmtabprinting.h"
-#include "printing/tfrmtabsettings.h"
+#include "ui/helpwindow.h"
+#include "ui/clicklabel.h"
+#include "ui/messages.h"
+#include "ui/tfrage.h"
+#include "printworkspace/tfrmtabprinting.h"
+#include "settings/tfrmtabsettings.h"
 
 #include <QApplication>
 #include <QCloseEvent>
@@ -88,8 +88,7 @@ TfrmMain::TfrmMain(const QString& programDir, QWidget* parent)
     AddressRecords.clear();
     MainLink = this;
 
-    setWindowTitle(TAppDocument::ApplicationTitle.isEmpty() ? QStringLiteral("Quillmark")
-                                                           : TAppDocument::ApplicationTitle);
+    setWindowTitle(ApplicationTitle.isEmpty() ? QStringLiteral("Quillmark") : ApplicationTitle);
     resize(640, 480);
     if (QScreen* screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -149,8 +148,6 @@ TfrmMain::~TfrmMain()
     qApp->removeEventFilter(this);
     if (MainLink == this)
         MainLink = nullptr;
-    if (Document && Document->MainWindow == this)
-        Document->MainWindow = nullptr;
     LangStrings.clear();
     LangKeys.clear();
     AddressRecords.clear();
@@ -481,7 +478,7 @@ void TfrmMain::StartTimerTimer()
 
 void TfrmMain::closeEvent(QCloseEvent* event)
 {
-    if (!Document || Document->QueryDiscard()) {
+    if (!Document || QueryDiscard(*Document)) {
         event->accept();
         return;
     }

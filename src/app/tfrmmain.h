@@ -3,7 +3,7 @@
 // it, start-up and closing, hints, help mode and the language file.
 
 #include "app/catalogue.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 
 #include <QMainWindow>
 #include <QPointer>

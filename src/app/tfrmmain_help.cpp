@@ -4,8 +4,8 @@
 #include "app/helptopics.h"
 #include "app/tfrmmain.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/help/helpwindow.h"
-#include "platform/ui/hints.h"
+#include "ui/helpwindow.h"
+#include "ui/hints.h"
 
 #include <QApplication>
 #include <QKeyEvent>

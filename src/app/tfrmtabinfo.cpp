@@ -1,11 +1,11 @@
 #include "app/tfrmtabinfo.h"
 
 #include "app/pictures.h"
-#include "document/globals.h"
-#include "platform/help/helpwindow.h"
-#include "platform/ui/clicklabel.h"
-#include "platform/ui/hints.h"
-#include "platform/ui/messages.h"
+#include "ui/globals.h"
+#include "ui/helpwindow.h"
+#include "ui/clicklabel.h"
+#include "ui/hints.h"
+#include "ui/messages.h"
 
 #include <QLabel>
 #include <QPushButton>

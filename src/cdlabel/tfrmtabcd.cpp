@@ -1,8 +1,8 @@
 #include "cdlabel/tfrmtabcd.h"
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "editor/undokeys.h"
-#include "platform/ui/hints.h"
+#include "ui/hints.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -388,7 +388,7 @@ void TfrmTabCD::ButtonClick()
         MainLink->Change2Editor();
     if (m_metafile.Empty() || !Document)
         return;
-    Document->AddGraphic(m_metafile, 0, nullptr);
+    Document->AddGraphic(m_metafile, 0, nullptr, CurrentSide);
     if (MainLink)
         MainLink->SelectElement(0, true);
     else

@@ -2,8 +2,8 @@
 // The CD listing workspace (reached through the "CD" area of the register; no visible tab):
 // the directory tree of a folder as a column picture, previewed and added to the sheet.
 
-#include "cdlabel/cdlisting.h"
-#include "platform/metafile/tmetafile.h"
+#include "document/cdlisting.h"
+#include "metafile/tmetafile.h"
 
 #include <QWidget>
 #include <functional>

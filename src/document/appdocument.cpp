@@ -1,27 +1,9 @@
 #include "document/appdocument.h"
 
-#include "document/globals.h"
 #include "document/placeholders.h"
 #include "document/units.h"
 #include <QFileInfo>
-#include <QGuiApplication>
-#include <QWidget>
 #include <algorithm>
-
-namespace {
-
-// Language texts replace the built-in German ones only when a full language file is loaded.
-constexpr int kLanguageThreshold = 100;
-
-QString programTitle()
-{
-    const QString t = LangText(QStringLiteral("0"));
-    return t.isEmpty() ? QStringLiteral("Quillmark") : t;
-}
-
-} // namespace
-
-QString TAppDocument::ApplicationTitle;
 
 TAppDocument::TAppDocument(bool askBeforeDiscard) : AskBeforeDiscard(askBeforeDiscard)
 {
@@ -33,16 +15,8 @@ TAppDocument::~TAppDocument() = default;
 void TAppDocument::SetFileName(const QString& name)
 {
     FileName = name;
-    if (ShowsTitle) {
-        if (name.isEmpty())
-            ApplicationTitle = programTitle();
-        else
-            ApplicationTitle = QFileInfo(name).fileName() + QStringLiteral(" - ") + programTitle();
-        if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setApplicationDisplayName(ApplicationTitle);
-    }
-    if (MainWindow)
-        MainWindow->setWindowTitle(ApplicationTitle.isEmpty() ? programTitle() : ApplicationTitle);
+    if (FileNameChanged)
+        FileNameChanged();
 }
 
 void TAppDocument::Clear()
@@ -70,28 +44,6 @@ void TAppDocument::Clear()
     DamagedFile.clear();
 }
 
-bool TAppDocument::QueryDiscard()
-{
-    if (AskBeforeDiscard && Modified) {
-        QString caption = QStringLiteral("Bestätigung");
-        QString question = QStringLiteral("Nicht gespeicherte Änderungen verwerfen?");
-        if (LangStrings.size() > kLanguageThreshold) {
-            caption = LangText(QStringLiteral("0"));
-            question = LangText(QStringLiteral("124"));
-        }
-        bool discard = false;
-        if (MainLink)
-            discard = MainLink->AskFrage(caption, question);
-        else if (AskQuestionHook)
-            discard = AskQuestionHook(caption, question);
-        // With nobody to ask, the changes are kept: losing them silently is worse.
-        if (!discard)
-            return false;
-    }
-    Clear();
-    return true;
-}
-
 bool TAppDocument::IsDamagedFile(const QString& path) const
 {
     if (DamagedFile.isEmpty() || path.isEmpty())
@@ -102,26 +54,9 @@ bool TAppDocument::IsDamagedFile(const QString& path) const
     return a.absoluteFilePath() == b.absoluteFilePath();
 }
 
-bool TAppDocument::MaySaveOver(const QString& path)
-{
-    if (!IsDamagedFile(path) || !QFileInfo::exists(path))
-        return true;
-    const QString caption = QStringLiteral("Warnung");
-    const QString question =
-        DamageText(path, LoadReport) +
-        QStringLiteral("\n\nBeim Speichern wird die Datei durch das Gelesene ersetzt; was nicht "
-                       "gelesen werden konnte, geht verloren. Trotzdem überschreiben?");
-    if (MainLink)
-        return MainLink->AskFrage(caption, question);
-    if (AskQuestionHook)
-        return AskQuestionHook(caption, question);
-    // With nobody to ask, the file is kept.
-    return false;
-}
-
 void TAppDocument::CopyFrom(const TAppDocument& source)
 {
-    QueryDiscard();
+    Clear();
     Modified = true;
     SetFileName(QString());
     PageWidth = source.PageWidth;
@@ -181,7 +116,7 @@ std::unique_ptr<TDocElement> TAppDocument::DeleteSelected()
 }
 
 TDocElementWMF* TAppDocument::AddGraphic(const TMetafile& metafile, int sourceKind,
-                                         const QStringList* pathList)
+                                         const QStringList* pathList, int side)
 {
     auto e = std::make_unique<TDocElementWMF>();
     e->Left = 0;
@@ -203,7 +138,7 @@ TDocElementWMF* TAppDocument::AddGraphic(const TMetafile& metafile, int sourceKi
     }
     e->Width = width;
     e->Height = height;
-    e->Side = CurrentSide;
+    e->Side = side;
     e->Metafile = metafile;
     e->SourceKind = std::uint8_t(sourceKind);
     if (pathList)
@@ -214,14 +149,14 @@ TDocElementWMF* TAppDocument::AddGraphic(const TMetafile& metafile, int sourceKi
     return raw;
 }
 
-TDocElementTXT* TAppDocument::AddText(const QString& text)
+TDocElementTXT* TAppDocument::AddText(const QString& text, int side)
 {
     auto e = std::make_unique<TDocElementTXT>();
     e->Left = 0;
     e->Top = 0;
     e->Width = 30;
     e->Height = 10;
-    e->Side = CurrentSide;
+    e->Side = side;
     e->Text = text;
     TDocElementTXT* raw = e.get();
     InsertElement(0, std::move(e));
@@ -252,9 +187,9 @@ void TAppDocument::InsertUndo(TUndoEntry entry)
         UndoList.removeLast();
 }
 
-int TAppDocument::FillPlaceholders()
+int TAppDocument::FillPlaceholders(const TPlaceholderValues& values)
 {
-    const TPlaceholderFiller filler(TextBlocks, AddressFields, SkipEmpty);
+    const TPlaceholderFiller filler(values, SkipEmpty);
     int cut = 0;
     for (const auto& e : Elements) {
         auto* txt = dynamic_cast<TDocElementTXT*>(e.get());

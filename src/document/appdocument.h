@@ -2,16 +2,17 @@
 // The document: sheet size, print settings, notes and one stack of elements for both sides.
 
 #include "document/docelement.h"
+#include "document/placeholders.h"
 #include <QList>
 #include <QPair>
 #include <QRect>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <stdexcept>
 #include <vector>
 
 class QPainter;
-class QWidget;
 
 // Raised when a document file cannot be read or written; the message names the file.
 class TDocumentError : public std::runtime_error {
@@ -70,28 +71,27 @@ public:
     void SetFileName(const QString& name);
     QString GetFileName() const { return FileName; }
     void Clear();
-    bool QueryDiscard();
     // Whether path is the damaged file this document was read from.
     bool IsDamagedFile(const QString& path) const;
-    // Before saving to path: saving over the damaged file this document was read from asks
-    // the user first. True when saving may go on.
-    bool MaySaveOver(const QString& path);
     void CopyFrom(const TAppDocument& source);
     double FitZoom(int boxWidth, int boxHeight) const;
-    // The shown side at the zoom; skip (an element being carried) is left out.
-    void DrawElements(QPainter& canvas, double zoom, const TDocElement* skip = nullptr) const;
+    // The side (0 front, 1 back) at the zoom; skip (an element being carried) is left out.
+    void DrawElements(QPainter& canvas, double zoom, int side,
+                      const TDocElement* skip = nullptr) const;
     // One element at the zoom, whatever its side.
     static void DrawElement(QPainter& canvas, const TDocElement& element, double zoom);
     // The pixels an element may cover at the zoom: its box, and its shadow's.
     static QRect ElementExtent(const TDocElement& element, double zoom);
-    TDocElement* HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,
+    // The topmost element of the side under the pixel (x, y) at the zoom, selected.
+    TDocElement* HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom, int side,
                          bool doubleClick = false);
     void DrawSelection(QPainter& canvas, double zoom) const;
     // Removes the selected element from the stack and hands it to the caller.
     std::unique_ptr<TDocElement> DeleteSelected();
+    // New elements on top of the stack, on the side given (0 front, 1 back).
     TDocElementWMF* AddGraphic(const TMetafile& metafile, int sourceKind,
-                               const QStringList* pathList);
-    TDocElementTXT* AddText(const QString& text);
+                               const QStringList* pathList, int side = 0);
+    TDocElementTXT* AddText(const QString& text, int side = 0);
     void PushUndo();
     // Inserts an undo entry at index 0 and trims the list to UndoLimit. A new change ends
     // what could be redone: the redo list is emptied.
@@ -103,9 +103,9 @@ public:
     // The file's bytes, and reading them into this (already cleared) document.
     QByteArray SaveToBytes() const;
     TLoadReport LoadFromBytes(const QByteArray& bytes);
-    // Fills every text element's Text from its MacroText with the global text blocks and
-    // address fields; returns the number of texts cut at MaxFilledLength.
-    int FillPlaceholders();
+    // Fills every text element's Text from its MacroText with the values; returns the
+    // number of texts cut at MaxFilledLength.
+    int FillPlaceholders(const TPlaceholderValues& values);
     static void RenderPathList(TMetafile& metafile, const QStringList& pathList);
 
     // Element stack helpers (index 0 is the topmost element).
@@ -134,8 +134,6 @@ public:
     double PrintDistVer = 0;
     std::uint16_t CopyCount = 1;
     bool SelectAllCells = false;
-    QWidget* MainWindow = nullptr;
-    bool ShowsTitle = false;
     std::uint8_t Orientation = 0; // 0 portrait, 1 landscape
     QString Notes;
     // "Leere Felder auslassen": empty placeholders take their blanks and words along.
@@ -145,6 +143,6 @@ public:
     TLoadReport LoadReport;
     QString DamagedFile;
 
-    // The application title last set by SetFileName of a document that shows its title.
-    static QString ApplicationTitle;
+    // Called after the file name changed (the main window shows it in its title).
+    std::function<void()> FileNameChanged;
 };

@@ -2,7 +2,7 @@
 // The elements of a sheet: graphic elements holding a metafile and single-line texts.
 // All lengths are millimetres, origin at the sheet's top-left corner, y downwards.
 
-#include "platform/metafile/tmetafile.h"
+#include "metafile/tmetafile.h"
 #include <QString>
 #include <QStringList>
 #include <cstdint>

@@ -8,7 +8,6 @@
 
 #include "document/appdocument.h"
 #include "document/elementpaint.h"
-#include "document/globals.h"
 #include "document/units.h"
 #include <QFontMetricsF>
 #include <QPainter>
@@ -210,14 +209,15 @@ void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
     }
 }
 
-void TAppDocument::DrawElements(QPainter& canvas, double zoom, const TDocElement* skip) const
+void TAppDocument::DrawElements(QPainter& canvas, double zoom, int side,
+                                const TDocElement* skip) const
 {
     // Cut at the sheet's edge, as the print cuts every cell.
     const TScreenMapping m(zoom);
     canvas.save();
     canvas.setClipRect(QRect(0, 0, m.X(PageWidth), m.Y(PageHeight)),
                        canvas.hasClipping() ? Qt::IntersectClip : Qt::ReplaceClip);
-    PaintSideElements(canvas, *this, CurrentSide, m, skip);
+    PaintSideElements(canvas, *this, side, m, skip);
     canvas.restore();
 }
 
@@ -239,7 +239,7 @@ QRect TAppDocument::ElementExtent(const TDocElement& e, double zoom)
 }
 
 TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, double zoom,
-                                   bool doubleClick)
+                                   int side, bool doubleClick)
 {
     const double xm = PixelToMm(x, zoom);
     const double ym = PixelToMm(y, zoom);
@@ -258,7 +258,7 @@ TDocElement* TAppDocument::HitTest(int x, int y, Qt::KeyboardModifiers shift, do
         const TDocElement* e = Elements[i].get();
         const bool hit = e->Left - tol <= xm && xm <= e->Left + e->Width + tol &&
                          e->Top - tol <= ym && ym <= e->Top + e->Height + tol &&
-                         e->Side == CurrentSide;
+                         e->Side == side;
         if (!hit)
             continue;
         if (plain || i > previous) {

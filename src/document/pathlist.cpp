@@ -1,7 +1,7 @@
 // Rendering a path list (the vector format of some cliparts) into a metafile.
 
 #include "document/appdocument.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/tmetafilecanvas.h"
 #include <QList>
 #include <QPoint>
 #include <charconv>

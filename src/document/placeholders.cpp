@@ -149,15 +149,14 @@ QString TPlaceholderFiller::Name(int index) {
     return QLatin1Char('<') + names()[size_t(index)] + QLatin1Char('>');
 }
 
-TPlaceholderFiller::TPlaceholderFiller(const std::array<QString, 11>& textBlocks,
-                                       const std::array<QString, 23>& addressFields,
-                                       bool skipEmpty)
+TPlaceholderFiller::TPlaceholderFiller(const TPlaceholderValues& values, bool skipEmpty)
     : m_skipEmpty(skipEmpty), m_filled(Count) {
     // From the last placeholder to the first: a value is filled with those after it, whose
     // filled values are known by then.
     for (int k = Count - 1; k >= 0; --k) {
         const QString& value =
-            k < 10 ? textBlocks[size_t(k + 1)] : addressFields[size_t(kAddressIndex[k - 10])];
+            k < 10 ? values.TextBlocks[size_t(k + 1)]
+                   : values.AddressFields[size_t(kAddressIndex[k - 10])];
         m_filled[size_t(k)] = expand(value, k + 1);
     }
 }

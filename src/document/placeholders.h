@@ -19,6 +19,12 @@ struct TFilledText {
     bool Cut = false; // the text was longer than MaxFilledLength and ends there
 };
 
+// The text blocks ("<t1>" .. "<t10>") and address fields the placeholders are filled with.
+struct TPlaceholderValues {
+    std::array<QString, 11> TextBlocks;    // 1..10 used
+    std::array<QString, 23> AddressFields; // in placeholder order, "<vorname>" first
+};
+
 class TPlaceholderFiller {
 public:
     // With skipEmpty ("Leere Felder auslassen"), a placeholder that comes out empty takes its
@@ -26,8 +32,7 @@ public:
     // the text), a part between separators (" · ", " | ", " – ", " / ", " • ") whose
     // placeholders are all empty goes with its words and one separator, and a text whose
     // placeholders are all empty is left out entirely.
-    TPlaceholderFiller(const std::array<QString, 11>& textBlocks,
-                       const std::array<QString, 23>& addressFields, bool skipEmpty);
+    TPlaceholderFiller(const TPlaceholderValues& values, bool skipEmpty);
 
     TFilledText Fill(QStringView macroText) const;
 

@@ -2,7 +2,7 @@
 // sheet image and painted on top from an image of its own, rendered once per zoom. A step
 // of the pointer then repaints only the rectangles it leaves and enters.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/tfrmtabeditor.h"
 

@@ -1,6 +1,6 @@
 // The tool-bar commands of the editor that change the element stack, and their undo.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/placeholders.h"
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
@@ -50,7 +50,7 @@ void TfrmTabEditor::buildShortcuts() {
 }
 
 void TfrmTabEditor::SpeedButtonNewClick() {
-    if (!Document->QueryDiscard())
+    if (!QueryDiscard(*Document))
         return;
     // The old elements are gone: drop the selection before anything draws or asks for it.
     SelectElement(-1, false);
@@ -71,7 +71,7 @@ void TfrmTabEditor::SpeedButtonSaveClick() {
         return;
     }
     const bool damaged = Document->IsDamagedFile(name);
-    if (damaged && !Document->MaySaveOver(name))
+    if (damaged && !MaySaveOver(*Document, name))
         return;
     try {
         Document->SaveToFile(name);
@@ -134,7 +134,7 @@ void TfrmTabEditor::SpeedButtonPasteClick() {
 }
 
 void TfrmTabEditor::SpeedButtonTextClick() {
-    Document->AddText(QStringLiteral("Text"));
+    Document->AddText(QStringLiteral("Text"), CurrentSide);
     SelectElement(0, true);
     PageFullRefresh();
     insertUndo(InsertedUndoKey(0));
@@ -309,7 +309,7 @@ void TfrmTabEditor::SpeedButtonArangeClick() {
         if (auto* txt = dynamic_cast<TDocElementTXT*>(Document->Element(i)))
             before.append({i, txt->Text});
     }
-    const int cut = Document->FillPlaceholders();
+    const int cut = Document->FillPlaceholders(CurrentPlaceholderValues());
     TUndoEntry entry;
     entry.Key = TextsUndoKey();
     for (const auto& [index, text] : before) {

@@ -1,7 +1,7 @@
 // Mouse editing on the sheet: selection, moving, resizing by edges and corners, carrying a
 // freshly inserted element, and the undo entry written on release.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
@@ -105,7 +105,7 @@ void TfrmTabEditor::PageMouseDown(Qt::MouseButton button, Qt::KeyboardModifiers 
             return;
         }
     }
-    TDocElement* element = Document->HitTest(x, y, modifiers, ZoomFactor, doubleClick);
+    TDocElement* element = Document->HitTest(x, y, modifiers, ZoomFactor, CurrentSide, doubleClick);
     PageProcessSimpleHit(element, x, y, false);
     if (SelectedElement) {
         EdgeCode = std::uint8_t(EdgeZone(*SelectedElement, x, y, ZoomFactor));

@@ -2,12 +2,12 @@
 // to other programs.
 
 #include "document/cp1252.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "editor/tfrmtabeditor.h"
 #include "editor/undokeys.h"
-#include "platform/dib/rasterimport.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/metafile/svgpicture.h"
+#include "metafile/rasterimport.h"
+#include "metafile/emfpaintdevice.h"
+#include "metafile/svgpicture.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -174,7 +174,7 @@ bool TfrmTabEditor::ImportGraphicFile(const QString& fileName) {
 
 void TfrmTabEditor::insertPicture(const TMetafile& metafile, int sourceKind,
                                   const QStringList* pathList) {
-    Document->AddGraphic(metafile, sourceKind, pathList);
+    Document->AddGraphic(metafile, sourceKind, pathList, CurrentSide);
     SelectElement(0, true);
     insertUndo(InsertedUndoKey(0));
 }

@@ -1,12 +1,12 @@
 #include "editor/tfrmtabeditor.h"
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/editoricons.h"
 #include "editor/editorwidgets.h"
 #include "editor/inspectorlink.h"
-#include "platform/ui/hints.h"
-#include "platform/ui/messages.h"
+#include "ui/hints.h"
+#include "ui/messages.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -340,7 +340,7 @@ void TfrmTabEditor::MyMemoryBitmapPaint() {
         return;
     SheetBitmap.fill(Qt::white);
     QPainter painter(&SheetBitmap);
-    Document->DrawElements(painter, ZoomFactor, CarriedElement());
+    Document->DrawElements(painter, ZoomFactor, CurrentSide, CarriedElement());
     renderCarried();
 }
 

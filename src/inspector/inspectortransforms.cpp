@@ -2,7 +2,7 @@
 // graphic element. Raster pictures (kind 1) are played into pixels, changed and recorded
 // back; path-list pictures (kind 2) get their list rewritten and rendered again.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/colorfilters.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/pathlistedit.h"

@@ -12,7 +12,7 @@ class QToolButton;
 
 // Hints have a short part (tool tip) and a long part (status bar, help key) separated by "|".
 // SetHint comes from the shared hint helpers.
-#include "platform/ui/hints.h"
+#include "ui/hints.h"
 QString Hint(const QWidget* widget);
 
 // Runs a modal dialog and returns its result. Tests replace it to answer dialogs.

@@ -1,8 +1,8 @@
 #include "inspector/rasterpicture.h"
 
-#include "platform/metafile/emfwriter.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/emfwriter.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 #include <QPainter>
 #include <QtEndian>
 #include <cmath>

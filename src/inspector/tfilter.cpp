@@ -1,6 +1,6 @@
 #include "inspector/tfilter.h"
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/inspectorwidgets.h"
 #include <QLabel>
 #include <QLineEdit>

@@ -1,6 +1,6 @@
 #include "inspector/ttoolmaster.h"
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
@@ -33,7 +33,7 @@ QString filledText(const QString& macroText) {
     element->MacroText = macroText;
     TDocElementTXT* raw = element.get();
     scratch.InsertElement(0, std::move(element));
-    scratch.FillPlaceholders();
+    scratch.FillPlaceholders(CurrentPlaceholderValues());
     return raw->Text;
 }
 

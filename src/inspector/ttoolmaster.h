@@ -11,7 +11,7 @@
 #include <QStringList>
 #include <optional>
 
-#include "platform/metafile/tmetafile.h"
+#include "metafile/tmetafile.h"
 
 class QColorDialog;
 class QFontDialog;

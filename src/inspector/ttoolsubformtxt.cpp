@@ -1,7 +1,7 @@
 #include "inspector/ttoolsubformtxt.h"
 
 #include "document/docelement.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/numberformat.h"
 #include <QComboBox>

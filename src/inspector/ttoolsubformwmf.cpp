@@ -1,7 +1,7 @@
 #include "inspector/ttoolsubformwmf.h"
 
 #include "document/docelement.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/pathlistedit.h"
 #include <QLabel>

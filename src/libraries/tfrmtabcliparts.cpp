@@ -1,9 +1,9 @@
 #include "libraries/tfrmtabcliparts.h"
 
 #include "document/appdocument.h"
-#include "document/globals.h"
-#include "platform/dib/rastererror.h"
-#include "platform/dib/rasterimport.h"
+#include "ui/globals.h"
+#include "raster/rastererror.h"
+#include "metafile/rasterimport.h"
 #include <QApplication>
 #include <QFileInfo>
 #include <QPainter>
@@ -29,28 +29,6 @@ QString TfrmTabCliparts::LibraryRoot() const {
 
 QList<TLibraryNode> TfrmTabCliparts::ParseList(const QStringList& lines) const {
     return ParseClipartList(lines);
-}
-
-void TfrmTabCliparts::LoadPathList(const QString& fileName, QStringList& lines,
-                                   TMetafile& metafile) {
-    lines.clear();
-    ReadTextLines(fileName, lines);
-    int w = 0;
-    int h = 0;
-    if (lines.isEmpty() || !ParseQmgSize(lines.first(), w, h) || w <= 0 || h <= 0)
-        throw TLibraryError(
-            QStringLiteral("Die Datei \"%1\" ist keine Pfadliste: die erste Zeile nennt keine "
-                           "Größe (erwartet z. B. \"G2100b1480h\").")
-                .arg(fileName));
-    metafile.Clear();
-    metafile.SetMMWidth(w);
-    metafile.SetMMHeight(h);
-    try {
-        TAppDocument::RenderPathList(metafile, lines);
-    } catch (const TPathListError& e) {
-        throw TLibraryError(
-            QStringLiteral("Die Pfadliste \"%1\" ist fehlerhaft: %2").arg(fileName, e.message()));
-    }
 }
 
 void TfrmTabCliparts::LoadBitmapPicture(const QString& fileName, TMetafile& metafile) {
@@ -79,7 +57,7 @@ void TfrmTabCliparts::PreviewEntry(const QString& name) {
         LoadBitmapPicture(path, picture);
     } else if (type == QLatin1String("QMG")) {
         QStringList lines;
-        LoadPathList(path, lines, picture);
+        ::LoadPathList(path, lines, picture);
     } else {
         return;
     }
@@ -136,19 +114,20 @@ void TfrmTabCliparts::ButtonClick() {
             TMetafile picture = m_metafile;
             picture.SetMMWidth(m_frameWidth);
             picture.SetMMHeight(m_frameHeight);
-            Document->AddGraphic(picture, type == QLatin1String("WMF") ? 0 : 1, nullptr);
+            Document->AddGraphic(picture, type == QLatin1String("WMF") ? 0 : 1, nullptr,
+                                  CurrentSide);
             added = true;
         }
     } else if (type == QLatin1String("QMG")) {
         QStringList lines;
         TMetafile picture;
         try {
-            LoadPathList(EntryPath(SelectedName()), lines, picture);
+            ::LoadPathList(EntryPath(SelectedName()), lines, picture);
         } catch (const TLibraryError& e) {
             ShowError(e.message());
             return;
         }
-        Document->AddGraphic(picture, 2, &lines);
+        Document->AddGraphic(picture, 2, &lines, CurrentSide);
         added = true;
     }
     if (!added)

@@ -3,7 +3,7 @@
 // applying one adds a graphic element to the sheet.
 
 #include "libraries/tlibraryworkspace.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/tmetafile.h"
 
 class TfrmTabCliparts : public TLibraryWorkspace {
     Q_OBJECT
@@ -14,10 +14,6 @@ public:
     void ButtonClick() override;
 
     const TMetafile& PreviewMetafile() const { return m_metafile; }
-
-    // Loads a path-list file: its lines and a metafile of the size line's size with the
-    // rendered picture. Throws TLibraryError naming the file.
-    static void LoadPathList(const QString& fileName, QStringList& lines, TMetafile& metafile);
 
     // Loads a bitmap file and draws it 1:1 into the metafile, which takes the bitmap's
     // pixel size. Throws TLibraryError naming the file.

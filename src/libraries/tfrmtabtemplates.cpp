@@ -1,7 +1,7 @@
 #include "libraries/tfrmtabtemplates.h"
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include <QFileInfo>
 #include <QPainter>
@@ -61,7 +61,7 @@ void TfrmTabTemplates::redrawBitmap() {
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setRenderHint(QPainter::TextAntialiasing);
     const double zoom = m_preview->FitZoom(m_bitmap.width(), m_bitmap.height());
-    m_preview->DrawElements(painter, zoom);
+    m_preview->DrawElements(painter, zoom, CurrentSide);
     // A hairline shows where the sheet ends when it is smaller than the preview.
     painter.setRenderHint(QPainter::Antialiasing, false);
     painter.setPen(QColor(190, 190, 190));
@@ -82,7 +82,7 @@ void TfrmTabTemplates::PaintPreview(QPainter& painter) {
 void TfrmTabTemplates::ButtonClick() {
     if (!Button->isEnabled())
         return;
-    if (!Document->QueryDiscard())
+    if (!QueryDiscard(*Document))
         return;
     Document->CopyFrom(*m_preview);
     // Undo entries of the previous document would act on the template's elements.

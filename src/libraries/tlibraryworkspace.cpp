@@ -1,8 +1,8 @@
 #include "libraries/tlibraryworkspace.h"
 
-#include "document/globals.h"
-#include "platform/ui/hints.h"
-#include "platform/ui/messages.h"
+#include "ui/globals.h"
+#include "ui/hints.h"
+#include "ui/messages.h"
 #include <QComboBox>
 #include <QFileInfo>
 #include <QFrame>

@@ -2,7 +2,7 @@
 // What the template and clipart workspaces share: the library drop-down, the entry tree,
 // the white preview with its shadow and the apply button.
 
-#include "libraries/librarylist.h"
+#include "document/librarylist.h"
 #include <QStringList>
 #include <QWidget>
 #include <functional>

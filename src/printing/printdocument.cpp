@@ -113,7 +113,7 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     }
     int cutTexts = 0;
     if (!job.Merge && job.FillPlaceholders)
-        cutTexts = FillPlaceholdersWith(doc, job.Values);
+        cutTexts = doc.FillPlaceholders(job.Values);
 
     TPrinterOutput output(printer, job.Back);
     TPrintRun run(doc, layout, output, settings);

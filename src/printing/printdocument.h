@@ -4,7 +4,7 @@
 // an A4 PDF page without unprintable border or on a printer of the system, each setting
 // replaceable: for scripts, checks and the batch tool.
 
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 #include "printing/printeroutput.h"
 #include "printing/printmerge.h"
 #include <QList>

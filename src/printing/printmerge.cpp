@@ -1,6 +1,5 @@
 #include "printing/printmerge.h"
 
-#include "document/globals.h"
 #include "printing/printrun.h"
 
 #include <QRegularExpression>
@@ -65,27 +64,9 @@ QString MergeSheetCountText(int sheets, int records) {
         .arg(records == 1 ? QStringLiteral("Adresse") : QStringLiteral("Adressen"));
 }
 
-TPlaceholderValues CurrentPlaceholderValues() {
-    TPlaceholderValues v;
-    v.TextBlocks = TextBlocks;
-    v.AddressFields = AddressFields;
-    return v;
-}
-
 void SetAddressFields(TPlaceholderValues& values, const TAddressRecord& record) {
     for (int f = 1; f < AddressFieldCount; ++f)
         values.AddressFields[size_t(AddressFieldsIndex(f))] = record.value(f);
-}
-
-int FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values) {
-    // FillPlaceholders reads the program's globals; they are lent for the call only.
-    const TPlaceholderValues before = CurrentPlaceholderValues();
-    TextBlocks = values.TextBlocks;
-    AddressFields = values.AddressFields;
-    const int cut = doc.FillPlaceholders();
-    TextBlocks = before.TextBlocks;
-    AddressFields = before.AddressFields;
-    return cut;
 }
 
 TPrintMerge::TPrintMerge(const TAppDocument& doc, QList<TAddressRecord> records,
@@ -158,7 +139,7 @@ const TAppDocument* TPrintMerge::documentFor(int record) {
     if (record != m_filled) {
         TPlaceholderValues values = m_values;
         SetAddressFields(values, m_records.at(record));
-        const int cut = FillPlaceholdersWith(m_copy, values);
+        const int cut = m_copy.FillPlaceholders(values);
         if (m_counted.empty())
             m_counted.assign(size_t(RecordCount()), false);
         if (!m_counted[size_t(record)]) {

@@ -6,7 +6,7 @@
 // Shared by the printing workspace ("Adressen reihum") and the batch tool (--merge).
 
 #include "document/appdocument.h"
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 #include "printing/printlayout.h"
 
 #include <QList>
@@ -28,19 +28,8 @@ bool ParseNumberList(const QString& text, int count, QList<int>* numbers, QStrin
 // "3 Blätter für 23 Adressen", shown before a merged run.
 QString MergeSheetCountText(int sheets, int records);
 
-// The text blocks and address fields the placeholders are filled with.
-struct TPlaceholderValues {
-    std::array<QString, 11> TextBlocks;    // 1..10 used
-    std::array<QString, 23> AddressFields; // as the global AddressFields
-};
-// The values the program itself holds: the global TextBlocks and AddressFields.
-TPlaceholderValues CurrentPlaceholderValues();
 // The address fields of a record (24 fields, as read from an address source).
 void SetAddressFields(TPlaceholderValues& values, const TAddressRecord& record);
-// Fills doc's placeholders from values; the globals are as before afterwards. Returns the
-// number of texts cut at MaxFilledLength.
-int FillPlaceholdersWith(TAppDocument& doc, const TPlaceholderValues& values);
-
 class TPrintMerge {
 public:
     // The records are printed in the given order; values gives the text blocks.

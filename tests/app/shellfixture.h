@@ -5,9 +5,9 @@
 #include "qmpaths.h"
 #include "app/startup.h"
 #include "app/tfrmmain.h"
-#include "document/globals.h"
-#include "platform/ui/messages.h"
-#include "printing/addressrecords.h"
+#include "ui/globals.h"
+#include "ui/messages.h"
+#include "addresses/addressrecords.h"
 
 #include <QApplication>
 #include <QFile>

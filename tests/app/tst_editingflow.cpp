@@ -4,15 +4,15 @@
 // come in, and the placeholder field fills the text without touching the rest.
 
 #include "qmpaths.h"
-#include "document/tfrmtabfiler.h"
+#include "fileworkspace/tfrmtabfiler.h"
 #include "common/editingsteps.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/numberformat.h"
 #include "inspector/ttoolmaster.h"
 #include "inspector/ttoolsubformtxt.h"
-#include "printing/addressrecords.h"
-#include "printing/tfrmtabsettings.h"
+#include "addresses/addressrecords.h"
+#include "settings/tfrmtabsettings.h"
 #include "editingfixture.h"
 
 #include <QComboBox>

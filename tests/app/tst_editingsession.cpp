@@ -4,13 +4,13 @@
 
 #include "qmpaths.h"
 #include "document/appdocument.h"
-#include "document/tfrmtabfiler.h"
+#include "fileworkspace/tfrmtabfiler.h"
 #include "document/units.h"
 #include "editor/tfrmtabeditor.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/ttoolmaster.h"
 #include "inspector/ttoolsubformtxt.h"
-#include "platform/ui/tfrage.h"
+#include "ui/tfrage.h"
 #include "shellfixture.h"
 
 #include <QComboBox>

@@ -8,9 +8,9 @@
 #include "app/language.h"
 #include "app/tfrmtabinfo.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/help/helpwindow.h"
-#include "platform/ui/clicklabel.h"
-#include "platform/ui/hints.h"
+#include "ui/helpwindow.h"
+#include "ui/clicklabel.h"
+#include "ui/hints.h"
 
 #include <QApplication>
 #include <QComboBox>

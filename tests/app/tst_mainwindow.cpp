@@ -4,13 +4,13 @@
 #include "shellfixture.h"
 
 #include "app/tfrmtabinfo.h"
-#include "document/tfrmtabfiler.h"
+#include "fileworkspace/tfrmtabfiler.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/help/helpwindow.h"
-#include "platform/ui/clicklabel.h"
-#include "platform/ui/tfrage.h"
-#include "printing/tfrmtabprinting.h"
-#include "printing/tfrmtabsettings.h"
+#include "ui/helpwindow.h"
+#include "ui/clicklabel.h"
+#include "ui/tfrage.h"
+#include "printworkspace/tfrmtabprinting.h"
+#include "settings/tfrmtabsettings.h"
 
 #include <QFrame>
 #include <QLineEdit>
@@ -306,8 +306,8 @@ void TestMainWindow::selectElementReachesTheDocument()
 {
     ShellFixture f;
     TfrmMain* w = f.start();
-    Document->AddText("Hallo");
-    Document->AddText("Welt");
+    Document->AddText("Hallo", CurrentSide);
+    Document->AddText("Welt", CurrentSide);
     QWidget* erase = w->frmTabEditor->findChild<QWidget*>("SpeedButtonErase");
     QVERIFY(erase);
     MainLink->SelectElement(1, false);

@@ -4,7 +4,7 @@
 
 #include "editingfixture.h"
 #include "editor/undokeys.h"
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 
 #include <QLayout>
 #include <QLineEdit>

@@ -4,8 +4,8 @@
 
 #include "document/docelement.h"
 #include "editor/tfrmtabeditor.h"
-#include "platform/ui/clicklabel.h"
-#include "printing/tfrmtabsettings.h"
+#include "ui/clicklabel.h"
+#include "settings/tfrmtabsettings.h"
 #include "shellfixture.h"
 
 #include <QButtonGroup>

@@ -6,7 +6,7 @@
 #include "app/startcommand.h"
 #include "common/toolrun.h"
 #include "document/appdocument.h"
-#include "document/tfrmtabfiler.h"
+#include "fileworkspace/tfrmtabfiler.h"
 
 #include <QLineEdit>
 

@@ -1,6 +1,6 @@
 // quillmark-batch --cd-listing: the workspace's picture from the command line, its options
 // and its refusals (exit status 1, one German line on stderr).
-#include "cdlabel/cdlisting.h"
+#include "document/cdlisting.h"
 #include "cdtrace.h"
 #include "common/toolrun.h"
 #include "qmpaths.h"

@@ -1,6 +1,6 @@
 // The CD listing picture, checked through a text trace of the recorded EMF: page setup,
 // columns, tree lines, title, the end of the last column and the folders that are read.
-#include "cdlabel/cdlisting.h"
+#include "document/cdlisting.h"
 #include "cdtrace.h"
 
 #include <QFile>

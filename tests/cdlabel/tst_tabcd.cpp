@@ -2,7 +2,7 @@
 // ask for it, bad fields, fonts, the folder list, and adding the picture to the sheet.
 #include "cdlabel/tfrmtabcd.h"
 #include "cdtrace.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 
 #include <QCheckBox>
@@ -214,7 +214,7 @@ void TestTabCD::applyAddsTheListingAsOneUndoStep()
     TfrmTabCD& f = *m_form;
     CurrentSide = 1;
     KeepEditorBitmap = true;
-    Document->AddText(QStringLiteral("schon da"));
+    Document->AddText(QStringLiteral("schon da"), CurrentSide);
     Document->Modified = false;
     const int undo = Document->UndoList.size();
     QTest::mouseClick(f.Button, Qt::LeftButton);

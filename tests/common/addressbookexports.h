@@ -5,7 +5,7 @@
 // and a second address line; "Anna Berg" only private data. Each export comes with the records
 // the import is to make of it.
 
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 
 #include <QByteArray>
 #include <QHash>

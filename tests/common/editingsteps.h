@@ -3,7 +3,7 @@
 // elements of the sheet, keys sent to the editor of the active main window, and the document
 // as bytes to compare states.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/tfrmtabeditor.h"
 

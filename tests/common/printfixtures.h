@@ -4,8 +4,8 @@
 
 #include "document/appdocument.h"
 #include "document/docelement.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
 #include "printing/printeroutput.h"
 #include <QImage>
 #include <QPainter>
@@ -34,7 +34,7 @@ inline TDocElementWMF* AddSquare(TAppDocument& doc, double left, double top, int
                                  double size = 10) {
     const int before = CurrentSide;
     CurrentSide = side;
-    auto* e = doc.AddGraphic(BlackSquare(), 0, nullptr);
+    auto* e = doc.AddGraphic(BlackSquare(), 0, nullptr, CurrentSide);
     e->Left = left;
     e->Top = top;
     e->Width = size;
@@ -48,7 +48,7 @@ inline TDocElementTXT* AddCentredText(TAppDocument& doc, double top, int side,
                                       const QString& macro) {
     const int before = CurrentSide;
     CurrentSide = side;
-    auto* e = doc.AddText(macro);
+    auto* e = doc.AddText(macro, CurrentSide);
     e->MacroText = macro;
     e->Text = macro;
     e->Left = 0;

@@ -4,8 +4,8 @@
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "document/cellpainter.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
 #include <QPainter>
 #include <QPrinter>
 #include <QTemporaryDir>

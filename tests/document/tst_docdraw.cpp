@@ -2,11 +2,11 @@
 // size rounding, shadow, clipping, sides, stacking and the selection frame.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include <QFontMetricsF>
 #include <QPainter>
-#include "platform/metafile/emfpaintdevice.h"
+#include "metafile/emfpaintdevice.h"
 #include <QtTest>
 #include <cmath>
 
@@ -23,7 +23,7 @@ QImage draw(const TAppDocument& d, double zoom, int w = 600, int h = 600)
 {
     QImage img = blankSheet(w, h);
     QPainter p(&img);
-    d.DrawElements(p, zoom);
+    d.DrawElements(p, zoom, CurrentSide);
     return img;
 }
 
@@ -70,7 +70,7 @@ QRectF textCell(const QString& text, int pixelSize, double x, double y, double d
 
 TDocElementTXT* bigBox(TAppDocument& d, const QString& text)
 {
-    TDocElementTXT* t = d.AddText(text);
+    TDocElementTXT* t = d.AddText(text, CurrentSide);
     t->Left = 20;
     t->Top = 20;
     t->Width = 100;
@@ -190,7 +190,7 @@ private slots:
     void textIsCutOffAtItsBox()
     {
         TAppDocument d(false);
-        TDocElementTXT* t = d.AddText(QString(30, QLatin1Char('W')));
+        TDocElementTXT* t = d.AddText(QString(30, QLatin1Char('W')), CurrentSide);
         t->Left = 10;
         t->Top = 10;
         t->Width = 30;
@@ -243,7 +243,7 @@ private slots:
         {
             TEmfPaintDevice device(picture, QSize(600, 600));
             QPainter p(&device);
-            d.DrawElements(p, 1);
+            d.DrawElements(p, 1, CurrentSide);
         }
         QVERIFY(!picture.Empty());
         QImage replay = blankSheet();
@@ -269,7 +269,7 @@ private slots:
         TAppDocument::RenderPathList(square, {"x1000b1000h", "k0r255g0b", "M0x0y", "L1000x0y",
                                               "L1000x1000y", "L0x1000y", "F"});
         TAppDocument d(false);
-        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr);
+        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr, CurrentSide);
         g->Left = 20;
         g->Top = 10;
         g->Width = 40;
@@ -312,7 +312,7 @@ private slots:
         TAppDocument d(false);
         d.PageWidth = 100;
         d.PageHeight = 50;
-        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr);
+        TDocElementWMF* g = d.AddGraphic(square, 0, nullptr, CurrentSide);
         g->Left = box.left();
         g->Top = box.top();
         g->Width = box.width();
@@ -321,7 +321,7 @@ private slots:
         {
             QPainter p(&img);
             p.translate(100, 100); // the sheet drawn inside a larger view
-            d.DrawElements(p, 1);
+            d.DrawElements(p, 1, CurrentSide);
         }
         const QRect sheet(100, 100, MmToPixel(1, 100), MmToPixel(1, 50));
         const QRect ink = inkBox(img);
@@ -334,7 +334,7 @@ private slots:
     void selectionFrameIsDottedAndErasesItself()
     {
         TAppDocument d(false);
-        TDocElementTXT* t = d.AddText(QString());
+        TDocElementTXT* t = d.AddText(QString(), CurrentSide);
         t->Left = PixelToMm(50, 1);
         t->Top = PixelToMm(40, 1);
         t->Width = PixelToMm(100, 1);

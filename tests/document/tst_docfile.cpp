@@ -2,7 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/docfilecodec.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "qmpaths.h"
 #include <QDirIterator>
 #include <QFile>
@@ -184,7 +184,7 @@ private slots:
         // Texts on both sides, with every alignment and the shadow on and off.
         for (int i = 0; i < 3; ++i) {
             CurrentSide = i % 2;
-            TDocElementTXT* t = d.AddText(QStringLiteral("Grüße € %1").arg(i));
+            TDocElementTXT* t = d.AddText(QStringLiteral("Grüße € %1").arg(i), CurrentSide);
             t->Left = 10.25 + i;
             t->Top = -3.5;
             t->Width = 40 + i;
@@ -209,15 +209,15 @@ private slots:
         const QStringList list = {QStringLiteral("x1000b2000h"), QStringLiteral("k255r0g0b"),
                                   QStringLiteral("M0x0y"), QStringLiteral("Ünicode ä"),
                                   QString()};
-        TDocElementWMF* g = d.AddGraphic(mf, 2, &list);
+        TDocElementWMF* g = d.AddGraphic(mf, 2, &list, CurrentSide);
         g->Left = 5;
         g->Top = 6;
         g->Width = 7.5;
         g->Height = 8.75;
         TMetafile raster;
         raster.LoadFromBytes(sequenceBytes(80, 3));
-        d.AddGraphic(raster, 1, nullptr)->Side = 0;
-        d.AddGraphic(TMetafile(), 0, nullptr);
+        d.AddGraphic(raster, 1, nullptr, CurrentSide)->Side = 0;
+        d.AddGraphic(TMetafile(), 0, nullptr, CurrentSide);
 
         const QString path = m_dir.filePath("voll.qmk");
         d.SaveToFile(path);
@@ -257,7 +257,7 @@ private slots:
     void textsAreWindows1252()
     {
         TAppDocument d(false);
-        d.AddText(QStringLiteral("Grüße €"))->FontName = QStringLiteral("Ω-Schrift");
+        d.AddText(QStringLiteral("Grüße €"), CurrentSide)->FontName = QStringLiteral("Ω-Schrift");
         const QByteArray bytes = d.SaveToBytes();
         QVERIFY(bytes.contains("## T=Gr\xFC\xDF" "e \x80\r\n"));
         // A character the code page lacks is written as "?".
@@ -281,7 +281,7 @@ private slots:
     {
         TAppDocument d(false);
         d.Notes = QStringLiteral("a\nb\rc\r\nd");
-        d.AddText(QStringLiteral("eins\nzwei"));
+        d.AddText(QStringLiteral("eins\nzwei"), CurrentSide);
         const QString path = m_dir.filePath("umbruch.qmk");
         d.SaveToFile(path);
         QVERIFY(readAll(path).contains("# NTZ=a<#>b<#>c<#>d\r\n"));
@@ -300,7 +300,7 @@ private slots:
         QStringList list;
         // 79 characters and CR LF: 81 bytes.
         list << QString(79, QLatin1Char('x'));
-        d.AddGraphic(mf, 2, &list);
+        d.AddGraphic(mf, 2, &list, CurrentSide);
         const QByteArray bytes = d.SaveToBytes();
         const QByteArray a80 = QByteArray(80, 'A');
         const QByteArray x = "HI"; // 0x78
@@ -313,7 +313,7 @@ private slots:
 
         // An empty metafile writes no data lines at all.
         TAppDocument e(false);
-        e.AddGraphic(TMetafile(), 0, nullptr);
+        e.AddGraphic(TMetafile(), 0, nullptr, CurrentSide);
         QVERIFY(e.SaveToBytes().endsWith("## PT=W\r\n##\r\n##\r\n"));
     }
 
@@ -607,7 +607,7 @@ private slots:
         const QString path = m_dir.filePath("fremd.qmk");
         writeAll(path, "Quillmark 10001\r\n# W=100\r\n\r\n#TXT\r\n##\r\n");
         TAppDocument r(false);
-        r.AddText(QStringLiteral("alt"));
+        r.AddText(QStringLiteral("alt"), CurrentSide);
         r.Notes = QStringLiteral("alte Notiz");
         r.LoadFromFile(path);
         QCOMPARE(r.Count(), 0);
@@ -620,7 +620,7 @@ private slots:
     void missingFileChangesNothing()
     {
         TAppDocument r(false);
-        r.AddText(QStringLiteral("bleibt"));
+        r.AddText(QStringLiteral("bleibt"), CurrentSide);
         r.FileName = QStringLiteral("/vorher.qmk");
         r.LoadFromFile(m_dir.filePath("gibtsnicht.qmk"));
         QCOMPARE(r.Count(), 1);
@@ -631,7 +631,7 @@ private slots:
     void unreadableFileRaisesAndKeepsTheDocument()
     {
         TAppDocument r(false);
-        r.AddText(QStringLiteral("bleibt"));
+        r.AddText(QStringLiteral("bleibt"), CurrentSide);
         // A folder cannot be read as a document.
         try {
             r.LoadFromFile(m_dir.path());
@@ -654,7 +654,7 @@ private slots:
     void wildcardNameIsNeverWritten()
     {
         TAppDocument d(false);
-        d.AddText(QStringLiteral("x"));
+        d.AddText(QStringLiteral("x"), CurrentSide);
         const QString path = m_dir.filePath("*.qmk");
         d.SaveToFile(path);
         QVERIFY(!QFile::exists(path));
@@ -665,7 +665,7 @@ private slots:
     void failedSaveKeepsTheOldFileAndModified()
     {
         TAppDocument d(false);
-        d.AddText(QStringLiteral("neu"));
+        d.AddText(QStringLiteral("neu"), CurrentSide);
         // Into a folder that does not exist, and below a plain file.
         const QString blocker = m_dir.filePath("datei");
         writeAll(blocker, "kein Ordner");

@@ -2,7 +2,7 @@
 // discard question, titles, unit conversion, hit testing and edge zones.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include <QApplication>
 #include <QWidget>
@@ -28,7 +28,7 @@ struct FakeMainLink : TMainLink {
 // An element whose edges lie on whole pixels at the zoom.
 TDocElementTXT* addBox(TAppDocument& d, int x, int y, int w, int h, double zoom)
 {
-    TDocElementTXT* t = d.AddText(QStringLiteral("x"));
+    TDocElementTXT* t = d.AddText(QStringLiteral("x"), CurrentSide);
     t->Left = PixelToMm(x, zoom);
     t->Top = PixelToMm(y, zoom);
     t->Width = PixelToMm(w, zoom);
@@ -47,7 +47,7 @@ private slots:
     void clearGivesAnEmptyA4Sheet()
     {
         TAppDocument d(true);
-        d.AddText(QStringLiteral("a"));
+        d.AddText(QStringLiteral("a"), CurrentSide);
         d.PageWidth = 1;
         d.PageHeight = 2;
         d.PrintMarginLeft = d.PrintMarginRight = d.PrintMarginTop = d.PrintMarginBottom = 3;
@@ -104,7 +104,7 @@ private slots:
     {
         TAppDocument d(false);
         CurrentSide = 1;
-        TDocElementTXT* t = d.AddText(QStringLiteral("Hallo"));
+        TDocElementTXT* t = d.AddText(QStringLiteral("Hallo"), CurrentSide);
         QCOMPARE(d.Element(0), t);
         QCOMPARE(t->Side, 1);
         QCOMPARE(t->Left, 0.0);
@@ -120,7 +120,7 @@ private slots:
         mf.SetMMWidth(2540); // 96 pixels at the reference
         mf.SetMMHeight(1270);
         const QStringList list = {QStringLiteral("x2540b1270h")};
-        TDocElementWMF* g = d.AddGraphic(mf, 2, &list);
+        TDocElementWMF* g = d.AddGraphic(mf, 2, &list, CurrentSide);
         QCOMPARE(d.Element(0), g);
         QCOMPARE(d.Element(1), t);
         QCOMPARE(g->Side, 0);
@@ -136,7 +136,7 @@ private slots:
         TMetafile large;
         large.SetMMWidth(22300);
         large.SetMMHeight(11150);
-        TDocElementWMF* big = d.AddGraphic(large, 0, nullptr);
+        TDocElementWMF* big = d.AddGraphic(large, 0, nullptr, CurrentSide);
         QCOMPARE(big->Width, 85.0);
         QCOMPARE(big->Height, 42.5);
     }
@@ -198,9 +198,9 @@ private slots:
         tpl.CopyCount = 3;
         tpl.Orientation = 1;
         tpl.Notes = QStringLiteral("nicht kopiert");
-        tpl.AddText(QStringLiteral("unten"));
+        tpl.AddText(QStringLiteral("unten"), CurrentSide);
         const QStringList list = {QStringLiteral("x1b1h")};
-        tpl.AddGraphic(TMetafile(), 2, &list);
+        tpl.AddGraphic(TMetafile(), 2, &list, CurrentSide);
         tpl.FileName = QStringLiteral("/vorlage.qmk");
 
         TAppDocument d(false);
@@ -235,13 +235,13 @@ private slots:
             return answer;
         };
         TAppDocument d(true);
-        d.AddText(QStringLiteral("a"));
+        d.AddText(QStringLiteral("a"), CurrentSide);
         d.Modified = false;
         QVERIFY(d.QueryDiscard());
         QCOMPARE(asked, 0);
         QCOMPARE(d.Count(), 0);
 
-        d.AddText(QStringLiteral("a"));
+        d.AddText(QStringLiteral("a"), CurrentSide);
         QVERIFY(!d.QueryDiscard());
         QCOMPARE(asked, 1);
         QCOMPARE(caption, QStringLiteral("Bestätigung"));
@@ -259,14 +259,14 @@ private slots:
             LangKeys << QString::number(i == 100 ? 124 : i);
             LangStrings << QStringLiteral("L%1").arg(i);
         }
-        d.AddText(QStringLiteral("a"));
+        d.AddText(QStringLiteral("a"), CurrentSide);
         QVERIFY(d.QueryDiscard());
         QCOMPARE(caption, QStringLiteral("L0"));
         QCOMPARE(question, QStringLiteral("L100"));
 
         // A document that never asks clears at once.
         TAppDocument preview(false);
-        preview.AddText(QStringLiteral("a"));
+        preview.AddText(QStringLiteral("a"), CurrentSide);
         QVERIFY(preview.QueryDiscard());
         QCOMPARE(preview.Count(), 0);
     }
@@ -274,7 +274,7 @@ private slots:
     void queryDiscardPrefersTheMainWindowAndKeepsChangesWithoutAnyone()
     {
         TAppDocument d(true);
-        d.AddText(QStringLiteral("a"));
+        d.AddText(QStringLiteral("a"), CurrentSide);
         // Nobody to ask: the changes are kept.
         QVERIFY(!d.QueryDiscard());
         QCOMPARE(d.Count(), 1);
@@ -299,8 +299,8 @@ private slots:
         d.PushUndo(); // nothing selected: nothing recorded
         QCOMPARE(d.UndoList.size(), 0);
 
-        TDocElementTXT* t = d.AddText(QStringLiteral("a"));
-        d.AddText(QStringLiteral("b"));
+        TDocElementTXT* t = d.AddText(QStringLiteral("a"), CurrentSide);
+        d.AddText(QStringLiteral("b"), CurrentSide);
         d.SelectedIndex = 1;
         d.PushUndo();
         QCOMPARE(d.UndoList.size(), 1);
@@ -322,8 +322,8 @@ private slots:
     {
         TAppDocument d(false);
         QVERIFY(!d.DeleteSelected());
-        d.AddText(QStringLiteral("unten"));
-        TDocElementTXT* top = d.AddText(QStringLiteral("oben"));
+        d.AddText(QStringLiteral("unten"), CurrentSide);
+        TDocElementTXT* top = d.AddText(QStringLiteral("oben"), CurrentSide);
         d.SelectedIndex = 0;
         std::unique_ptr<TDocElement> e = d.DeleteSelected();
         QCOMPARE(e.get(), top);
@@ -346,22 +346,22 @@ private slots:
         // Box from pixel 100 to 160 across and 200 to 230 down.
         TDocElementTXT* t = addBox(d, 100, 200, 60, 30, zoom);
         const Qt::KeyboardModifiers none = Qt::NoModifier;
-        QCOMPARE(d.HitTest(95, 215, none, zoom), t);
+        QCOMPARE(d.HitTest(95, 215, none, zoom, 0), t);
         QCOMPARE(d.SelectedIndex, 0);
-        QCOMPARE(d.HitTest(94, 215, none, zoom), nullptr);
+        QCOMPARE(d.HitTest(94, 215, none, zoom, 0), nullptr);
         QCOMPARE(d.SelectedIndex, -1);
-        QCOMPARE(d.HitTest(165, 215, none, zoom), t);
-        QCOMPARE(d.HitTest(166, 215, none, zoom), nullptr);
-        QCOMPARE(d.HitTest(130, 195, none, zoom), t);
-        QCOMPARE(d.HitTest(130, 194, none, zoom), nullptr);
-        QCOMPARE(d.HitTest(130, 235, none, zoom), t);
-        QCOMPARE(d.HitTest(130, 236, none, zoom), nullptr);
-        QCOMPARE(d.HitTest(165, 235, none, zoom), t);
+        QCOMPARE(d.HitTest(165, 215, none, zoom, 0), t);
+        QCOMPARE(d.HitTest(166, 215, none, zoom, 0), nullptr);
+        QCOMPARE(d.HitTest(130, 195, none, zoom, 0), t);
+        QCOMPARE(d.HitTest(130, 194, none, zoom, 0), nullptr);
+        QCOMPARE(d.HitTest(130, 235, none, zoom, 0), t);
+        QCOMPARE(d.HitTest(130, 236, none, zoom, 0), nullptr);
+        QCOMPARE(d.HitTest(165, 235, none, zoom, 0), t);
         // An element of the other side is never hit.
         t->Side = 1;
-        QCOMPARE(d.HitTest(130, 215, none, zoom), nullptr);
+        QCOMPARE(d.HitTest(130, 215, none, zoom, 0), nullptr);
         CurrentSide = 1;
-        QCOMPARE(d.HitTest(130, 215, none, zoom), t);
+        QCOMPARE(d.HitTest(130, 215, none, zoom, 0), t);
     }
 
     void altClicksWalkDownThroughOverlappingElements()
@@ -375,17 +375,17 @@ private slots:
         TDocElementTXT* top = addBox(d, 30, 30, 10, 10, 1);
         Q_UNUSED(elsewhere);
         // Stack: top 0, middle 1, back 2, elsewhere 3, bottom 4.
-        QCOMPARE(d.HitTest(35, 35, Qt::NoModifier, 1), top);
-        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1), middle);
-        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1), bottom);
+        QCOMPARE(d.HitTest(35, 35, Qt::NoModifier, 1, 0), top);
+        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1, 0), middle);
+        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1, 0), bottom);
         QCOMPARE(d.SelectedIndex, 4);
-        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1), nullptr);
+        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1, 0), nullptr);
         QCOMPARE(d.SelectedIndex, -1);
         // After nothing, the walk starts again at the top.
-        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1), top);
+        QCOMPARE(d.HitTest(35, 35, Qt::AltModifier, 1, 0), top);
         // A plain click always takes the topmost.
-        QCOMPARE(d.HitTest(35, 35, Qt::NoModifier, 1), top);
-        QCOMPARE(d.HitTest(80, 80, Qt::NoModifier, 1), bottom);
+        QCOMPARE(d.HitTest(35, 35, Qt::NoModifier, 1, 0), top);
+        QCOMPARE(d.HitTest(80, 80, Qt::NoModifier, 1, 0), bottom);
     }
 
     void otherShiftStatesSelectNothing()
@@ -397,13 +397,13 @@ private slots:
             Qt::AltModifier | Qt::ControlModifier, Qt::MetaModifier};
         for (Qt::KeyboardModifiers s : states) {
             d.SelectedIndex = 0;
-            QCOMPARE(d.HitTest(50, 50, s, 1), nullptr);
+            QCOMPARE(d.HitTest(50, 50, s, 1, 0), nullptr);
             QCOMPARE(d.SelectedIndex, -1);
         }
-        QCOMPARE(d.HitTest(50, 50, Qt::NoModifier, 1, true), nullptr);
-        QCOMPARE(d.HitTest(50, 50, Qt::AltModifier, 1, true), nullptr);
+        QCOMPARE(d.HitTest(50, 50, Qt::NoModifier, 1, 0, true), nullptr);
+        QCOMPARE(d.HitTest(50, 50, Qt::AltModifier, 1, 0, true), nullptr);
         // The keypad flag is not a key the user holds.
-        QVERIFY(d.HitTest(50, 50, Qt::KeypadModifier, 1));
+        QVERIFY(d.HitTest(50, 50, Qt::KeypadModifier, 1, 0));
     }
 
     void edgeZonesGripEdgesAndCorners()

@@ -1,7 +1,7 @@
 // The file workspace: wildcard masks, opening and reopening, saving with the overwrite
 // question, and the recent-files list kept in the settings store.
-#include "document/globals.h"
-#include "document/tfrmtabfiler.h"
+#include "ui/globals.h"
+#include "fileworkspace/tfrmtabfiler.h"
 
 #include <QFile>
 #include <QLineEdit>

@@ -2,7 +2,7 @@
 // outline styles, point limits and bad numbers.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include <QPainter>
 #include <QtEndian>
 #include <QtTest>

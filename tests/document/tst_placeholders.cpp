@@ -2,7 +2,7 @@
 // record.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/placeholders.h"
 #include "document/units.h"
 #include <QtTest>
@@ -11,7 +11,7 @@ namespace {
 
 TDocElementTXT* macroText(const QString& macro, const QString& text = QString())
 {
-    TDocElementTXT* t = Document->AddText(text);
+    TDocElementTXT* t = Document->AddText(text, CurrentSide);
     t->MacroText = macro;
     return t;
 }
@@ -64,7 +64,7 @@ private slots:
             "<zusatz2>|<strasse>|<plz>|<ort>|<telefon>|<telefax>|<telefonprivat>|"
             "<telefaxprivat>|<mobil>|<email>|<url>|<bank1>|<blz1>|<konto1>|<bank2>|<blz2>|"
             "<konto2>|<titel>|<vorname>|<name>"));
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(t->Text, QStringLiteral("T1|T2|T3|T4|T5|T6|T7|T8|T9|T10|A0|A1|A2|A3|A4|A5|A6|"
                                          "A7|A8|A21|A22|A9|A10|A11|A12|A13|A14|A15|A16|A17|"
                                          "A18|A19|A20"));
@@ -80,9 +80,9 @@ private slots:
         TDocElementTXT* caps = macroText(QStringLiteral("<NAME> <Name>"));
         TDocElementTXT* ten = macroText(QStringLiteral("<t10><t1>0"));
         TDocElementTXT* unknown = macroText(QStringLiteral("<unbekannt> <name"));
-        TDocElementTXT* plain = Document->AddText(QStringLiteral("bleibt"));
+        TDocElementTXT* plain = Document->AddText(QStringLiteral("bleibt"), CurrentSide);
         Document->Modified = false;
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(names->Text, QStringLiteral("Erika Mustermann"));
         QCOMPARE(caps->Text, QStringLiteral("<NAME> <Name>"));
         QCOMPARE(ten->Text, QStringLiteral("zehneins0"));
@@ -91,7 +91,7 @@ private slots:
         QVERIFY(!Document->Modified);
         // An empty field removes its placeholder.
         AddressFields[19].clear();
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(names->Text, QStringLiteral(" Mustermann"));
     }
 
@@ -102,7 +102,7 @@ private slots:
         AddressFields[20] = QStringLiteral("Muster");
         TDocElementTXT* self = macroText(QStringLiteral("<t1>"));
         TDocElementTXT* chain = macroText(QStringLiteral("<t2>"));
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(self->Text, QStringLiteral("<t1>"));
         QCOMPARE(chain->Text, QStringLiteral("[Muster|<t1>]"));
     }
@@ -112,12 +112,12 @@ private slots:
         CurrentSide = 1;
         TDocElementTXT* back = macroText(QStringLiteral("<ort>"), QStringLiteral("alt"));
         CurrentSide = 0;
-        Document->AddGraphic(TMetafile(), 0, nullptr);
+        Document->AddGraphic(TMetafile(), 0, nullptr, CurrentSide);
         AddressFields[6] = QStringLiteral("Berlin");
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(back->Text, QStringLiteral("Berlin"));
         AddressFields[6] = QStringLiteral("Köln");
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(back->Text, QStringLiteral("Köln"));
         QCOMPARE(back->MacroText, QStringLiteral("<ort>"));
     }
@@ -154,7 +154,7 @@ private slots:
         QFETCH(QString, expected);
         chain(levels, copies, leaf);
         TDocElementTXT* t = macroText(macro);
-        const int cut = Document->FillPlaceholders();
+        const int cut = Document->FillPlaceholders(CurrentPlaceholderValues());
         if (expected.isEmpty()) {
             QCOMPARE(t->Text, QString());
             QCOMPARE(cut, 0);
@@ -233,10 +233,10 @@ private slots:
             valueOf(v.section(QLatin1Char('='), 0, 0).toInt()) = v.section(QLatin1Char('='), 1);
         TDocElementTXT* t = macroText(macro);
         QVERIFY(!Document->SkipEmpty);
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(t->Text, kept);
         Document->SkipEmpty = true;
-        Document->FillPlaceholders();
+        Document->FillPlaceholders(CurrentPlaceholderValues());
         QCOMPARE(t->Text, skipped);
     }
 };

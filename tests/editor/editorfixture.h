@@ -3,7 +3,7 @@
 // the offscreen platform, a small stand-in for the inspector, and helpers that press, move
 // and release the mouse on the sheet in millimetres.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "document/units.h"
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
@@ -93,7 +93,7 @@ struct TEditorFixture {
     TDocElementTXT* addText(double l, double t, double w, double h, int side = 0) {
         const int saved = CurrentSide;
         CurrentSide = side;
-        TDocElementTXT* e = Document->AddText(QStringLiteral("T"));
+        TDocElementTXT* e = Document->AddText(QStringLiteral("T"), CurrentSide);
         CurrentSide = saved;
         e->Left = l;
         e->Top = t;

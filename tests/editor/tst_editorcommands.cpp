@@ -3,7 +3,7 @@
 #include "qmpaths.h"
 #include "editor/undokeys.h"
 #include "editorfixture.h"
-#include "platform/metafile/emfpaintdevice.h"
+#include "metafile/emfpaintdevice.h"
 
 #include <QClipboard>
 #include <QGuiApplication>
@@ -252,7 +252,7 @@ void TestEditorCommands::copyOfTextLeavesSystemClipboardUnchanged() {
 void TestEditorCommands::copyOfPictureOffersEmfAndPng() {
     TEditorFixture f;
     const TMetafile picture = recordedPicture(QSize(40, 20));
-    Document->AddGraphic(picture, 0, nullptr);
+    Document->AddGraphic(picture, 0, nullptr, CurrentSide);
     Document->Element(0)->Left = 30;
     f.editor->SelectElement(0, false);
     clickButton(f.editor->SpeedButtonCopy);
@@ -308,7 +308,7 @@ void TestEditorCommands::copiesOfAPathListPictureKeepKindAndList() {
     const QStringList list = {"s", "M0x0y", "L10x0y", "L10x10y", "S"};
     TMetafile picture;
     TAppDocument::RenderPathList(picture, list);
-    Document->AddGraphic(picture, 2, &list);
+    Document->AddGraphic(picture, 2, &list, CurrentSide);
     f.editor->SelectElement(0, false);
 
     // Copy and paste: the copy was a plain metafile (kind 0) without its list.

@@ -3,7 +3,7 @@
 #include "qmpaths.h"
 #include "editor/undokeys.h"
 #include "editorfixture.h"
-#include "platform/metafile/svgpicture.h"
+#include "metafile/svgpicture.h"
 
 #include <QBuffer>
 #include <QFile>

@@ -1,7 +1,7 @@
 #pragma once
 // A document with one element and an inspector pointed at it, for the inspector's tests.
 
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/ttoolmaster.h"
 #include <QDialog>

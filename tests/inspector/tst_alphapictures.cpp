@@ -5,7 +5,7 @@
 #include "inspector/tfilter.h"
 #include "inspector/ttoolsubformwmf.h"
 #include "inspectorfixture.h"
-#include "platform/dib/rasterimport.h"
+#include "metafile/rasterimport.h"
 #include <QPainter>
 #include <QTest>
 #include <QToolButton>

@@ -1,6 +1,6 @@
 #pragma once
 // A stand-in for the main window's services: records what the workspaces ask of it.
-#include "document/globals.h"
+#include "ui/globals.h"
 
 #include <QStringList>
 

@@ -1,8 +1,8 @@
 // The libraries shipped with the program: every template loads and draws, every clipart
 // renders, and the catalogue names them all.
 #include "qmpaths.h"
-#include "document/globals.h"
-#include "libraries/librarylist.h"
+#include "ui/globals.h"
+#include "document/librarylist.h"
 #include "libraries/tfrmtabcliparts.h"
 
 #include <QDir>
@@ -175,7 +175,7 @@ void TestBundled::everyTemplateLoadsAndDraws() {
             QImage img(300, 300, QImage::Format_RGB32);
             img.fill(Qt::white);
             QPainter p(&img);
-            doc.DrawElements(p, doc.FitZoom(img.width(), img.height()));
+            doc.DrawElements(p, doc.FitZoom(img.width(), img.height()), CurrentSide);
             p.end();
             QVERIFY2(inkShare(img) > 0.005, qPrintable(file));
         }
@@ -237,7 +237,7 @@ void TestBundled::everyClipartRendersSomething() {
         TMetafile mf;
         QStringList lines;
         if (type == "qmg")
-            TfrmTabCliparts::LoadPathList(file, lines, mf);
+            LoadPathList(file, lines, mf);
         else if (type == "wmf")
             mf.LoadFromFile(file);
         else if (type == "bmp")

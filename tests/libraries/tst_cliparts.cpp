@@ -2,7 +2,8 @@
 // chosen picture to the sheet.
 #include "fakemainlink.h"
 #include "libraries/tfrmtabcliparts.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "document/librarylist.h"
+#include "metafile/tmetafilecanvas.h"
 
 #include <QComboBox>
 #include <QFile>
@@ -111,7 +112,7 @@ void TestCliparts::select(TfrmTabCliparts& w, const QString& name) {
 void TestCliparts::pathListTakesItsSizeFromTheFirstLine() {
     QStringList lines;
     TMetafile mf;
-    TfrmTabCliparts::LoadPathList(m_dir->filePath("Pfade/dreieck.qmg"), lines, mf);
+    LoadPathList(m_dir->filePath("Pfade/dreieck.qmg"), lines, mf);
     QCOMPARE(mf.MMWidth(), 2100);
     QCOMPARE(mf.MMHeight(), 1480);
     QCOMPARE(lines.size(), 6);
@@ -145,7 +146,7 @@ void TestCliparts::applyingAPathListAddsKindTwoOnTop() {
     auto w = makeWorkspace(0);
     select(*w, "dreieck");
     QVERIFY(w->Button->isEnabled());
-    Document->AddText("schon da");
+    Document->AddText("schon da", CurrentSide);
     w->ButtonClick();
     QCOMPARE(Document->Count(), 2);
     auto* e = dynamic_cast<TDocElementWMF*>(Document->Element(0));

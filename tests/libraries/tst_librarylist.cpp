@@ -1,5 +1,5 @@
 // Rules of the library list files, the size line of path lists and the preview fitting.
-#include "libraries/librarylist.h"
+#include "document/librarylist.h"
 
 #include <QFile>
 #include <QTemporaryDir>

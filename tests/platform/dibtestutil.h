@@ -3,7 +3,7 @@
 // small BMP files and comparing pictures.
 
 #include "qmpaths.h"
-#include "platform/dib/decoders.h"
+#include "raster/decoders.h"
 
 #include <QByteArray>
 #include <QDir>

@@ -2,8 +2,8 @@
 // Builders for hand-made EMF and WMF pictures, and a player wrapper that returns the
 // drawing trace. Header-only so it links into the metafile tests alone.
 
-#include "platform/metafile/metafileplayer.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/metafileplayer.h"
+#include "metafile/tmetafile.h"
 
 #include <QByteArray>
 #include <QImage>

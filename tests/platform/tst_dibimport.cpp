@@ -3,7 +3,7 @@
 
 #include "dibtestutil.h"
 
-#include "platform/dib/rasterimport.h"
+#include "metafile/rasterimport.h"
 
 #include <QFile>
 #include <QPainter>

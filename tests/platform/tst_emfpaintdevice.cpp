@@ -1,9 +1,9 @@
 // Recording QPainter drawing through the EMF paint device, read back and played back.
 
 #include "emfparse.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/emfpaintdevice.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 
 #include <QImage>
 #include <QPainter>

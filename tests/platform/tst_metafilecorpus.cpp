@@ -1,9 +1,9 @@
 // Every picture of the shared corpus loads (or is refused with a reason) and plays into a
 // small picture without crash or hang.
 #include "qmpaths.h"
-#include "platform/metafile/metafileinfo.h"
-#include "platform/metafile/metafileplayer.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/metafileinfo.h"
+#include "metafile/metafileplayer.h"
+#include "metafile/tmetafile.h"
 
 #include <QDir>
 #include <QElapsedTimer>

@@ -1,7 +1,7 @@
 // The bitmaps inside metafiles: every depth and compression the player decodes, and the
 // bitmaps it refuses.
 #include "metafiletestutil.h"
-#include "platform/metafile/mfdib.h"
+#include "metafile/mfdib.h"
 
 #include <QTest>
 

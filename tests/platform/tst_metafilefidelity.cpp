@@ -4,7 +4,7 @@
 // and by pixels; corpus files where they show the rule.
 #include "qmpaths.h"
 #include "metafiletestutil.h"
-#include "platform/metafile/gdiplayer.h"
+#include "metafile/gdiplayer.h"
 
 #include <QFileInfo>
 #include <QtEndian>

@@ -1,6 +1,6 @@
 // Reading metafiles: the byte forms, their sizes, saving, errors and the info view.
 #include "metafiletestutil.h"
-#include "platform/metafile/metafileinfo.h"
+#include "metafile/metafileinfo.h"
 
 #include <QTemporaryDir>
 #include <QTest>

@@ -2,8 +2,8 @@
 // recording plays back.
 
 #include "emfparse.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 
 #include <QImage>
 #include <QPainter>

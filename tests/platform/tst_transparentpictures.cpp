@@ -3,9 +3,9 @@
 
 #include "dibtestutil.h"
 #include "emfparse.h"
-#include "platform/dib/rasterimport.h"
-#include "platform/metafile/svgpicture.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/rasterimport.h"
+#include "metafile/svgpicture.h"
+#include "metafile/tmetafile.h"
 
 #include <QBuffer>
 #include <QFile>

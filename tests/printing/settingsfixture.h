@@ -2,11 +2,11 @@
 // A settings workspace of its own for each test: a program folder with an address file, a
 // private user data folder and settings file, notices and questions caught instead of shown.
 
-#include "document/globals.h"
-#include "platform/ui/clicklabel.h"
-#include "platform/ui/messages.h"
-#include "printing/addressrecords.h"
-#include "printing/tfrmtabsettings.h"
+#include "ui/globals.h"
+#include "ui/clicklabel.h"
+#include "ui/messages.h"
+#include "addresses/addressrecords.h"
+#include "settings/tfrmtabsettings.h"
 
 #include <QComboBox>
 #include <QDir>

@@ -2,7 +2,7 @@
 // the header kept byte for byte, saving that never destroys the previous file, where the file
 // is read from, and the CSV import with its column names, delimiters and encodings.
 
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 #include "readonlyfolder.h"
 
 #include <QDir>

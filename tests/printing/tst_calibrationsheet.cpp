@@ -4,7 +4,7 @@
 
 #include "common/pdfink.h"
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "printing/calibrationsheet.h"
 #include "printing/printeroutput.h"
 #include <QPrinter>

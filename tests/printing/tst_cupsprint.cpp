@@ -6,11 +6,11 @@
 #include "qmpaths.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/tfrage.h"
-#include "printing/tfrmtabprinting.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
+#include "ui/messages.h"
+#include "ui/tfrage.h"
+#include "printworkspace/tfrmtabprinting.h"
 #include <QDateTime>
 #include <QDirIterator>
 #include <QPainter>
@@ -202,22 +202,22 @@ private slots:
                  qPrintable(QPrinterInfo::availablePrinterNames().join(", ")));
         Document->PageWidth = 105;
         Document->PageHeight = 148;
-        auto* front = Document->AddGraphic(blackSquare(), 0, nullptr);
+        auto* front = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
         front->Left = 20;
         front->Top = 30;
         front->Width = front->Height = 10;
-        auto* t = Document->AddText(QStringLiteral("Gruss von vorn"));
+        auto* t = Document->AddText(QStringLiteral("Gruss von vorn"), CurrentSide);
         t->Left = 10;
         t->Top = 60;
         t->Width = 90;
         t->Height = 12;
         t->FontSize = 140;
         CurrentSide = 1;
-        auto* back = Document->AddGraphic(blackSquare(), 0, nullptr);
+        auto* back = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
         back->Left = 60;
         back->Top = 100;
         back->Width = back->Height = 10;
-        auto* bt = Document->AddText(QStringLiteral("Gruss von hinten"));
+        auto* bt = Document->AddText(QStringLiteral("Gruss von hinten"), CurrentSide);
         bt->Left = 10;
         bt->Top = 120;
         bt->Width = 90;
@@ -318,7 +318,7 @@ private slots:
         doc.PageHeight = 148;
         for (int side = 0; side < 2; ++side) {
             CurrentSide = side;
-            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
             e->Left = side ? 60 : 20;
             e->Top = side ? 100 : 30;
             e->Width = e->Height = 10;

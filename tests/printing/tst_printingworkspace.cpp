@@ -4,16 +4,16 @@
 
 #include "common/pdfink.h"
 #include "document/appdocument.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/ui/hints.h"
-#include "platform/ui/messages.h"
-#include "platform/ui/tfrage.h"
-#include "printing/addressrecords.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
+#include "ui/hints.h"
+#include "ui/messages.h"
+#include "ui/tfrage.h"
+#include "addresses/addressrecords.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
-#include "printing/tfrmtabprinting.h"
-#include "printing/tprintabortdlg.h"
+#include "printworkspace/tfrmtabprinting.h"
+#include "printworkspace/tprintabortdlg.h"
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QLabel>
@@ -41,7 +41,7 @@ TMetafile blackSquare() {
 
 void addSquare(double left, double top, int side) {
     CurrentSide = side;
-    auto* e = Document->AddGraphic(blackSquare(), 0, nullptr);
+    auto* e = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
     e->Left = left;
     e->Top = top;
     e->Width = 10;

@@ -2,7 +2,7 @@
 // paper in both orientations, the fit test and the values typed into the edits.
 
 #include "document/appdocument.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "printing/printlayout.h"
 #include <QPrinter>
 #include <QtTest>

@@ -3,7 +3,7 @@
 
 #include "document/appdocument.h"
 #include "document/docelement.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "printing/printmerge.h"
 #include "printing/printrun.h"
 #include <QtTest>

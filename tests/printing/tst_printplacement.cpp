@@ -4,7 +4,7 @@
 
 #include "common/pdfink.h"
 #include "common/printfixtures.h"
-#include "platform/dib/rasterimport.h"
+#include "metafile/rasterimport.h"
 #include "printing/printdocument.h"
 #include "printing/printrun.h"
 #include <QtTest>

@@ -4,8 +4,8 @@
 
 #include "common/pdfink.h"
 #include "document/appdocument.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
 #include "printing/printeroutput.h"
 #include "printing/printrun.h"
 #include <QPainter>
@@ -28,7 +28,7 @@ TMetafile blackSquare() {
 
 void addSquare(TAppDocument& doc, double left, double top, int side) {
     CurrentSide = side;
-    auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+    auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
     e->Left = left;
     e->Top = top;
     e->Width = 10;

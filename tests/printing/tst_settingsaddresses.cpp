@@ -97,13 +97,13 @@ void TestSettingsAddresses::typingAsksForSavingAndSavingTakesOver()
     Document->AddText(QString());
     auto* text = static_cast<TDocElementTXT*>(Document->Element(0));
     text->MacroText = QStringLiteral("<t3>, <vorname> <name> <telefonprivat>");
-    Document->FillPlaceholders();
+    Document->FillPlaceholders(CurrentPlaceholderValues());
     QCOMPARE(text->Text, QStringLiteral(", Anna Sonnenfeld 0123 3"));
 
     QTest::mouseClick(w->Image1, Qt::LeftButton);
     QCOMPARE(w->UebernehmenLabel->text(), QStringLiteral("Übernommen!"));
     QCOMPARE(TextBlocks[3], QStringLiteral("Herzliche Gruesse"));
-    Document->FillPlaceholders();
+    Document->FillPlaceholders(CurrentPlaceholderValues());
     QCOMPARE(text->Text, QStringLiteral("Herzliche Gruesse, Anna Sonnenfeld 0123 3"));
 
     // Stored for the next start.

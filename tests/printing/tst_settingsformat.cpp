@@ -3,7 +3,7 @@
 // discard button and the note.
 
 #include "document/units.h"
-#include "platform/ui/clicklabel.h"
+#include "ui/clicklabel.h"
 #include "settingsfixture.h"
 
 #include <QApplication>

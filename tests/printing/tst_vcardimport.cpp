@@ -3,8 +3,8 @@
 // three versions (folding, quoted-printable, CHARSET, escapes, several cards, letter case).
 
 #include "qmpaths.h"
-#include "printing/addressrecords.h"
-#include "printing/contactimport.h"
+#include "addresses/addressrecords.h"
+#include "addresses/contactimport.h"
 
 #include <QDir>
 #include <QFile>

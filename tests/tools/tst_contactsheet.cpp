@@ -1,8 +1,8 @@
 // contact-sheet run as a program: one grid cell per picture, refused pictures marked.
 
 #include "qmpaths.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 
 #include <QDir>
 #include <QFile>

@@ -3,7 +3,7 @@
 // manual pages are installed and valid.
 
 #include "app/startup.h"
-#include "document/globals.h"
+#include "ui/globals.h"
 #include "common/pdfink.h"
 #include "common/toolrun.h"
 #include "installtest.h"

@@ -4,12 +4,12 @@
 #include "common/pdfink.h"
 #include "common/toolrun.h"
 #include "document/appdocument.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/ui/tfrage.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
+#include "ui/tfrage.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
-#include "printing/tfrmtabprinting.h"
+#include "printworkspace/tfrmtabprinting.h"
 #include "qmpaths.h"
 #include <QPainter>
 #include <QProcess>
@@ -40,11 +40,11 @@ QString writeCard(const QString& dir) {
     doc.PrintMarginLeft = 0;
     for (int side = 0; side < 2; ++side) {
         CurrentSide = side;
-        auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+        auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
         e->Left = side ? 60 : 20;
         e->Top = side ? 100 : 30;
         e->Width = e->Height = 10;
-        auto* t = doc.AddText(side ? QStringLiteral("Hinten") : QStringLiteral("Vorn"));
+        auto* t = doc.AddText(side ? QStringLiteral("Hinten") : QStringLiteral("Vorn"), CurrentSide);
         t->Left = 10;
         t->Top = 60;
         t->Width = 80;

@@ -6,13 +6,13 @@
 #include "common/toolrun.h"
 #include "document/appdocument.h"
 #include "document/docelement.h"
-#include "document/globals.h"
-#include "platform/metafile/emfpaintdevice.h"
-#include "platform/ui/tfrage.h"
-#include "printing/addressrecords.h"
+#include "ui/globals.h"
+#include "metafile/emfpaintdevice.h"
+#include "ui/tfrage.h"
+#include "addresses/addressrecords.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
-#include "printing/tfrmtabprinting.h"
+#include "printworkspace/tfrmtabprinting.h"
 #include "qmpaths.h"
 #include <QCheckBox>
 #include <QLabel>
@@ -251,7 +251,7 @@ private slots:
         CurrentSide = 0;
         // A square at the sheet's left edge, and one to measure.
         for (const QPointF& at : {QPointF(0, 30), QPointF(50, 70)}) {
-            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
             e->Left = at.x();
             e->Top = at.y();
             e->Width = e->Height = 10;

@@ -4,9 +4,9 @@
 #include "common/toolrun.h"
 #include "document/appdocument.h"
 #include "document/docelement.h"
-#include "document/globals.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "ui/globals.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 #include "qmpaths.h"
 
 #include <QDir>

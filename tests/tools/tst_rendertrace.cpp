@@ -3,8 +3,8 @@
 // references show them.
 
 #include "common/toolrun.h"
-#include "platform/metafile/tmetafile.h"
-#include "platform/metafile/tmetafilecanvas.h"
+#include "metafile/tmetafile.h"
+#include "metafile/tmetafilecanvas.h"
 #include "qmpaths.h"
 
 #include <QDir>

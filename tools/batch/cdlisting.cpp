@@ -2,7 +2,7 @@
 // folder tree, written as an EMF file.
 
 #include "batchmode.h"
-#include "cdlabel/cdlisting.h"
+#include "document/cdlisting.h"
 
 #include <QDir>
 #include <QFileInfo>

@@ -3,7 +3,7 @@
 // that had to be repaired or skipped are counted in one line on stderr.
 
 #include "batchmode.h"
-#include "printing/addressrecords.h"
+#include "addresses/addressrecords.h"
 
 #include <cstdio>
 

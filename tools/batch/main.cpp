@@ -2,9 +2,8 @@
 // QCommandLineParser; every refusal ends with exit status 1 and one line on stderr.
 
 #include "batchmode.h"
-#include "document/globals.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <algorithm>
 #include <cstdio>
 
@@ -96,8 +95,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QM_BATCH_VERBOSE"))
         qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    ResetGlobals();
+    QGuiApplication app(argc, argv);
 
     QCommandLineParser parser;
     QList<QCommandLineOption> options;

@@ -2,7 +2,7 @@
 // printing workspace would, with the document's own print settings unless an option replaces
 // one, optionally one address record per cell (--merge).
 
-#include "app/startup.h"
+#include "platform/programdata.h"
 #include "batchmode.h"
 #include "document/appdocument.h"
 #include "printing/calibrationsheet.h"

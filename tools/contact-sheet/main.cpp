@@ -5,11 +5,10 @@
 //
 // Pictures that cannot be rendered get a red cell with the reason.
 
-#include "document/globals.h"
 #include "platform/safefile.h"
 #include "renderinput.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QDirIterator>
 #include <QFileInfo>
@@ -106,8 +105,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    ResetGlobals();
+    QGuiApplication app(argc, argv);
     Options o;
     const QString problem = parse(app.arguments().mid(1), o);
     if (!problem.isEmpty())

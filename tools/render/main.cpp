@@ -8,13 +8,12 @@
 //
 // Every failure ends with exit status 1 and one line on stderr naming the file.
 
-#include "document/globals.h"
 #include "platform/fileerror.h"
 #include "platform/safefile.h"
 #include "pngwrite.h"
 #include "renderinput.h"
 
-#include <QApplication>
+#include <QGuiApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QMutex>
@@ -240,8 +239,7 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     if (qEnvironmentVariableIsEmpty("QM_RENDER_VERBOSE"))
         qInstallMessageHandler(quietMessages);
-    QApplication app(argc, argv);
-    ResetGlobals();
+    QGuiApplication app(argc, argv);
     Arguments a;
     const QString error = parse(app.arguments().mid(1), a);
     if (!error.isEmpty()) {

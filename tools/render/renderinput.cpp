@@ -2,14 +2,13 @@
 
 #include "document/appdocument.h"
 #include "document/docelement.h"
-#include "document/globals.h"
 #include "document/units.h"
-#include "libraries/tfrmtabcliparts.h"
-#include "platform/dib/rasterimport.h"
+#include "document/librarylist.h"
+#include "metafile/rasterimport.h"
 #include "platform/fileerror.h"
-#include "platform/metafile/metafileinfo.h"
-#include "platform/metafile/metafileplayer.h"
-#include "platform/metafile/tmetafile.h"
+#include "metafile/metafileinfo.h"
+#include "metafile/metafileplayer.h"
+#include "metafile/tmetafile.h"
 
 #include <QDir>
 #include <QFile>
@@ -57,16 +56,6 @@ void checkReadable(const QString& fileName) {
         fail(fileName, QStringLiteral("lässt sich nicht lesen."));
 }
 
-// Sets CurrentSide for the duration of a rendering.
-class SideScope {
-public:
-    explicit SideScope(int side) : m_old(CurrentSide) { CurrentSide = side; }
-    ~SideScope() { CurrentSide = m_old; }
-
-private:
-    std::int32_t m_old;
-};
-
 // The document loader quietly keeps a file without the magic line as an empty document;
 // here such a file is an error, so that nothing empty is rendered or saved in its place.
 void loadDocument(TAppDocument& doc, const QString& fileName) {
@@ -97,7 +86,7 @@ TMetafile loadPicture(const QString& fileName, TInputKind kind, QStringList* pat
             break;
         case TInputKind::PathList: {
             QStringList lines;
-            TfrmTabCliparts::LoadPathList(fileName, lines, mf);
+            LoadPathList(fileName, lines, mf);
             if (pathList)
                 *pathList = lines;
             break;
@@ -247,11 +236,10 @@ QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
                                           doc.PageHeight / MmPerPixel, options);
             const double zoom = size.width() * MmPerPixel / doc.PageWidth;
             QImage img = whiteImage(fileName, size);
-            SideScope side(options.side);
             QPainter p(&img);
             p.setRenderHint(QPainter::Antialiasing);
             p.setRenderHint(QPainter::TextAntialiasing);
-            doc.DrawElements(p, zoom);
+            doc.DrawElements(p, zoom, options.side);
             return img;
         });
     }
