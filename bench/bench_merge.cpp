@@ -9,6 +9,7 @@
 //
 //   bench_merge [runs]
 
+#include "printworkspace/qprintertarget.h"
 #include "qmpaths.h"
 #include "ui/globals.h"
 #include "printing/printdocument.h"
@@ -63,7 +64,7 @@ Outcome printSheets(const TAppDocument& doc, int sheets, const QList<TAddressRec
     printer.setResolution(1200);
     printer.setOutputFileName(file);
     TPrintLayout layout;
-    layout.Adjust(TPrinterInfo::FromPrinter(printer), doc);
+    layout.Adjust(PrinterInfoOf(printer), doc);
     layout.SelectAll(true);
     TPrintRunSettings settings;
     std::unique_ptr<TPrintMerge> merge;
@@ -73,7 +74,7 @@ Outcome printSheets(const TAppDocument& doc, int sheets, const QList<TAddressRec
     } else {
         settings.CopyCount = sheets;
     }
-    TPrinterOutput output(printer, TPrinterOutput::BackPages::After);
+    TPrinterOutput output(PrintTargetOf(printer), TPrinterOutput::BackPages::After);
     TPrintRun run(doc, layout, output, settings);
     if (merge) {
         merge->Attach(run, layout, 1);

@@ -5,6 +5,7 @@
 //
 //   bench_print [runs] [folder to keep the business card PDFs in]
 
+#include "printworkspace/qprintertarget.h"
 #include "qmpaths.h"
 #include "ui/globals.h"
 #include "editor/tfrmtabeditor.h"
@@ -66,7 +67,7 @@ void bench(const char* title, int runs, TfrmTabEditor& editor, const QString& di
     SetupPdfPrinter(probe, Document->Orientation == 1);
     probe.setResolution(600);
     TPrintLayout layout;
-    layout.Adjust(TPrinterInfo::FromPrinter(probe), *Document);
+    layout.Adjust(PrinterInfoOf(probe), *Document);
     const int cells = int(layout.Cells.size());
 
     const QString one = dir + QStringLiteral("/one.pdf"), ten = dir + QStringLiteral("/ten.pdf");

@@ -16,20 +16,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         (report.Incomplete > 0 && !report.Damaged))
         __builtin_trap();
     // The texts read fill each other's placeholders: the result stays within its bound.
-    std::array<QString, 11> blocks;
-    std::array<QString, 23> fields;
+    TPlaceholderValues values;
     size_t n = 0;
     for (int i = 0; i < doc.Count(); ++i) {
         if (const auto* t = dynamic_cast<const TDocElementTXT*>(doc.Element(i))) {
             if (n < 11)
-                blocks[n] = t->MacroText;
+                values.TextBlocks[n] = t->MacroText;
             else if (n < 34)
-                fields[n - 11] = t->MacroText;
+                values.AddressFields[n - 11] = t->MacroText;
             ++n;
         }
     }
     for (const bool skip : {false, true}) {
-        const TPlaceholderFiller filler(blocks, fields, skip);
+        const TPlaceholderFiller filler(values, skip);
         for (int i = 0; i < doc.Count(); ++i) {
             if (const auto* t = dynamic_cast<const TDocElementTXT*>(doc.Element(i))) {
                 if (filler.Fill(t->MacroText).Text.size() > MaxFilledLength)

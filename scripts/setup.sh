@@ -13,7 +13,7 @@ PKGS=(
   python3
   clang-14 libclang-rt-14-dev
   emf2svg libwmf-bin librsvg2-bin
-  cups cups-bsd printer-driver-cups-pdf poppler-utils xdotool ccache
+  cups cups-bsd libcups2-dev printer-driver-cups-pdf poppler-utils xdotool ccache
   qt6-translations-l10n
   tree
   desktop-file-utils shared-mime-info

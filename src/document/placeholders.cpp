@@ -49,6 +49,27 @@ int placeholderAt(QStringView text, qsizetype at, int level, qsizetype* length) 
     return -1;
 }
 
+// Walks the text: words(span) for each stretch between placeholders (never empty), then
+// placeholder(k) for the placeholder of filling index k, in order; stops early when one of
+// them returns false. Returns whether it walked to the end.
+template <class Words, class Placeholder>
+bool walkText(QStringView text, int level, Words words, Placeholder placeholder) {
+    qsizetype from = 0;
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype length = 0;
+        const int k = placeholderAt(text, i, level, &length);
+        if (k < 0) {
+            ++i;
+            continue;
+        }
+        if ((i > from && !words(text.sliced(from, i - from))) || !placeholder(k))
+            return false;
+        i += length;
+        from = i;
+    }
+    return from == text.size() || words(text.sliced(from));
+}
+
 bool isBlank(QChar c) {
     return c == QLatin1Char(' ') || c == QLatin1Char('\t') || c == QChar(0x00A0);
 }
@@ -179,49 +200,29 @@ TFilledText TPlaceholderFiller::expand(QStringView text, int level) const {
             out.Text += s;
             return true;
         };
-        qsizetype words = 0;
-        for (qsizetype i = 0; i < text.size();) {
-            qsizetype length = 0;
-            const int k = placeholderAt(text, i, level, &length);
-            if (k < 0) {
-                ++i;
-                continue;
-            }
-            const TFilledText& value = m_filled[size_t(k)];
-            if (!append(text.sliced(words, i - words), false) || !append(value.Text, value.Cut)) {
-                endCut(out);
-                return out;
-            }
-            i += length;
-            words = i;
-        }
-        append(text.sliced(words), false);
+        walkText(
+            text, level, [&](QStringView words) { return append(words, false); },
+            [&](int k) { return append(m_filled[size_t(k)].Text, m_filled[size_t(k)].Cut); });
         endCut(out);
         return out;
     }
 
     std::vector<Piece> pieces;
     bool anyPlaceholder = false, anyFilled = false;
-    qsizetype words = 0;
-    for (qsizetype i = 0; i < text.size();) {
-        qsizetype length = 0;
-        const int k = placeholderAt(text, i, level, &length);
-        if (k < 0) {
-            ++i;
-            continue;
-        }
-        if (i > words)
-            pieces.push_back({text.sliced(words, i - words)});
-        const TFilledText& value = m_filled[size_t(k)];
-        const bool empty = allBlank(value.Text);
-        pieces.push_back({value.Text, k, empty, value.Cut});
-        anyPlaceholder = true;
-        anyFilled = anyFilled || !empty;
-        i += length;
-        words = i;
-    }
-    if (words < text.size())
-        pieces.push_back({text.sliced(words)});
+    walkText(
+        text, level,
+        [&](QStringView words) {
+            pieces.push_back({words});
+            return true;
+        },
+        [&](int k) {
+            const TFilledText& value = m_filled[size_t(k)];
+            const bool empty = allBlank(value.Text);
+            pieces.push_back({value.Text, k, empty, value.Cut});
+            anyPlaceholder = true;
+            anyFilled = anyFilled || !empty;
+            return true;
+        });
     // A text whose placeholders all came out empty is left out with its own words.
     if (anyPlaceholder && !anyFilled)
         return out;

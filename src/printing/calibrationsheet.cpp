@@ -5,7 +5,6 @@
 #include "printing/printeroutput.h"
 #include <QFont>
 #include <QPainter>
-#include <QPrinter>
 #include <cmath>
 
 namespace {
@@ -128,27 +127,42 @@ void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, in
     painter.restore();
 }
 
-TPdfPrint PrintCalibrationToPdf(const QString& pdfFile, const QPoint& frontOffset,
-                                const QPoint& backOffset, int dpi) {
+TPdfPrint PrintCalibrationSheet(const TPrintTarget& printer, const QPoint& frontOffset,
+                                const QPoint& backOffset, TPrinterOutput::BackPages back,
+                                const TPrintHooks& hooks) {
     TPdfPrint result;
-    QPrinter printer(QPrinter::HighResolution);
-    SetupPdfPrinter(printer, false);
-    printer.setResolution(dpi);
-    printer.setOutputFileName(pdfFile);
-    printer.setDocName(QStringLiteral("Kalibrierblatt"));
-    const auto doc = CalibrationDocument(false);
+    TPrintTarget target = printer;
+    target.DocName = QStringLiteral("Kalibrierblatt");
+    // One cell covering the sheet.
+    const auto doc = CalibrationDocument(target.Layout.orientation() == QPageLayout::Landscape);
     TPrintLayout layout;
-    layout.Adjust(TPrinterInfo::FromPrinter(printer), *doc);
+    layout.Adjust(TPrinterInfo::FromTarget(target), *doc);
     TPrintRunSettings settings;
     settings.FrontOffset = frontOffset;
     settings.BackOffset = backOffset;
-    TPrinterOutput output(printer, TPrinterOutput::BackPages::After);
+    TPrinterOutput output(target, back);
     TPrintRun run(*doc, layout, output, settings);
     run.PaintCell = PaintCalibrationSide;
+    run.AfterCell = hooks.AfterCell;
+    run.AfterSheet = hooks.Progress;
+    if (hooks.AskTurn)
+        run.AskTurn = hooks.AskTurn;
+    if (hooks.Running)
+        hooks.Running(&run);
     const TPrintRun::Result r = run.Run();
+    if (hooks.Running)
+        hooks.Running(nullptr);
     result.Ok = r == TPrintRun::Done;
+    result.Aborted = r == TPrintRun::Aborted;
     result.Error = run.Error();
     result.Files = output.Written();
+    result.Removed = output.Removed();
     result.Sheets = run.SheetsPrinted();
     return result;
+}
+
+TPdfPrint PrintCalibrationToPdf(const QString& pdfFile, const QPoint& frontOffset,
+                                const QPoint& backOffset, int dpi) {
+    return PrintCalibrationSheet(PdfA4Target(pdfFile, false, dpi), frontOffset, backOffset,
+                                 TPrinterOutput::BackPages::After, {});
 }

@@ -30,6 +30,10 @@ std::unique_ptr<TAppDocument> CalibrationDocument(bool landscape);
 void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, int side,
                           const QRectF& cellMm);
 
+// Prints the sheet on the printer, landscape when its paper is turned.
+TPdfPrint PrintCalibrationSheet(const TPrintTarget& printer, const QPoint& frontOffset,
+                                const QPoint& backOffset, TPrinterOutput::BackPages back,
+                                const TPrintHooks& hooks);
 // Prints the sheet into an A4 PDF, the back page after the front page.
 TPdfPrint PrintCalibrationToPdf(const QString& pdfFile, const QPoint& frontOffset,
                                 const QPoint& backOffset, int dpi = 1200);

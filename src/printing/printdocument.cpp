@@ -4,17 +4,7 @@
 #include "document/placeholders.h"
 #include "printing/printrun.h"
 #include <QFileInfo>
-#include <QPrinter>
-#include <QPrinterInfo>
 #include <memory>
-
-void SetupPdfPrinter(QPrinter& printer, bool landscape) {
-    printer.setOutputFormat(QPrinter::PdfFormat);
-    printer.setPageLayout(QPageLayout(QPageSize(QPageSize::A4),
-                                      landscape ? QPageLayout::Landscape : QPageLayout::Portrait,
-                                      QMarginsF(0, 0, 0, 0)));
-    printer.setCreator(QStringLiteral("Quillmark"));
-}
 
 namespace {
 
@@ -57,25 +47,24 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     const bool landscape = job.Landscape.value_or(source.Orientation == 1);
     doc.Orientation = landscape ? 1 : 0;
 
-    QPrinter printer(QPrinter::HighResolution);
-    if (!job.PrinterName.isEmpty()) {
-        if (QPrinterInfo::printerInfo(job.PrinterName).isNull()) {
-            result.Error = QStringLiteral("Den Drucker „%1“ gibt es nicht.").arg(job.PrinterName);
+    TPrintTarget target;
+    if (job.Target) {
+        target = *job.Target;
+    } else if (!job.PrinterName.isEmpty()) {
+        const auto printer = SystemPrinterTarget(job.PrinterName, landscape, &result.Error);
+        if (!printer)
             return result;
-        }
-        printer.setPrinterName(job.PrinterName);
-        printer.setPageOrientation(landscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-        printer.setCreator(QStringLiteral("Quillmark"));
+        target = *printer;
     } else {
-        SetupPdfPrinter(printer, landscape);
-        printer.setResolution(job.Dpi);
-        printer.setOutputFileName(job.PdfFile);
+        target = PdfA4Target(job.PdfFile, landscape, job.Dpi);
     }
-    printer.setDocName(source.FileName.isEmpty() ? QStringLiteral("Quillmark")
-                                                 : QFileInfo(source.FileName).completeBaseName());
+    if (!job.Target || target.DocName.isEmpty() || !source.FileName.isEmpty())
+        target.DocName = source.FileName.isEmpty()
+                             ? QStringLiteral("Quillmark")
+                             : QFileInfo(source.FileName).completeBaseName();
 
     TPrintLayout layout;
-    layout.Adjust(TPrinterInfo::FromPrinter(printer), doc);
+    layout.Adjust(TPrinterInfo::FromTarget(target), doc);
     if (!job.Cells.isEmpty()) {
         if (!selectCells(layout, job.Cells, &result.Error))
             return result;
@@ -103,10 +92,11 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
         merge->SetFirstCell(job.FirstCell);
         const int sheets = merge->SheetCount(layout);
         if (sheets == 0) {
-            result.Error = job.Records.isEmpty()
-                               ? QStringLiteral("Es gibt keine Adressen zum Drucken.")
-                               : QStringLiteral("Ab Zelle %1 ist keine Zelle zum Drucken gewählt.")
-                                     .arg(job.FirstCell);
+            result.Error = job.Records.isEmpty() ? QStringLiteral("Es gibt keine Adressen zum Drucken.")
+                           : job.FirstCell > 1
+                               ? QStringLiteral("Ab Zelle %1 ist keine Zelle zum Drucken gewählt.")
+                                     .arg(job.FirstCell)
+                               : NoCellChosenText();
             return result;
         }
         settings.CopyCount = sheets * copies;
@@ -115,16 +105,24 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     if (!job.Merge && job.FillPlaceholders)
         cutTexts = doc.FillPlaceholders(job.Values);
 
-    TPrinterOutput output(printer, job.Back);
+    TPrinterOutput output(target, job.Back);
     TPrintRun run(doc, layout, output, settings);
     if (merge) {
         merge->Attach(run, layout, copies);
         if (!job.ShareCommon)
             run.CommonDocument = nullptr;
     }
-    run.AfterSheet = job.Progress;
+    run.AfterSheet = job.Hooks.Progress;
+    run.AfterCell = job.Hooks.AfterCell;
+    if (job.Hooks.AskTurn)
+        run.AskTurn = job.Hooks.AskTurn;
+    if (job.Hooks.Running)
+        job.Hooks.Running(&run);
     const TPrintRun::Result r = run.Run();
+    if (job.Hooks.Running)
+        job.Hooks.Running(nullptr);
     result.Ok = r == TPrintRun::Done;
+    result.Aborted = r == TPrintRun::Aborted;
     result.Error = run.Error();
     result.Files = output.Written();
     result.Removed = output.Removed();

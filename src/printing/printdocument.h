@@ -1,12 +1,13 @@
 #pragma once
-// Printing a document without the interface, as the printing workspace would with the
-// document's own print settings (margins, distances, copies, all-cells flag, orientation), on
-// an A4 PDF page without unprintable border or on a printer of the system, each setting
-// replaceable: for scripts, checks and the batch tool.
+// Printing a document: the one way both the printing workspace and the batch tool print. A job
+// takes the document's own print settings (margins, distances, copies, all-cells flag,
+// orientation), each replaceable, and prints a copy of the document on an A4 PDF page without
+// unprintable border, on a printer of the system, or on the printer the user set up.
 
 #include "addresses/addressrecords.h"
 #include "printing/printeroutput.h"
 #include "printing/printmerge.h"
+#include "printing/printtarget.h"
 #include <QList>
 #include <QMarginsF>
 #include <QPoint>
@@ -17,6 +18,7 @@
 #include <optional>
 
 class TAppDocument;
+class TPrintRun;
 
 struct TPdfPrint {
     bool Ok = false;
@@ -25,12 +27,26 @@ struct TPdfPrint {
     QStringList Removed; // back sides of an earlier print under the same name, removed
     int Sheets = 0;    // printer sheets of both sides
     QStringList Notes; // German notes on what was printed otherwise than asked (cut texts)
+    bool Aborted = false; // the user stopped the run; nothing was printed
+};
+
+// What a run asks of the interface while it goes on; every part may be left empty.
+struct TPrintHooks {
+    // Before the back side: true when the user turned the sheets (none: go on).
+    std::function<bool(bool landscape)> AskTurn;
+    // After every cell (the workspace keeps its abort button alive).
+    std::function<void()> AfterCell;
+    // The run while it goes on (to abort it), and nullptr when it ended.
+    std::function<void(TPrintRun* run)> Running;
+    // After every sheet: done of total.
+    std::function<void(int done, int total)> Progress;
 };
 
 // What a print job changes against the document's own print settings.
 struct TPrintJob {
     QString PdfFile;     // the PDF to write, or
-    QString PrinterName; // a printer of the system (CUPS queue)
+    QString PrinterName; // a printer of the system (CUPS queue), or
+    std::optional<TPrintTarget> Target; // the printer as the user set it up
     TPrinterOutput::BackPages Back = TPrinterOutput::BackPages::Separate;
     int Dpi = 1200; // resolution of a PDF
     std::optional<int> Copies;
@@ -55,8 +71,7 @@ struct TPrintJob {
     // Full merged sheets share what every cell has in common (drawn once per side); off, every
     // sheet is drawn whole. The pages look the same either way.
     bool ShareCommon = true;
-    // Called after every sheet: done of total.
-    std::function<void(int done, int total)> Progress;
+    TPrintHooks Hooks;
 };
 
 TPdfPrint PrintDocumentJob(const TAppDocument& doc, const TPrintJob& job);
@@ -65,5 +80,3 @@ TPdfPrint PrintDocumentJob(const TAppDocument& doc, const TPrintJob& job);
 TPdfPrint PrintDocumentToPdf(const TAppDocument& doc, const QString& pdfFile,
                              TPrinterOutput::BackPages back, int dpi = 1200);
 
-// The PDF printer the workspace uses when no printer is installed.
-void SetupPdfPrinter(QPrinter& printer, bool landscape);

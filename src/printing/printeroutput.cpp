@@ -6,15 +6,10 @@
 
 #include <QBuffer>
 #include <QPdfWriter>
-#include <QPrintEngine>
-#include <QPrinter>
 #include <QProcess>
 #include <algorithm>
 
 namespace {
-
-// Qt's CUPS support keeps the options of the print dialog's advanced page under this key.
-constexpr int CupsOptionsKey = 0xfe00;
 
 QString quoted(const QString& s) {
     return QStringLiteral("„%1“").arg(s);
@@ -29,8 +24,8 @@ QString BackSideFileName(const QString& frontFile) {
     return frontFile + QStringLiteral("-Rueckseite");
 }
 
-TPrinterOutput::TPrinterOutput(QPrinter& printer, BackPages back)
-    : m_printer(printer), m_back(back) {}
+TPrinterOutput::TPrinterOutput(const TPrintTarget& target, BackPages back)
+    : m_target(target), m_back(back) {}
 
 TPrinterOutput::~TPrinterOutput() {
     if (m_painter.isActive())
@@ -38,15 +33,15 @@ TPrinterOutput::~TPrinterOutput() {
 }
 
 bool TPrinterOutput::toFile() const {
-    return m_printer.outputFormat() == QPrinter::PdfFormat;
+    return m_target.ToFile();
 }
 
 QString TPrinterOutput::PrinterName() const {
-    return toFile() ? m_printer.outputFileName() : m_printer.printerName();
+    return toFile() ? m_target.PdfFile : m_target.PrinterName;
 }
 
 QString TPrinterOutput::targetOf(int side) const {
-    const QString front = m_printer.outputFileName();
+    const QString front = m_target.PdfFile;
     return side == 1 && m_back == BackPages::Separate ? BackSideFileName(front) : front;
 }
 
@@ -60,7 +55,7 @@ QPainter* TPrinterOutput::BeginJob(int side) {
         m_jobSide = side;
         return &m_painter;
     }
-    if (toFile() && m_printer.outputFileName().isEmpty()) {
+    if (toFile() && m_target.PdfFile.isEmpty()) {
         m_error = QStringLiteral("Für die PDF-Ausgabe ist keine Datei gewählt.");
         return nullptr;
     }
@@ -80,15 +75,15 @@ QPainter* TPrinterOutput::BeginJob(int side) {
     }
     // Qt's PDF writer on a device of ours: its write errors are not lost on the way.
     m_job = std::make_unique<QPdfWriter>(device);
-    m_job->setResolution(m_printer.resolution());
-    QPageLayout layout = m_printer.pageLayout();
-    if (m_printer.fullPage()) {
+    m_job->setResolution(m_target.Resolution);
+    QPageLayout layout = m_target.Layout;
+    if (layout.mode() == QPageLayout::FullPageMode) {
         // Painted from the paper's corner, as the printer does with full-page output.
         layout.setMode(QPageLayout::FullPageMode);
         layout.setMargins(QMarginsF(0, 0, 0, 0));
     }
     m_job->setPageLayout(layout);
-    m_job->setTitle(m_printer.docName());
+    m_job->setTitle(m_target.DocName);
     m_job->setCreator(QStringLiteral("Quillmark"));
     if (!m_painter.begin(m_job.get())) {
         m_job.reset();
@@ -177,8 +172,7 @@ bool TPrinterOutput::Finish(bool aborted) {
 }
 
 void TPrinterOutput::Abort() {
-    // Qt's PDF and CUPS engines cannot abort; the job is discarded when it is closed.
-    m_printer.abort();
+    // Nothing has left the program yet: the job is discarded when it is closed.
 }
 
 bool TPrinterOutput::closeJob(bool aborted) {
@@ -278,8 +272,8 @@ bool TPrinterOutput::finishPages(QByteArray& pdf, bool& changed) {
 
 bool TPrinterOutput::submit(const QByteArray& pdf) {
     // Hands the finished job to CUPS with the options Qt's own CUPS printing would give.
-    const QString name = m_printer.printerName().section(QLatin1Char('/'), 0, 0);
-    QString title = m_printer.docName();
+    const QString name = m_target.PrinterName.section(QLatin1Char('/'), 0, 0);
+    QString title = m_target.DocName;
     if (title.isEmpty())
         title = QStringLiteral("Quillmark");
     // A job of its own for the back side says so; a job with both sides is the document's.
@@ -288,19 +282,19 @@ bool TPrinterOutput::submit(const QByteArray& pdf) {
     QStringList args = {QStringLiteral("-d"), name,
                         QStringLiteral("-t"), title,
                         QStringLiteral("-n"), QStringLiteral("1")};
-    const QPageLayout layout = m_printer.pageLayout();
+    const QPageLayout& layout = m_target.Layout;
     args << QStringLiteral("-o") << QStringLiteral("media=") + layout.pageSize().key();
-    switch (m_printer.duplex()) {
-    case QPrinter::DuplexNone:
+    switch (m_target.Sides) {
+    case TPrintTarget::Duplex::None:
         args << QStringLiteral("-o") << QStringLiteral("sides=one-sided");
         break;
-    case QPrinter::DuplexLongSide:
+    case TPrintTarget::Duplex::LongSide:
         args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-long-edge");
         break;
-    case QPrinter::DuplexShortSide:
+    case TPrintTarget::Duplex::ShortSide:
         args << QStringLiteral("-o") << QStringLiteral("sides=two-sided-short-edge");
         break;
-    case QPrinter::DuplexAuto:
+    case TPrintTarget::Duplex::Auto:
         args << QStringLiteral("-o")
              << (layout.orientation() == QPageLayout::Portrait
                      ? QStringLiteral("sides=two-sided-long-edge")
@@ -309,12 +303,9 @@ bool TPrinterOutput::submit(const QByteArray& pdf) {
     }
     if (layout.orientation() == QPageLayout::Landscape)
         args << QStringLiteral("-o") << QStringLiteral("landscape");
-    if (QPrintEngine* engine = m_printer.printEngine()) {
-        const QStringList cups =
-            engine->property(QPrintEngine::PrintEnginePropertyKey(CupsOptionsKey)).toStringList();
-        for (int i = 0; i + 1 < cups.size(); i += 2)
-            args << QStringLiteral("-o") << cups[i] + QLatin1Char('=') + cups[i + 1];
-    }
+    const QStringList& cups = m_target.CupsOptions;
+    for (int i = 0; i + 1 < cups.size(); i += 2)
+        args << QStringLiteral("-o") << cups[i] + QLatin1Char('=') + cups[i + 1];
     // The job goes to lp's standard input: no file of it is left on the disk, whatever ends
     // the program.
     QProcess lp;

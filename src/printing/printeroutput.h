@@ -1,11 +1,12 @@
 #pragma once
-// The pages of a print run on a QPrinter: a PDF file chosen by the user, or a printer of the
-// system. A job for a file is written beside it without a name and replaces it only once it
+// The pages of a print run for a print target: a PDF file chosen by the user, or a printer of
+// the system. A job for a file is written beside it without a name and replaces it only once it
 // ran to its end with every byte written; a job for a printer is kept in memory and handed
 // to the printer whole. So an aborted or failed job leaves nothing half printed and a file
 // from before intact, byte for byte.
 
 #include "printing/printrun.h"
+#include "printing/printtarget.h"
 #include <QPainter>
 #include <QString>
 #include <memory>
@@ -13,7 +14,6 @@
 
 class QBuffer;
 class QPdfWriter;
-class QPrinter;
 class TSafeFile;
 
 class TPrinterOutput : public TPrintOutput {
@@ -22,8 +22,8 @@ public:
     // each back page right after its front page (front, back, front, ...) for duplex printing.
     enum class BackPages { Separate, After, Interleaved };
 
-    // printer: as the user set it up (name, page layout, resolution, or PDF output file).
-    TPrinterOutput(QPrinter& printer, BackPages back = BackPages::Separate);
+    // target: as the user set it up (name, page layout, resolution, or PDF output file).
+    explicit TPrinterOutput(const TPrintTarget& target, BackPages back = BackPages::Separate);
     ~TPrinterOutput() override;
 
     QPainter* BeginJob(int side) override;
@@ -52,7 +52,7 @@ private:
     bool submit(const QByteArray& pdf);
     bool outputFailed();
 
-    QPrinter& m_printer;
+    TPrintTarget m_target;
     BackPages m_back;
     std::unique_ptr<TSafeFile> m_file;  // the job for a file, until it replaces the file
     std::unique_ptr<QBuffer> m_memory;  // the job for a printer

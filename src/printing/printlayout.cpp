@@ -1,7 +1,7 @@
 #include "printing/printlayout.h"
 
 #include "document/appdocument.h"
-#include <QPrinter>
+#include "printing/printtarget.h"
 #include <algorithm>
 #include <cmath>
 
@@ -23,21 +23,19 @@ int copiesThatFit(double margin, double size, double gap, double limit) {
 
 } // namespace
 
-TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer) {
+TPrinterInfo TPrinterInfo::FromTarget(const TPrintTarget& target) {
     TPrinterInfo info;
-    info.Name = printer.outputFormat() == QPrinter::PdfFormat && printer.printerName().isEmpty()
-                    ? QStringLiteral("PDF-Datei")
-                    : printer.printerName();
-    info.Landscape = printer.pageLayout().orientation() == QPageLayout::Landscape;
-    const QRectF mm = printer.pageRect(QPrinter::Millimeter);
-    const QRectF px = printer.pageRect(QPrinter::DevicePixel);
+    info.Name = target.ToFile() ? QStringLiteral("PDF-Datei") : target.PrinterName;
+    info.Landscape = target.Layout.orientation() == QPageLayout::Landscape;
+    const QRectF mm = target.Layout.paintRect(QPageLayout::Millimeter);
+    const QRectF px = target.Layout.paintRectPixels(target.Resolution);
     info.HorzSize = int(std::lround(mm.width()));
     info.VertSize = int(std::lround(mm.height()));
     info.HorzRes = int(std::lround(px.width()));
     info.VertRes = int(std::lround(px.height()));
-    info.LogPixelsY = printer.logicalDpiY();
+    info.LogPixelsY = target.Resolution;
     info.PrintingOffset = QPoint(int(std::lround(px.left())), int(std::lround(px.top())));
-    const QRectF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter);
+    const QRectF paper = target.Layout.fullRect(QPageLayout::Millimeter);
     info.PaperWidthMm = paper.width();
     info.PaperHeightMm = paper.height();
     return info;

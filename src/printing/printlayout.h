@@ -9,7 +9,7 @@
 #include <QString>
 #include <vector>
 
-class QPrinter;
+struct TPrintTarget;
 class TAppDocument;
 
 class TCell {
@@ -41,7 +41,7 @@ struct TPrinterInfo {
     double PaperWidthMm = 0;
     double PaperHeightMm = 0;
 
-    static TPrinterInfo FromPrinter(const QPrinter& printer);
+    static TPrinterInfo FromTarget(const TPrintTarget& target);
     // An A4 PDF page without unprintable border, used when no printer is installed.
     static TPrinterInfo PdfA4(bool landscape, int dpi = 1200);
 };

@@ -1,4 +1,5 @@
 #include "printworkspace/tfrmtabprinting.h"
+#include "printworkspace/qprintertarget.h"
 
 #include "ui/globals.h"
 #include "document/placeholders.h"
@@ -351,7 +352,7 @@ void TfrmTabPrinting::Adjust2Printer() {
         return;
     PreviewScale = std::min(double(Page->width()) / PreviewRefWidth,
                             double(Page->height()) / PreviewRefHeight);
-    const TPrinterInfo info = TPrinterInfo::FromPrinter(m_printer);
+    const TPrinterInfo info = PrinterInfoOf(m_printer);
     showPrinterName();
     Document->PrintMarginLeft = ParsePrintValue(EditPrintMarginLeft->text());
     Document->PrintMarginRight = ParsePrintValue(EditPrintMarginRight->text());
@@ -532,34 +533,34 @@ void TfrmTabPrinting::ButtonClick() {
                                  ? QStringLiteral("Quillmark")
                                  : QFileInfo(Document->FileName).completeBaseName());
 
-    TPrintRunSettings settings = offsetSettings();
-    settings.CopyCount = Document->CopyCount;
-    settings.Scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
-    settings.Separators = PrintSeparatorsCheck->isChecked();
-    std::unique_ptr<TPrintMerge> merge;
+    // The same job the batch tool prints: the cells the user chose, the printer as set up.
+    TPrintJob job;
+    job.Target = PrintTargetOf(m_printer);
+    const std::vector<int> order = CellsInReadingOrder(m_layout);
+    for (size_t n = 0; n < order.size(); ++n) {
+        if (m_layout.Cells[size_t(order[n])].Selected)
+            job.Cells << int(n + 1);
+    }
+    job.Copies = Document->CopyCount;
+    job.Fit = Scale2fitCheck->isChecked();
+    job.Outline = PrintSeparatorsCheck->isChecked();
+    const TPrintRunSettings offsets = offsetSettings();
+    job.FrontOffset = offsets.FrontOffset;
+    job.BackOffset = offsets.BackOffset;
     if (MergeCheck->isChecked()) {
         // One record of the address store per selected cell, in the store's order.
-        QList<TAddressRecord> records;
+        job.Merge = true;
         for (qsizetype i = 1; i < AddressRecords.size(); ++i)
-            records << SplitAddressRecord(AddressRecords.at(i));
-        merge = std::make_unique<TPrintMerge>(*Document, records, CurrentPlaceholderValues());
-        const int sheets = merge->SheetCount(m_layout);
-        if (sheets == 0) {
-            ShowMessage(this, QStringLiteral("Drucken"),
-                        records.isEmpty()
-                            ? QStringLiteral("Das Adressbuch enthält keine Adressen.")
-                            : QStringLiteral("Es ist keine Fläche zum Drucken gewählt."));
-            return;
-        }
-        settings.CopyCount = sheets * Document->CopyCount;
+            job.Records << SplitAddressRecord(AddressRecords.at(i));
+        job.Values = CurrentPlaceholderValues();
     }
-    TPrinterOutput output(m_printer);
-    TPrintRun run(*Document, m_layout, output, settings);
-    if (merge)
-        merge->Attach(run, m_layout, Document->CopyCount);
-    runWithDialog(run, output);
-    if (merge && merge->CutTexts() > 0)
-        ShowMessage(this, QStringLiteral("Drucken"), CutTextsNote(merge->CutTexts()));
+    const TPdfPrint result = runWithDialog(
+        [&](const TPrintHooks& hooks) {
+            job.Hooks = hooks;
+            return PrintDocumentJob(*Document, job);
+        });
+    if (result.Ok && !result.Notes.isEmpty())
+        ShowMessage(this, QStringLiteral("Drucken"), result.Notes.join(QLatin1Char('\n')));
 }
 
 void TfrmTabPrinting::CalibrationButtonClick() {
@@ -569,16 +570,12 @@ void TfrmTabPrinting::CalibrationButtonClick() {
     if (!choosePdfFile(QStringLiteral("Kalibrierblatt")))
         return;
     // One cell covering the sheet; the document's own layout and selection stay as they are.
-    const auto doc = CalibrationDocument(m_layout.Landscape);
-    TPrintLayout layout;
-    layout.Adjust(TPrinterInfo::FromPrinter(m_printer), *doc);
-    const QString docName = m_printer.docName();
-    m_printer.setDocName(QStringLiteral("Kalibrierblatt"));
-    TPrinterOutput output(m_printer);
-    TPrintRun run(*doc, layout, output, offsetSettings());
-    run.PaintCell = PaintCalibrationSide;
-    runWithDialog(run, output);
-    m_printer.setDocName(docName);
+    const TPrintRunSettings offsets = offsetSettings();
+    runWithDialog([&](const TPrintHooks& hooks) {
+        return PrintCalibrationSheet(PrintTargetOf(m_printer), offsets.FrontOffset,
+                                     offsets.BackOffset, TPrinterOutput::BackPages::Separate,
+                                     hooks);
+    });
 }
 
 bool TfrmTabPrinting::choosePdfFile(const QString& baseName) {
@@ -614,7 +611,7 @@ TPrintRunSettings TfrmTabPrinting::offsetSettings() const {
     return settings;
 }
 
-void TfrmTabPrinting::runWithDialog(TPrintRun& run, const TPrinterOutput& output) {
+TPdfPrint TfrmTabPrinting::runWithDialog(const std::function<TPdfPrint(const TPrintHooks&)>& print) {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     delete AbortDialog;
     AbortDialog = new TPrintAbortDlg(nullptr);
@@ -625,13 +622,18 @@ void TfrmTabPrinting::runWithDialog(TPrintRun& run, const TPrinterOutput& output
     // Only the dialog takes input while the run lets events through after each cell.
     AbortDialog->setWindowModality(Qt::ApplicationModal);
 
-    run.AfterCell = [] { QCoreApplication::processEvents(); };
-    run.AskTurn = [this](bool landscape) { return askTurn(landscape); };
-    AbortDialog->AbortJob = [&run] { run.Abort(); };
+    TPrintHooks hooks;
+    hooks.AfterCell = [] { QCoreApplication::processEvents(); };
+    hooks.AskTurn = [this](bool landscape) { return askTurn(landscape); };
+    hooks.Running = [this](TPrintRun* run) {
+        CurrentRun = run;
+        if (AbortDialog)
+            AbortDialog->AbortJob = run ? std::function<void()>([run] { run->Abort(); })
+                                        : std::function<void()>();
+    };
     AbortDialog->Printing = true;
     AbortDialog->show();
-    CurrentRun = &run;
-    const TPrintRun::Result result = run.Run();
+    const TPdfPrint result = print(hooks);
     CurrentRun = nullptr;
 
     AbortDialog->Printing = false;
@@ -643,26 +645,27 @@ void TfrmTabPrinting::runWithDialog(TPrintRun& run, const TPrinterOutput& output
         Frage->LabelHinweis->hide();
     QApplication::restoreOverrideCursor();
     PagePaint();
-    WrittenLabel->setVisible(result == TPrintRun::Done);
-    if (result == TPrintRun::Done) {
+    WrittenLabel->setVisible(result.Ok);
+    if (result.Ok) {
         QStringList names;
-        for (const QString& f : output.Written())
+        for (const QString& f : result.Files)
             names << QFileInfo(f).fileName();
         WrittenLabel->setText(
             m_printer.outputFormat() == QPrinter::PdfFormat
                 ? QStringLiteral("Geschrieben: %1").arg(names.join(QStringLiteral(", ")))
                 : QStringLiteral("An den Drucker %1 übergeben.").arg(m_printer.printerName()));
-        if (!output.Removed().isEmpty()) {
+        if (!result.Removed.isEmpty()) {
             QStringList removed;
-            for (const QString& f : output.Removed())
+            for (const QString& f : result.Removed)
                 removed << QFileInfo(f).fileName();
             WrittenLabel->setText(
                 WrittenLabel->text() +
                 QStringLiteral("; die Rückseite eines früheren Drucks (%1) wurde entfernt.")
                     .arg(removed.join(QStringLiteral(", "))));
         }
-        WrittenLabel->setToolTip(output.Written().join(QLatin1Char('\n')));
+        WrittenLabel->setToolTip(result.Files.join(QLatin1Char('\n')));
     }
-    if (result == TPrintRun::Failed)
-        ShowMessage(this, QStringLiteral("Drucken"), run.Error());
+    if (!result.Ok && !result.Aborted)
+        ShowMessage(this, QStringLiteral("Drucken"), result.Error);
+    return result;
 }

@@ -3,6 +3,7 @@
 // the preview of the printer sheet with its cells to pick from, the sheet offsets, margins
 // and distances, and the print run.
 
+#include "printing/printdocument.h"
 #include "printing/printlayout.h"
 #include <QImage>
 #include <QPrinter>
@@ -157,8 +158,8 @@ private:
     bool choosePdfFile(const QString& baseName);
     void showPrinterName();
     TPrintRunSettings offsetSettings() const;
-    // Runs with the abort dialog and the turning question; reports a failure.
-    void runWithDialog(TPrintRun& run, const TPrinterOutput& output);
+    // Runs a print with the abort dialog and the turn question; shows what was written.
+    TPdfPrint runWithDialog(const std::function<TPdfPrint(const TPrintHooks&)>& print);
     QRect cellPixels(const TCell& c) const;
 
     QPrinter m_printer{QPrinter::HighResolution};

@@ -32,23 +32,18 @@ inline TMetafile BlackSquare() {
 // A black picture element of the side at (left, top), size x size mm.
 inline TDocElementWMF* AddSquare(TAppDocument& doc, double left, double top, int side,
                                  double size = 10) {
-    const int before = CurrentSide;
-    CurrentSide = side;
-    auto* e = doc.AddGraphic(BlackSquare(), 0, nullptr, CurrentSide);
+    auto* e = doc.AddGraphic(BlackSquare(), 0, nullptr, side);
     e->Left = left;
     e->Top = top;
     e->Width = size;
     e->Height = size;
-    CurrentSide = before;
     return e;
 }
 
 // A text element of the side across the whole sheet width, centred, filled from macro.
 inline TDocElementTXT* AddCentredText(TAppDocument& doc, double top, int side,
                                       const QString& macro) {
-    const int before = CurrentSide;
-    CurrentSide = side;
-    auto* e = doc.AddText(macro, CurrentSide);
+    auto* e = doc.AddText(macro, side);
     e->MacroText = macro;
     e->Text = macro;
     e->Left = 0;
@@ -57,7 +52,6 @@ inline TDocElementTXT* AddCentredText(TAppDocument& doc, double top, int side,
     e->Height = 8;
     e->AlignH = 1;
     e->FontSize = 120;
-    CurrentSide = before;
     return e;
 }
 

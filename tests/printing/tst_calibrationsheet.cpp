@@ -2,6 +2,7 @@
 // centre cross are found on the rendered pages where the offsets put them, the back's marks
 // mirrored as they lie after turning, and the scale numbers are in the text.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "ui/globals.h"
@@ -143,9 +144,9 @@ private slots:
         printer.setOutputFileName(dir.filePath(QStringLiteral("k.pdf")));
         const auto doc = CalibrationDocument(false);
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(printer), *doc);
+        layout.Adjust(PrinterInfoOf(printer), *doc);
         QCOMPARE(layout.Cells.size(), size_t(1));
-        TPrinterOutput output(printer, TPrinterOutput::BackPages::After);
+        TPrinterOutput output(PrintTargetOf(printer), TPrinterOutput::BackPages::After);
         TPrintRun run(*doc, layout, output, TPrintRunSettings());
         run.PaintCell = PaintCalibrationSide;
         int asked = 0;

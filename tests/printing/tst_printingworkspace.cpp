@@ -2,6 +2,7 @@
 // the margin edits, the preview with its hot cell and click selection, the printer setup and
 // the print run with its turning question and abort dialog, printing into PDF files.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "ui/globals.h"

@@ -1,6 +1,7 @@
 // The layout of the copies on the printer sheet: columns and rows, cell order, the assumed
 // paper in both orientations, the fit test and the values typed into the edits.
 
+#include "printworkspace/qprintertarget.h"
 #include "document/appdocument.h"
 #include "ui/globals.h"
 #include "printing/printlayout.h"
@@ -202,7 +203,7 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setPageLayout(
             QPageLayout(QPageSize(QPageSize::A4), QPageLayout::Portrait, QMarginsF(0, 0, 0, 0)));
-        const TPrinterInfo info = TPrinterInfo::FromPrinter(printer);
+        const TPrinterInfo info = PrinterInfoOf(printer);
         QCOMPARE(info.HorzSize, 210);
         QCOMPARE(info.VertSize, 297);
         QCOMPARE(info.PrintingOffset, QPoint(0, 0));
@@ -212,8 +213,8 @@ private slots:
         l.Adjust(info, doc);
         QVERIFY(std::abs(l.DevPixelsPerMmX - 1200 / 25.4) < 0.05);
         printer.setPageOrientation(QPageLayout::Landscape);
-        QVERIFY(TPrinterInfo::FromPrinter(printer).Landscape);
-        QCOMPARE(TPrinterInfo::FromPrinter(printer).HorzSize, 297);
+        QVERIFY(PrinterInfoOf(printer).Landscape);
+        QCOMPARE(PrinterInfoOf(printer).HorzSize, 297);
     }
 };
 

@@ -2,6 +2,7 @@
 // the sheet, content cut at its card's edge instead of spilling onto the neighbours, pictures
 // that came in lossless staying lossless, and no blank sheets for an empty selection.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "common/printfixtures.h"
 #include "metafile/rasterimport.h"
@@ -132,11 +133,11 @@ private slots:
         }
         printfix::PdfA4 pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
         QCOMPARE(layout.Columns, 2);
         QCOMPARE(layout.Rows, 2);
         layout.SelectAll(true);
-        TPrinterOutput out(pdf.printer);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, TPrintRunSettings());
         QCOMPARE(run.Run(), TPrintRun::Done);
         const QList<QImage> pages = pdfink::Pages(pdf.file);
@@ -203,9 +204,9 @@ private slots:
         printfix::AddSquare(doc, 10, 10, 0);
         printfix::PdfA4 pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
         layout.SelectAll(false);
-        TPrinterOutput out(pdf.printer);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, TPrintRunSettings());
         QCOMPARE(run.Run(), TPrintRun::Failed);
         QCOMPARE(run.Error(), QStringLiteral("Es ist keine Fläche zum Drucken gewählt."));

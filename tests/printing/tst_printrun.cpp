@@ -2,6 +2,7 @@
 // cells, the turning question, offsets per side, the selection afterwards, aborting and
 // output that cannot be written. The pages are rendered and their ink measured.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "ui/globals.h"
@@ -93,10 +94,10 @@ private slots:
         twoByOne(doc, true);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
         QCOMPARE(layout.Columns, 2);
         QCOMPARE(layout.Rows, 1);
-        TPrinterOutput out(pdf.printer);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRunSettings settings;
         settings.FrontOffset = QPoint(3, 0);
         settings.BackOffset = QPoint(0, -2);
@@ -132,9 +133,9 @@ private slots:
         twoByOne(doc, true);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
         layout.SelectAll(true);
-        TPrinterOutput out(pdf.printer);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRunSettings settings;
         settings.CopyCount = 3;
         TPrintRun run(doc, layout, out, settings);
@@ -165,9 +166,9 @@ private slots:
         Pdf* pdfs[2] = {&one, &ten};
         for (int i = 0; i < 2; ++i) {
             TPrintLayout layout;
-            layout.Adjust(TPrinterInfo::FromPrinter(pdfs[i]->printer), doc);
+            layout.Adjust(PrinterInfoOf(pdfs[i]->printer), doc);
             layout.SelectAll(true);
-            TPrinterOutput out(pdfs[i]->printer);
+            TPrinterOutput out(PrintTargetOf(pdfs[i]->printer));
             TPrintRunSettings settings;
             settings.CopyCount = copies[i];
             TPrintRun run(doc, layout, out, settings);
@@ -193,8 +194,8 @@ private slots:
         twoByOne(doc, false);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, {});
         bool asked = false;
         run.AskTurn = [&](bool) { return asked = true; };
@@ -210,8 +211,8 @@ private slots:
         Pdf pdf;
         pdf.printer.setPageOrientation(QPageLayout::Landscape);
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, {});
         bool landscape = false;
         run.AskTurn = [&](bool l) {
@@ -235,8 +236,8 @@ private slots:
         twoByOne(doc, true);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRunSettings settings;
         settings.CopyCount = 4;
         TPrintRun run(doc, layout, out, settings);
@@ -268,8 +269,8 @@ private slots:
             old.write("alt");
         }
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, {});
         bool asked = false;
         run.AskTurn = [&](bool) { return asked = true; };
@@ -288,8 +289,8 @@ private slots:
         const QString file = pdf.dir.filePath(QStringLiteral("fehlt/karte.pdf"));
         pdf.printer.setOutputFileName(file);
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, {});
         QCOMPARE(run.Run(), TPrintRun::Failed);
         QVERIFY2(run.Error().contains(file), qPrintable(run.Error()));
@@ -302,8 +303,8 @@ private slots:
         twoByOne(doc, true);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
-        TPrinterOutput out(pdf.printer, TPrinterOutput::BackPages::After);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
+        TPrinterOutput out(PrintTargetOf(pdf.printer), TPrinterOutput::BackPages::After);
         TPrintRunSettings settings;
         settings.CopyCount = 2;
         TPrintRun run(doc, layout, out, settings);
@@ -325,9 +326,9 @@ private slots:
         addSquare(other, 50, 150, 0);
         Pdf pdf;
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(pdf.printer), doc);
+        layout.Adjust(PrinterInfoOf(pdf.printer), doc);
         layout.SelectAll(true);
-        TPrinterOutput out(pdf.printer);
+        TPrinterOutput out(PrintTargetOf(pdf.printer));
         TPrintRun run(doc, layout, out, {});
         run.CellDocument = [&](int, int cell, int) { return cell == 1 ? &other : nullptr; };
         QCOMPARE(run.Run(), TPrintRun::Done);

@@ -4,6 +4,7 @@
 // mode, with copies, a partly filled last sheet and a first cell; a PDF update that fails
 // leaves the file as it was, and the run then draws its sheets whole.
 
+#include "printworkspace/qprintertarget.h"
 #include "qmpaths.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
@@ -351,7 +352,7 @@ private slots:
         printer.setResolution(300);
         printer.setOutputFileName(dir.filePath(QStringLiteral("geteilt.pdf")));
         TPrintLayout layout;
-        layout.Adjust(TPrinterInfo::FromPrinter(printer), doc);
+        layout.Adjust(PrinterInfoOf(printer), doc);
         layout.SelectAll(true);
         TPrintMerge merge(doc, list, CurrentPlaceholderValues());
         TPrintRunSettings settings;

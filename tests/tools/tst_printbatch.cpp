@@ -1,6 +1,7 @@
 // quillmark-batch DOCUMENT.qmk -o OUT.pdf [--back separate|after]: the pages it prints, that
 // they are the pages of the printing workspace's own run, and its refusals.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "common/toolrun.h"
 #include "document/appdocument.h"

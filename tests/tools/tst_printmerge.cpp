@@ -2,6 +2,7 @@
 // business card (ten cells, 85 x 55 mm, two columns), read back from the PDF's text positions;
 // the back-side modes; outline and fit; every refusal in one line.
 
+#include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "common/toolrun.h"
 #include "document/appdocument.h"

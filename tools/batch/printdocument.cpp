@@ -316,7 +316,7 @@ int run(const QCommandLineParser& parser) {
                                                         "was gelesen wurde."));
         std::fprintf(stderr, "quillmark-batch: Hinweis: %s\n", damage.toUtf8().constData());
     }
-    job.Progress = [](int done, int total) {
+    job.Hooks.Progress = [](int done, int total) {
         std::fprintf(stderr, "Blatt %d von %d\n", done, total);
         std::fflush(stderr);
     };
