@@ -1,6 +1,7 @@
 #include "printing/printlayout.h"
 
 #include "document/appdocument.h"
+#include "printing/labelproducts.h"
 #include <QPrinter>
 #include <algorithm>
 #include <cmath>
@@ -96,15 +97,34 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
     const int oldColumns = Columns, oldRows = Rows;
     Cells.clear();
     const double pw = doc.PageWidth, ph = doc.PageHeight;
-    Columns = copiesThatFit(doc.PrintMarginLeft, pw, doc.PrintDistHor,
-                            PrinterSheetWidth - doc.PrintMarginRight);
-    Rows = copiesThatFit(doc.PrintMarginTop, ph, doc.PrintDistVer,
-                         PrinterSheetHeight - doc.PrintMarginBottom);
-    Cells.reserve(size_t(Columns) * size_t(Rows));
-    for (int i = 0; i < Columns; ++i) {
-        for (int j = 0; j < Rows; ++j) {
-            Cells.emplace_back(i, doc.PrintMarginLeft + i * pw + i * doc.PrintDistHor,
-                               doc.PrintMarginTop + j * ph + j * doc.PrintDistVer, pw, ph, j);
+    // A product of the catalogue fixes the paper and the grid: cell (i, j) is centred on
+    // label (i, j), whatever the margins say.
+    Product = doc.PrintProduct.isEmpty() ? nullptr
+                                         : TLabelCatalogue::Installed().Find(doc.PrintProduct);
+    if (Product) {
+        PrinterSheetWidth = Product->Paper.width();
+        PrinterSheetHeight = Product->Paper.height();
+        Columns = std::min(Product->Columns, MaxCellsPerLine);
+        Rows = std::min(Product->Rows, MaxCellsPerLine);
+        Cells.reserve(size_t(Columns) * size_t(Rows));
+        for (int i = 0; i < Columns; ++i) {
+            for (int j = 0; j < Rows; ++j) {
+                const QRectF label = Product->LabelRect(i, j);
+                Cells.emplace_back(i, label.left() + (label.width() - pw) / 2,
+                                   label.top() + (label.height() - ph) / 2, pw, ph, j);
+            }
+        }
+    } else {
+        Columns = copiesThatFit(doc.PrintMarginLeft, pw, doc.PrintDistHor,
+                                PrinterSheetWidth - doc.PrintMarginRight);
+        Rows = copiesThatFit(doc.PrintMarginTop, ph, doc.PrintDistVer,
+                             PrinterSheetHeight - doc.PrintMarginBottom);
+        Cells.reserve(size_t(Columns) * size_t(Rows));
+        for (int i = 0; i < Columns; ++i) {
+            for (int j = 0; j < Rows; ++j) {
+                Cells.emplace_back(i, doc.PrintMarginLeft + i * pw + i * doc.PrintDistHor,
+                                   doc.PrintMarginTop + j * ph + j * doc.PrintDistVer, pw, ph, j);
+            }
         }
     }
     if (selection == KeepSelection && Columns == oldColumns && Rows == oldRows &&

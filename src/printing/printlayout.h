@@ -11,6 +11,7 @@
 
 class QPrinter;
 class TAppDocument;
+struct TLabelProduct;
 
 class TCell {
 public:
@@ -93,6 +94,8 @@ public:
     double FitScale = 1.0;
     bool Fits = true;
     bool Landscape = false;
+    // The catalogue product the cells lie on, or null for the free layout.
+    const TLabelProduct* Product = nullptr;
 };
 
 // Longest row or column of copies the layout builds; more cannot be told apart anyway.

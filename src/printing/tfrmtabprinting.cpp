@@ -12,6 +12,7 @@
 #include "printing/printeroutput.h"
 #include "printing/printmerge.h"
 #include "printing/printrun.h"
+#include "printing/productchooser.h"
 #include "printing/tprintabortdlg.h"
 
 #include <QApplication>
@@ -41,6 +42,7 @@ constexpr int PreviewRefHeight = 1221;
 constexpr int PreviewGap = 7;
 constexpr int PreviewMinSize = 22;
 constexpr int OffsetRange = 25;
+constexpr int ProductChooserHeight = 64;
 
 void whiteText(QWidget* w) {
     QPalette p = w->palette();
@@ -275,8 +277,12 @@ void TfrmTabPrinting::buildControls() {
     WrittenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     WrittenLabel->hide();
 
+    ProductChooser = new TProductChooser(m_printer, this);
+    ProductChooser->setGeometry(262, 4, 600, ProductChooserHeight);
+    connect(ProductChooser, &TProductChooser::Changed, this, &TfrmTabPrinting::ProductChanged);
+
     Page = new TSheetPreviewBox(this);
-    Page->setGeometry(262, 8, PreviewMinSize, PreviewMinSize);
+    Page->setGeometry(262, 8 + ProductChooserHeight, PreviewMinSize, PreviewMinSize);
     connect(Page, &TSheetPreviewBox::MouseMoved, this, &TfrmTabPrinting::PageMouseMove);
     connect(Page, &TSheetPreviewBox::Clicked, this, &TfrmTabPrinting::PageClick);
     connect(Page, &TSheetPreviewBox::Left, this, &TfrmTabPrinting::FormMouseMove);
@@ -328,6 +334,7 @@ void TfrmTabPrinting::Activate() {
     Active = false;
     m_printer.setPageOrientation(Document->Orientation == 1 ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
+    ProductChooser->Activate();
     EditPrintMarginLeft->setText(FormatPrintValue(Document->PrintMarginLeft));
     EditPrintMarginRight->setText(FormatPrintValue(Document->PrintMarginRight));
     EditPrintMarginTop->setText(FormatPrintValue(Document->PrintMarginTop));
@@ -343,6 +350,28 @@ void TfrmTabPrinting::Activate() {
 }
 
 void TfrmTabPrinting::EditPrintMarginChange() {
+    // Margins typed by hand leave the product's layout for the free one.
+    if (Active && Document && !Document->PrintProduct.isEmpty()) {
+        Document->PrintProduct.clear();
+        Document->Modified = true;
+        ProductChooser->SetPaper(nullptr);
+        ProductChooser->Refill();
+    }
+    Adjust2Printer();
+}
+
+void TfrmTabPrinting::ProductChanged() {
+    if (!Document)
+        return;
+    const bool active = Active;
+    Active = false;
+    EditPrintMarginLeft->setText(FormatPrintValue(Document->PrintMarginLeft));
+    EditPrintMarginRight->setText(FormatPrintValue(Document->PrintMarginRight));
+    EditPrintMarginTop->setText(FormatPrintValue(Document->PrintMarginTop));
+    EditPrintMarginBottom->setText(FormatPrintValue(Document->PrintMarginBottom));
+    EditPrintDistHor->setText(FormatPrintValue(Document->PrintDistHor));
+    EditPrintDistVer->setText(FormatPrintValue(Document->PrintDistVer));
+    Active = active;
     Adjust2Printer();
 }
 
@@ -484,6 +513,8 @@ void TfrmTabPrinting::PrinterSetupBtnClick() {
 }
 
 void TfrmTabPrinting::resizeEvent(QResizeEvent*) {
+    ProductChooser->resize(std::max(PreviewMinSize, width() - ProductChooser->x() - PreviewGap),
+                           ProductChooserHeight);
     const int w = std::max(PreviewMinSize, width() - Page->x() - PreviewGap);
     const int h = std::max(PreviewMinSize, height() - Page->y() - PreviewGap);
     Page->resize(w, h);
@@ -570,6 +601,12 @@ void TfrmTabPrinting::CalibrationButtonClick() {
         return;
     // One cell covering the sheet; the document's own layout and selection stay as they are.
     const auto doc = CalibrationDocument(m_layout.Landscape);
+    if (m_layout.Product) {
+        // The sheet of a product is measured as the paper it is.
+        const QRectF paper = m_printer.pageLayout().fullRect(QPageLayout::Millimeter);
+        doc->PageWidth = paper.width();
+        doc->PageHeight = paper.height();
+    }
     TPrintLayout layout;
     layout.Adjust(TPrinterInfo::FromPrinter(m_printer), *doc);
     const QString docName = m_printer.docName();
