@@ -260,6 +260,7 @@ TUndoEntry TfrmTabEditor::applyUndoEntry(const TUndoEntry& entry) {
         Document->PageWidth = key.width;
         Document->PageHeight = key.height;
         Document->Modified = true;
+        AdjustPage(); // the sheet's new size on the screen
         break;
     case TUndoKey::Invalid:
         break;

@@ -36,6 +36,8 @@ TPrinterInfo TPrinterInfo::FromPrinter(const QPrinter& printer) {
     info.VertSize = int(std::lround(mm.height()));
     info.HorzRes = int(std::lround(px.width()));
     info.VertRes = int(std::lround(px.height()));
+    info.HorzSizeMm = mm.width();
+    info.VertSizeMm = mm.height();
     info.LogPixelsY = printer.logicalDpiY();
     info.PrintingOffset = QPoint(int(std::lround(px.left())), int(std::lround(px.top())));
     const QRectF paper = printer.pageLayout().fullRect(QPageLayout::Millimeter);
@@ -71,10 +73,10 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
     PrintableHeightMm = printer.VertSize;
     PrinterDpiY = printer.LogPixelsY;
     // A printer that reports no size would divide by zero; take its resolution instead.
-    DevPixelsPerMmX = printer.HorzSize > 0 ? double(printer.HorzRes) / printer.HorzSize
-                                           : printer.LogPixelsY / 25.4;
-    DevPixelsPerMmY = printer.VertSize > 0 ? double(printer.VertRes) / printer.VertSize
-                                           : printer.LogPixelsY / 25.4;
+    const double horzMm = printer.HorzSizeMm > 0 ? printer.HorzSizeMm : printer.HorzSize;
+    const double vertMm = printer.VertSizeMm > 0 ? printer.VertSizeMm : printer.VertSize;
+    DevPixelsPerMmX = horzMm > 0 ? double(printer.HorzRes) / horzMm : printer.LogPixelsY / 25.4;
+    DevPixelsPerMmY = vertMm > 0 ? double(printer.VertRes) / vertMm : printer.LogPixelsY / 25.4;
     PrintingOffsetPx = printer.PrintingOffset;
     PrintingOffsetMmX = DevPixelsPerMmX > 0 ? PrintingOffsetPx.x() / DevPixelsPerMmX : 0;
     PrintingOffsetMmY = DevPixelsPerMmY > 0 ? PrintingOffsetPx.y() / DevPixelsPerMmY : 0;

@@ -44,6 +44,13 @@ constexpr int PreviewMinSize = 22;
 constexpr int OffsetRange = 25;
 constexpr int ProductChooserHeight = 64;
 
+// A product's paper larger than A4 (or turned) is shrunk to fit the preview's reference size.
+double productShrink(const TPrintLayout& layout) {
+    if (!layout.Product)
+        return 1.0;
+    return std::max({1.0, layout.PrinterSheetWidth / 210.33, layout.PrinterSheetHeight / 297.33});
+}
+
 void whiteText(QWidget* w) {
     QPalette p = w->palette();
     p.setColor(QPalette::WindowText, Qt::white);
@@ -393,6 +400,7 @@ void TfrmTabPrinting::Adjust2Printer() {
         m_layoutDocument == Document && m_layoutFileName == Document->FileName;
     m_layout.Adjust(info, *Document,
                     sameDocument ? TPrintLayout::KeepSelection : TPrintLayout::FirstOnly);
+    PreviewScale /= productShrink(m_layout);
     m_layoutDocument = Document;
     m_layoutFileName = Document->FileName;
     HotCell = -1;
@@ -518,7 +526,8 @@ void TfrmTabPrinting::resizeEvent(QResizeEvent*) {
     const int w = std::max(PreviewMinSize, width() - Page->x() - PreviewGap);
     const int h = std::max(PreviewMinSize, height() - Page->y() - PreviewGap);
     Page->resize(w, h);
-    PreviewScale = std::min(double(w) / PreviewRefWidth, double(h) / PreviewRefHeight);
+    PreviewScale = std::min(double(w) / PreviewRefWidth, double(h) / PreviewRefHeight) /
+                   productShrink(m_layout);
     PagePaint();
 }
 
