@@ -7,6 +7,7 @@
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "document/globals.h"
+#include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
 #include "platform/ui/messages.h"
 #include "printing/labelproducts.h"
@@ -39,6 +40,7 @@ class TestProductChooser : public QObject {
         form->resize(1000, 760);
         form->show();
         SetupPdfPrinter(form->Printer(), false);
+        form->Printer().setResolution(300);
         form->PdfFileHook = [this](const QString&) {
             return dir->filePath(QStringLiteral("bogen.pdf"));
         };
@@ -209,7 +211,6 @@ private slots:
         make(85, 54);
         choose(QStringLiteral("C32011"));
         QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
-        form->Printer().setResolution(300);
         QTest::mouseClick(form->Button, Qt::LeftButton);
         const QList<QImage> pages = pdfink::Pages(dir->filePath(QStringLiteral("bogen.pdf")));
         QCOMPARE(pages.size(), 1);
