@@ -10,6 +10,7 @@
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
 #include "platform/ui/messages.h"
+#include "platform/ui/tfrage.h"
 #include "printing/labelproducts.h"
 #include "printing/printdocument.h"
 #include "printing/productchooser.h"
@@ -202,6 +203,44 @@ private slots:
         QVERIFY(OwnProducts(*settings).isEmpty());
         chooser()->Search->setText(QStringLiteral("vereins"));
         QCOMPARE(chooser()->Combo->count(), 1);
+    }
+
+    // The calibration sheet covers the product's paper: its centre cross lies at the centre of
+    // the A4 or Letter page.
+    void calibrationOnTheProductsPaper_data() {
+        QTest::addColumn<QString>("search");
+        QTest::addColumn<QSizeF>("paper");
+        QTest::newRow("A4 cards") << "C32011" << QSizeF(210, 297);
+        QTest::newRow("Letter labels") << "WL-875" << QSizeF(215.9, 279.4);
+    }
+    void calibrationOnTheProductsPaper() {
+        if (!labelsheets::Installed() || !pdfink::Available())
+            QSKIP("glabels-data or poppler-utils is not installed");
+        QFETCH(QString, search);
+        QFETCH(QSizeF, paper);
+        make(60, 25);
+        choose(search);
+        QVERIFY(!Document->PrintProduct.isEmpty());
+        // The sheet has a back: the turning question is answered with its first button.
+        QTimer answer;
+        answer.setInterval(20);
+        connect(&answer, &QTimer::timeout, this, [] {
+            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget()))
+                f->ImageRegister->click();
+        });
+        answer.start();
+        QTest::mouseClick(form->CalibrationButton, Qt::LeftButton);
+        answer.stop();
+        const QList<QImage> pages = pdfink::Pages(dir->filePath(QStringLiteral("bogen.pdf")));
+        QVERIFY(!pages.isEmpty());
+        const QRectF page = pdfink::WholePage(pages[0]);
+        QVERIFY(std::abs(page.width() - paper.width()) < 0.5);
+        QVERIFY(std::abs(page.height() - paper.height()) < 0.5);
+        const QPointF c(paper.width() / 2, paper.height() / 2);
+        const QRectF cross = pdfink::DarkInkMm(pages[0], QRectF(c.x() - 12, c.y() - 12, 24, 24));
+        QVERIFY2(std::abs(cross.center().x() - c.x()) <= 0.3 &&
+                     std::abs(cross.center().y() - c.y()) <= 0.3,
+                 qPrintable(QStringLiteral("%1 %2").arg(cross.center().x()).arg(cross.center().y())));
     }
 
     // Printed from the workspace: the cells lie on the labels of the chosen product.
