@@ -17,6 +17,7 @@ PKGS=(
   qt6-translations-l10n
   tree
   desktop-file-utils shared-mime-info
+  glabels-data
 )
 missing=()
 for p in "${PKGS[@]}"; do

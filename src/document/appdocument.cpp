@@ -40,6 +40,7 @@ void TAppDocument::Clear()
     SelectAllCells = false;
     Orientation = 0;
     SkipEmpty = false;
+    PrintProduct.clear();
     LoadReport = TLoadReport();
     DamagedFile.clear();
 }
@@ -71,6 +72,7 @@ void TAppDocument::CopyFrom(const TAppDocument& source)
     SelectAllCells = source.SelectAllCells;
     Orientation = source.Orientation;
     SkipEmpty = source.SkipEmpty;
+    PrintProduct = source.PrintProduct;
     for (const auto& e : source.Elements) {
         if (TDocElement* copy = e->Clone())
             Elements.emplace_back(copy);

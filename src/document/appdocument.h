@@ -138,6 +138,8 @@ public:
     QString Notes;
     // "Leere Felder auslassen": empty placeholders take their blanks and words along.
     bool SkipEmpty = false;
+    // The label or card product ("Bogen") the cells are placed on; empty: the free layout.
+    QString PrintProduct;
     // What the last LoadFromFile found, and the file's name when it was damaged: saving over
     // that file would replace what could not be read, so the interface asks first.
     TLoadReport LoadReport;

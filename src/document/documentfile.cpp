@@ -349,6 +349,8 @@ bool readHeader(LineReader& in, TAppDocument& d)
             d.Orientation = 1;
         else if (takeKey(line, "# LFA=", v))
             applyBool(v, d.SkipEmpty);
+        else if (takeKey(line, "# BOG=", v))
+            d.PrintProduct = text(v).trimmed();
         else if (takeKey(line, "# NTZ=", v))
             d.Notes = ReplaceAll(QStringLiteral("<#>"), QStringLiteral("\r\n"), text(v));
     }
@@ -504,6 +506,8 @@ bool writeDocument(const TAppDocument& d, Sink& sink)
     // Written only when on, so that documents without it keep their bytes.
     if (d.SkipEmpty)
         out.append("# LFA=T\r\n");
+    if (!d.PrintProduct.trimmed().isEmpty())
+        appendTextLine(out, "# BOG=", oneLine(d.PrintProduct.trimmed()));
     appendTextLine(out, "# NTZ=", notesLine(d.Notes));
     out.append("\r\n");
     for (const auto& e : d.Elements) {

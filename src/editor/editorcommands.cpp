@@ -255,6 +255,13 @@ TUndoEntry TfrmTabEditor::applyUndoEntry(const TUndoEntry& entry) {
         if (!inverse.Texts.isEmpty())
             inverse.Key = entry.Key;
         break;
+    case TUndoKey::Sheet:
+        inverse.Key = SheetUndoKey(Document->PageWidth, Document->PageHeight);
+        Document->PageWidth = key.width;
+        Document->PageHeight = key.height;
+        Document->Modified = true;
+        AdjustPage(); // the sheet's new size on the screen
+        break;
     case TUndoKey::Invalid:
         break;
     }

@@ -56,6 +56,12 @@ QString TextsUndoKey() {
     return QStringLiteral("*");
 }
 
+QString SheetUndoKey(double width, double height) {
+    const QLocale locale = userLocale();
+    auto f = [&](double v) { return locale.toString(v, 'g', QLocale::FloatingPointShortest); };
+    return QStringLiteral("=w") + f(width) + QLatin1Char('h') + f(height) + QLatin1Char('#');
+}
+
 TUndoKey ParseUndoKey(const QString& key) {
     TUndoKey k;
     if (key.isEmpty())
@@ -76,6 +82,15 @@ TUndoKey ParseUndoKey(const QString& key) {
         if (hash > 0 && parseIndex(rest.left(hash), k.index) &&
             parseIndex(rest.mid(hash + 1), k.target))
             k.kind = TUndoKey::Moved;
+        return k;
+    }
+    if (first == u'=') {
+        const int h = rest.indexOf(u'h');
+        if (rest.startsWith(u'w') && h > 1 && rest.endsWith(u'#') &&
+            parseLength(rest.mid(1, h - 1), k.width) &&
+            parseLength(rest.mid(h + 1, rest.size() - h - 2), k.height) && k.width > 0 &&
+            k.height > 0)
+            k.kind = TUndoKey::Sheet;
         return k;
     }
     if (first == u'>') {

@@ -7,6 +7,7 @@
 //   "i" (digits)    element i was modified (its former state is attached)
 //   "*"             text elements were filled from their placeholders (their former texts
 //                   are attached)
+//   "=w..h..#"      the sheet format was this width and height before
 // The four lengths of a geometry key are written in the user's locale, shortest form.
 
 #include <QString>
@@ -16,13 +17,14 @@ QString InsertedUndoKey(int index);
 QString MovedUndoKey(int from, int to);
 QString GeometryUndoKey(int index, double left, double top, double width, double height);
 QString TextsUndoKey();
+QString SheetUndoKey(double width, double height);
 
 struct TUndoKey {
-    enum Kind { Invalid, Removed, Inserted, Moved, Geometry, Modified, Texts };
+    enum Kind { Invalid, Removed, Inserted, Moved, Geometry, Modified, Texts, Sheet };
     Kind kind = Invalid;
     int index = -1;  // Removed, Inserted, Geometry, Modified; the source a of Moved
     int target = -1; // Moved: b
-    double left = 0, top = 0, width = 0, height = 0;
+    double left = 0, top = 0, width = 0, height = 0; // Sheet: width and height
 };
 
 // Reads a key back; anything malformed gives kind Invalid.

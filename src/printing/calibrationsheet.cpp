@@ -129,12 +129,17 @@ void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, in
 
 TPdfPrint PrintCalibrationSheet(const TPrintTarget& printer, const QPoint& frontOffset,
                                 const QPoint& backOffset, TPrinterOutput::BackPages back,
-                                const TPrintHooks& hooks) {
+                                const TPrintHooks& hooks, bool paperSized) {
     TPdfPrint result;
     TPrintTarget target = printer;
     target.DocName = QStringLiteral("Kalibrierblatt");
     // One cell covering the sheet.
     const auto doc = CalibrationDocument(target.Layout.orientation() == QPageLayout::Landscape);
+    if (paperSized) {
+        const QRectF paper = target.Layout.fullRect(QPageLayout::Millimeter);
+        doc->PageWidth = paper.width();
+        doc->PageHeight = paper.height();
+    }
     TPrintLayout layout;
     layout.Adjust(TPrinterInfo::FromTarget(target), *doc);
     TPrintRunSettings settings;

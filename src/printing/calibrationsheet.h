@@ -30,10 +30,11 @@ std::unique_ptr<TAppDocument> CalibrationDocument(bool landscape);
 void PaintCalibrationSide(QPainter& painter, const TCellPainter& cellPainter, int side,
                           const QRectF& cellMm);
 
-// Prints the sheet on the printer, landscape when its paper is turned.
+// Prints the sheet on the printer, landscape when its paper is turned; paperSized makes the
+// sheet as large as the paper (a product's sheet).
 TPdfPrint PrintCalibrationSheet(const TPrintTarget& printer, const QPoint& frontOffset,
                                 const QPoint& backOffset, TPrinterOutput::BackPages back,
-                                const TPrintHooks& hooks);
+                                const TPrintHooks& hooks, bool paperSized = false);
 // Prints the sheet into an A4 PDF, the back page after the front page.
 TPdfPrint PrintCalibrationToPdf(const QString& pdfFile, const QPoint& frontOffset,
                                 const QPoint& backOffset, int dpi = 1200);

@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "document/placeholders.h"
+#include "printing/labelproducts.h"
 #include "printing/printrun.h"
 #include <QFileInfo>
 #include <memory>
@@ -44,7 +45,32 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     }
     if (job.SkipEmpty)
         doc.SkipEmpty = *job.SkipEmpty;
-    const bool landscape = job.Landscape.value_or(source.Orientation == 1);
+    if (!job.Product.trimmed().isEmpty()) {
+        const TLabelCatalogue& catalogue = TLabelCatalogue::Installed();
+        const TLabelProduct* product = catalogue.Find(job.Product);
+        if (!product) {
+            result.Error =
+                catalogue.IsEmpty()
+                    ? QStringLiteral("Es sind keine Bögen installiert (Paket glabels-data); "
+                                     "„%1“ gibt es nicht.")
+                          .arg(job.Product.trimmed())
+                    : QStringLiteral("Den Bogen „%1“ gibt es nicht; am ähnlichsten sind: %2.")
+                          .arg(job.Product.trimmed(),
+                               catalogue.Closest(job.Product).join(QStringLiteral(", ")));
+            return result;
+        }
+        const QString refusal = ProductRefusal(*product, doc.PageWidth, doc.PageHeight);
+        if (!refusal.isEmpty()) {
+            result.Error = refusal;
+            return result;
+        }
+        ApplyProduct(doc, *product);
+    }
+    const TLabelProduct* product =
+        doc.PrintProduct.isEmpty() ? nullptr : TLabelCatalogue::Installed().Find(doc.PrintProduct);
+    // A product's paper has its own orientation.
+    const bool landscape =
+        product ? product->Landscape() : job.Landscape.value_or(doc.Orientation == 1);
     doc.Orientation = landscape ? 1 : 0;
 
     TPrintTarget target;
@@ -55,8 +81,12 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
         if (!printer)
             return result;
         target = *printer;
+        if (product)
+            ApplyProductPaper(target, *product);
     } else {
         target = PdfA4Target(job.PdfFile, landscape, job.Dpi);
+        if (product)
+            ApplyProductPaper(target, *product);
     }
     if (!job.Target || target.DocName.isEmpty() || !source.FileName.isEmpty())
         target.DocName = source.FileName.isEmpty()

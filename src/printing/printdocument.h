@@ -57,6 +57,8 @@ struct TPrintJob {
     std::optional<QMarginsF> Margins;   // left, top, right, bottom, mm
     std::optional<QPointF> Distances;   // horizontal, vertical, mm
     std::optional<bool> Landscape;
+    // A label or card product ("Avery C32011-10"); empty: the document's own.
+    QString Product;
     bool Outline = false; // the cells' frames ("Trennlinien")
     bool Fit = false;     // "Einpassen"
     QPoint FrontOffset, BackOffset; // whole mm

@@ -2,6 +2,7 @@
 
 #include "document/appdocument.h"
 #include "printing/printtarget.h"
+#include "printing/labelproducts.h"
 #include <algorithm>
 #include <cmath>
 
@@ -33,6 +34,8 @@ TPrinterInfo TPrinterInfo::FromTarget(const TPrintTarget& target) {
     info.VertSize = int(std::lround(mm.height()));
     info.HorzRes = int(std::lround(px.width()));
     info.VertRes = int(std::lround(px.height()));
+    info.HorzSizeMm = mm.width();
+    info.VertSizeMm = mm.height();
     info.LogPixelsY = target.Resolution;
     info.PrintingOffset = QPoint(int(std::lround(px.left())), int(std::lround(px.top())));
     const QRectF paper = target.Layout.fullRect(QPageLayout::Millimeter);
@@ -68,10 +71,10 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
     PrintableHeightMm = printer.VertSize;
     PrinterDpiY = printer.LogPixelsY;
     // A printer that reports no size would divide by zero; take its resolution instead.
-    DevPixelsPerMmX = printer.HorzSize > 0 ? double(printer.HorzRes) / printer.HorzSize
-                                           : printer.LogPixelsY / 25.4;
-    DevPixelsPerMmY = printer.VertSize > 0 ? double(printer.VertRes) / printer.VertSize
-                                           : printer.LogPixelsY / 25.4;
+    const double horzMm = printer.HorzSizeMm > 0 ? printer.HorzSizeMm : printer.HorzSize;
+    const double vertMm = printer.VertSizeMm > 0 ? printer.VertSizeMm : printer.VertSize;
+    DevPixelsPerMmX = horzMm > 0 ? double(printer.HorzRes) / horzMm : printer.LogPixelsY / 25.4;
+    DevPixelsPerMmY = vertMm > 0 ? double(printer.VertRes) / vertMm : printer.LogPixelsY / 25.4;
     PrintingOffsetPx = printer.PrintingOffset;
     PrintingOffsetMmX = DevPixelsPerMmX > 0 ? PrintingOffsetPx.x() / DevPixelsPerMmX : 0;
     PrintingOffsetMmY = DevPixelsPerMmY > 0 ? PrintingOffsetPx.y() / DevPixelsPerMmY : 0;
@@ -94,15 +97,34 @@ void TPrintLayout::Adjust(const TPrinterInfo& printer, const TAppDocument& doc,
     const int oldColumns = Columns, oldRows = Rows;
     Cells.clear();
     const double pw = doc.PageWidth, ph = doc.PageHeight;
-    Columns = copiesThatFit(doc.PrintMarginLeft, pw, doc.PrintDistHor,
-                            PrinterSheetWidth - doc.PrintMarginRight);
-    Rows = copiesThatFit(doc.PrintMarginTop, ph, doc.PrintDistVer,
-                         PrinterSheetHeight - doc.PrintMarginBottom);
-    Cells.reserve(size_t(Columns) * size_t(Rows));
-    for (int i = 0; i < Columns; ++i) {
-        for (int j = 0; j < Rows; ++j) {
-            Cells.emplace_back(i, doc.PrintMarginLeft + i * pw + i * doc.PrintDistHor,
-                               doc.PrintMarginTop + j * ph + j * doc.PrintDistVer, pw, ph, j);
+    // A product of the catalogue fixes the paper and the grid: cell (i, j) is centred on
+    // label (i, j), whatever the margins say.
+    Product = doc.PrintProduct.isEmpty() ? nullptr
+                                         : TLabelCatalogue::Installed().Find(doc.PrintProduct);
+    if (Product) {
+        PrinterSheetWidth = Product->Paper.width();
+        PrinterSheetHeight = Product->Paper.height();
+        Columns = std::min(Product->Columns, MaxCellsPerLine);
+        Rows = std::min(Product->Rows, MaxCellsPerLine);
+        Cells.reserve(size_t(Columns) * size_t(Rows));
+        for (int i = 0; i < Columns; ++i) {
+            for (int j = 0; j < Rows; ++j) {
+                const QRectF label = Product->LabelRect(i, j);
+                Cells.emplace_back(i, label.left() + (label.width() - pw) / 2,
+                                   label.top() + (label.height() - ph) / 2, pw, ph, j);
+            }
+        }
+    } else {
+        Columns = copiesThatFit(doc.PrintMarginLeft, pw, doc.PrintDistHor,
+                                PrinterSheetWidth - doc.PrintMarginRight);
+        Rows = copiesThatFit(doc.PrintMarginTop, ph, doc.PrintDistVer,
+                             PrinterSheetHeight - doc.PrintMarginBottom);
+        Cells.reserve(size_t(Columns) * size_t(Rows));
+        for (int i = 0; i < Columns; ++i) {
+            for (int j = 0; j < Rows; ++j) {
+                Cells.emplace_back(i, doc.PrintMarginLeft + i * pw + i * doc.PrintDistHor,
+                                   doc.PrintMarginTop + j * ph + j * doc.PrintDistVer, pw, ph, j);
+            }
         }
     }
     if (selection == KeepSelection && Columns == oldColumns && Rows == oldRows &&

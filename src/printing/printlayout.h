@@ -11,6 +11,7 @@
 
 struct TPrintTarget;
 class TAppDocument;
+struct TLabelProduct;
 
 class TCell {
 public:
@@ -35,6 +36,10 @@ struct TPrinterInfo {
     int VertSize = 0;      // printable height, whole mm
     int HorzRes = 0;       // printable width, device pixels
     int VertRes = 0;       // printable height, device pixels
+    // The printable size unrounded, mm; 0 when unknown. Pixels per mm come from these: the
+    // whole millimetres of a Letter page (279.4 -> 279) would misplace its bottom by 0.4 mm.
+    double HorzSizeMm = 0;
+    double VertSizeMm = 0;
     int LogPixelsY = 0;    // logical pixels per inch, vertical
     QPoint PrintingOffset; // printable area's corner on the paper, device pixels
     // The paper as laid out (turned for landscape), mm; 0 when unknown (A4 is taken).
@@ -93,6 +98,8 @@ public:
     double FitScale = 1.0;
     bool Fits = true;
     bool Landscape = false;
+    // The catalogue product the cells lie on, or null for the free layout.
+    const TLabelProduct* Product = nullptr;
 };
 
 // Longest row or column of copies the layout builds; more cannot be told apart anyway.

@@ -55,3 +55,12 @@ void SetupPdfPrinter(QPrinter& printer, bool landscape) {
                                       QMarginsF(0, 0, 0, 0)));
     printer.setCreator(QStringLiteral("Quillmark"));
 }
+
+void ApplyProductPaper(QPrinter& printer, const TLabelProduct& product) {
+    const auto size = ProductPageSize(product);
+    if (!size)
+        return;
+    printer.setPageSize(*size);
+    printer.setPageOrientation(product.Landscape() ? QPageLayout::Landscape
+                                                   : QPageLayout::Portrait);
+}

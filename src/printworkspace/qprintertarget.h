@@ -1,6 +1,7 @@
 #pragma once
 // The printer as Qt's print dialog sets it up, turned into what the printing code takes.
 
+#include "printing/labelproducts.h"
 #include "printing/printlayout.h"
 #include "printing/printtarget.h"
 
@@ -11,5 +12,8 @@ class QPrinter;
 TPrintTarget PrintTargetOf(const QPrinter& printer);
 // What the layout asks of that printer.
 TPrinterInfo PrinterInfoOf(const QPrinter& printer);
+// Sets the printer's paper to the product's, turned when the product's paper is wider than
+// high.
+void ApplyProductPaper(QPrinter& printer, const TLabelProduct& product);
 // The PDF printer the workspace uses when no printer is installed: A4 without border.
 void SetupPdfPrinter(QPrinter& printer, bool landscape);

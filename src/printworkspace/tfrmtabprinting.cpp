@@ -13,6 +13,7 @@
 #include "printing/printeroutput.h"
 #include "printing/printmerge.h"
 #include "printing/printrun.h"
+#include "printworkspace/productchooser.h"
 #include "printworkspace/tprintabortdlg.h"
 
 #include <QApplication>
@@ -42,6 +43,14 @@ constexpr int PreviewRefHeight = 1221;
 constexpr int PreviewGap = 7;
 constexpr int PreviewMinSize = 22;
 constexpr int OffsetRange = 25;
+constexpr int ProductChooserHeight = 64;
+
+// A product's paper larger than A4 (or turned) is shrunk to fit the preview's reference size.
+double productShrink(const TPrintLayout& layout) {
+    if (!layout.Product)
+        return 1.0;
+    return std::max({1.0, layout.PrinterSheetWidth / 210.33, layout.PrinterSheetHeight / 297.33});
+}
 
 void whiteText(QWidget* w) {
     QPalette p = w->palette();
@@ -276,8 +285,12 @@ void TfrmTabPrinting::buildControls() {
     WrittenLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     WrittenLabel->hide();
 
+    ProductChooser = new TProductChooser(m_printer, this);
+    ProductChooser->setGeometry(262, 4, 600, ProductChooserHeight);
+    connect(ProductChooser, &TProductChooser::Changed, this, &TfrmTabPrinting::ProductChanged);
+
     Page = new TSheetPreviewBox(this);
-    Page->setGeometry(262, 8, PreviewMinSize, PreviewMinSize);
+    Page->setGeometry(262, 8 + ProductChooserHeight, PreviewMinSize, PreviewMinSize);
     connect(Page, &TSheetPreviewBox::MouseMoved, this, &TfrmTabPrinting::PageMouseMove);
     connect(Page, &TSheetPreviewBox::Clicked, this, &TfrmTabPrinting::PageClick);
     connect(Page, &TSheetPreviewBox::Left, this, &TfrmTabPrinting::FormMouseMove);
@@ -329,6 +342,7 @@ void TfrmTabPrinting::Activate() {
     Active = false;
     m_printer.setPageOrientation(Document->Orientation == 1 ? QPageLayout::Landscape
                                                             : QPageLayout::Portrait);
+    ProductChooser->Activate();
     EditPrintMarginLeft->setText(FormatPrintValue(Document->PrintMarginLeft));
     EditPrintMarginRight->setText(FormatPrintValue(Document->PrintMarginRight));
     EditPrintMarginTop->setText(FormatPrintValue(Document->PrintMarginTop));
@@ -344,6 +358,28 @@ void TfrmTabPrinting::Activate() {
 }
 
 void TfrmTabPrinting::EditPrintMarginChange() {
+    // Margins typed by hand leave the product's layout for the free one.
+    if (Active && Document && !Document->PrintProduct.isEmpty()) {
+        Document->PrintProduct.clear();
+        Document->Modified = true;
+        ProductChooser->SetPaper(nullptr);
+        ProductChooser->Refill();
+    }
+    Adjust2Printer();
+}
+
+void TfrmTabPrinting::ProductChanged() {
+    if (!Document)
+        return;
+    const bool active = Active;
+    Active = false;
+    EditPrintMarginLeft->setText(FormatPrintValue(Document->PrintMarginLeft));
+    EditPrintMarginRight->setText(FormatPrintValue(Document->PrintMarginRight));
+    EditPrintMarginTop->setText(FormatPrintValue(Document->PrintMarginTop));
+    EditPrintMarginBottom->setText(FormatPrintValue(Document->PrintMarginBottom));
+    EditPrintDistHor->setText(FormatPrintValue(Document->PrintDistHor));
+    EditPrintDistVer->setText(FormatPrintValue(Document->PrintDistVer));
+    Active = active;
     Adjust2Printer();
 }
 
@@ -365,6 +401,7 @@ void TfrmTabPrinting::Adjust2Printer() {
         m_layoutDocument == Document && m_layoutFileName == Document->FileName;
     m_layout.Adjust(info, *Document,
                     sameDocument ? TPrintLayout::KeepSelection : TPrintLayout::FirstOnly);
+    PreviewScale /= productShrink(m_layout);
     m_layoutDocument = Document;
     m_layoutFileName = Document->FileName;
     HotCell = -1;
@@ -485,10 +522,13 @@ void TfrmTabPrinting::PrinterSetupBtnClick() {
 }
 
 void TfrmTabPrinting::resizeEvent(QResizeEvent*) {
+    ProductChooser->resize(std::max(PreviewMinSize, width() - ProductChooser->x() - PreviewGap),
+                           ProductChooserHeight);
     const int w = std::max(PreviewMinSize, width() - Page->x() - PreviewGap);
     const int h = std::max(PreviewMinSize, height() - Page->y() - PreviewGap);
     Page->resize(w, h);
-    PreviewScale = std::min(double(w) / PreviewRefWidth, double(h) / PreviewRefHeight);
+    PreviewScale = std::min(double(w) / PreviewRefWidth, double(h) / PreviewRefHeight) /
+                   productShrink(m_layout);
     PagePaint();
 }
 
@@ -571,10 +611,12 @@ void TfrmTabPrinting::CalibrationButtonClick() {
         return;
     // One cell covering the sheet; the document's own layout and selection stay as they are.
     const TPrintRunSettings offsets = offsetSettings();
+    // The sheet of a product is measured as the paper it is.
+    const bool paperSized = bool(m_layout.Product);
     runWithDialog([&](const TPrintHooks& hooks) {
         return PrintCalibrationSheet(PrintTargetOf(m_printer), offsets.FrontOffset,
                                      offsets.BackOffset, TPrinterOutput::BackPages::Separate,
-                                     hooks);
+                                     hooks, paperSized);
     });
 }
 

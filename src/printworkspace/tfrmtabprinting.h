@@ -19,6 +19,7 @@ class QLineEdit;
 class QPushButton;
 class QToolButton;
 class TPrintAbortDlg;
+class TProductChooser;
 class TPrinterOutput;
 class TPrintRun;
 struct TPrintRunSettings;
@@ -67,6 +68,8 @@ public:
     void PrinterSetupBtnClick();
     void UpDown1Click();
     void EditPrintMarginChange();
+    // The product, margins or sheet format changed in the field "Bogen".
+    void ProductChanged();
     // Shows how many sheets the records of the address store need ("Adressen reihum").
     void UpdateMergeCount();
     // The print run.
@@ -144,6 +147,7 @@ public:
     // Which files the last run wrote, or which printer it went to.
     QLabel* WrittenLabel = nullptr;
     TSheetPreviewBox* Page = nullptr;
+    TProductChooser* ProductChooser = nullptr; // the field "Bogen" above the preview
 
 protected:
     void resizeEvent(QResizeEvent*) override;

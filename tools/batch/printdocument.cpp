@@ -35,6 +35,7 @@ const QString FirstCellName = QStringLiteral("first-cell");
 const QString TextBlockName = QStringLiteral("text-block");
 const QString SkipEmptyName = QStringLiteral("skip-empty");
 const QString AcceptDamagedName = QStringLiteral("accept-damaged");
+const QString ProductName = QStringLiteral("product");
 
 void addOptions(QList<QCommandLineOption>& options) {
     auto add = [&options](const QStringList& names, const QString& text, const QString& value) {
@@ -58,6 +59,11 @@ void addOptions(QList<QCommandLineOption>& options) {
     add({DistanceName}, QStringLiteral("Abstände der Zellen in mm: horizontal,vertikal."),
         QStringLiteral("H,V"));
     add({LandscapeName}, QStringLiteral("Druckt im Querformat."), QString());
+    add({ProductName},
+        QStringLiteral("Druckt auf die Etiketten oder Karten dieses Bogens, Hersteller und "
+                       "Artikelnummer wie in --list-products (z. B. \"Avery C32011-10\"); "
+                       "setzt Papier, Ränder und Abstände."),
+        QStringLiteral("BOGEN"));
     add({OutlineName}, QStringLiteral("Zeichnet die Umrisse der Zellen (Trennlinien)."),
         QString());
     add({FitName},
@@ -220,6 +226,12 @@ TPrintJob jobFromOptions(const QCommandLineParser& parser) {
     }
     if (parser.isSet(LandscapeName))
         job.Landscape = true;
+    if (parser.isSet(ProductName)) {
+        job.Product = parser.value(ProductName).trimmed();
+        if (job.Product.isEmpty())
+            throw TBadOption{QStringLiteral("--product erwartet den Namen eines Bogens; "
+                                            "--list-products zeigt sie.")};
+    }
     if (parser.isSet(SkipEmptyName))
         job.SkipEmpty = true;
     job.Outline = parser.isSet(OutlineName);
@@ -343,6 +355,7 @@ const bool registered = RegisterBatchMode(
      QStringLiteral(
          "  quillmark-batch DOKUMENT.qmk (-o AUSGABE.pdf | -P DRUCKER) [--copies N]\n"
          "      [--cells all|1,3-4] [--margins L,O,R,U] [--distance H,V] [--landscape]\n"
+         "      [--product BOGEN]\n"
          "      [--outline] [--fit] [--offset-front H,V] [--offset-back H,V]\n"
          "      [--back separate|after|interleaved] [--merge DATEI] [--records all|2-40]\n"
          "      [--first-cell N] [--text-block N=TEXT ...] [--skip-empty]\n"
