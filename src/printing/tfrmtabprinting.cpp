@@ -560,6 +560,9 @@ void TfrmTabPrinting::ButtonClick() {
     runWithDialog(run, output);
     if (merge && merge->CutTexts() > 0)
         ShowMessage(this, QStringLiteral("Drucken"), CutTextsNote(merge->CutTexts()));
+    if (merge && !merge->BarcodeProblems().isEmpty())
+        ShowMessage(this, QStringLiteral("Drucken"),
+                    merge->BarcodeProblems().mid(0, 20).join(QLatin1Char('\n')));
 }
 
 void TfrmTabPrinting::CalibrationButtonClick() {
