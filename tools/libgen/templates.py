@@ -352,11 +352,12 @@ def code_templates():
     card = ("karte_qr", "Visitenkarte mit QR-Code (vCard)", s)
 
     label = Sheet(70, 36, blocks)
-    label.text("<firma1>", 4, 4, 8, 40, bold=True, color=c1)
-    label.text("<vorname> <name>", 4, 9, 7, 40)
-    label.text("<strasse>", 4, 14, 7, 40)
-    label.text("<plz> <ort>", 4, 19, 7, 40)
-    label.text("<url>", 4, 27, 5.5, 40, italic=True, color=GREY_TEXT)
+    label.box(0, 0, 2.5, 36, c1)
+    label.text("<firma1>", 6, 4, 8, 37, bold=True, color=c1)
+    label.text("<vorname> <name>", 6, 9, 7, 37)
+    label.text("<strasse>", 6, 14, 7, 37)
+    label.text("<plz> <ort>", 6, 19, 7, 37)
+    label.text("<url>", 6, 27, 5.5, 37, italic=True, color=GREY_TEXT)
     label.code("QR", SENDER_VCARD, 44, 5, 23, 23)
     return [card, ("etikett_qr", "Adressetikett mit QR-Code (vCard)", label)]
 
