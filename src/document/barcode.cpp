@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cmath>
 #include <memory>
+#include <vector>
 #include <zint.h>
 
 namespace {
@@ -202,7 +203,55 @@ TBarcodeSymbol EncodeBarcode(const TDocElementBAR& e, double barHeight)
     return out;
 }
 
+namespace {
+
+TBarcodeLayout layoutBarcode(const TDocElementBAR& e);
+
+// Drawing a cell and checking it for problems ask for the same symbol, and so does every redraw
+// of the sheet: the last few layouts are kept, per thread.
+struct LayoutCache {
+    struct Entry {
+        QString key;
+        TBarcodeLayout layout;
+    };
+    std::vector<Entry> entries; // newest last
+};
+
+QString layoutKey(const TDocElementBAR& e)
+{
+    return QStringLiteral("%1|%2|%3|%4|%5|%6|%7|%8|%9|")
+               .arg(int(e.Kind))
+               .arg(e.ModuleSize, 0, 'g', 17)
+               .arg(e.ErrorLevel)
+               .arg(e.QuietZone)
+               .arg(e.HumanReadable)
+               .arg(e.Turns % 4)
+               .arg(e.Width, 0, 'g', 17)
+               .arg(e.Height, 0, 'g', 17)
+               .arg(e.Text.size()) +
+           e.Text;
+}
+
+} // namespace
+
 TBarcodeLayout LayoutBarcode(const TDocElementBAR& e)
+{
+    thread_local LayoutCache cache;
+    const QString key = layoutKey(e);
+    for (const auto& entry : cache.entries) {
+        if (entry.key == key)
+            return entry.layout;
+    }
+    TBarcodeLayout l = layoutBarcode(e);
+    if (cache.entries.size() >= 8)
+        cache.entries.erase(cache.entries.begin());
+    cache.entries.push_back({key, l});
+    return l;
+}
+
+namespace {
+
+TBarcodeLayout layoutBarcode(const TDocElementBAR& e)
 {
     TBarcodeLayout l;
     const bool odd = e.Turns % 2 == 1;
@@ -237,6 +286,8 @@ TBarcodeLayout LayoutBarcode(const TDocElementBAR& e)
     }
     return l;
 }
+
+} // namespace
 
 QString BarcodeProblem(const TDocElementBAR& e)
 {
