@@ -7,6 +7,9 @@
 // Full merged sheets share what every cell has in common; for comparison the 100 merged sheets
 // are also printed once with every sheet drawn whole.
 //
+// The card with a QR code holding each record's vCard (karte_qr) is merged the same way: its
+// time and PDF size per card against karte_1's.
+//
 //   bench_merge [runs]
 
 #include "printworkspace/qprintertarget.h"
@@ -157,5 +160,25 @@ int main(int argc, char** argv) {
                 double(merged100.bytes) / double(merged1.bytes));
     std::printf("  PDF 100 merged sheets / 1 unmerged sheet: %.2f (target <= 20)\n",
                 double(merged100.bytes) / double(plain1.bytes));
+
+    TAppDocument qr(false);
+    try {
+        qr.LoadFromFile(QStringLiteral(QM_SOURCE_DIR "/data/Template/Visitenkarten/karte_qr.qmk"));
+    } catch (const TDocumentError& e) {
+        std::fprintf(stderr, "%s\n", e.message().toUtf8().constData());
+        return 1;
+    }
+    const Outcome qr100 = median(runs, [&] { return printSheets(qr, 0, &many, f); });
+    const Outcome qr1 = median(runs, [&] { return printSheets(qr, 0, &ten, f); });
+    std::printf("Business card karte_qr (vCard QR code per record), 1200 dpi PDF\n");
+    std::printf("  merge 1000 records (100 sheets): %.2f s, %.0f records/s, %lld bytes\n",
+                qr100.ms / 1000, 1000 / (qr100.ms / 1000), qr100.bytes);
+    std::printf("  merge 10 records (1 sheet):      %.3f s, %lld bytes\n", qr1.ms / 1000,
+                qr1.bytes);
+    std::printf("  per card: %.2f ms and %.0f bytes; against karte_1 %.2f times the time and "
+                "%.2f times the bytes\n",
+                (qr100.ms - qr1.ms) / 990, double(qr100.bytes - qr1.bytes) / 990,
+                (qr100.ms - qr1.ms) / (merged100.ms - merged1.ms),
+                double(qr100.bytes - qr1.bytes) / double(merged100.bytes - merged1.bytes));
     return 0;
 }

@@ -1,4 +1,5 @@
 #include "document/appdocument.h"
+#include "document/barcode.h"
 
 #include "document/placeholders.h"
 #include "document/units.h"
@@ -194,6 +195,13 @@ int TAppDocument::FillPlaceholders(const TPlaceholderValues& values)
     const TPlaceholderFiller filler(values, SkipEmpty);
     int cut = 0;
     for (const auto& e : Elements) {
+        if (auto* bar = dynamic_cast<TDocElementBAR*>(e.get()); bar && !bar->MacroText.isEmpty()) {
+            bool wasCut = false;
+            bar->Text = FillBarcodeContent(bar->MacroText, values, SkipEmpty,
+                                           &wasCut);
+            cut += wasCut ? 1 : 0;
+            continue;
+        }
         auto* txt = dynamic_cast<TDocElementTXT*>(e.get());
         if (!txt || txt->MacroText.isEmpty())
             continue;

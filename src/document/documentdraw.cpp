@@ -7,6 +7,7 @@
 // proportion to the box on every device and at every zoom.
 
 #include "document/appdocument.h"
+#include "document/barcode.h"
 #include "document/elementpaint.h"
 #include "document/units.h"
 #include <QFontMetricsF>
@@ -194,6 +195,8 @@ void PaintElement(QPainter& canvas, const TDocElement& e, const TElementMapping&
         canvas.restore();
     } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(&e)) {
         drawText(canvas, *t, m);
+    } else if (const auto* b = dynamic_cast<const TDocElementBAR*>(&e)) {
+        PaintBarcode(canvas, *b, m.Box(e.Left, e.Top, e.Left + e.Width, e.Top + e.Height));
     }
 }
 

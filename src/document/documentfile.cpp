@@ -1,6 +1,7 @@
 // Reading and writing the document file.
 
 #include "document/appdocument.h"
+#include "document/barcode.h"
 #include "document/cp1252.h"
 #include "document/docfilecodec.h"
 #include "document/units.h"
@@ -311,6 +312,45 @@ std::unique_ptr<TDocElementTXT> readText(LineReader& in, TLoadReport& report, in
     return e;
 }
 
+void applyBarcodeKey(QByteArrayView line, TDocElementBAR& e)
+{
+    const ElementKey k = elementKey(line);
+    if (k.code == 0 || applyBaseKey(k, e))
+        return;
+    const QByteArrayView v = k.value;
+    switch (k.code) {
+    case keyCode("T"): e.Text = UnescapeBarcodeLine(text(v)); break;
+    case keyCode("M"): e.MacroText = UnescapeBarcodeLine(text(v)); break;
+    case keyCode("SY"): BarcodeKindFromKey(text(v), &e.Kind); break;
+    case keyCode("MS"): e.ModuleSize = std::max(0.0, ParseReal(v)); break;
+    case keyCode("EC"): e.ErrorLevel = std::uint8_t(std::clamp(toInt32(v), 0, 4)); break;
+    case keyCode("FC"): e.ForeColor = toColor(v); break;
+    case keyCode("BC"): e.BackColor = toColor(v); break;
+    case keyCode("QZ"): applyBool(v, e.QuietZone); break;
+    case keyCode("HR"): applyBool(v, e.HumanReadable); break;
+    case keyCode("R"): e.Turns = std::uint8_t(((toInt32(v) % 4) + 4) % 4); break;
+    default: break;
+    }
+}
+
+std::unique_ptr<TDocElementBAR> readBarcode(LineReader& in, TLoadReport& report, int element,
+                                            bool& complete)
+{
+    auto e = std::make_unique<TDocElementBAR>();
+    complete = false;
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (line == "##") {
+            complete = true;
+            break;
+        }
+        applyBarcodeKey(line, *e);
+    }
+    if (!complete)
+        noteDamage(report, in.Line() + 1, endsInside(element));
+    return e;
+}
+
 // Returns false when the file ended before the header's empty line.
 bool readHeader(LineReader& in, TAppDocument& d)
 {
@@ -446,6 +486,47 @@ void writeText(QByteArray& out, const TDocElementTXT& e)
     out.append("##\r\n");
 }
 
+void writeBarcode(QByteArray& out, const TDocElementBAR& e)
+{
+    out.append("#BAR\r\n");
+    appendReal(out, "## CL=", e.Left);
+    appendReal(out, "## CT=", e.Top);
+    appendReal(out, "## CW=", e.Width);
+    appendReal(out, "## CH=", e.Height);
+    appendNumber(out, "## B=", e.Side);
+    appendTextLine(out, "## SY=", BarcodeKindKey(e.Kind));
+    appendTextLine(out, "## T=", EscapeBarcodeLine(e.Text));
+    appendTextLine(out, "## M=", EscapeBarcodeLine(e.MacroText));
+    appendReal(out, "## MS=", e.ModuleSize);
+    appendNumber(out, "## EC=", e.ErrorLevel);
+    appendNumber(out, "## FC=", std::int32_t(e.ForeColor));
+    appendNumber(out, "## BC=", std::int32_t(e.BackColor));
+    out.append(e.QuietZone ? "## QZ=T\r\n" : "## QZ=F\r\n");
+    out.append(e.HumanReadable ? "## HR=T\r\n" : "## HR=F\r\n");
+    appendNumber(out, "## R=", e.Turns % 4);
+    out.append("##\r\n");
+}
+
+bool IsElementKindLine(QByteArrayView line)
+{
+    if (line.size() < 2 || line.size() > 16 || line[0] != '#')
+        return false;
+    for (qsizetype i = 1; i < line.size(); ++i) {
+        const char c = line[i];
+        if (!((c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')))
+            return false;
+    }
+    return line != "#WMF" && line != "#TXT" && line != "#BAR";
+}
+
+QString UnknownKindText(QByteArrayView line, int lineNumber)
+{
+    return QStringLiteral("in Zeile %1 beginnt ein Element der unbekannten Art „%2“; die Datei "
+                          "stammt wohl aus einer neueren Version von Quillmark")
+        .arg(lineNumber)
+        .arg(text(line));
+}
+
 QString notesLine(const QString& notes)
 {
     // Every line break becomes "<#>"; a bare LF or CR would otherwise end the header line.
@@ -515,6 +596,8 @@ bool writeDocument(const TAppDocument& d, Sink& sink)
             writeGraphic(out, *g);
         else if (const auto* t = dynamic_cast<const TDocElementTXT*>(e.get()))
             writeText(out, *t);
+        else if (const auto* b = dynamic_cast<const TDocElementBAR*>(e.get()))
+            writeBarcode(out, *b);
         if (!sink.flush(false))
             return false;
     }
@@ -564,7 +647,13 @@ TLoadReport TAppDocument::LoadFromBytes(const QByteArray& bytes)
             Elements.push_back(readGraphic(in, report, element, complete));
         else if (line == "#TXT")
             Elements.push_back(readText(in, report, element, complete));
-        else
+        else if (line == "#BAR")
+            Elements.push_back(readBarcode(in, report, element, complete));
+        else if (IsElementKindLine(line)) {
+            // A kind of a newer version: reading on would drop it without a word.
+            noteDamage(report, in.Line(), UnknownKindText(line, in.Line()));
+            break;
+        } else
             continue;
         ++(complete ? report.Elements : report.Incomplete);
     }
@@ -623,6 +712,25 @@ bool IsDocumentFile(const QString& fileName)
     return first == kMagic;
 }
 
+// The first element of a kind this version does not know: its line and the reason.
+static int unknownKindLine(const QByteArray& bytes, QString* reason)
+{
+    LineReader in(bytes);
+    bool elements = false;
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (!elements) {
+            elements = line.isEmpty() && in.Line() > 1;
+            continue;
+        }
+        if (IsElementKindLine(line)) {
+            *reason = UnknownKindText(line, in.Line());
+            return in.Line();
+        }
+    }
+    return 0;
+}
+
 void TAppDocument::LoadFromFile(const QString& name)
 {
     const QFileInfo info(name);
@@ -643,6 +751,9 @@ void TAppDocument::LoadFromFile(const QString& name)
     if (file.error() != QFileDevice::NoError)
         throw TDocumentError(fail.arg(displayName(name), FileErrorText(file, errno)));
     file.close();
+    QString unknown;
+    if (bytes.startsWith(kMagic) && unknownKindLine(bytes, &unknown) > 0)
+        throw TDocumentError(fail.arg(displayName(name), unknown + QStringLiteral(".")));
     // Only a completely read file replaces the document.
     Clear();
     Notes.clear();

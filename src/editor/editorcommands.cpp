@@ -1,5 +1,7 @@
 // The tool-bar commands of the editor that change the element stack, and their undo.
 
+#include "document/barcode.h"
+#include "metafile/emfpaintdevice.h"
 #include "ui/globals.h"
 #include "document/placeholders.h"
 #include "editor/inspectorlink.h"
@@ -9,6 +11,8 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QMimeData>
+#include <cmath>
+#include <QPainter>
 #include <QShortcut>
 #include <QTabBar>
 #include <QToolButton>
@@ -118,6 +122,18 @@ void TfrmTabEditor::SpeedButtonCopyClick() {
     if (auto* graphic = dynamic_cast<TDocElementWMF*>(element)) {
         if (QMimeData* data = PictureMimeData(graphic->Metafile))
             QGuiApplication::clipboard()->setMimeData(data);
+    } else if (auto* bar = dynamic_cast<TDocElementBAR*>(element)) {
+        // Other programs get the symbol as vectors at 600 dpi.
+        const QSize size(std::max(1, int(std::lround(bar->Width * 600 / 25.4))),
+                         std::max(1, int(std::lround(bar->Height * 600 / 25.4))));
+        TMetafile picture;
+        {
+            TEmfPaintDevice device(picture, size, 600);
+            QPainter painter(&device);
+            PaintBarcode(painter, *bar, QRect(QPoint(0, 0), size));
+        }
+        if (QMimeData* data = PictureMimeData(picture))
+            QGuiApplication::clipboard()->setMimeData(data);
     }
 }
 
@@ -135,6 +151,17 @@ void TfrmTabEditor::SpeedButtonPasteClick() {
 
 void TfrmTabEditor::SpeedButtonTextClick() {
     Document->AddText(QStringLiteral("Text"), CurrentSide);
+    SelectElement(0, true);
+    PageFullRefresh();
+    insertUndo(InsertedUndoKey(0));
+}
+
+void TfrmTabEditor::SpeedButtonBarcodeClick() {
+    auto e = std::make_unique<TDocElementBAR>();
+    e->Side = CurrentSide;
+    e->Text = QStringLiteral("Quillmark");
+    Document->InsertElement(0, std::move(e));
+    Document->Modified = true;
     SelectElement(0, true);
     PageFullRefresh();
     insertUndo(InsertedUndoKey(0));
@@ -244,13 +271,12 @@ TUndoEntry TfrmTabEditor::applyUndoEntry(const TUndoEntry& entry) {
         break;
     case TUndoKey::Texts:
         for (const auto& [index, text] : entry.Texts) {
-            auto* txt = index >= 0 && index < n ? dynamic_cast<TDocElementTXT*>(
-                                                      Document->Element(index))
-                                                : nullptr;
-            if (!txt)
+            QString* filled = index >= 0 && index < n ? FilledTextOf(Document->Element(index))
+                                                      : nullptr;
+            if (!filled)
                 continue;
-            inverse.Texts.append({index, txt->Text});
-            txt->Text = text;
+            inverse.Texts.append({index, *filled});
+            *filled = text;
         }
         if (!inverse.Texts.isEmpty())
             inverse.Key = entry.Key;
@@ -313,14 +339,14 @@ void TfrmTabEditor::SpeedButtonArangeClick() {
     // The texts as they were, so that one undo puts back exactly what the filling replaced.
     QList<QPair<int, QString>> before;
     for (int i = 0; i < Document->Count(); ++i) {
-        if (auto* txt = dynamic_cast<TDocElementTXT*>(Document->Element(i)))
-            before.append({i, txt->Text});
+        if (const QString* filled = FilledTextOf(Document->Element(i)))
+            before.append({i, *filled});
     }
     const int cut = Document->FillPlaceholders(CurrentPlaceholderValues());
     TUndoEntry entry;
     entry.Key = TextsUndoKey();
     for (const auto& [index, text] : before) {
-        if (static_cast<TDocElementTXT*>(Document->Element(index))->Text != text)
+        if (*FilledTextOf(Document->Element(index)) != text)
             entry.Texts.append({index, text});
     }
     if (!entry.Texts.isEmpty()) {

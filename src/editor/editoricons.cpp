@@ -116,6 +116,13 @@ void draw(QPainter& p, TEditorIcon which) {
         p.drawText(QRectF(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("A"));
         break;
     }
+    case TEditorIcon::Barcode: {
+        // A few bars of different widths.
+        const double bars[][2] = {{1, 1}, {3, 2}, {6, 1}, {8, 1}, {10, 2}, {13, 1}};
+        for (const auto& b : bars)
+            p.fillRect(QRectF(1 + b[0], 2, b[1], 12), Ink);
+        break;
+    }
     case TEditorIcon::Graphic:
         p.setPen(QPen(Ink, 1));
         p.setBrush(QColor(200, 230, 255));

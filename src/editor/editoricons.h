@@ -19,7 +19,8 @@ enum class TEditorIcon {
     OneDown,
     OneUp,
     FullUp,
-    TextBlocks
+    TextBlocks,
+    Barcode
 };
 
 QIcon EditorIcon(TEditorIcon which);

@@ -195,6 +195,9 @@ void TfrmTabEditor::buildToolBar() {
     ToolBar->addSeparator();
     SpeedButtonText = button("SpeedButtonText", QStringLiteral("einzeiliges Textobjekt anlegen"),
                              EditorIcon(TEditorIcon::Text), &TfrmTabEditor::SpeedButtonTextClick);
+    SpeedButtonBarcode =
+        button("SpeedButtonBarcode", QStringLiteral("QR-Code oder Strichcode anlegen"),
+               EditorIcon(TEditorIcon::Barcode), &TfrmTabEditor::SpeedButtonBarcodeClick);
     SpeedButtonGraphic =
         button("SpeedButtonGraphic", QStringLiteral("Grafik aus Datei einfügen"),
                EditorIcon(TEditorIcon::Graphic), &TfrmTabEditor::SpeedButtonGraphicClick);

@@ -76,6 +76,7 @@ public:
     // Carries out again what the last undo took back (Ctrl+Y, Ctrl+Shift+Z).
     void SpeedButtonRedoClick();
     void SpeedButtonTextClick();
+    void SpeedButtonBarcodeClick();
     void SpeedButtonGraphicClick();
     void SpeedButtonObjectInspectorClick();
     void SpeedButtonFullDownClick();
@@ -111,6 +112,7 @@ public:
     QToolButton* SpeedButtonReturn = nullptr;
     QToolButton* SpeedButtonRedo = nullptr;
     QToolButton* SpeedButtonText = nullptr;
+    QToolButton* SpeedButtonBarcode = nullptr;
     QToolButton* SpeedButtonGraphic = nullptr;
     QToolButton* SpeedButtonObjectInspector = nullptr;
     QToolButton* SpeedButtonFullDown = nullptr;

@@ -1,11 +1,13 @@
 #include "inspector/ttoolmaster.h"
 
+#include "document/barcode.h"
 #include "ui/globals.h"
 #include "document/units.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
 #include "inspector/numberformat.h"
 #include "inspector/tfilter.h"
+#include "inspector/ttoolsubformbar.h"
 #include "inspector/ttoolsubformtxt.h"
 #include "inspector/ttoolsubformwmf.h"
 #include <QAbstractButton>
@@ -27,6 +29,12 @@ namespace {
 
 // The text the placeholders of macroText give with the current text blocks and address,
 // exactly as "Textbausteine zuweisen" fills it.
+QString filledBarcode(const QString& macroText) {
+    bool cut = false;
+    return FillBarcodeContent(macroText, CurrentPlaceholderValues(),
+                              Document ? Document->SkipEmpty : false, &cut);
+}
+
 QString filledText(const QString& macroText) {
     TAppDocument scratch(false);
     auto element = std::make_unique<TDocElementTXT>();
@@ -93,12 +101,18 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent) {
             [this] { TtoolSubFormWMFChanging(GraphicPage->SpinStrich); });
     EmbedForm(ChildPanel, GraphicPage);
 
+    BarcodePage = new TtoolSubFormBAR;
+    BarcodePageSize = BarcodePage->size();
+    EmbedForm(ChildPanel, BarcodePage);
+    connectBarcodePage();
+
     // Enter is seen before the focused field gets it, also on the docked pages.
     for (QWidget* w : findChildren<QWidget*>())
         w->installEventFilter(this);
 
     TextPage->hide();
     GraphicPage->hide();
+    BarcodePage->hide();
     m_toggle = nullptr;
     setClientSize(370, 80);
     SetReference(nullptr);
@@ -240,6 +254,7 @@ QStringList TToolMaster::editTexts() const {
           TextPage->EditFontSize, TextPage->EditAngle, TextPage->EditShadowX,
           TextPage->EditShadowY})
         texts << edit->text();
+    texts << BarcodePage->EditContent->toPlainText();
     return texts;
 }
 
@@ -265,6 +280,9 @@ void TToolMaster::UpdateFromReference() {
     if (e) {
         auto* text = dynamic_cast<TDocElementTXT*>(e);
         auto* graphic = dynamic_cast<TDocElementWMF*>(e);
+        auto* bar = dynamic_cast<TDocElementBAR*>(e);
+        if (!BarcodePage->isHidden() && !bar)
+            BarcodePage->hide();
         if (!TextPage->isHidden() && !text)
             TextPage->hide();
         if (!GraphicPage->isHidden() && !graphic)
@@ -281,12 +299,17 @@ void TToolMaster::UpdateFromReference() {
             setClientSize(MainPanel->width() + GraphicPageSize.width(), GraphicPageSize.height());
             GraphicPage->PrepareFor(*graphic);
             GraphicPage->show();
+        } else if (bar) {
+            BarcodePage->FillFromElement(*bar);
+            setClientSize(MainPanel->width() + BarcodePageSize.width(), BarcodePageSize.height());
+            BarcodePage->show();
         }
     } else {
         for (QLineEdit* edit : {EditLeft, EditTop, EditWidth, EditHeight})
             edit->setText(QStringLiteral("-"));
         TextPage->hide();
         GraphicPage->hide();
+        BarcodePage->hide();
         // Only the fields: no empty page area beside them.
         setClientSize(MainPanel->width(), GraphicPageSize.height());
     }
@@ -329,6 +352,7 @@ void TToolMaster::ApplyBtnClick() {
     }
     TDocElement* e = m_reference;
     auto* text = dynamic_cast<TDocElementTXT*>(e);
+    auto* bar = dynamic_cast<TDocElementBAR*>(e);
 
     // The four lengths first: a refused one is named and keeps its value.
     struct Field {
@@ -351,7 +375,7 @@ void TToolMaster::ApplyBtnClick() {
     }
 
     if (Document) {
-        if (text) {
+        if (text || bar) {
             Document->InsertUndo(QString::number(index), std::shared_ptr<TDocElement>(e->Clone()));
         } else {
             // The same geometry record a move with the mouse writes.
@@ -388,6 +412,12 @@ void TToolMaster::ApplyBtnClick() {
             TextPage->EditTextCont->setText(text->Text);
         }
     }
+    if (bar) {
+        BarcodePage->WriteToElement(*bar);
+        if (!bar->MacroText.isEmpty())
+            bar->Text = filledBarcode(bar->MacroText);
+        BarcodePage->ShowProblem(*bar);
+    }
     m_shownTexts = editTexts();
     if (Document)
         Document->Modified = true;
@@ -395,6 +425,40 @@ void TToolMaster::ApplyBtnClick() {
     if (!refused.isEmpty())
         showError(refused.join(QLatin1Char('\n')) +
                   QStringLiteral("\nDiese Werte bleiben wie zuvor."));
+}
+
+void TToolMaster::connectBarcodePage() {
+    connect(BarcodePage, &TtoolSubFormBAR::Changed, this, [this] { applyBarcodePage(0); });
+    connect(BarcodePage, &TtoolSubFormBAR::Turn, this,
+            [this](int quarters) { applyBarcodePage(quarters); });
+}
+
+void TToolMaster::applyBarcodePage(int quarterTurns) {
+    auto* bar = dynamic_cast<TDocElementBAR*>(m_reference);
+    if (!m_ready || !bar)
+        return;
+    const int index = referenceIndex();
+    if (Document && index < 0) {
+        m_reference = nullptr;
+        return;
+    }
+    if (Document)
+        Document->InsertUndo(QString::number(index), std::shared_ptr<TDocElement>(bar->Clone()));
+    BarcodePage->WriteToElement(*bar);
+    if (!bar->MacroText.isEmpty())
+        bar->Text = filledBarcode(bar->MacroText);
+    if (quarterTurns != 0) {
+        // The box turns about its centre with the symbol.
+        bar->Turns = std::uint8_t(((bar->Turns + quarterTurns) % 4 + 4) % 4);
+        const double cx = bar->Left + bar->Width / 2, cy = bar->Top + bar->Height / 2;
+        std::swap(bar->Width, bar->Height);
+        bar->Left = cx - bar->Width / 2;
+        bar->Top = cy - bar->Height / 2;
+    }
+    if (Document)
+        Document->Modified = true;
+    UpdateFromReference();
+    fullRefresh();
 }
 
 bool TToolMaster::FormKeyDown(int key) {

@@ -18,6 +18,7 @@ class QFontDialog;
 class QLineEdit;
 class QToolButton;
 class TDocElementWMF;
+class TtoolSubFormBAR;
 class TtoolSubFormTXT;
 class TtoolSubFormWMF;
 class TUpDown;
@@ -74,6 +75,8 @@ public:
 
     TtoolSubFormTXT* TextPage;
     TtoolSubFormWMF* GraphicPage;
+    TtoolSubFormBAR* BarcodePage;
+    QSize BarcodePageSize;
     QSize TextPageSize; // as measured right after creation
     QSize GraphicPageSize;
 
@@ -85,6 +88,9 @@ protected:
 private:
     void buildMainPanel();
     void connectTextPage();
+    void connectBarcodePage();
+    // Writes the barcode page's choices into the element (one undo step) and redraws.
+    void applyBarcodePage(int quarterTurns);
     void applyLanguage();
     void setClientSize(int width, int height);
     void fullRefresh();

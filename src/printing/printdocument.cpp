@@ -157,8 +157,10 @@ TPdfPrint PrintDocumentJob(const TAppDocument& source, const TPrintJob& job) {
     result.Files = output.Written();
     result.Removed = output.Removed();
     result.Sheets = run.SheetsPrinted();
-    if (merge)
+    if (merge) {
         cutTexts = merge->CutTexts();
+        result.Notes << merge->BarcodeProblems();
+    }
     if (cutTexts > 0)
         result.Notes << CutTextsNote(cutTexts);
     return result;

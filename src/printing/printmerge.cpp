@@ -1,5 +1,6 @@
 #include "printing/printmerge.h"
 
+#include "document/barcode.h"
 #include "printing/printrun.h"
 
 #include <QRegularExpression>
@@ -84,8 +85,10 @@ void TPrintMerge::plan(const TPrintLayout& layout) {
     m_perSheet = 0;
     m_onFirstSheet = 0;
     const std::vector<int> order = CellsInReadingOrder(layout);
+    m_number.assign(n, 0);
     for (size_t k = 0; k < order.size(); ++k) {
         const int i = order[k];
+        m_number[size_t(i)] = int(k) + 1;
         if (!layout.Cells[size_t(i)].Selected)
             continue;
         m_slot[size_t(i)] = m_perSheet++;
@@ -151,6 +154,28 @@ const TAppDocument* TPrintMerge::documentFor(int record) {
     return &m_copy;
 }
 
+void TPrintMerge::checkBarcodes(int record, int sheet, int cell) {
+    if (m_checked.empty())
+        m_checked.assign(size_t(RecordCount()), false);
+    if (m_checked[size_t(record)])
+        return;
+    m_checked[size_t(record)] = true;
+    for (int i = 0; i < m_copy.Count(); ++i) {
+        const auto* bar = dynamic_cast<const TDocElementBAR*>(m_copy.Element(i));
+        if (!bar)
+            continue;
+        const QString problem = BarcodeProblem(*bar);
+        if (problem.isEmpty())
+            continue;
+        const int number = cell >= 0 && size_t(cell) < m_number.size() ? m_number[size_t(cell)] : 0;
+        m_barcodeProblems << QStringLiteral("Blatt %1, Zelle %2 (Adresse %3): %4 nicht darstellbar: %5")
+                                 .arg(sheet + 1)
+                                 .arg(number)
+                                 .arg(record + 1)
+                                 .arg(BarcodeKindName(bar->Kind), problem);
+    }
+}
+
 void TPrintMerge::Attach(TPrintRun& run, const TPrintLayout& layout, int copies) {
     plan(layout);
     const int repeat = std::max(1, copies);
@@ -159,7 +184,11 @@ void TPrintMerge::Attach(TPrintRun& run, const TPrintLayout& layout, int copies)
     };
     run.CellDocument = [this, repeat](int sheet, int cell, int side) -> const TAppDocument* {
         const int record = RecordAt(sheet / repeat, cell, side);
-        return record >= 0 ? documentFor(record) : nullptr;
+        if (record < 0)
+            return nullptr;
+        const TAppDocument* doc = documentFor(record);
+        checkBarcodes(record, sheet / repeat, cell);
+        return doc;
     };
     // Every cell shows the working copy; only the texts of its placeholders change.
     run.CommonDocument = &m_copy;

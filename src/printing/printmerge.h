@@ -56,10 +56,14 @@ public:
     int RecordAt(int sheet, int cell, int side) const;
     // Texts cut at MaxFilledLength, counted once per record filled so far.
     int CutTexts() const { return m_cutTexts; }
+    // "Blatt 1, Zelle 3 (Adresse 3): …": the cells whose code could not be encoded, each
+    // record once; the print goes on and shows a crossed frame there.
+    QStringList BarcodeProblems() const { return m_barcodeProblems; }
 
 private:
     void plan(const TPrintLayout& layout);
     const TAppDocument* documentFor(int record);
+    void checkBarcodes(int record, int sheet, int cell);
 
     QList<TAddressRecord> m_records;
     TPlaceholderValues m_values;
@@ -73,6 +77,9 @@ private:
     std::vector<int> m_slot;
     std::vector<int> m_firstSlot;
     std::vector<int> m_front;
+    std::vector<int> m_number; // per cell index its number in reading order, from 1
+    std::vector<bool> m_checked; // records whose codes were checked
+    QStringList m_barcodeProblems;
     int m_perSheet = 0;
     int m_onFirstSheet = 0;
 };

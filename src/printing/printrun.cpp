@@ -1,5 +1,7 @@
 #include "printing/printrun.h"
 
+#include "document/barcode.h"
+
 #include "document/appdocument.h"
 #include "document/cellpainter.h"
 #include "document/docelement.h"
@@ -33,7 +35,8 @@ std::optional<int> TPrintRun::CommonSplit(const TAppDocument& doc, int side) {
     for (int i = 0; i < doc.Count(); ++i) {
         const TDocElement* e = doc.Element(i);
         const auto* txt = dynamic_cast<const TDocElementTXT*>(e);
-        const bool macro = txt && !txt->MacroText.isEmpty();
+        const auto* bar = dynamic_cast<const TDocElementBAR*>(e);
+        const bool macro = (txt && !txt->MacroText.isEmpty()) || (bar && !bar->MacroText.isEmpty());
         filled = filled || macro;
         if (e->Side != side)
             continue;

@@ -599,8 +599,10 @@ void TfrmTabPrinting::ButtonClick() {
             job.Hooks = hooks;
             return PrintDocumentJob(*Document, job);
         });
+    // Cut texts and codes that could not be drawn; a long list is cut short.
     if (result.Ok && !result.Notes.isEmpty())
-        ShowMessage(this, QStringLiteral("Drucken"), result.Notes.join(QLatin1Char('\n')));
+        ShowMessage(this, QStringLiteral("Drucken"),
+                    result.Notes.mid(0, 20).join(QLatin1Char('\n')));
 }
 
 void TfrmTabPrinting::CalibrationButtonClick() {

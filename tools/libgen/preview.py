@@ -45,6 +45,11 @@ def document_svg(width, height, elements, side):
         if isinstance(e, Graphic):
             parts.append(picture_svg_body(e.pic, e.left, e.top, e.width, e.height))
             continue
+        if not hasattr(e, "style"):  # a barcode: its box only
+            parts.append('<rect x="%f" y="%f" width="%f" height="%f" fill="none" '
+                         'stroke="rgb(0,0,0)" stroke-width="0.3"/>'
+                         % (e.left, e.top, e.width, e.height))
+            continue
         pt_mm = e.size / 10.0 * 0.3528
         anchor = {"L": "start", "C": "middle", "R": "end"}[e.align]
         x = {"L": e.left, "C": e.left + e.width / 2, "R": e.left + e.width}[e.align]

@@ -7,7 +7,7 @@ finished before the user fills in his own."""
 import art
 import scenes
 from geom import arc, band, circle, mix, rect, wave
-from writers import Graphic, Picture, Shape, Text
+from writers import Barcode, Graphic, Picture, Shape, Text
 
 # The sample address (first record of adressen.dat) and the placeholders in the order
 # in which the program fills them.
@@ -36,6 +36,38 @@ def fill(macro, blocks):
         value = SAMPLE[key] if key in SAMPLE else blocks.get(key, "")
         text = text.replace("<%s>" % key, value)
     return text
+
+
+# "vCard des Absenders": the address placeholders as a vCard 3.0.
+SENDER_VCARD = "\n".join([
+    "BEGIN:VCARD", "VERSION:3.0", "N:<name>;<vorname>;;<titel>;", "FN:<titel> <vorname> <name>",
+    "ORG:<firma1>;<firma2>", "ADR;TYPE=WORK:;;<strasse>;<ort>;;<plz>;",
+    "TEL;TYPE=WORK,VOICE:<telefon>", "TEL;TYPE=WORK,FAX:<telefax>",
+    "TEL;TYPE=HOME,VOICE:<telefonprivat>", "TEL;TYPE=HOME,FAX:<telefaxprivat>",
+    "TEL;TYPE=CELL:<mobil>", "EMAIL;TYPE=INTERNET:<email>", "URL:<url>", "END:VCARD"])
+
+
+def fill_vcard(macro, blocks):
+    """Values escaped; properties whose value came out empty are left out."""
+    def esc(v):
+        v = v.replace("\\", "\\\\").replace(",", "\\,").replace(";", "\\;")
+        return v.replace("\r\n", "\\n").replace("\n", "\\n").strip()
+    lines = []
+    for line in macro.split("\n"):
+        text = line
+        for key in ORDER:
+            value = SAMPLE[key] if key in SAMPLE else blocks.get(key, "")
+            text = text.replace("<%s>" % key, esc(value))
+        if ":" not in text:
+            if text.strip():
+                lines.append(text)
+            continue
+        name, value = text.split(":", 1)
+        bare = value.replace("\\;", "x").replace("\\,", "x")
+        if not bare.replace(";", "").replace(",", "").strip():
+            continue
+        lines.append(name + ":" + " ".join(value.split()))
+    return "\r\n".join(lines)
 
 
 class Sheet:
@@ -68,6 +100,13 @@ class Sheet:
         p = Picture(int(round(width * 100)), int(round(height * 100)))
         p.add(Shape(rect(0, 0, p.w, p.h), fill=colour))
         self.pic(p, left, top, width, height, side, "W")
+
+    def code(self, kind, macro, left, top, width, height, module=0.0, side=0, fore=(0, 0, 0)):
+        """A barcode; a vCard content is filled as the program fills it."""
+        sample = fill_vcard(macro, self.blocks) if macro.startswith("BEGIN:VCARD") else \
+            fill(macro, self.blocks)
+        self.elements.append(Barcode(kind, macro, sample, left, top, width, height, module,
+                                     side, fore))
 
     def text(self, macro, left, top, size, width=80.0, align="L", bold=False, italic=False,
              color=(0, 0, 0), side=0, font="Arial", angle=0, height=None, shadow=None,
@@ -297,6 +336,32 @@ def business_cards():
     return out
 
 
+def code_templates():
+    """A business card whose QR code is its owner's vCard, and an address label with one."""
+    name, c1, c2 = SCHEMES[1]
+    blocks = {"t1": "Gestaltung mit Leidenschaft"}
+    s = Sheet(85, 55, blocks)
+    s.box(0, 0, 85, 3, c1)
+    s.text("<titel> <vorname> <name>", 6, 8, 9.5, 48, bold=True, color=c1)
+    s.text("<zusatz2>", 6, 13, 6.5, 48, italic=True, color=GREY_TEXT)
+    s.text("<firma1>", 6, 20, 7, 48, bold=True, color=(40, 40, 40))
+    card_contact(s, 6, 27, GREY_TEXT, 6, 3.3, 46)
+    s.code("QR", SENDER_VCARD, 53, 14, 28, 28)
+    s.text("Kontakt scannen", 53, 43, 5.5, 28, "C", italic=True, color=GREY_TEXT)
+    s.box(0, 52, 85, 3, c2)
+    card = ("karte_qr", "Visitenkarte mit QR-Code (vCard)", s)
+
+    label = Sheet(70, 36, blocks)
+    label.box(0, 0, 2.5, 36, c1)
+    label.text("<firma1>", 6, 4, 8, 37, bold=True, color=c1)
+    label.text("<vorname> <name>", 6, 9, 7, 37)
+    label.text("<strasse>", 6, 14, 7, 37)
+    label.text("<plz> <ort>", 6, 19, 7, 37)
+    label.text("<url>", 6, 27, 5.5, 37, italic=True, color=GREY_TEXT)
+    label.code("QR", SENDER_VCARD, 44, 5, 23, 23)
+    return [card, ("etikett_qr", "Adressetikett mit QR-Code (vCard)", label)]
+
+
 # ------------------------------------------------------------------ greeting cards
 
 CARDS = [
@@ -441,6 +506,7 @@ def libraries():
     """(title, list file, folder, [(group heading or None, [(name, label, sheet)])])"""
     letters = letterheads()
     cards = business_cards()
+    coded = code_templates()
     greetings = greeting_cards()
     cds = cd_templates()
     return [
@@ -448,7 +514,8 @@ def libraries():
          [("Klassisch", letters[0:1] + letters[6:7]),
           ("Modern", letters[1:6] + letters[7:8])]),
         ("Visitenkarten", "Visitenkarten.lst", "Visitenkarten",
-         [("Visitenkarten (Vorder- und Rückseite)", cards)]),
+         [("Visitenkarten (Vorder- und Rückseite)", cards),
+          ("Mit QR-Code", coded)]),
         ("Grußkarten", "Grusskarten.lst", "Grusskarten",
          [("Feste und Anlässe", greetings[0:3] + greetings[4:7]),
           ("Persönliche Grüße", greetings[3:4] + greetings[7:8])]),

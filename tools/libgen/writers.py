@@ -275,6 +275,46 @@ class Text:
         return out
 
 
+def barcode_line(value):
+    """A barcode content on one line of the file: backslash and line breaks escaped, and
+    characters the code page lacks as \\uXXXX;."""
+    out = []
+    for ch in value:
+        if ch == "\\":
+            out.append("\\\\")
+        elif ch == "\n":
+            out.append("\\n")
+        elif ch == "\r":
+            out.append("\\r")
+        else:
+            try:
+                ch.encode("cp1252")
+                ok = ord(ch) >= 0x20
+            except UnicodeEncodeError:
+                ok = False
+            out.append(ch if ok else "\\u%04x;" % ord(ch))
+    return "".join(out)
+
+
+class Barcode:
+    """A barcode element (zint symbology key such as "QR"); 'macro' holds placeholders,
+    'text' is the filled sample. module 0 fits the code into the box."""
+
+    def __init__(self, kind, macro, text, left, top, width, height, module=0.0, side=0,
+                 fore=(0, 0, 0), back=(255, 255, 255), level=0):
+        self.kind, self.macro, self.text = kind, macro, text
+        self.left, self.top, self.width, self.height = left, top, width, height
+        self.module, self.side, self.fore, self.back, self.level = module, side, fore, back, level
+
+    def lines(self):
+        return ["#BAR", "## CL=" + real(self.left), "## CT=" + real(self.top),
+                "## CW=" + real(self.width), "## CH=" + real(self.height),
+                "## B=%d" % self.side, "## SY=" + self.kind, "## T=" + barcode_line(self.text),
+                "## M=" + barcode_line(self.macro), "## MS=" + real(self.module),
+                "## EC=%d" % self.level, "## FC=%d" % colour(self.fore),
+                "## BC=%d" % colour(self.back), "## QZ=T", "## HR=T", "## R=0", "##"]
+
+
 def document_bytes(width, height, elements, notes="", skip_empty=True):
     """A document file. 'elements' are listed bottom first; the file starts with the
     topmost element, as the stack is stored. The templates leave out empty fields
