@@ -1,6 +1,7 @@
 // Printing one side of a document into cells: printed into a real PDF through QPrinter, the
 // pages rendered with pdftoppm and the ink measured in millimetres of the paper.
 
+#include "common/printfixtures.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
 #include "document/cellpainter.h"
@@ -15,19 +16,8 @@
 namespace {
 
 // A picture of a filled black square (its frame is stretched onto the element's box).
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
-}
-
 void addSquare(TAppDocument& doc, double left, double top, double size, int side = 0) {
-    auto* e = doc.AddGraphic(blackSquare(), 0, nullptr);
+    auto* e = doc.AddGraphic(printfix::BlackSquare(), 0, nullptr);
     e->Left = left;
     e->Top = top;
     e->Width = size;

@@ -3,6 +3,7 @@
 // two-sided document through the workspace's print button as a user who picked that printer,
 // and checks the PDF files cups-pdf writes. Skipped with a message when cupsd cannot start.
 
+#include "common/printfixtures.h"
 #include "qmpaths.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
@@ -54,17 +55,6 @@ QString cupsPdfOutDir() {
     out.replace(QStringLiteral("${HOME}"), QDir::homePath());
     out.replace(QStringLiteral("${USER}"), qEnvironmentVariable("USER", QStringLiteral("root")));
     return out;
-}
-
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
 }
 
 } // namespace
@@ -202,7 +192,7 @@ private slots:
                  qPrintable(QPrinterInfo::availablePrinterNames().join(", ")));
         Document->PageWidth = 105;
         Document->PageHeight = 148;
-        auto* front = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+        auto* front = Document->AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
         front->Left = 20;
         front->Top = 30;
         front->Width = front->Height = 10;
@@ -213,7 +203,7 @@ private slots:
         t->Height = 12;
         t->FontSize = 140;
         CurrentSide = 1;
-        auto* back = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+        auto* back = Document->AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
         back->Left = 60;
         back->Top = 100;
         back->Width = back->Height = 10;
@@ -318,7 +308,7 @@ private slots:
         doc.PageHeight = 148;
         for (int side = 0; side < 2; ++side) {
             CurrentSide = side;
-            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+            auto* e = doc.AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
             e->Left = side ? 60 : 20;
             e->Top = side ? 100 : 30;
             e->Width = e->Height = 10;

@@ -2,6 +2,7 @@
 // the margin edits, the preview with its hot cell and click selection, the printer setup and
 // the print run with its turning question and abort dialog, printing into PDF files.
 
+#include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
@@ -29,20 +30,9 @@
 
 namespace {
 
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
-}
-
 void addSquare(double left, double top, int side) {
     CurrentSide = side;
-    auto* e = Document->AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+    auto* e = Document->AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
     e->Left = left;
     e->Top = top;
     e->Width = 10;

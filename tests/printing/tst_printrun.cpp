@@ -2,6 +2,7 @@
 // cells, the turning question, offsets per side, the selection afterwards, aborting and
 // output that cannot be written. The pages are rendered and their ink measured.
 
+#include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "document/appdocument.h"
@@ -16,20 +17,9 @@
 
 namespace {
 
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
-}
-
 void addSquare(TAppDocument& doc, double left, double top, int side) {
     CurrentSide = side;
-    auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+    auto* e = doc.AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
     e->Left = left;
     e->Top = top;
     e->Width = 10;

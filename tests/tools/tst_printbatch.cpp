@@ -1,6 +1,7 @@
 // quillmark-batch DOCUMENT.qmk -o OUT.pdf [--back separate|after]: the pages it prints, that
 // they are the pages of the printing workspace's own run, and its refusals.
 
+#include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "common/toolrun.h"
@@ -20,17 +21,6 @@
 
 namespace {
 
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
-}
-
 // A6, four cells, all selected, two copies, a square and a text on each side.
 QString writeCard(const QString& dir) {
     TAppDocument doc(false);
@@ -41,7 +31,7 @@ QString writeCard(const QString& dir) {
     doc.PrintMarginLeft = 0;
     for (int side = 0; side < 2; ++side) {
         CurrentSide = side;
-        auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+        auto* e = doc.AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
         e->Left = side ? 60 : 20;
         e->Top = side ? 100 : 30;
         e->Width = e->Height = 10;

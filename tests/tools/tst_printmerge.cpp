@@ -2,6 +2,7 @@
 // business card (ten cells, 85 x 55 mm, two columns), read back from the PDF's text positions;
 // the back-side modes; outline and fit; every refusal in one line.
 
+#include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
 #include "common/toolrun.h"
@@ -109,17 +110,6 @@ QMap<int, int> recordsByCell(const QList<Word>& words, const QString& prefix) {
 
 int mirrored(int cell) {
     return cell % 2 ? cell + 1 : cell - 1;
-}
-
-TMetafile blackSquare() {
-    TMetafile mf;
-    TEmfPaintDevice dev(mf, QSize(100, 100));
-    {
-        QPainter p(&dev);
-        p.fillRect(0, 0, 100, 100, Qt::black);
-    }
-    dev.Close();
-    return mf;
 }
 
 } // namespace
@@ -252,7 +242,7 @@ private slots:
         CurrentSide = 0;
         // A square at the sheet's left edge, and one to measure.
         for (const QPointF& at : {QPointF(0, 30), QPointF(50, 70)}) {
-            auto* e = doc.AddGraphic(blackSquare(), 0, nullptr, CurrentSide);
+            auto* e = doc.AddGraphic(printfix::BlackSquare(), 0, nullptr, CurrentSide);
             e->Left = at.x();
             e->Top = at.y();
             e->Width = e->Height = 10;
