@@ -38,8 +38,10 @@ void TAppDocument::SetFileName(const QString& name)
             ApplicationTitle = programTitle();
         else
             ApplicationTitle = QFileInfo(name).fileName() + QStringLiteral(" - ") + programTitle();
+        // The desktop appends the display name to window titles that do not end with it:
+        // it names the program only, so that no title repeats it.
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+            QGuiApplication::setApplicationDisplayName(programTitle());
     }
     if (MainWindow)
         MainWindow->setWindowTitle(ApplicationTitle.isEmpty() ? programTitle() : ApplicationTitle);

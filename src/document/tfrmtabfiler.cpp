@@ -141,11 +141,21 @@ TfrmTabFiler::TfrmTabFiler(QWidget* parent)
         SaveEdit->setText(item->text());
         SaveButtonClick();
     });
-    connect(RecentFilesListBox, &QListWidget::itemClicked, this,
+    // The preview follows the highlight however it moves: click, arrow keys, typing.
+    connect(RecentFilesListBox, &QListWidget::itemSelectionChanged, this,
             [this] { RecentFilesListBoxClick(); });
     connect(RecentFilesListBox, &QListWidget::itemDoubleClicked, this,
             [this] { OpenAgainButtonClick(); });
-    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int page) {
+        // Both pages share the preview: it shows the entry highlighted on the page shown.
+        if (page == 1) {
+            RecentFilesListBoxClick();
+        } else if (page == 0) {
+            if (LoadFileListBox->currentItem() && LoadFileListBox->currentItem()->isSelected())
+                LoadFileListBoxClick();
+            else
+                m_preview->Clear();
+        }
         OpenPage->update();
         OpenAgainPage->update();
     });
@@ -342,15 +352,24 @@ void TfrmTabFiler::LoadFileListBoxClick() {
     if (!item)
         return;
     loadPreview(fullPath(m_loadDir, item->text()));
-    RecentFilesListBox->clearSelection();
+    {
+        const QSignalBlocker block(RecentFilesListBox);
+        RecentFilesListBox->clearSelection();
+    }
     OpenPage->update();
 }
 
 void TfrmTabFiler::RecentFilesListBoxClick() {
     const QListWidgetItem* item = RecentFilesListBox->currentItem();
+    // Nothing highlighted shows nothing, rather than the file of the other page.
     if (item && item->isSelected())
         loadPreview(item->text());
-    LoadFileListBox->clearSelection();
+    else
+        m_preview->Clear();
+    {
+        const QSignalBlocker block(LoadFileListBox);
+        LoadFileListBox->clearSelection();
+    }
     OpenAgainPage->update();
 }
 

@@ -134,7 +134,8 @@ void TfrmTabEditor::SpeedButtonPasteClick() {
 }
 
 void TfrmTabEditor::SpeedButtonTextClick() {
-    Document->AddText(QStringLiteral("Text"));
+    // The small new box grows with what the user types into it.
+    Document->AddText(QStringLiteral("Text"))->GrowsWithText = true;
     SelectElement(0, true);
     PageFullRefresh();
     insertUndo(InsertedUndoKey(0));

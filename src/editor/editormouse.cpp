@@ -172,6 +172,9 @@ void TfrmTabEditor::PageMouseMoveEdge(int x, int y) {
     const bool grabsTop = EdgeCode == 3 || EdgeCode == 6 || EdgeCode == 8;
     const bool grabsBottom = EdgeCode == 4 || EdgeCode == 5 || EdgeCode == 7;
     const bool corner = EdgeCode >= 5;
+    // A size set by hand is kept: the box no longer grows with its text.
+    if (auto* text = dynamic_cast<TDocElementTXT*>(&e))
+        text->GrowsWithText = false;
 
     if (grabsLeft || grabsRight) {
         const double d = grabsLeft ? -dx : dx; // growth of the width

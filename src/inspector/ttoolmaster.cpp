@@ -1,6 +1,7 @@
 #include "inspector/ttoolmaster.h"
 
 #include "document/globals.h"
+#include "document/textfit.h"
 #include "document/units.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
@@ -386,6 +387,16 @@ void TToolMaster::ApplyBtnClick() {
         if (!text->MacroText.isEmpty() && (fillRequested || text->MacroText != macroBefore)) {
             text->Text = filledText(text->MacroText);
             TextPage->EditTextCont->setText(text->Text);
+        }
+        // A size typed by hand is kept from now on; a new box otherwise grows with its text,
+        // in the same undo step as the text.
+        const bool sizedByHand =
+            hundredths(e->Width) != hundredths(oldWidth) || hundredths(e->Height) != hundredths(oldHeight);
+        if (sizedByHand) {
+            text->GrowsWithText = false;
+        } else if (text->GrowsWithText && GrowBoxToText(*text)) {
+            EditWidth->setText(FormatMm(e->Width));
+            EditHeight->setText(FormatMm(e->Height));
         }
     }
     m_shownTexts = editTexts();

@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <algorithm>
 
 std::function<void(const QString&)> TLibraryWorkspace::ErrorHook;
 
@@ -78,6 +79,7 @@ void TLibraryWorkspace::LibrariesRead() {
     if (!Titles.isEmpty()) {
         LibraryComboBox->clear();
         LibraryComboBox->addItems(Titles);
+        layOut();
     }
     if (LibraryCount > 0 && LibraryComboBox->count() > 0)
         LibraryComboBox->setCurrentIndex(0);
@@ -183,16 +185,31 @@ void TLibraryWorkspace::TreeViewChange() {
     PreviewBox->update();
 }
 
+int TLibraryWorkspace::ListWidth() const {
+    // Wide enough for the longest library title with the box's arrow, within reason.
+    int widest = 0;
+    const QFontMetrics fm(LibraryComboBox->font());
+    for (int i = 0; i < LibraryComboBox->count(); ++i)
+        widest = std::max(widest, fm.horizontalAdvance(LibraryComboBox->itemText(i)));
+    return std::clamp(widest + 40, 240, std::max(240, width() / 2));
+}
+
 void TLibraryWorkspace::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int left = PreviewBox->x();
+    layOut();
+}
+
+void TLibraryWorkspace::layOut() {
+    const int list = ListWidth();
+    LibraryComboBox->setGeometry(8, 8, list, 24);
+    const int left = 8 + list + 16;
     const int top = PreviewBox->y();
     const int w = std::max(22, width() - left - 15);
     const int h = std::max(22, height() - top - 15);
     PreviewBox->setGeometry(left, top, w, h);
     ShadowShape->setGeometry(left + 5, top + 5, w, h);
-    TreeView->setGeometry(8, 40, 240, std::max(40, height() - 40 - 56));
-    Button->setGeometry(8, TreeView->geometry().bottom() + 9, 240, 32);
+    TreeView->setGeometry(8, 40, list, std::max(40, height() - 40 - 56));
+    Button->setGeometry(8, TreeView->geometry().bottom() + 9, list, 32);
     PreviewResized();
     PreviewBox->update();
 }

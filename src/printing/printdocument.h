@@ -55,8 +55,9 @@ struct TPrintJob {
     // Full merged sheets share what every cell has in common (drawn once per side); off, every
     // sheet is drawn whole. The pages look the same either way.
     bool ShareCommon = true;
-    // Called after every sheet: done of total.
-    std::function<void(int done, int total)> Progress;
+    // Called after every printed side of a sheet of paper: sheet of sheets, and the side
+    // (0 front, 1 back); a sheet printed on both sides is one sheet.
+    std::function<void(int sheet, int sheets, int side)> Progress;
 };
 
 TPdfPrint PrintDocumentJob(const TAppDocument& doc, const TPrintJob& job);

@@ -160,6 +160,9 @@ private:
     // Runs with the abort dialog and the turning question; reports a failure.
     void runWithDialog(TPrintRun& run, const TPrinterOutput& output);
     QRect cellPixels(const TCell& c) const;
+    // The front side as a cell of this size shows it, scaled as it is printed; rendered once
+    // per layout and size.
+    const QImage& cellPreview(const QSize& size);
 
     QPrinter m_printer{QPrinter::HighResolution};
     bool m_pdfOnly = false;
@@ -168,6 +171,8 @@ private:
     const void* m_layoutDocument = nullptr;
     QString m_layoutFileName;
     QString m_pdfFolder; // where the last PDF went
+    QImage m_cellPreview;
+    double m_cellPreviewScale = 0;
 };
 
 // The sheet offsets in the settings store: section and the four value names.

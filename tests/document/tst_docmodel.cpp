@@ -440,6 +440,10 @@ private slots:
         QCOMPARE(d.GetFileName(), QStringLiteral("/tmp/ordner/brief.qmk"));
         QCOMPARE(TAppDocument::ApplicationTitle, QStringLiteral("brief.qmk - Quillmark"));
         QCOMPARE(window.windowTitle(), QStringLiteral("brief.qmk - Quillmark"));
+        // The desktop adds the program's name to every window title that does not end with
+        // it: that name is the program's, never the document's, or a box titled "Quillmark"
+        // would read "Quillmark — brief.qmk - Quillmark".
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Quillmark"));
         LangKeys << QStringLiteral("0");
         LangStrings << QStringLiteral("Folderkit");
         d.SetFileName(QString());

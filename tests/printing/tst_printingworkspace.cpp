@@ -275,6 +275,41 @@ private slots:
         QCOMPARE(form->Layout().SelectedCount(), 4);
     }
 
+    // Every chosen cell shows the front side as it is printed there; the back side and the
+    // cells left out do not.
+    void previewShowsTheFrontInChosenCells_data() {
+        QTest::addColumn<QPointF>("front"); // the front square's corner, mm
+        QTest::addColumn<QPointF>("back");
+        QTest::newRow("oben links") << QPointF(10, 10) << QPointF(60, 100);
+        QTest::newRow("unten rechts") << QPointF(80, 120) << QPointF(10, 10);
+    }
+    void previewShowsTheFrontInChosenCells() {
+        QFETCH(QPointF, front);
+        QFETCH(QPointF, back);
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        addSquare(front.x(), front.y(), 0);
+        addSquare(back.x(), back.y(), 1);
+        make();
+        form->Activate();
+        QCOMPARE(int(form->Layout().Cells.size()), 4);
+        QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+        moveTo(form->Page, cellCentre(3));
+        QTest::mouseClick(form->Page, Qt::LeftButton, {}, cellCentre(3)); // cell 3 left out
+        moveTo(form->CellGroupBox, QPoint(5, 5));
+        auto at = [this](int cell, QPointF mm) {
+            const TCell& c = form->Layout().Cells[size_t(cell)];
+            auto px = [this](double v) { return int(v / 0.266497461928934 * form->PreviewScale); };
+            // The square's middle, 5 mm into it.
+            return QColor(form->Page->Picture.pixel(px(c.Left + mm.x() + 5), px(c.Top + mm.y() + 5)));
+        };
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(at(i, front).lightness() < 60, qPrintable(QString::number(i)));
+            QCOMPARE(at(i, back), QColor(Qt::white));
+        }
+        QCOMPARE(at(3, front), QColor(128, 128, 128));
+    }
+
     void printerSetupSwitchesToLandscape() {
         Document->PageWidth = 148;
         Document->PageHeight = 105;
