@@ -148,11 +148,12 @@ TfrmTabFiler::TfrmTabFiler(QWidget* parent)
             [this] { OpenAgainButtonClick(); });
     connect(PageControl, &QTabWidget::currentChanged, this, [this](int page) {
         // Both pages share the preview: it shows the entry highlighted on the page shown.
-        if (page == 1) {
-            RecentFilesListBoxClick();
-        } else if (page == 0) {
-            if (LoadFileListBox->currentItem() && LoadFileListBox->currentItem()->isSelected())
-                LoadFileListBoxClick();
+        // Switching pages leaves each page's highlight as it is.
+        QListWidget* list = page == 1 ? RecentFilesListBox : page == 0 ? LoadFileListBox : nullptr;
+        if (list) {
+            const QListWidgetItem* item = list->currentItem();
+            if (item && item->isSelected())
+                loadPreview(page == 1 ? item->text() : fullPath(m_loadDir, item->text()));
             else
                 m_preview->Clear();
         }

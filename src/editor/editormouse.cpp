@@ -68,6 +68,12 @@ void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, boo
     }
     DragMode = 0;
 
+    // An element that hangs on the pointer is the user's business at the sheet: its keys
+    // (Ctrl+C, Ctrl+V, Delete) must reach the editor, wherever the keyboard was before (the
+    // inspector, or nowhere after the open dialog closed). Otherwise they went astray and
+    // the element stayed carried, to be dropped wherever the pointer went next.
+    if (insertion && isVisible() && !window()->isActiveWindow())
+        window()->activateWindow();
     ScrollBox->setFocus();
     for (QToolButton* b : {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy})
         b->setEnabled(false);

@@ -343,6 +343,13 @@ void TToolMaster::ApplyBtnClick() {
                   {EditHeight, "Höhe", e->Height, {}}};
     QStringList refused;
     for (Field& f : fields) {
+        // A length as it was shown keeps the element's exact value: the shown one is rounded,
+        // and taking it would change the size (and with proportions the other side) although
+        // the user changed nothing there.
+        if (f.edit->text() == FormatMm(f.current)) {
+            f.value = f.current;
+            continue;
+        }
         QString reason;
         f.value = ParseMillimetres(f.edit->text(), &reason);
         if (!f.value) {

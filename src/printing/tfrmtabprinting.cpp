@@ -158,7 +158,14 @@ void TfrmTabPrinting::buildControls() {
     // it gives way.
     const int calibrationWidth = std::max(132, CalibrationButton->sizeHint().width() + 8);
     CalibrationButton->setGeometry(252 - calibrationWidth, 64, calibrationWidth, 24);
-    LabelBlattversatz->setFixedWidth(std::min(108, 252 - calibrationWidth - 14));
+    const int labelWidth = std::min(108, 252 - calibrationWidth - 14);
+    if (LabelBlattversatz->sizeHint().width() > labelWidth) {
+        // Not cut: "(mm)" goes to a second line, beside which the row below leaves room.
+        LabelBlattversatz->setWordWrap(true);
+        LabelBlattversatz->setGeometry(10, 58, labelWidth, 34);
+    } else {
+        LabelBlattversatz->setFixedWidth(labelWidth);
+    }
     SetHint(CalibrationButton, QStringLiteral("|Druckt ein Messblatt für den Blattversatz"));
     connect(CalibrationButton, &QPushButton::clicked, this,
             &TfrmTabPrinting::CalibrationButtonClick);

@@ -10,6 +10,7 @@
 #include "platform/ui/messages.h"
 #include "platform/ui/tfrage.h"
 #include "printing/addressrecords.h"
+#include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printing/tfrmtabprinting.h"
@@ -441,13 +442,15 @@ private slots:
         const QString front = dir->filePath(QStringLiteral("karte.pdf"));
         const QList<QImage> pages = pdfink::Pages(front);
         QCOMPARE(pages.size(), 1); // one sheet, whatever the copy count
-        const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(21, 19.5, 23, 5.5));
-        QVERIFY2(std::abs(zero.center().x() - 32) < 0.3,
+        const double z = CalibrationZero;
+        const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(z - 9, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(zero.center().x() - (z + 2)) < 0.3,
                  qPrintable(QString::number(zero.center().x())));
         const QList<QImage> back = pdfink::Pages(BackSideFileName(front));
         QCOMPARE(back.size(), 1);
-        const QRectF b = pdfink::DarkInkMm(back[0], QRectF(166, 19.5, 23, 5.5));
-        QVERIFY2(std::abs(b.center().x() - 179) < 0.3, qPrintable(QString::number(b.center().x())));
+        const QRectF b = pdfink::DarkInkMm(back[0], QRectF(210 - z - 14, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(b.center().x() - (210 - z - 1)) < 0.3,
+                 qPrintable(QString::number(b.center().x())));
         QVERIFY(pdfink::Text(BackSideFileName(front))
                     .simplified()
                     .contains(QStringLiteral("Lesen Sie ab, wo die Nulllinie der Rückseite")));
