@@ -9,6 +9,7 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
 #include <algorithm>
 
 std::function<void(const QString&)> TLibraryWorkspace::ErrorHook;
@@ -158,6 +159,8 @@ void TLibraryWorkspace::LibraryComboBoxClick() {
     if (!lines.isEmpty())
         fillTree(ParseList(lines), nullptr);
     TreeView->expandAll();
+    // The list grows for the longest entry of this library.
+    layOut();
 
     connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { TreeViewChange(); });
     m_populated = true;
@@ -190,8 +193,17 @@ int TLibraryWorkspace::ListWidth() const {
     int widest = 0;
     const QFontMetrics fm(LibraryComboBox->font());
     for (int i = 0; i < LibraryComboBox->count(); ++i)
-        widest = std::max(widest, fm.horizontalAdvance(LibraryComboBox->itemText(i)));
-    return std::clamp(widest + 40, 240, std::max(240, width() / 2));
+        widest = std::max(widest, fm.horizontalAdvance(LibraryComboBox->itemText(i)) + 40);
+    // And for the entries of the list, each indented by its depth.
+    const QFontMetrics treeFm(TreeView->font());
+    for (QTreeWidgetItemIterator it(TreeView); *it; ++it) {
+        int depth = 1;
+        for (const QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        widest = std::max(widest, treeFm.horizontalAdvance((*it)->text(0)) +
+                                      depth * TreeView->indentation() + 24);
+    }
+    return std::clamp(widest, 240, std::max(240, width() / 2));
 }
 
 void TLibraryWorkspace::resizeEvent(QResizeEvent* event) {
