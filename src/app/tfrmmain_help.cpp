@@ -102,11 +102,16 @@ bool TfrmMain::AppMessage(QObject* receiver, QEvent* event)
         // The click belongs to help mode; neither it nor its release reaches the control.
         updateHintFrom(widget);
         const bool hasHelp = screenCursor() == Qt::DragCopyCursor;
-        const QString hint = CurrentHint;
+        QString topic = HelpTopicForHint(CurrentHint);
+        // A control whose long hint is a sentence ("Zoomfaktor für die Ansicht einstellen")
+        // finds its topic by the short one ("Zoomfaktor").
+        if (const QString full = HintUnder(widget);
+            topic == QLatin1String(HelpContentsTopic) && full.contains(QLatin1Char('|')))
+            topic = HelpTopicForHint(full.section(QLatin1Char('|'), 0, 0));
         endHelpMode();
         m_swallowRelease = true;
         if (hasHelp)
-            ShowHelpTopic(HelpTopicForHint(hint));
+            ShowHelpTopic(topic);
         return true;
     }
     case QEvent::MouseButtonRelease:

@@ -55,4 +55,7 @@ public:
     double ShadowX = 1.0;
     double ShadowY = 1.0;
     TColor ShadowColor = 0xFF0000; // blue
+    // A box the user has just created grows with the text typed into it, until its size is
+    // set by hand. Not stored: a loaded box keeps its size.
+    bool GrowsWithText = false;
 };

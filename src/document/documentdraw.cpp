@@ -15,6 +15,7 @@
 #include <QPolygon>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 
 namespace {
 
@@ -120,23 +121,32 @@ void drawTextAt(QPainter& p, const QString& text, const Anchor& an, int dx, int 
     p.restore();
 }
 
-void drawText(QPainter& p, const TDocElementTXT& e, const TElementMapping& m)
+// The element's font at the mapping's size; none when it is too small or too large to draw.
+std::optional<QFont> textFont(const TDocElementTXT& e, const TElementMapping& m)
 {
     const double pixelSize = m.FontPixelSize(e.FontSize);
     if (!(pixelSize >= 0.5) || pixelSize > 1e6)
-        return;
+        return std::nullopt;
     QFont font(e.FontName);
     font.setPixelSize(std::max(1, int(std::lround(pixelSize))));
     font.setBold(e.FontStyle & fsBold);
     font.setItalic(e.FontStyle & fsItalic);
     font.setUnderline(e.FontStyle & fsUnderline);
     font.setStrikeOut(e.FontStyle & fsStrikeOut);
+    return font;
+}
+
+void drawText(QPainter& p, const TDocElementTXT& e, const TElementMapping& m)
+{
+    const std::optional<QFont> font = textFont(e, m);
+    if (!font)
+        return;
 
     p.save();
     p.setBrush(Qt::NoBrush);
     p.setBackgroundMode(Qt::TransparentMode);
     p.setCompositionMode(QPainter::CompositionMode_SourceOver);
-    p.setFont(font);
+    p.setFont(*font);
     const Anchor an = textAnchor(e, m);
     const double angle = e.Angle / 10.0;
     if (e.Shadow) {
@@ -179,6 +189,31 @@ private:
 
 } // namespace
 
+QPolygonF TextOutline(const TDocElementTXT& e, const TElementMapping& m, bool ink)
+{
+    const std::optional<QFont> font = textFont(e, m);
+    if (!font || e.Text.isEmpty())
+        return {};
+    // Measured as drawText places the text: from its anchor, turned by its angle.
+    const QFontMetricsF fm(*font);
+    const Anchor an = textAnchor(e, m);
+    const double advance = fm.horizontalAdvance(e.Text);
+    double x = 0;
+    if (an.hAlign == 1)
+        x = -advance / 2;
+    else if (an.hAlign == 2)
+        x = -advance;
+    const double baseline = an.baseline ? 0 : fm.ascent();
+    QRectF r = ink ? fm.tightBoundingRect(e.Text).translated(x, baseline)
+                   : QRectF(x, baseline - fm.ascent(), advance, fm.ascent() + fm.descent());
+    if (r.isEmpty())
+        return {};
+    QTransform t;
+    t.translate(an.x, an.y);
+    t.rotate(-e.Angle / 10.0);
+    return t.map(QPolygonF(r));
+}
+
 QRect TElementMapping::Box(double left, double top, double right, double bottom) const
 {
     return boxRect(X(left), Y(top), X(right), Y(bottom));
@@ -191,6 +226,8 @@ void PaintElement(QPainter& canvas, const TDocElement& e, const TElementMapping&
         const QRect dest(QPoint(m.X(e.Left), m.Y(e.Top)),
                          QPoint(m.X(e.Left + e.Width), m.Y(e.Top + e.Height)));
         canvas.save();
+        // Enlarged raster pictures are interpolated, not drawn as blocks of pixels.
+        canvas.setRenderHint(QPainter::SmoothPixmapTransform);
         g->Metafile.Play(canvas, dest);
         canvas.restore();
     } else if (const auto* t = dynamic_cast<const TDocElementTXT*>(&e)) {

@@ -5,6 +5,7 @@
 // shadow goes. The text anchors of every alignment and angle are shared.
 
 #include <QPoint>
+#include <QPolygonF>
 #include <QRect>
 
 class QPainter;
@@ -36,3 +37,7 @@ void PaintSideElements(QPainter& canvas, const TAppDocument& doc, int side,
                        int first = 0, int last = -1);
 // Draws one element, whatever its side.
 void PaintElement(QPainter& canvas, const TDocElement& element, const TElementMapping& mapping);
+// Where the text of a text element lies in the mapping's coordinates, before it is cut to
+// its box: ink = the glyphs' tight bounds, otherwise the text's advance and the font's full
+// line height. Turned with the text; empty for an empty text or an unprintable size.
+QPolygonF TextOutline(const TDocElementTXT& e, const TElementMapping& mapping, bool ink);

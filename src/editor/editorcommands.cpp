@@ -150,7 +150,8 @@ void TfrmTabEditor::SpeedButtonPasteClick() {
 }
 
 void TfrmTabEditor::SpeedButtonTextClick() {
-    Document->AddText(QStringLiteral("Text"), CurrentSide);
+    // The small new box grows with what the user types into it.
+    Document->AddText(QStringLiteral("Text"), CurrentSide)->GrowsWithText = true;
     SelectElement(0, true);
     PageFullRefresh();
     insertUndo(InsertedUndoKey(0));

@@ -68,6 +68,12 @@ void TfrmTabEditor::PageProcessSimpleHit(TDocElement* element, int x, int y, boo
     }
     DragMode = 0;
 
+    // An element that hangs on the pointer is the user's business at the sheet: its keys
+    // (Ctrl+C, Ctrl+V, Delete) must reach the editor, wherever the keyboard was before (the
+    // inspector, or nowhere after the open dialog closed). Otherwise they went astray and
+    // the element stayed carried, to be dropped wherever the pointer went next.
+    if (insertion && isVisible() && !window()->isActiveWindow())
+        window()->activateWindow();
     ScrollBox->setFocus();
     for (QToolButton* b : {SpeedButtonErase, SpeedButtonCut, SpeedButtonCopy})
         b->setEnabled(false);
@@ -172,6 +178,9 @@ void TfrmTabEditor::PageMouseMoveEdge(int x, int y) {
     const bool grabsTop = EdgeCode == 3 || EdgeCode == 6 || EdgeCode == 8;
     const bool grabsBottom = EdgeCode == 4 || EdgeCode == 5 || EdgeCode == 7;
     const bool corner = EdgeCode >= 5;
+    // A size set by hand is kept: the box no longer grows with its text.
+    if (auto* text = dynamic_cast<TDocElementTXT*>(&e))
+        text->GrowsWithText = false;
 
     if (grabsLeft || grabsRight) {
         const double d = grabsLeft ? -dx : dx; // growth of the width

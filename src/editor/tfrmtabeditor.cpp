@@ -1,6 +1,7 @@
 #include "editor/tfrmtabeditor.h"
 
 #include "ui/globals.h"
+#include "document/textfit.h"
 #include "document/units.h"
 #include "editor/editoricons.h"
 #include "editor/editorwidgets.h"
@@ -344,7 +345,35 @@ void TfrmTabEditor::MyMemoryBitmapPaint() {
     SheetBitmap.fill(Qt::white);
     QPainter painter(&SheetBitmap);
     Document->DrawElements(painter, ZoomFactor, CurrentSide, CarriedElement());
+    drawCutTextMarks(painter);
     renderCarried();
+}
+
+void TfrmTabEditor::drawCutTextMarks(QPainter& painter) {
+    // Only here, on the screen's sheet: print shows the text as cut, and the mark tells the
+    // user so before printing.
+    painter.save();
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.setPen(Qt::NoPen);
+    painter.setBrush(CutTextMarkColor());
+    for (int i = 0; i < Document->Count(); ++i) {
+        const auto* text = dynamic_cast<const TDocElementTXT*>(Document->Element(i));
+        if (!text || text->Side != CurrentSide || text == CarriedElement() || !TextIsCut(*text))
+            continue;
+        // A small triangle in the box's lower right corner, pointing right.
+        const int right = MmToPixel(ZoomFactor, text->Left + std::max(0.0, text->Width));
+        const int bottom = MmToPixel(ZoomFactor, text->Top + std::max(0.0, text->Height));
+        const int size = 7;
+        const QPointF tip(right - 1, bottom - 1 - size / 2);
+        const QPointF points[3] = {tip, tip + QPointF(-size, -size / 2.0),
+                                   tip + QPointF(-size, size / 2.0)};
+        painter.drawPolygon(points, 3);
+    }
+    painter.restore();
+}
+
+QColor TfrmTabEditor::CutTextMarkColor() {
+    return QColor(220, 0, 0);
 }
 
 void TfrmTabEditor::drawRulers(const TRulerSteps& steps) {

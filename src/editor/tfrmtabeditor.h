@@ -13,7 +13,9 @@
 #include <functional>
 #include <memory>
 
+class QColor;
 class QComboBox;
+class QPainter;
 class QMimeData;
 class QScrollArea;
 class QStatusBar;
@@ -142,6 +144,9 @@ public:
     const TDocElement* CarriedElement() const;
     QRect CarriedRect() const;
 
+    // The colour of the mark on a text box whose text is cut at its edges (screen only).
+    static QColor CutTextMarkColor();
+
     // --- editing state ------------------------------------------------------------------
     TDocElement* SelectedElement = nullptr;
     std::unique_ptr<TDocElement> ClipboardElement;
@@ -186,6 +191,7 @@ private:
     void insertPicture(const TMetafile& metafile, int sourceKind, const QStringList* pathList);
     bool moveElement(int from, int to);
     void drawRulers(const TRulerSteps& steps);
+    void drawCutTextMarks(QPainter& painter);
     // Carrying: the element leaves the sheet image and is painted from m_carriedImage.
     void beginCarry(TDocElement* element);
     void endCarry(bool rebuild);

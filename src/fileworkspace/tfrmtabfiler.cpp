@@ -143,11 +143,22 @@ TfrmTabFiler::TfrmTabFiler(QWidget* parent)
         SaveEdit->setText(item->text());
         SaveButtonClick();
     });
-    connect(RecentFilesListBox, &QListWidget::itemClicked, this,
+    // The preview follows the highlight however it moves: click, arrow keys, typing.
+    connect(RecentFilesListBox, &QListWidget::itemSelectionChanged, this,
             [this] { RecentFilesListBoxClick(); });
     connect(RecentFilesListBox, &QListWidget::itemDoubleClicked, this,
             [this] { OpenAgainButtonClick(); });
-    connect(PageControl, &QTabWidget::currentChanged, this, [this] {
+    connect(PageControl, &QTabWidget::currentChanged, this, [this](int page) {
+        // Both pages share the preview: it shows the entry highlighted on the page shown.
+        // Switching pages leaves each page's highlight as it is.
+        QListWidget* list = page == 1 ? RecentFilesListBox : page == 0 ? LoadFileListBox : nullptr;
+        if (list) {
+            const QListWidgetItem* item = list->currentItem();
+            if (item && item->isSelected())
+                loadPreview(page == 1 ? item->text() : fullPath(m_loadDir, item->text()));
+            else
+                m_preview->Clear();
+        }
         OpenPage->update();
         OpenAgainPage->update();
     });
@@ -344,15 +355,24 @@ void TfrmTabFiler::LoadFileListBoxClick() {
     if (!item)
         return;
     loadPreview(fullPath(m_loadDir, item->text()));
-    RecentFilesListBox->clearSelection();
+    {
+        const QSignalBlocker block(RecentFilesListBox);
+        RecentFilesListBox->clearSelection();
+    }
     OpenPage->update();
 }
 
 void TfrmTabFiler::RecentFilesListBoxClick() {
     const QListWidgetItem* item = RecentFilesListBox->currentItem();
+    // Nothing highlighted shows nothing, rather than the file of the other page.
     if (item && item->isSelected())
         loadPreview(item->text());
-    LoadFileListBox->clearSelection();
+    else
+        m_preview->Clear();
+    {
+        const QSignalBlocker block(LoadFileListBox);
+        LoadFileListBox->clearSelection();
+    }
     OpenAgainPage->update();
 }
 

@@ -2,6 +2,7 @@
 
 #include "document/barcode.h"
 #include "ui/globals.h"
+#include "document/textfit.h"
 #include "document/units.h"
 #include "editor/undokeys.h"
 #include "inspector/inspectorwidgets.h"
@@ -366,6 +367,13 @@ void TToolMaster::ApplyBtnClick() {
                   {EditHeight, "Höhe", e->Height, {}}};
     QStringList refused;
     for (Field& f : fields) {
+        // A length as it was shown keeps the element's exact value: the shown one is rounded,
+        // and taking it would change the size (and with proportions the other side) although
+        // the user changed nothing there.
+        if (f.edit->text() == FormatMm(f.current)) {
+            f.value = f.current;
+            continue;
+        }
         QString reason;
         f.value = ParseMillimetres(f.edit->text(), &reason);
         if (!f.value) {
@@ -410,6 +418,16 @@ void TToolMaster::ApplyBtnClick() {
         if (!text->MacroText.isEmpty() && (fillRequested || text->MacroText != macroBefore)) {
             text->Text = filledText(text->MacroText);
             TextPage->EditTextCont->setText(text->Text);
+        }
+        // A size typed by hand is kept from now on; a new box otherwise grows with its text,
+        // in the same undo step as the text.
+        const bool sizedByHand =
+            hundredths(e->Width) != hundredths(oldWidth) || hundredths(e->Height) != hundredths(oldHeight);
+        if (sizedByHand) {
+            text->GrowsWithText = false;
+        } else if (text->GrowsWithText && GrowBoxToText(*text)) {
+            EditWidth->setText(FormatMm(e->Width));
+            EditHeight->setText(FormatMm(e->Height));
         }
     }
     if (bar) {

@@ -217,11 +217,10 @@ void TtoolSubFormTXT::SelectFont(const QString& name) {
         // A family that is not installed ("Arial") is drawn in the one the font system puts
         // in its place; list it under its own name, marked as replaced, so that the box
         // shows what the element holds and an apply keeps that name.
+        // The narrow box shows the mark only; the entry's tool tip names the replacement.
         const QString shown = QFontInfo(QFont(name)).family();
-        const QString text =
-            shown.isEmpty() || shown.compare(name, Qt::CaseInsensitive) == 0
-                ? name
-                : QStringLiteral("%1 (ersetzt durch %2)").arg(name, shown);
+        const bool replaced = !shown.isEmpty() && shown.compare(name, Qt::CaseInsensitive) != 0;
+        const QString text = replaced ? QStringLiteral("%1 (ersetzt)").arg(name) : name;
         index = 0;
         while (index < FontCombo->count() &&
                QString::compare(FontCombo->itemText(index), text, Qt::CaseInsensitive) < 0)
@@ -229,6 +228,12 @@ void TtoolSubFormTXT::SelectFont(const QString& name) {
         FontCombo->insertItem(index, text);
         FontCombo->setItemData(index, name, FontNameRole);
         FontCombo->setItemData(index, true, SubstitutedRole);
+        if (replaced)
+            FontCombo->setItemData(index,
+                                   QStringLiteral("„%1“ ist nicht installiert und wird durch „%2“ "
+                                                  "ersetzt.")
+                                       .arg(name, shown),
+                                   Qt::ToolTipRole);
     }
     FontCombo->setCurrentIndex(index);
 }

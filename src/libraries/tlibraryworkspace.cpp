@@ -9,6 +9,8 @@
 #include <QPainter>
 #include <QPushButton>
 #include <QTreeWidget>
+#include <QTreeWidgetItemIterator>
+#include <algorithm>
 
 std::function<void(const QString&)> TLibraryWorkspace::ErrorHook;
 
@@ -78,6 +80,7 @@ void TLibraryWorkspace::LibrariesRead() {
     if (!Titles.isEmpty()) {
         LibraryComboBox->clear();
         LibraryComboBox->addItems(Titles);
+        layOut();
     }
     if (LibraryCount > 0 && LibraryComboBox->count() > 0)
         LibraryComboBox->setCurrentIndex(0);
@@ -156,6 +159,8 @@ void TLibraryWorkspace::LibraryComboBoxClick() {
     if (!lines.isEmpty())
         fillTree(ParseList(lines), nullptr);
     TreeView->expandAll();
+    // The list grows for the longest entry of this library.
+    layOut();
 
     connect(TreeView, &QTreeWidget::currentItemChanged, this, [this] { TreeViewChange(); });
     m_populated = true;
@@ -183,16 +188,40 @@ void TLibraryWorkspace::TreeViewChange() {
     PreviewBox->update();
 }
 
+int TLibraryWorkspace::ListWidth() const {
+    // Wide enough for the longest library title with the box's arrow, within reason.
+    int widest = 0;
+    const QFontMetrics fm(LibraryComboBox->font());
+    for (int i = 0; i < LibraryComboBox->count(); ++i)
+        widest = std::max(widest, fm.horizontalAdvance(LibraryComboBox->itemText(i)) + 40);
+    // And for the entries of the list, each indented by its depth.
+    const QFontMetrics treeFm(TreeView->font());
+    for (QTreeWidgetItemIterator it(TreeView); *it; ++it) {
+        int depth = 1;
+        for (const QTreeWidgetItem* p = (*it)->parent(); p; p = p->parent())
+            ++depth;
+        widest = std::max(widest, treeFm.horizontalAdvance((*it)->text(0)) +
+                                      depth * TreeView->indentation() + 24);
+    }
+    return std::clamp(widest, 240, std::max(240, width() / 2));
+}
+
 void TLibraryWorkspace::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    const int left = PreviewBox->x();
+    layOut();
+}
+
+void TLibraryWorkspace::layOut() {
+    const int list = ListWidth();
+    LibraryComboBox->setGeometry(8, 8, list, 24);
+    const int left = 8 + list + 16;
     const int top = PreviewBox->y();
     const int w = std::max(22, width() - left - 15);
     const int h = std::max(22, height() - top - 15);
     PreviewBox->setGeometry(left, top, w, h);
     ShadowShape->setGeometry(left + 5, top + 5, w, h);
-    TreeView->setGeometry(8, 40, 240, std::max(40, height() - 40 - 56));
-    Button->setGeometry(8, TreeView->geometry().bottom() + 9, 240, 32);
+    TreeView->setGeometry(8, 40, list, std::max(40, height() - 40 - 56));
+    Button->setGeometry(8, TreeView->geometry().bottom() + 9, list, 32);
     PreviewResized();
     PreviewBox->update();
 }

@@ -52,6 +52,8 @@ public:
     QPushButton* Button = nullptr;
 
     int LibraryIndex() const { return m_libraryIndex; }
+    // The width of the library box, the list and the button beside the preview.
+    int ListWidth() const;
     // The name carried by the selected node, empty for headings and without selection.
     QString SelectedName() const;
     // Root + dir + "/" + name + "." + type of the chosen library.
@@ -78,6 +80,7 @@ protected:
     void showEvent(QShowEvent* event) override;
 
 private:
+    void layOut();
     void fillTree(const QList<TLibraryNode>& nodes, QTreeWidgetItem* parent);
 
     int m_libraryIndex = -1;

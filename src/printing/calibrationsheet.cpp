@@ -64,8 +64,9 @@ QString number(int v) {
 
 QString CalibrationFrontText() {
     return QStringLiteral("Vorderseite: Messen Sie, wie weit die Nulllinien vom Blattrand "
-                          "liegen (richtig sind 30 mm), und tragen Sie die Abweichung mit "
-                          "umgekehrtem Vorzeichen unter Vorderseite ein.");
+                          "liegen (richtig sind %1 mm), und tragen Sie die Abweichung mit "
+                          "umgekehrtem Vorzeichen unter Vorderseite ein.")
+        .arg(CalibrationZero);
 }
 
 QString CalibrationBackText() {

@@ -1,6 +1,6 @@
 #pragma once
 // The calibration sheet for the sheet offsets ("Blattversatz"): a front page with a millimetre
-// scale along the top and the left edge around zero lines 30 mm from the paper's edges and a
+// scale along the top and the left edge around zero lines 45 mm from the paper's edges and a
 // cross at the centre, and a back page with the same scales mirrored as they lie after the
 // sheet is turned. Both pages go through the ordinary print run with the offsets in force.
 
@@ -14,8 +14,10 @@
 class QPainter;
 class TCellPainter;
 
-// Where the zero lines lie, mm from the paper's top and left edge (right edge on the back).
-constexpr double CalibrationZero = 30;
+// Where the zero lines lie, mm from the paper's top and left edge (right edge on the back):
+// far enough in that the two scales, reaching CalibrationRange to either side, stay apart in
+// the corner where they would meet.
+constexpr double CalibrationZero = 45;
 // The scales reach this far to either side of the zero line, mm.
 constexpr int CalibrationRange = 25;
 

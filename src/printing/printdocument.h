@@ -38,8 +38,9 @@ struct TPrintHooks {
     std::function<void()> AfterCell;
     // The run while it goes on (to abort it), and nullptr when it ended.
     std::function<void(TPrintRun* run)> Running;
-    // After every sheet: done of total.
-    std::function<void(int done, int total)> Progress;
+    // After every printed side of a sheet of paper: sheet of sheets, and the side (0 front,
+    // 1 back); a sheet printed on both sides is one sheet.
+    std::function<void(int sheet, int sheets, int side)> Progress;
 };
 
 // What a print job changes against the document's own print settings.

@@ -106,7 +106,7 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
             if (AfterCell)
                 AfterCell();
             if (!m_aborted)
-                sheetDone();
+                sheetDone(k, side);
             continue;
         }
         if (k > 0 && !m_output.NewPage()) {
@@ -140,7 +140,7 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
                 break;
         }
         if (!m_aborted)
-            sheetDone();
+            sheetDone(k, side);
     }
     if (!m_output.EndJob(side, m_aborted) && !m_aborted) {
         m_error = m_output.Error();
@@ -149,10 +149,10 @@ bool TPrintRun::printSide(int side, const QPoint& offset) {
     return ok;
 }
 
-void TPrintRun::sheetDone() {
+void TPrintRun::sheetDone(int sheet, int side) {
     ++m_sheets;
     if (AfterSheet)
-        AfterSheet(m_sheets, std::max(m_sheets, m_totalSheets));
+        AfterSheet(sheet + 1, m_settings.CopyCount, side);
 }
 
 bool TPrintRun::printSides(int from, bool back, int& turned) {
@@ -179,7 +179,6 @@ bool TPrintRun::printSides(int from, bool back, int& turned) {
                     c.Selected = true;
             }
         }
-        m_totalSheets = std::max(m_totalSheets, m_sheets + m_settings.CopyCount);
         m_sheetsBefore[1] = m_sheets;
         m_cellsBefore[1] = m_cellsPrinted;
         ok = printSide(1, m_settings.BackOffset);
@@ -210,9 +209,7 @@ TPrintRun::Result TPrintRun::Run() {
         m_error = NoCellChosenText();
         return Failed;
     }
-    // Without a turning question the back side follows for sure, so its sheets count ahead.
     const bool back = PaintCell || HasBackSide(m_doc);
-    m_totalSheets = m_settings.CopyCount * (back && !AskTurn ? 2 : 1);
     m_share = CommonDocument != nullptr;
     int turned = -1;
     bool ok = printSides(0, back, turned);

@@ -73,9 +73,10 @@ public:
     // With CellDocument: a document whose elements below its lowest placeholder text are the
     // same in every cell's document. Full sheets then share them, drawn once per side.
     const TAppDocument* CommonDocument = nullptr;
-    // Called after every finished sheet with its number over both sides (from 1) and the
-    // number of sheets the run prints, for progress reports.
-    std::function<void(int done, int total)> AfterSheet;
+    // Called after every finished side of a sheet of paper, for progress reports: the sheet's
+    // number (from 1), the number of sheets of paper and the side just printed (0 front,
+    // 1 back). A sheet printed on both sides counts once.
+    std::function<void(int sheet, int sheets, int side)> AfterSheet;
     // Draws a cell instead of the document's elements (the calibration sheet); with it the run
     // always has a back side.
     std::function<void(QPainter& painter, const TCellPainter& cellPainter, int side,
@@ -105,7 +106,7 @@ private:
     bool printSides(int from, bool back, int& turned);
     bool printSide(int side, const QPoint& offset);
     bool sheetIsFull(int sheet, int side) const;
-    void sheetDone();
+    void sheetDone(int sheet, int side);
 
     const TAppDocument& m_doc;
     TPrintLayout& m_layout;
@@ -116,7 +117,6 @@ private:
     int m_cellsPrinted = 0;
     int m_sheets = 0;
     bool m_backPrinted = false;
-    int m_totalSheets = 0;
     bool m_share = false;
     int m_sheetsBefore[2] = {0, 0}; // counts when a side began, for printing it again
     int m_cellsBefore[2] = {0, 0};

@@ -1,6 +1,8 @@
 #include "printworkspace/tfrmtabprinting.h"
 #include "printworkspace/qprintertarget.h"
 
+#include "document/appdocument.h"
+#include "document/cellpainter.h"
 #include "ui/globals.h"
 #include "document/placeholders.h"
 #include "document/units.h"
@@ -30,6 +32,8 @@
 #include <QPrinterInfo>
 #include <QPushButton>
 #include <QToolButton>
+#include <algorithm>
+#include <cmath>
 
 const char* const OffsetSection = "Blattversatz";
 const char* const OffsetNames[4] = {"Vorderseite horizontal", "Vorderseite vertikal",
@@ -160,7 +164,18 @@ void TfrmTabPrinting::buildControls() {
     EditPrintOffsetVerRueck = UpDown4->Edit();
     CalibrationButton = new QPushButton(QStringLiteral("Kalibrierblatt drucken"), this);
     CalibrationButton->setObjectName(QStringLiteral("CalibrationButton"));
-    CalibrationButton->setGeometry(120, 64, 132, 24);
+    // Wide enough for its text in any style, right-aligned with the groups; the label beside
+    // it gives way.
+    const int calibrationWidth = std::max(132, CalibrationButton->sizeHint().width() + 8);
+    CalibrationButton->setGeometry(252 - calibrationWidth, 64, calibrationWidth, 24);
+    const int labelWidth = std::min(108, 252 - calibrationWidth - 14);
+    if (LabelBlattversatz->sizeHint().width() > labelWidth) {
+        // Not cut: "(mm)" goes to a second line, beside which the row below leaves room.
+        LabelBlattversatz->setWordWrap(true);
+        LabelBlattversatz->setGeometry(10, 58, labelWidth, 34);
+    } else {
+        LabelBlattversatz->setFixedWidth(labelWidth);
+    }
     SetHint(CalibrationButton, QStringLiteral("|Druckt ein Messblatt für den Blattversatz"));
     connect(CalibrationButton, &QPushButton::clicked, this,
             &TfrmTabPrinting::CalibrationButtonClick);
@@ -241,6 +256,8 @@ void TfrmTabPrinting::buildControls() {
     });
     for (QCheckBox* c : {PrintSeparatorsCheck, Scale2fitCheck, MergeCheck, SkipEmptyCheck})
         whiteText(c);
+    // The preview shows the design at the size it is printed.
+    connect(Scale2fitCheck, &QCheckBox::toggled, this, [this] { PagePaint(); });
     MergeCountLabel = label(CellGroupBox, "MergeCountLabel", QString(), 30, 92, 204);
     MergeCountLabel->hide();
     InfoLabel1 =
@@ -405,6 +422,7 @@ void TfrmTabPrinting::Adjust2Printer() {
     m_layoutDocument = Document;
     m_layoutFileName = Document->FileName;
     HotCell = -1;
+    m_cellPreview = QImage(); // the document may have changed since
     InfoLabel1->setVisible(m_layout.Fits);
     InfoLabel2->setVisible(!m_layout.Fits);
     PagePaint();
@@ -438,6 +456,35 @@ void TfrmTabPrinting::UpdateMergeCount() {
     MergeCountLabel->show();
 }
 
+const QImage& TfrmTabPrinting::cellPreview(const QSize& size) {
+    const double scale = Scale2fitCheck->isChecked() ? m_layout.FitScale : 1.0;
+    if (m_cellPreview.size() == size && m_cellPreviewScale == scale)
+        return m_cellPreview;
+    m_cellPreview = QImage();
+    m_cellPreviewScale = scale;
+    if (size.isEmpty() || !Document || m_layout.Cells.empty())
+        return m_cellPreview;
+    m_cellPreview = QImage(size, QImage::Format_RGB32);
+    if (m_cellPreview.isNull())
+        return m_cellPreview;
+    m_cellPreview.fill(Qt::white);
+    // The cell painter with the preview as its printer: as many pixels per mm as the preview
+    // shows, fonts in whole points of the print.
+    TPrintDeviceMetrics metrics;
+    metrics.DevPixelsPerMmX = PreviewScale / MmPerPixel;
+    metrics.DevPixelsPerMmY = PreviewScale / MmPerPixel;
+    const int ppi = std::max(1, int(std::lround(metrics.DevPixelsPerMmY * 25.4)));
+    metrics.PrinterDpiY = ppi;
+    metrics.FontPixelsPerInch = ppi;
+    const TCell& cell = m_layout.Cells.front();
+    QPainter p(&m_cellPreview);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setRenderHint(QPainter::SmoothPixmapTransform);
+    TCellPainter(metrics, scale, false)
+        .PrintCell(p, *Document, 0, QRectF(0, 0, cell.Width, cell.Height));
+    return m_cellPreview;
+}
+
 void TfrmTabPrinting::PagePaint() {
     UpdateMergeCount();
     QImage& img = Page->Picture;
@@ -459,8 +506,15 @@ void TfrmTabPrinting::PagePaint() {
         for (int i = 0; i < int(m_layout.Cells.size()); ++i) {
             const TCell& c = m_layout.Cells[size_t(i)];
             const QRect r = cellPixels(c);
-            if (c.Selected)
-                p.fillRect(r, Qt::white);
+            // A chosen cell shows the design it will carry.
+            if (c.Selected && !r.isEmpty()) {
+                // Rendered once; cells differ by a pixel at most.
+                const QImage& design = cellPreview(cellPixels(m_layout.Cells.front()).size());
+                if (design.isNull())
+                    p.fillRect(r, Qt::white);
+                else
+                    p.drawImage(r, design);
+            }
             if (i == HotCell)
                 p.fillRect(r, Qt::red);
             else

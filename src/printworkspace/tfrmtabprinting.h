@@ -165,6 +165,9 @@ private:
     // Runs a print with the abort dialog and the turn question; shows what was written.
     TPdfPrint runWithDialog(const std::function<TPdfPrint(const TPrintHooks&)>& print);
     QRect cellPixels(const TCell& c) const;
+    // The front side as a cell of this size shows it, scaled as it is printed; rendered once
+    // per layout and size.
+    const QImage& cellPreview(const QSize& size);
 
     QPrinter m_printer{QPrinter::HighResolution};
     bool m_pdfOnly = false;
@@ -173,6 +176,8 @@ private:
     const void* m_layoutDocument = nullptr;
     QString m_layoutFileName;
     QString m_pdfFolder; // where the last PDF went
+    QImage m_cellPreview;
+    double m_cellPreviewScale = 0;
 };
 
 // The sheet offsets in the settings store: section and the four value names.

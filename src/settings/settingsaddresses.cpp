@@ -303,6 +303,6 @@ bool TfrmTabSettings::ImportAddressFile(const QString& fileName)
     const QString note = AddressImportNote(imported, fileName);
     if (!note.isEmpty())
         text += QLatin1Char(' ') + note;
-    ShowMessage(this, messageTitle(), text);
+    ShowInformation(this, messageTitle(), text);
     return true;
 }

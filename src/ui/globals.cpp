@@ -94,8 +94,10 @@ void ShowTitleOf(TAppDocument& doc, QWidget* window)
                                ? programTitle()
                                : QFileInfo(d->FileName).fileName() + QStringLiteral(" - ") +
                                      programTitle();
+        // The desktop appends the display name to window titles that do not end with it:
+        // it names the program only, so that no title repeats it.
         if (qobject_cast<QGuiApplication*>(QCoreApplication::instance()))
-            QGuiApplication::setApplicationDisplayName(ApplicationTitle);
+            QGuiApplication::setApplicationDisplayName(programTitle());
         if (w)
             w->setWindowTitle(ApplicationTitle);
     };

@@ -76,7 +76,7 @@ struct ShellFixture {
     TfrmMain* create()
     {
         window = std::make_unique<TfrmMain>(programDir);
-        Document->MainWindow = window.get();
+        ShowTitleOf(*Document, window.get());
         return window.get();
     }
     // Shows the window and waits until the start-up timer runs.

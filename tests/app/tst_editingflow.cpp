@@ -16,6 +16,7 @@
 #include "editingfixture.h"
 
 #include <QComboBox>
+#include <QFile>
 #include <QFontDialog>
 #include <QFontInfo>
 #include <QImage>
@@ -33,6 +34,8 @@ class TestEditingFlow : public QObject {
     Q_OBJECT
 private slots:
     void pastedCopyOfAFreshPictureKeepsTheOriginal();
+    void keysReachTheSheetRightAfterAnInsertion_data();
+    void keysReachTheSheetRightAfterAnInsertion();
     void fillingPlaceholdersIsOneUndoStep();
     void fontDialogStartsFromTheElementsFont();
     void typedTextIsAppliedWhenAnotherElementIsClicked();
@@ -70,6 +73,76 @@ void TestEditingFlow::pastedCopyOfAFreshPictureKeepsTheOriginal() {
     // Undo takes the copy only.
     QTest::mouseClick(s.editor->SpeedButtonReturn, Qt::LeftButton);
     QCOMPARE(pictureCount(), 1);
+    QCOMPARE(Document->Element(0), original);
+}
+
+void TestEditingFlow::keysReachTheSheetRightAfterAnInsertion_data() {
+    QTest::addColumn<QString>("kind"); // what is inserted
+    QTest::newRow("PNG") << "png";
+    QTest::newRow("SVG") << "svg";
+    QTest::newRow("Text") << "text";
+}
+
+// The picture hangs on the pointer after the open dialog, which left the keyboard with
+// another window: Ctrl+C and Ctrl+V as the user types them must still copy and paste it,
+// and the original stays where it was.
+void TestEditingFlow::keysReachTheSheetRightAfterAnInsertion() {
+    QFETCH(QString, kind);
+    Session s;
+    QTemporaryDir dir;
+    QString file;
+    if (kind == "png") {
+        file = writePng(dir);
+    } else if (kind == "svg") {
+        file = dir.filePath(QStringLiteral("bild.svg"));
+        QFile svg(file);
+        QVERIFY(svg.open(QIODevice::WriteOnly));
+        svg.write("<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"60mm\" height=\"40mm\" "
+                  "viewBox=\"0 0 60 40\"><rect width=\"60\" height=\"40\" fill=\"#2a7\"/></svg>");
+    }
+    // The keyboard is elsewhere when the insertion happens (the dialog gave it away).
+    auto elsewhere = [&] {
+        QApplication::setActiveWindow(s.inspector);
+        s.inspector->EditLeft->setFocus();
+    };
+    s.editor->AskGraphicFileName = [&] {
+        elsewhere();
+        return file;
+    };
+    if (kind == "text") {
+        elsewhere();
+        QTest::mouseClick(s.editor->SpeedButtonText, Qt::LeftButton);
+    } else {
+        QTest::mouseClick(s.editor->SpeedButtonGraphic, Qt::LeftButton);
+    }
+    QCOMPARE(Document->Count(), 1);
+    TDocElement* original = Document->Element(0);
+    (void)QTest::qWaitForWindowActive(s.editor->window());
+    // Carried to 30 mm, not dropped.
+    const QPoint p = pixelAt(s.editor, 30, 30);
+    QTest::mouseMove(s.editor->Page, p + QPoint(8, 8));
+    QTest::mouseMove(s.editor->Page, p);
+    QCOMPARE(s.editor->CarriedElement(), original);
+
+    // The keys go where the keyboard is.
+    auto type = [](Qt::Key key) {
+        QWidget* target = QApplication::focusWidget();
+        QVERIFY(target);
+        QTest::keyClick(target, key, Qt::ControlModifier);
+    };
+    type(Qt::Key_C);
+    type(Qt::Key_V);
+    QCOMPARE(Document->Count(), 2);
+    clickAt(s.editor, 100, 120);
+    QCOMPARE(Document->Count(), 2);
+    QCOMPARE(Document->Element(1), original);
+    QVERIFY2(std::abs(original->Left - 30) < 1, qPrintable(QString::number(original->Left)));
+    QVERIFY2(std::abs(Document->Element(0)->Left - 100) < 1,
+             qPrintable(QString::number(Document->Element(0)->Left)));
+
+    // Undo takes the copy only.
+    QTest::mouseClick(s.editor->SpeedButtonReturn, Qt::LeftButton);
+    QCOMPARE(Document->Count(), 1);
     QCOMPARE(Document->Element(0), original);
 }
 

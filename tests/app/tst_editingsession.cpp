@@ -120,7 +120,7 @@ void TestEditingSession::editedTemplateTextStaysVisible() {
 void TestEditingSession::quickSaveAfterCancelledCloseWritesTheFile() {
     ShellFixture f;
     TfrmMain* w = f.start();
-    Document->ShowsTitle = true;
+    ShowTitleOf(*Document, w);
     const QString path = f.dir.filePath("karte.qmk");
     Document->AddText(QStringLiteral("Erster Stand"));
     Document->SaveToFile(path);

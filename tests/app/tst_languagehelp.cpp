@@ -5,6 +5,7 @@
 #include "shellfixture.h"
 
 #include "app/helptopics.h"
+#include "document/placeholders.h"
 #include "app/language.h"
 #include "app/tfrmtabinfo.h"
 #include "editor/tfrmtabeditor.h"
@@ -68,6 +69,7 @@ private slots:
     void notesPictureOpensTheContents();
     void helpViewerShowsTheTopicsAnchor();
     void bundledHelpHasEveryTopic();
+    void bundledHelpListsEveryPlaceholder();
 };
 
 void TestLanguageHelp::cleanup()
@@ -228,11 +230,11 @@ void TestLanguageHelp::helpModeComparesTheLongPartOfTheHint()
     TfrmMain* w = f.start();
     QTest::mouseClick(w->Labels[TfrmMain::TabEditor], Qt::LeftButton);
     QWidget* erase = editorControl(w, "SpeedButtonErase");
-    // Its hint is "Objekt löschen|Objekt wird direkt gelöscht": only the long part counts, and
-    // the table knows just the short one.
-    QCOMPARE(helpClick(w, erase), QString("Inhalt"));
+    // Its hint is "Objekt löschen|Objekt wird direkt gelöscht": the table knows only the
+    // short part, which is tried when the long one is not known.
+    QCOMPARE(helpClick(w, erase), QString("objektloeschen"));
     QWidget* zoom = editorControl(w, "ZoomComboBox");
-    QCOMPARE(helpClick(w, zoom), QString("Inhalt")); // "Zoomfaktor für die Ansicht einstellen"
+    QCOMPARE(helpClick(w, zoom), QString("zoomfaktor")); // "Zoomfaktor für die Ansicht einstellen"
     QCOMPARE(helpClick(w, editorControl(w, "SpeedButtonNew")), QString("neuesdokument"));
     QCOMPARE(helpClick(w, editorControl(w, "TabSetSeiten")), QString("blattwender"));
     QCOMPARE(HelpTopicForHint("Objekt löschen"), QString("objektloeschen"));
@@ -343,6 +345,27 @@ void TestLanguageHelp::bundledHelpHasEveryTopic()
     for (const QString& topic : AllHelpTopics())
         QVERIFY2(help->HasAnchor(topic), qPrintable(topic));
     QVERIFY(!help->HasAnchor("gibtesnicht"));
+}
+
+void TestLanguageHelp::bundledHelpListsEveryPlaceholder()
+{
+    QFile file(QStringLiteral(QM_DATA_DIR "/help/quillmark.html"));
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    const QString html = QString::fromUtf8(file.readAll());
+    const qsizetype section = html.indexOf(QStringLiteral("name=\"arbeitmittextbausteinen\""));
+    QVERIFY(section >= 0);
+    const QString text = html.mid(section, html.indexOf(QStringLiteral("<hr>"), section) - section);
+    // Every placeholder the filling knows, written as the help shows it; the text blocks as
+    // their range.
+    for (int i = 0; i < TPlaceholderFiller::Count; ++i) {
+        QString name = TPlaceholderFiller::Name(i);
+        if (name.startsWith(QLatin1String("<t")) && name != QLatin1String("<titel>")) {
+            if (name != QLatin1String("<t1>") && name != QLatin1String("<t10>"))
+                continue;
+        }
+        name.replace(QLatin1Char('<'), QLatin1String("&lt;")).replace(QLatin1Char('>'), QLatin1String("&gt;"));
+        QVERIFY2(text.contains(QStringLiteral("<code>") + name), qPrintable(name));
+    }
 }
 
 QTEST_MAIN(TestLanguageHelp)

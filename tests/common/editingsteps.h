@@ -8,6 +8,8 @@
 #include "editor/tfrmtabeditor.h"
 
 #include <QApplication>
+#include <QImage>
+#include <QPainter>
 #include <QScrollArea>
 #include <QTest>
 #include <QToolButton>
@@ -54,6 +56,29 @@ inline TDocElementTXT* addText(const QString& text, double left, double top,
     e->Side = 0;
     e->MacroText = macro;
     return e;
+}
+
+// Dark pixels of one text element drawn alone at the zoom, cut to its box as always. The
+// same text in a box large enough to hold it shows all of its pixels.
+inline int inkPixels(const TDocElementTXT& e, double zoom = 2.0) {
+    TDocElementTXT alone(e);
+    alone.Shadow = false;
+    const double margin = 20;
+    alone.Left = margin;
+    alone.Top = margin;
+    const int w = MmToPixel(zoom, std::max(alone.Width, 0.0) + 2 * margin);
+    const int h = MmToPixel(zoom, std::max(alone.Height, 0.0) + 2 * margin);
+    QImage image(w, h, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    {
+        QPainter painter(&image);
+        TAppDocument::DrawElement(painter, alone, zoom);
+    }
+    int n = 0;
+    for (int y = 0; y < h; ++y)
+        for (int x = 0; x < w; ++x)
+            n += qGray(image.pixel(x, y)) < 128;
+    return n;
 }
 
 inline QByteArray state() {

@@ -7,6 +7,7 @@
 #include <QFontMetricsF>
 #include <QPainter>
 #include "metafile/emfpaintdevice.h"
+#include "metafile/rasterimport.h"
 #include <QtTest>
 #include <cmath>
 
@@ -290,6 +291,43 @@ private slots:
         // The other side's elements stay hidden.
         g->Side = 1;
         QVERIFY(inkBox(draw(d, 1)).isEmpty());
+    }
+
+    // A small raster picture drawn large is interpolated: its block edges show shades
+    // between black and white instead of steps, on screen and in print alike.
+    void enlargedRasterPicturesAreSmooth_data()
+    {
+        QTest::addColumn<double>("zoom");
+        QTest::addColumn<bool>("mirrored");
+        QTest::newRow("Zoom 1") << 1.0 << false;
+        QTest::newRow("Zoom 2") << 2.0 << false;
+        QTest::newRow("gespiegelt") << 1.0 << true;
+    }
+    void enlargedRasterPicturesAreSmooth()
+    {
+        QFETCH(double, zoom);
+        QFETCH(bool, mirrored);
+        QImage checker(4, 4, QImage::Format_RGB32);
+        for (int y = 0; y < 4; ++y)
+            for (int x = 0; x < 4; ++x)
+                checker.setPixel(x, y, (x + y) % 2 ? qRgb(0, 0, 0) : qRgb(255, 255, 255));
+        TAppDocument d(false);
+        TDocElementWMF* g = d.AddGraphic(RecordImage(checker, 400, 400), 1, nullptr);
+        g->Left = mirrored ? 50 : 10;
+        g->Top = 10;
+        g->Width = mirrored ? -40 : 40;
+        g->Height = 40;
+        const QImage image = draw(d, zoom, 900, 900);
+        int shades = 0;
+        const QRect box(MmToPixel(zoom, 12), MmToPixel(zoom, 12), MmToPixel(zoom, 36),
+                        MmToPixel(zoom, 36));
+        for (int y = box.top(); y <= box.bottom(); ++y)
+            for (int x = box.left(); x <= box.right(); ++x) {
+                const int grey = qGray(image.pixel(x, y));
+                shades += grey > 40 && grey < 215;
+            }
+        // Steps would leave only the pixels on the block edges, a line or two each.
+        QVERIFY2(shades > box.width() * 6 * 3, qPrintable(QString::number(shades)));
     }
 
     // The sheet is drawn cut at its edge, in every view that shows it (the editor, the

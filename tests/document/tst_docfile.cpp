@@ -589,16 +589,16 @@ private slots:
             asked << q;
             return answer;
         };
-        QVERIFY(!r.MaySaveOver(path));
+        QVERIFY(!MaySaveOver(r, path));
         QCOMPARE(asked.size(), 1);
         QVERIFY(asked.first().contains(QStringLiteral("Trotzdem überschreiben?")));
-        QVERIFY(r.MaySaveOver(m_dir.filePath("anders.qmk")));
+        QVERIFY(MaySaveOver(r, m_dir.filePath("anders.qmk")));
         QCOMPARE(asked.size(), 1);
         answer = true;
-        QVERIFY(r.MaySaveOver(path));
+        QVERIFY(MaySaveOver(r, path));
         AskQuestionHook = nullptr;
         // A new document is no longer tied to the damaged file.
-        r.QueryDiscard();
+        QueryDiscard(r);
         QVERIFY(!r.IsDamagedFile(path));
     }
 

@@ -237,12 +237,12 @@ private slots:
         TAppDocument d(true);
         d.AddText(QStringLiteral("a"), CurrentSide);
         d.Modified = false;
-        QVERIFY(d.QueryDiscard());
+        QVERIFY(QueryDiscard(d));
         QCOMPARE(asked, 0);
         QCOMPARE(d.Count(), 0);
 
         d.AddText(QStringLiteral("a"), CurrentSide);
-        QVERIFY(!d.QueryDiscard());
+        QVERIFY(!QueryDiscard(d));
         QCOMPARE(asked, 1);
         QCOMPARE(caption, QStringLiteral("Bestätigung"));
         QCOMPARE(question, QStringLiteral("Nicht gespeicherte Änderungen verwerfen?"));
@@ -250,7 +250,7 @@ private slots:
         QVERIFY(d.Modified);
 
         answer = true;
-        QVERIFY(d.QueryDiscard());
+        QVERIFY(QueryDiscard(d));
         QCOMPARE(d.Count(), 0);
         QVERIFY(!d.Modified);
 
@@ -260,14 +260,14 @@ private slots:
             LangStrings << QStringLiteral("L%1").arg(i);
         }
         d.AddText(QStringLiteral("a"), CurrentSide);
-        QVERIFY(d.QueryDiscard());
+        QVERIFY(QueryDiscard(d));
         QCOMPARE(caption, QStringLiteral("L0"));
         QCOMPARE(question, QStringLiteral("L100"));
 
         // A document that never asks clears at once.
         TAppDocument preview(false);
         preview.AddText(QStringLiteral("a"), CurrentSide);
-        QVERIFY(preview.QueryDiscard());
+        QVERIFY(QueryDiscard(preview));
         QCOMPARE(preview.Count(), 0);
     }
 
@@ -276,7 +276,7 @@ private slots:
         TAppDocument d(true);
         d.AddText(QStringLiteral("a"), CurrentSide);
         // Nobody to ask: the changes are kept.
-        QVERIFY(!d.QueryDiscard());
+        QVERIFY(!QueryDiscard(d));
         QCOMPARE(d.Count(), 1);
 
         FakeMainLink link;
@@ -284,11 +284,11 @@ private slots:
         bool hookAsked = false;
         AskQuestionHook = [&](const QString&, const QString&) { return hookAsked = true; };
         link.answer = false;
-        QVERIFY(!d.QueryDiscard());
+        QVERIFY(!QueryDiscard(d));
         QCOMPARE(link.asked, 1);
         QVERIFY(!hookAsked);
         link.answer = true;
-        QVERIFY(d.QueryDiscard());
+        QVERIFY(QueryDiscard(d));
         QCOMPARE(d.Count(), 0);
         MainLink = nullptr;
     }
@@ -434,12 +434,15 @@ private slots:
     {
         TAppDocument d(false);
         QWidget window;
-        d.MainWindow = &window;
-        d.ShowsTitle = true;
+        ShowTitleOf(d, &window);
         d.SetFileName(QStringLiteral("/tmp/ordner/brief.qmk"));
         QCOMPARE(d.GetFileName(), QStringLiteral("/tmp/ordner/brief.qmk"));
-        QCOMPARE(TAppDocument::ApplicationTitle, QStringLiteral("brief.qmk - Quillmark"));
+        QCOMPARE(ApplicationTitle, QStringLiteral("brief.qmk - Quillmark"));
         QCOMPARE(window.windowTitle(), QStringLiteral("brief.qmk - Quillmark"));
+        // The desktop adds the program's name to every window title that does not end with
+        // it: that name is the program's, never the document's, or a box titled "Quillmark"
+        // would read "Quillmark — brief.qmk - Quillmark".
+        QCOMPARE(QGuiApplication::applicationDisplayName(), QStringLiteral("Quillmark"));
         LangKeys << QStringLiteral("0");
         LangStrings << QStringLiteral("Folderkit");
         d.SetFileName(QString());
@@ -448,7 +451,7 @@ private slots:
         // A preview document leaves the title alone.
         TAppDocument preview(false);
         preview.SetFileName(QStringLiteral("/x/vorschau.qmk"));
-        QCOMPARE(TAppDocument::ApplicationTitle, QStringLiteral("Folderkit"));
+        QCOMPARE(ApplicationTitle, QStringLiteral("Folderkit"));
     }
 
     void languageLookupIgnoresCase()

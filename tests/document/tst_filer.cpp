@@ -43,6 +43,8 @@ private slots:
     void recentListOrder();
     void openAgainWithoutSelectionStillSwitches();
     void openAgainAsksBeforeDroppingChanges();
+    void openAgainPreviewShowsTheHighlightedEntry_data();
+    void openAgainPreviewShowsTheHighlightedEntry();
     void recentListWritesAtMost33();
     void deletedFilesDropOutAtStart();
     void wholePathsInTheNameFieldAreTakenAsTheyAre();
@@ -238,6 +240,62 @@ void TestFiler::openAgainWithoutSelectionStillSwitches() {
     w.OpenAgainButtonClick();
     QCOMPARE(m_main.EditorCalls, 1);
     QCOMPARE(Document->Count(), 0);
+}
+
+void TestFiler::openAgainPreviewShowsTheHighlightedEntry_data() {
+    QTest::addColumn<QString>("how"); // how the user reaches the entry
+    QTest::addColumn<int>("texts");   // of the document the preview must show
+    QTest::newRow("Klick auf den zweiten") << "click" << 2;
+    QTest::newRow("Pfeil nach unten") << "down" << 2;
+    QTest::newRow("Pfeil nach unten und zurück") << "downup" << 3;
+    QTest::newRow("von der Seite Öffnen her") << "page" << 0;
+    QTest::newRow("zurück zur Seite Öffnen") << "pageback" << 1;
+}
+
+void TestFiler::openAgainPreviewShowsTheHighlightedEntry() {
+    QFETCH(QString, how);
+    QFETCH(int, texts);
+    m_settings->setValue("RecentFiles/Count", "2");
+    m_settings->setValue("RecentFiles/File1", makeDocument("drei.qmk", 3));
+    m_settings->setValue("RecentFiles/File2", makeDocument("zwei.qmk", 2));
+    makeDocument("eins.qmk", 1);
+    TfrmTabFiler w;
+    w.show();
+    QCOMPARE(w.RecentFilesListBox->count(), 2);
+    w.SetLoadDirectory(m_dir->filePath("docs"));
+    QListWidget* list = w.RecentFilesListBox;
+    auto click = [](QListWidget* l, int row) {
+        QTest::mouseClick(l->viewport(), Qt::LeftButton, {},
+                          l->visualItemRect(l->item(row)).center());
+    };
+    if (how == "page" || how == "pageback") {
+        // Entry 1 highlighted on "Erneut öffnen", then a file previewed on "Öffnen".
+        w.PageControl->setCurrentIndex(1);
+        click(list, 0);
+        w.PageControl->setCurrentIndex(0);
+        const auto found = w.LoadFileListBox->findItems("eins.qmk", Qt::MatchExactly);
+        QCOMPARE(found.size(), 1);
+        click(w.LoadFileListBox, w.LoadFileListBox->row(found.first()));
+        QCOMPARE(w.PreviewDocument()->Count(), 1);
+        // Back on "Erneut öffnen", where the choice on "Öffnen" took the highlight away:
+        // no preview rather than the other page's file.
+        w.PageControl->setCurrentIndex(1);
+        if (how == "pageback")
+            w.PageControl->setCurrentIndex(0);
+    } else {
+        w.PageControl->setCurrentIndex(1);
+        if (how == "click") {
+            click(list, 0);
+            click(list, 1);
+        } else {
+            click(list, 0);
+            list->setFocus();
+            QTest::keyClick(list, Qt::Key_Down);
+            if (how == "downup")
+                QTest::keyClick(list, Qt::Key_Up);
+        }
+    }
+    QCOMPARE(w.PreviewDocument()->Count(), texts);
 }
 
 void TestFiler::openAgainAsksBeforeDroppingChanges() {

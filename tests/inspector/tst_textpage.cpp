@@ -242,8 +242,10 @@ void TestTextPage::fontListAndUnknownFont() {
     const int count = page->FontCombo->count();
     t->FontName = QStringLiteral("Gibt es nicht");
     f->inspector->UpdateFromReference();
-    QVERIFY2(page->FontCombo->currentText().startsWith(
-                 QStringLiteral("Gibt es nicht (ersetzt durch ")),
+    QCOMPARE(page->FontCombo->currentText(), QStringLiteral("Gibt es nicht (ersetzt)"));
+    QVERIFY2(page->FontCombo->itemData(page->FontCombo->currentIndex(), Qt::ToolTipRole)
+                 .toString()
+                 .startsWith(QStringLiteral("„Gibt es nicht“ ist nicht installiert und wird durch „")),
              qPrintable(page->FontCombo->currentText()));
     QCOMPARE(page->FontCombo->count(), count + 1);
     f->inspector->ApplyBtnClick();
@@ -252,8 +254,15 @@ void TestTextPage::fontListAndUnknownFont() {
         !QFontDatabase::families().contains(QStringLiteral("Arial"))) {
         t->FontName = QStringLiteral("Arial");
         f->inspector->UpdateFromReference();
-        QCOMPARE(page->FontCombo->currentText(),
-                 QStringLiteral("Arial (ersetzt durch Liberation Sans)"));
+        QCOMPARE(page->FontCombo->currentText(), QStringLiteral("Arial (ersetzt)"));
+        QCOMPARE(page->FontCombo->itemData(page->FontCombo->currentIndex(), Qt::ToolTipRole)
+                     .toString(),
+                 QStringLiteral("„Arial“ ist nicht installiert und wird durch „Liberation Sans“ "
+                                "ersetzt."));
+        // The box shows the whole entry: text and the arrow's room fit its width.
+        QVERIFY(page->FontCombo->fontMetrics().horizontalAdvance(page->FontCombo->currentText()) +
+                    30 <=
+                page->FontCombo->width());
         // Only the element shown has an entry of its own.
         QCOMPARE(page->FontCombo->count(), count + 1);
         page->EditFontSize->setText(QStringLiteral("8"));

@@ -38,10 +38,11 @@ Marks measure(const QImage& page, bool back) {
     const auto x = [&](double left, double right) {
         return back ? QRectF(w - right, 0, right - left, 0) : QRectF(left, 0, right - left, 0);
     };
-    QRectF r = x(21, 44);
+    const double z = CalibrationZero;
+    QRectF r = x(z - 9, z + 14);
     m.TopZeroX = centreX(page, QRectF(r.left(), 19.5, r.width(), 5.5));
     r = x(19.5, 25);
-    m.LeftZeroY = centreY(page, QRectF(r.left(), 20, r.width(), 24));
+    m.LeftZeroY = centreY(page, QRectF(r.left(), z - 10, r.width(), 24));
     const double cx = 105, cy = 148.5;
     m.Cross = QPointF(centreX(page, QRectF(cx - 8, cy - 9, 16, 6)),
                       centreY(page, QRectF(cx - 9, cy - 8, 6, 16)));
@@ -105,6 +106,32 @@ private slots:
         QVERIFY(words.contains(QStringLiteral("Vorderseite")));
         QVERIFY(words.contains(QStringLiteral("Rückseite")));
         QVERIFY(flat.contains(QStringLiteral("Lesen Sie ab, wo die Nulllinie")));
+    }
+
+    // The scales along the top and the left edge keep apart: nothing is printed in the
+    // corner where they would meet, on either side and with the largest offsets.
+    void scalesDoNotMeetInTheCorner_data() {
+        QTest::addColumn<QPoint>("offset");
+        QTest::newRow("ohne Versatz") << QPoint();
+        QTest::newRow("weit nach oben links") << QPoint(-5, -5);
+    }
+    void scalesDoNotMeetInTheCorner() {
+        QFETCH(QPoint, offset);
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("kalibrierblatt.pdf"));
+        QVERIFY(PrintCalibrationToPdf(file, offset, offset, 300).Ok);
+        const QList<QImage> pages = pdfink::Pages(file);
+        QCOMPARE(pages.size(), 2);
+        // The corner of the front page and the mirrored one of the back page.
+        const double reach = CalibrationZero - CalibrationRange - 2;
+        QCOMPARE(pdfink::DarkInkMm(pages[0], QRectF(0, 0, reach + offset.x(), reach + offset.y())),
+                 QRectF());
+        QCOMPARE(pdfink::DarkInkMm(pages[1], QRectF(210 - reach - offset.x(), 0,
+                                                    reach + offset.x(), reach + offset.y())),
+                 QRectF());
+        // Each scale is there, next to the corner.
+        QVERIFY(!pdfink::DarkInkMm(pages[0], QRectF(reach, 0, 40, reach)).isEmpty());
+        QVERIFY(!pdfink::DarkInkMm(pages[0], QRectF(0, reach, reach, 40)).isEmpty());
     }
 
     void frontOffsetMovesTheFrontOnly() {

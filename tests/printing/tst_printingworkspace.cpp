@@ -12,6 +12,7 @@
 #include "ui/messages.h"
 #include "ui/tfrage.h"
 #include "addresses/addressrecords.h"
+#include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printworkspace/tfrmtabprinting.h"
@@ -266,6 +267,41 @@ private slots:
         QCOMPARE(form->Layout().SelectedCount(), 4);
     }
 
+    // Every chosen cell shows the front side as it is printed there; the back side and the
+    // cells left out do not.
+    void previewShowsTheFrontInChosenCells_data() {
+        QTest::addColumn<QPointF>("front"); // the front square's corner, mm
+        QTest::addColumn<QPointF>("back");
+        QTest::newRow("oben links") << QPointF(10, 10) << QPointF(60, 100);
+        QTest::newRow("unten rechts") << QPointF(80, 120) << QPointF(10, 10);
+    }
+    void previewShowsTheFrontInChosenCells() {
+        QFETCH(QPointF, front);
+        QFETCH(QPointF, back);
+        Document->PageWidth = 105;
+        Document->PageHeight = 148;
+        addSquare(front.x(), front.y(), 0);
+        addSquare(back.x(), back.y(), 1);
+        make();
+        form->Activate();
+        QCOMPARE(int(form->Layout().Cells.size()), 4);
+        QTest::mouseClick(form->SelectAllButton, Qt::LeftButton);
+        moveTo(form->Page, cellCentre(3));
+        QTest::mouseClick(form->Page, Qt::LeftButton, {}, cellCentre(3)); // cell 3 left out
+        moveTo(form->CellGroupBox, QPoint(5, 5));
+        auto at = [this](int cell, QPointF mm) {
+            const TCell& c = form->Layout().Cells[size_t(cell)];
+            auto px = [this](double v) { return int(v / 0.266497461928934 * form->PreviewScale); };
+            // The square's middle, 5 mm into it.
+            return QColor(form->Page->Picture.pixel(px(c.Left + mm.x() + 5), px(c.Top + mm.y() + 5)));
+        };
+        for (int i = 0; i < 3; ++i) {
+            QVERIFY2(at(i, front).lightness() < 60, qPrintable(QString::number(i)));
+            QCOMPARE(at(i, back), QColor(Qt::white));
+        }
+        QCOMPARE(at(3, front), QColor(128, 128, 128));
+    }
+
     void printerSetupSwitchesToLandscape() {
         Document->PageWidth = 148;
         Document->PageHeight = 105;
@@ -397,13 +433,15 @@ private slots:
         const QString front = dir->filePath(QStringLiteral("karte.pdf"));
         const QList<QImage> pages = pdfink::Pages(front);
         QCOMPARE(pages.size(), 1); // one sheet, whatever the copy count
-        const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(21, 19.5, 23, 5.5));
-        QVERIFY2(std::abs(zero.center().x() - 32) < 0.3,
+        const double z = CalibrationZero;
+        const QRectF zero = pdfink::DarkInkMm(pages[0], QRectF(z - 9, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(zero.center().x() - (z + 2)) < 0.3,
                  qPrintable(QString::number(zero.center().x())));
         const QList<QImage> back = pdfink::Pages(BackSideFileName(front));
         QCOMPARE(back.size(), 1);
-        const QRectF b = pdfink::DarkInkMm(back[0], QRectF(166, 19.5, 23, 5.5));
-        QVERIFY2(std::abs(b.center().x() - 179) < 0.3, qPrintable(QString::number(b.center().x())));
+        const QRectF b = pdfink::DarkInkMm(back[0], QRectF(210 - z - 14, 19.5, 23, 5.5));
+        QVERIFY2(std::abs(b.center().x() - (210 - z - 1)) < 0.3,
+                 qPrintable(QString::number(b.center().x())));
         QVERIFY(pdfink::Text(BackSideFileName(front))
                     .simplified()
                     .contains(QStringLiteral("Lesen Sie ab, wo die Nulllinie der Rückseite")));

@@ -295,6 +295,8 @@ void TestSettingsAddresses::importAppendsEveryContactOfAVCard()
     QCOMPARE(AddressFields[5], QStringLiteral("27613-3502"));
     QCOMPARE(f.messages.size(), 1);
     QVERIFY(f.messages.first().contains(QStringLiteral("2 Adressen")));
+    // Success is a notice, not a warning.
+    QCOMPARE(LastMessageIcon, TMessageIcon::Information);
     const QList<QByteArray> lines = SettingsFixture::read(userFile()).split('\n');
     QCOMPARE(lines.size(), 7);
     QVERIFY(lines.at(5).startsWith("Tim Howes\tNetscape Communications Corp.\t"));
@@ -333,6 +335,7 @@ void TestSettingsAddresses::importOfAnUnknownFileAppendsNothing()
     QVERIFY(!QFileInfo::exists(userFile()));
     QCOMPARE(f.messages.size(), 1);
     QVERIFY(f.messages.first().contains(QStringLiteral("brief.txt")));
+    QCOMPARE(LastMessageIcon, TMessageIcon::Warning);
     // Cancelling the dialog does nothing at all.
     w->AskImportFileName = [] { return QString(); };
     QTest::mouseClick(w->ButtonImport, Qt::LeftButton);

@@ -362,11 +362,13 @@ private slots:
         TPrintRun run(doc, layout, output, settings);
         merge.Attach(run, layout, 1);
         QList<int> progress;
-        run.AfterSheet = [&progress](int done, int) { progress << done; };
+        // Sheet of paper and side: 1, 2 the front of sheets 1 and 2, 11, 12 their back.
+        run.AfterSheet = [&progress](int sheet, int, int side) { progress << side * 10 + sheet; };
         QCOMPARE(run.Run(), TPrintRun::Done);
         QCOMPARE(output.Losses, 0);
         QCOMPARE(run.SheetsPrinted(), 4);
-        QCOMPARE(progress, side == 0 ? QList<int>({1, 2, 1, 2, 3, 4}) : QList<int>({1, 2, 3, 4, 3, 4}));
+        QCOMPARE(progress,
+                 side == 0 ? QList<int>({1, 2, 1, 2, 11, 12}) : QList<int>({1, 2, 11, 12, 11, 12}));
         QCOMPARE(output.Written().size(), 2);
 
         TPrintJob job;

@@ -5,6 +5,7 @@
 #include "common/toolrun.h"
 #include "qmpaths.h"
 #include <QProcess>
+#include "printing/calibrationsheet.h"
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -29,12 +30,13 @@ private slots:
         QCOMPARE(r.out.trimmed(), file);
         const QList<QImage> pages = pdfink::Pages(file);
         QCOMPARE(pages.size(), 2);
-        // Front: the top scale's zero line 3 mm right of 30 mm.
-        const QRectF front = pdfink::DarkInkMm(pages[0], QRectF(21, 19.5, 23, 5.5));
-        QVERIFY(std::abs(front.center().x() - 33) < 0.3);
+        // Front: the top scale's zero line 3 mm right of where it belongs.
+        const double z = CalibrationZero;
+        const QRectF front = pdfink::DarkInkMm(pages[0], QRectF(z - 9, 19.5, 23, 5.5));
+        QVERIFY(std::abs(front.center().x() - (z + 3)) < 0.3);
         // Back: the left scale's zero line (at the right edge) 2 mm up.
-        const QRectF back = pdfink::DarkInkMm(pages[1], QRectF(185, 20, 5.5, 24));
-        QVERIFY2(std::abs(back.center().y() - 28) < 0.3,
+        const QRectF back = pdfink::DarkInkMm(pages[1], QRectF(185, z - 10, 5.5, 24));
+        QVERIFY2(std::abs(back.center().y() - (z - 2)) < 0.3,
                  qPrintable(QString::number(back.center().y())));
         QVERIFY(pdfink::Text(file).contains(QStringLiteral("Rückseite")));
     }

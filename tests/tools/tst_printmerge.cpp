@@ -142,8 +142,9 @@ private slots:
                   m_home.path());
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QCOMPARE(r.err.split(QLatin1Char('\n'), Qt::SkipEmptyParts),
-                 QStringList({"Blatt 1 von 6", "Blatt 2 von 6", "Blatt 3 von 6", "Blatt 4 von 6",
-                              "Blatt 5 von 6", "Blatt 6 von 6"}));
+                 QStringList({"Blatt 1 von 3, Vorderseite", "Blatt 2 von 3, Vorderseite",
+                              "Blatt 3 von 3, Vorderseite", "Blatt 1 von 3, Rückseite",
+                              "Blatt 2 von 3, Rückseite", "Blatt 3 von 3, Rückseite"}));
         const QList<QList<Word>> pages = pageWords(out);
         QCOMPARE(pages.size(), 6);
         for (int s = 0; s < 3; ++s) {

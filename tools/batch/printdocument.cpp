@@ -7,6 +7,7 @@
 #include "document/appdocument.h"
 #include "printing/calibrationsheet.h"
 #include "printing/printdocument.h"
+#include "printing/printrun.h"
 
 #include <QCoreApplication>
 #include <QFileInfo>
@@ -328,8 +329,13 @@ int run(const QCommandLineParser& parser) {
                                                         "was gelesen wurde."));
         std::fprintf(stderr, "quillmark-batch: Hinweis: %s\n", damage.toUtf8().constData());
     }
-    job.Hooks.Progress = [](int done, int total) {
-        std::fprintf(stderr, "Blatt %d von %d\n", done, total);
+    // Sheets of paper are counted; with a back side each line says which side is done.
+    const bool twoSided = TPrintRun::HasBackSide(doc);
+    job.Hooks.Progress = [twoSided](int sheet, int sheets, int side) {
+        QString line = QStringLiteral("Blatt %1 von %2").arg(sheet).arg(sheets);
+        if (twoSided)
+            line += side == 0 ? QStringLiteral(", Vorderseite") : QStringLiteral(", Rückseite");
+        std::fprintf(stderr, "%s\n", line.toUtf8().constData());
         std::fflush(stderr);
     };
     const TPdfPrint result = PrintDocumentJob(doc, job);
