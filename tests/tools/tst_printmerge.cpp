@@ -162,6 +162,25 @@ private slots:
         QVERIFY(pdfink::Text(out).contains(QStringLiteral("Baustein Eins")));
     }
 
+    // A damaged address book is merged with what could be read, and the tool says how many
+    // contacts were repaired or skipped, as the import in "Einstellungen" does.
+    void damagedAddressBookIsMergedWithANote() {
+        QTemporaryDir dir;
+        const QString vcf = dir.filePath(QStringLiteral("kontakte.vcf"));
+        QFile f(vcf);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("BEGIN:VCARD\r\nVERSION:3.0\r\nN:Berg;Anna;;;\r\nFN:Anna Berg\r\nEND:VCARD\r\n"
+                "BEGIN:VCARD\r\nVERSION:3.0\r\nN:Tal;Ben;;;\r\nFN:Ben Tal\r\n");
+        f.close();
+        const QString out = dir.filePath(QStringLiteral("karten.pdf"));
+        const toolrun::Result r = batch(
+            {Card, QStringLiteral("-o"), out, QStringLiteral("--merge"), vcf}, m_home.path());
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.err.contains(QStringLiteral("2 Kontakte gelesen, 1 davon unvollständig")),
+                 qPrintable(r.err));
+        QVERIFY(r.err.contains(vcf));
+    }
+
     // --first-cell leaves the first cells of a used sheet empty; --records picks by number.
     void firstCellAndRecordNumbers() {
         QTemporaryDir dir;

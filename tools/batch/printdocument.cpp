@@ -280,6 +280,10 @@ void readRecords(const QCommandLineParser& parser, TPrintJob& job) {
     const TAddressImport source = ReadAddressSource(file);
     if (source.Records.isEmpty())
         throw TBadOption{QStringLiteral("Die Datei „%1“ enthält keine Adressen.").arg(file)};
+    // Repaired or skipped contacts are said before the print, which goes on with the others.
+    const QString note = AddressImportNote(source, file);
+    if (!note.isEmpty())
+        std::fprintf(stderr, "quillmark-batch: %s\n", note.toUtf8().constData());
     QList<int> chosen;
     QString why;
     if (!ParseNumberList(parser.isSet(RecordsName) ? parser.value(RecordsName)
