@@ -5,6 +5,7 @@
 #include "editor/undokeys.h"
 #include "ui/messages.h"
 #include "printing/labelproducts.h"
+#include "printworkspace/qprintertarget.h"
 #include "printing/printdocument.h"
 
 #include <QComboBox>
