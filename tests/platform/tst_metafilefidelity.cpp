@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QtEndian>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -158,6 +159,14 @@ private slots:
     void wmfTextOnlyFrameHoldsTheText();
     void replacedFontKeepsTheDxPlaces();
     void boxesOfMissingCharactersInAHugeFontAreOutlines();
+    void naturalFontWidthStaysNatural_data();
+    void naturalFontWidthStaysNatural();
+    void symbolFontCharactersAreDrawnAsThemselves_data();
+    void symbolFontCharactersAreDrawnAsThemselves();
+    void glyphIndicesAreDrawnAsTheirCharacters_data();
+    void glyphIndicesAreDrawnAsTheirCharacters();
+    void alphaBlendTakesTheFourthByteAsAlpha_data();
+    void alphaBlendTakesTheFourthByteAsAlpha();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -738,6 +747,165 @@ void TestMetafileFidelity::boxesOfMissingCharactersInAHugeFontAreOutlines() {
                             .arg(ink.top())
                             .arg(ink.right())
                             .arg(ink.bottom())));
+}
+
+void TestMetafileFidelity::naturalFontWidthStaysNatural_data() {
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<int>("width"); // for letters 100 units high
+    QTest::addColumn<double>("ratio"); // text width against that of width 0
+    // The widths Windows reports for these fonts at that height (tmAveCharWidth), which
+    // pictures give to ask for the font as it is.
+    QTest::newRow("Arial") << "Arial" << 400 << 44 << 1.0;
+    QTest::newRow("Arial Bold") << "Arial" << 700 << 48 << 1.0;
+    QTest::newRow("Times New Roman") << "Times New Roman" << 400 << 40 << 1.0;
+    QTest::newRow("Courier New") << "Courier New" << 400 << 60 << 1.0;
+    QTest::newRow("Arial twice as wide") << "Arial" << 400 << 88 << 2.0;
+    QTest::newRow("negative width is a width") << "Arial" << 400 << -44 << 1.0;
+}
+
+void TestMetafileFidelity::naturalFontWidthStaysNatural() {
+    QFETCH(QString, face);
+    QFETCH(int, weight);
+    QFETCH(int, width);
+    QFETCH(double, ratio);
+    auto textWidth = [&](int w) {
+        Emf e;
+        e.logFont(1, -100, w, weight, 0, face);
+        e.select(1);
+        e.textAlign(24);
+        e.text(100, 500, "Umsatzsteuer im Juni");
+        QStringList trace;
+        render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+        return textCalls(trace).value(0).box.width();
+    };
+    const double natural = textWidth(0);
+    QVERIFY(natural > 10);
+    const double got = textWidth(width) / natural;
+    QVERIFY2(std::abs(got - ratio) < 0.03 * ratio, qPrintable(QString::number(got)));
+}
+
+void TestMetafileFidelity::symbolFontCharactersAreDrawnAsThemselves_data() {
+    QTest::addColumn<int>("code");  // in the Symbol font
+    QTest::addColumn<int>("other"); // a Symbol character of another shape
+    QTest::newRow("alpha") << 0x61 << 0x62;
+    QTest::newRow("Sigma") << 0x53 << 0x50;
+    QTest::newRow("minus") << 0x2D << 0x2B;
+    QTest::newRow("logical not, not the arrow") << 0xD8 << 0xAC;
+    QTest::newRow("times, not the dot") << 0xB4 << 0xD7;
+    QTest::newRow("upper brace piece") << 0xEC << 0xEE;
+    QTest::newRow("summation") << 0xE5 << 0xD5;
+}
+
+void TestMetafileFidelity::symbolFontCharactersAreDrawnAsThemselves() {
+    QFETCH(int, code);
+    QFETCH(int, other);
+    // WMF TEXTOUT of one byte in the Symbol font, its character set SYMBOL_CHARSET.
+    auto play = [](int byte) {
+        Wmf w;
+        Bytes font;
+        font.i16(-600).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(2).u32(0)
+            .raw("Symbol").u8(0);
+        w.rec(0x02FB, font);
+        w.select(0);
+        w.rec(0x0521, Bytes().i16(1).u8(quint8(byte)).u8(0).i16(150).i16(200));
+        return render(fromBytes(w.finish()), QSize(100, 100));
+    };
+    const QImage img = play(code);
+    const QRect ink = inkBounds(img);
+    QVERIFY2(ink.width() >= 3 || ink.height() >= 8, "the character is drawn");
+    // Two different characters are two different pictures: before, ¬ and × came out as the
+    // arrow and the dot of the font standing in for Symbol.
+    const QImage second = play(other);
+    int differ = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((qGray(img.pixel(x, y)) < 128) != (qGray(second.pixel(x, y)) < 128))
+                ++differ;
+    QVERIFY2(differ > 20, qPrintable(QString::number(differ)));
+}
+
+void TestMetafileFidelity::glyphIndicesAreDrawnAsTheirCharacters_data() {
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<bool>("macOrder"); // glyph numbers of the core fonts, else of the font
+    QTest::addColumn<QString>("text");  // what is drawn; empty: nothing
+    QTest::newRow("Arial, standing in") << "Arial" << true << "Imports";
+    QTest::newRow("Times New Roman, umlauts") << "Times New Roman" << true << QString::fromUtf8("Größe");
+    QTest::newRow("installed font, its own numbers") << "DejaVu Sans" << false << "Imports";
+    QTest::newRow("font of unknown glyph order") << "Qm Face Nobody Has" << true << "";
+}
+
+void TestMetafileFidelity::glyphIndicesAreDrawnAsTheirCharacters() {
+    QFETCH(QString, face);
+    QFETCH(bool, macOrder);
+    QFETCH(QString, text);
+    const QString shown = text.isEmpty() ? QStringLiteral("Imports") : text;
+    QString glyphs;
+    if (macOrder) {
+        for (QChar c : shown) {
+            int g = c.unicode() - 29;
+            if (c == u'ö') g = 124;
+            if (c == u'ß') g = 137;
+            glyphs += QChar(g);
+        }
+    } else {
+        const QRawFont raw = QRawFont::fromFont(QFont(face));
+        QVERIFY(raw.isValid());
+        for (quint32 g : raw.glyphIndexesForString(shown))
+            glyphs += QChar(char16_t(g));
+    }
+    Emf e;
+    e.logFont(1, -100, 0, 400, 0, face);
+    e.select(1);
+    e.textAlign(24);
+    e.text(100, 500, glyphs, 0x10, QVector<int>(glyphs.size(), 50));
+    QStringList trace;
+    TMetafilePlayStats stats;
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace, &stats);
+    const QList<TextCall> calls = textCalls(trace);
+    if (text.isEmpty()) {
+        QVERIFY2(calls.isEmpty(), qPrintable(trace.join('\n')));
+        QVERIFY2(stats.unsupported.keys().join(' ').contains(face),
+                 qPrintable(stats.unsupported.keys().join(' ')));
+    } else {
+        QCOMPARE(calls.value(0).text, text);
+        QVERIFY(stats.unsupported.isEmpty());
+    }
+}
+
+void TestMetafileFidelity::alphaBlendTakesTheFourthByteAsAlpha_data() {
+    QTest::addColumn<int>("compression");
+    QTest::addColumn<int>("headerSize");
+    QTest::newRow("BI_RGB") << 0 << 40;
+    QTest::newRow("BI_BITFIELDS, three masks") << 3 << 40;
+    QTest::newRow("BI_BITFIELDS, V5 header without alpha mask") << 3 << 124;
+}
+
+void TestMetafileFidelity::alphaBlendTakesTheFourthByteAsAlpha() {
+    QFETCH(int, compression);
+    QFETCH(int, headerSize);
+    // A 2 x 1 bitmap of 32 bits: a transparent black pixel, then an opaque red one; with
+    // AC_SRC_ALPHA the left half of the picture stays white (icons on black squares before).
+    Bytes bmi;
+    bmi.u32(quint32(headerSize)).i32(2).i32(1).u16(1).u16(32).u32(quint32(compression)).u32(8);
+    bmi.i32(0).i32(0).u32(0).u32(0);
+    if (compression == 3)
+        bmi.u32(0x00FF0000).u32(0x0000FF00).u32(0x000000FF);
+    while (bmi.b.size() < headerSize + (compression == 3 && headerSize == 40 ? 12 : 0))
+        bmi.u8(0);
+    const QByteArray bits = Bytes().u32(0x00000000).u32(0xFFFF0000).b;
+    const int fixed = 8 + 100;
+    Bytes b;
+    b.rect(0, 0, 999, 999).i32(0).i32(0).i32(1000).i32(1000);
+    b.u32(0x01FF0000); // AC_SRC_OVER, constant alpha 255, AC_SRC_ALPHA
+    b.i32(0).i32(0).f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0).u32(0);
+    b.u32(fixed).u32(quint32(bmi.b.size())).u32(quint32(fixed + bmi.b.size())).u32(quint32(bits.size()));
+    b.i32(2).i32(1).raw(bmi.b).raw(bits);
+    Emf e;
+    e.rec(114, b);
+    const QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(25, 50), QColor(Qt::white));
+    QCOMPARE(img.pixelColor(75, 50), QColor(255, 0, 0));
 }
 
 QTEST_MAIN(TestMetafileFidelity)

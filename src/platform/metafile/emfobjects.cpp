@@ -463,6 +463,8 @@ void emrText(GdiPlayer& g, const EmfRecord& rec, ByteReader& r, bool wide) {
         run.text.reserve(qsizetype(nChars));
         for (quint32 i = 0; i < nChars; ++i)
             run.text += QChar(s.u16());
+    } else if (options & ETO_GLYPH_INDEX) { // glyph numbers, one byte each
+        run.text = QString::fromLatin1(s.bytes(qsizetype(nChars)));
     } else {
         run.text = DecodeAnsi(s.bytes(qsizetype(nChars)), g.dc.font.charSet, &charBytes);
     }

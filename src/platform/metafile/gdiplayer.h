@@ -187,10 +187,15 @@ private:
         QString rawKey;
         QRawFont raw;
     };
+    // Text given as glyph numbers of the selected font, as characters; false where the
+    // glyphs of that font cannot be known here.
+    bool glyphsToText(const QString& glyphs, QString& text);
+    QHash<QString, QHash<quint32, char16_t>> m_glyphToChar; // per installed font
     bool glyphsTooLargeToCache(const QFont& font) const;
     bool drawPlacedGlyphs(const QString& text, const QVector<QPointF>& adv, QPointF start,
                           const QFont& font);
-    const FontCache& fontFor(const QFont& font);
+    // asked: the family the picture names, to know whether another font stands in for it.
+    const FontCache& fontFor(const QFont& font, const QString& asked);
     double cellToEm(const QFont& font);
 
     QPainter& m_painter;
