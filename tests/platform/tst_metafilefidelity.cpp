@@ -167,6 +167,8 @@ private slots:
     void glyphIndicesAreDrawnAsTheirCharacters();
     void alphaBlendTakesTheFourthByteAsAlpha_data();
     void alphaBlendTakesTheFourthByteAsAlpha();
+    void clipPathsJoinedByOrClipBitmapsAndFills_data();
+    void clipPathsJoinedByOrClipBitmapsAndFills();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -906,6 +908,57 @@ void TestMetafileFidelity::alphaBlendTakesTheFourthByteAsAlpha() {
     const QImage img = render(fromBytes(e.finish()));
     QCOMPARE(img.pixelColor(25, 50), QColor(Qt::white));
     QCOMPARE(img.pixelColor(75, 50), QColor(255, 0, 0));
+}
+
+void TestMetafileFidelity::clipPathsJoinedByOrClipBitmapsAndFills_data() {
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("bitmap"); // StretchDIBits, else a filled rectangle
+    for (const char* shape : {"rectangles", "diamonds", "frames"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, bitmap").arg(shape))) << shape << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1, fill").arg(shape))) << shape << false;
+    }
+}
+
+void TestMetafileFidelity::clipPathsJoinedByOrClipBitmapsAndFills() {
+    QFETCH(QString, shape);
+    QFETCH(bool, bitmap);
+    // Two cells, the first made the clip by RGN_COPY, the second added by RGN_OR; then a
+    // texture or a band covers the whole picture and must show only in the cells.
+    auto cell = [&](Emf& e, int l) {
+        e.rec(59);
+        if (shape == "rectangles") {
+            emfPolygon16(e, box(l, 200, l + 300, 800));
+        } else if (shape == "diamonds") {
+            emfPolygon16(e, QPolygon({{l + 150, 200}, {l + 300, 500}, {l + 150, 800}, {l, 500}}));
+        } else { // a frame: a cell with a hole, by the alternate fill mode
+            emfPolygon16(e, box(l, 200, l + 300, 800));
+            emfPolygon16(e, box(l + 100, 400, l + 200, 600));
+        }
+        e.rec(60);
+    };
+    Emf e;
+    cell(e, 100);
+    e.rec(67, Bytes().u32(5)); // RGN_COPY
+    cell(e, 600);
+    e.rec(67, Bytes().u32(2)); // RGN_OR
+    if (bitmap) {
+        Bytes bmi;
+        bmi.u32(40).i32(1).i32(1).u16(1).u16(24).u32(0).u32(4).i32(0).i32(0).u32(0).u32(0);
+        e.stretchDib(0, 0, 1000, 1000, bmi.b, Bytes().u8(255).u8(0).u8(0).u8(0).b, 1, 1, 0x00CC0020);
+    } else {
+        bluePaint(e);
+        e.rectangle(0, 0, 1000, 1000);
+    }
+    const QImage img = render(fromBytes(e.finish()));
+    const QColor ink = QColor(0, 0, 255), page = QColor(Qt::white);
+    QCOMPARE(img.pixelColor(15, 50), ink);  // first cell
+    QCOMPARE(img.pixelColor(65, 50), ink);  // second cell
+    QCOMPARE(img.pixelColor(50, 50), page); // between them
+    QCOMPARE(img.pixelColor(25, 10), page); // above
+    QCOMPARE(img.pixelColor(75, 90), page); // below
+    // The middle of a cell: the hole of a frame.
+    QCOMPARE(img.pixelColor(25, 50), shape == "frames" ? page : ink);
+    QCOMPARE(img.pixelColor(75, 50), shape == "frames" ? page : ink);
 }
 
 QTEST_MAIN(TestMetafileFidelity)

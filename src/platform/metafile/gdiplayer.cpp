@@ -100,6 +100,16 @@ bool isAxisRect(const QPolygonF& p, QRectF& out) {
     return true;
 }
 
+double signedArea(const QPolygonF& p) {
+    double a = 0;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        const QPointF& u = p[i];
+        const QPointF& v = p[(i + 1) % p.size()];
+        a += u.x() * v.y() - v.x() * u.y();
+    }
+    return a / 2;
+}
+
 QString num(double v) {
     if (!std::isfinite(v))
         return QStringLiteral("nan");
@@ -156,11 +166,24 @@ QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detai
     QList<QPolygonF> polys = path.toSubpathPolygons();
     QList<QRegion> parts;
     parts.reserve(polys.size());
+    // Rectangles are joined as the fill rule joins them: the alternate rule makes a hole
+    // where two overlap (a frame drawn as two rectangles), the winding rule only where they
+    // turn opposite ways, which is left to the polygon.
+    const bool alternate = path.fillRule() == Qt::OddEvenFill;
+    int turn = 0;
     for (const QPolygonF& poly : polys) {
         QRectF r;
         if (!isAxisRect(poly, r)) {
             parts.clear();
             break;
+        }
+        if (!alternate) {
+            const int t = signedArea(poly) < 0 ? -1 : 1;
+            if (turn != 0 && t != turn) {
+                parts.clear();
+                break;
+            }
+            turn = t;
         }
         if (parts.size() >= kMaxRegionRects)
             break;
@@ -174,7 +197,7 @@ QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detai
         QList<QRegion> next;
         next.reserve(parts.size() / 2 + 1);
         for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-            next.append(parts[i].united(parts[i + 1]));
+            next.append(alternate ? parts[i].xored(parts[i + 1]) : parts[i].united(parts[i + 1]));
         if (parts.size() % 2)
             next.append(parts.last());
         parts.swap(next);
