@@ -169,6 +169,8 @@ private slots:
     void alphaBlendTakesTheFourthByteAsAlpha();
     void clipPathsJoinedByOrClipBitmapsAndFills_data();
     void clipPathsJoinedByOrClipBitmapsAndFills();
+    void paletteIndexColoursAreThePalettesEntries_data();
+    void paletteIndexColoursAreThePalettesEntries();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -959,6 +961,37 @@ void TestMetafileFidelity::clipPathsJoinedByOrClipBitmapsAndFills() {
     // The middle of a cell: the hole of a frame.
     QCOMPARE(img.pixelColor(25, 50), shape == "frames" ? page : ink);
     QCOMPARE(img.pixelColor(75, 50), shape == "frames" ? page : ink);
+}
+
+void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries_data() {
+    QTest::addColumn<bool>("palette"); // red, green, blue selected
+    QTest::addColumn<quint32>("color");
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("entry of the selected palette") << true << quint32(0x01000001) << QColor(0, 255, 0);
+    QTest::newRow("entry of the default palette") << false << quint32(0x01000004) << QColor(0, 0, 128);
+    QTest::newRow("plain COLORREF") << true << quint32(0x00FF00FF) << QColor(255, 0, 255);
+    QTest::newRow("PALETTERGB") << true << quint32(0x020000FF) << QColor(255, 0, 0);
+}
+
+void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries() {
+    QFETCH(bool, palette);
+    QFETCH(quint32, color);
+    QFETCH(QColor, expected);
+    // Molecule drawings fill with PALETTEINDEX colours: black before.
+    Wmf w;
+    if (palette) {
+        w.rec(0x00F7, Bytes().u16(0x300).u16(3).u32(rgb(255, 0, 0)).u32(rgb(0, 255, 0)).u32(rgb(0, 0, 255)));
+        w.select(0); // SelectObject takes a palette too
+        w.rec(0x0234, Bytes().u16(0)); // SELECTPALETTE
+    }
+    w.nullPen();
+    w.brush(color);
+    w.select(palette ? 1 : 0);
+    w.select(palette ? 2 : 1);
+    w.rectangle(200, 200, 800, 800);
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(50, 50), expected);
+    QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
 }
 
 QTEST_MAIN(TestMetafileFidelity)

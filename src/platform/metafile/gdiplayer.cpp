@@ -11,6 +11,25 @@ QColor ColorRef(quint32 c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+const QVector<QRgb>& GdiPlayer::palette() const {
+    static const QVector<QRgb> standard = {
+        qRgb(0, 0, 0),       qRgb(0x80, 0, 0),    qRgb(0, 0x80, 0),       qRgb(0x80, 0x80, 0),
+        qRgb(0, 0, 0x80),    qRgb(0x80, 0, 0x80), qRgb(0, 0x80, 0x80),    qRgb(0xC0, 0xC0, 0xC0),
+        qRgb(0xC0, 0xDC, 0xC0), qRgb(0xA6, 0xCA, 0xF0), qRgb(0xFF, 0xFB, 0xF0),
+        qRgb(0xA0, 0xA0, 0xA4), qRgb(0x80, 0x80, 0x80), qRgb(0xFF, 0, 0), qRgb(0, 0xFF, 0),
+        qRgb(0xFF, 0xFF, 0), qRgb(0, 0, 0xFF),    qRgb(0xFF, 0, 0xFF),    qRgb(0, 0xFF, 0xFF),
+        qRgb(0xFF, 0xFF, 0xFF)};
+    return dc.palette.isEmpty() ? standard : dc.palette;
+}
+
+QColor GdiPlayer::colorRef(quint32 c) const {
+    if ((c >> 24) != 1)
+        return ColorRef(c);
+    const QVector<QRgb>& pal = palette();
+    const quint32 index = c & 0xFFFF;
+    return QColor(index < quint32(pal.size()) ? pal[index] : pal.value(0, qRgb(0, 0, 0)));
+}
+
 namespace {
 // A device-space rectangle that stands for "everything" where GDI starts from no clip.
 const QRect kUniverse(-10000000, -10000000, 20000000, 20000000);

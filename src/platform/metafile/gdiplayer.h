@@ -58,6 +58,11 @@ public:
     // Scale of one logical unit in the destination, for sizes that are no points.
     double logicalScale() const;
 
+    // A COLORREF: PALETTEINDEX values (high byte 1) are entries of the selected palette.
+    QColor colorRef(quint32 c) const;
+    // The selected palette, or GDI's default palette of twenty colours when none is.
+    const QVector<QRgb>& palette() const;
+
     // --- objects ---
     // The table grows as objects are made. It is not sized from the header's object count:
     // a slot that was never filled is free either way, and a header may claim 65535.

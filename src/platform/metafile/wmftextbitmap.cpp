@@ -39,7 +39,7 @@ QPointF yx(ByteReader& r) {
 QImage packedDib(GdiPlayer& g, ByteReader r, int usage) {
     DibOptions opt;
     opt.usage = usage;
-    opt.palette = g.dc.palette;
+    opt.palette = g.palette();
     opt.pixelBudget = &g.pixelBudget;
     return DecodePackedDib(r, opt);
 }
