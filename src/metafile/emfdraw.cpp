@@ -120,7 +120,7 @@ void hIgnore(GdiPlayer&, const EmfRecord&) {}
 void hSetPixel(GdiPlayer& g, const EmfRecord& rec) {
     ByteReader r = rec.data;
     QPointF p = readPointL(r);
-    g.setPixel(p, ColorRef(r.u32()));
+    g.setPixel(p, g.colorRef(r.u32()));
 }
 quint32 firstU32(const EmfRecord& rec) {
     ByteReader r = rec.data;
@@ -134,8 +134,8 @@ void hSetPolyFillMode(GdiPlayer& g, const EmfRecord& rec) {
 void hSetRop2(GdiPlayer& g, const EmfRecord& rec) { g.dc.rop2 = int(firstU32(rec)); }
 void hSetStretchMode(GdiPlayer& g, const EmfRecord& rec) { g.dc.stretchMode = int(firstU32(rec)); }
 void hSetTextAlign(GdiPlayer& g, const EmfRecord& rec) { g.dc.textAlign = int(firstU32(rec)); }
-void hSetTextColor(GdiPlayer& g, const EmfRecord& rec) { g.dc.textColor = ColorRef(firstU32(rec)); }
-void hSetBkColor(GdiPlayer& g, const EmfRecord& rec) { g.dc.bkColor = ColorRef(firstU32(rec)); }
+void hSetTextColor(GdiPlayer& g, const EmfRecord& rec) { g.dc.textColor = g.colorRef(firstU32(rec)); }
+void hSetBkColor(GdiPlayer& g, const EmfRecord& rec) { g.dc.bkColor = g.colorRef(firstU32(rec)); }
 void hSetArcDirection(GdiPlayer& g, const EmfRecord& rec) {
     g.dc.arcDirection = int(firstU32(rec)) == AD_CLOCKWISE ? AD_CLOCKWISE : AD_COUNTERCLOCKWISE;
 }

@@ -36,7 +36,7 @@ QImage bitmapAt(GdiPlayer& g, const EmfRecord& rec, quint32 offBmi, quint32 cbBm
         return {};
     DibOptions opt;
     opt.usage = int(usage);
-    opt.palette = g.dc.palette;
+    opt.palette = g.palette();
     opt.forceColors = forceColors;
     opt.keepAlpha = keepAlpha;
     opt.pixelBudget = &g.pixelBudget;
@@ -70,7 +70,7 @@ void hCreatePen(GdiPlayer& g, const EmfRecord& rec) {
     o.pen.join = int(style & 0xF000);
     o.pen.width = qMin(std::abs(double(width)), double(1 << 24));
     o.pen.cosmetic = width == 0;
-    o.pen.color = ColorRef(color);
+    o.pen.color = g.colorRef(color);
     g.putObject(index, o);
 }
 
@@ -93,7 +93,7 @@ void hExtCreatePen(GdiPlayer& g, const EmfRecord& rec) {
     o.pen.join = int(style & 0xF000);
     o.pen.cosmetic = !(style & 0x10000);
     o.pen.width = o.pen.cosmetic ? 0 : double(qMin<quint32>(width, 1u << 24));
-    o.pen.color = ColorRef(color);
+    o.pen.color = g.colorRef(color);
     if (o.pen.style == PS_USERSTYLE && r.has(qint64(n) * 4) && n <= 16)
         for (quint32 i = 0; i < n; ++i)
             o.pen.dashes << double(r.u32());
@@ -111,7 +111,7 @@ void hCreateBrush(GdiPlayer& g, const EmfRecord& rec) {
     GdiObject o;
     o.kind = GdiObject::Brush;
     o.brush.style = style == BS_NULL || style == BS_HATCHED ? int(style) : BS_SOLID;
-    o.brush.color = ColorRef(color);
+    o.brush.color = g.colorRef(color);
     o.brush.hatch = int(qMin<quint32>(hatch, 5));
     g.putObject(index, o);
 }
@@ -303,7 +303,7 @@ void hTransparentBlt(GdiPlayer& g, const EmfRecord& rec) {
     if (img.isNull())
         return;
     img = img.convertToFormat(QImage::Format_ARGB32);
-    const QRgb transparent = ColorRef(key).rgb() & 0xFFFFFF;
+    const QRgb transparent = g.colorRef(key).rgb() & 0xFFFFFF;
     for (int y = 0; y < img.height(); ++y) {
         QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < img.width(); ++x)
@@ -463,6 +463,8 @@ void emrText(GdiPlayer& g, const EmfRecord& rec, ByteReader& r, bool wide) {
         run.text.reserve(qsizetype(nChars));
         for (quint32 i = 0; i < nChars; ++i)
             run.text += QChar(s.u16());
+    } else if (options & ETO_GLYPH_INDEX) { // glyph numbers, one byte each
+        run.text = QString::fromLatin1(s.bytes(qsizetype(nChars)));
     } else {
         run.text = DecodeAnsi(s.bytes(qsizetype(nChars)), g.dc.font.charSet, &charBytes);
     }

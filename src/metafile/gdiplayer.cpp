@@ -11,6 +11,25 @@ QColor ColorRef(quint32 c) {
     return QColor(int(c & 0xFF), int((c >> 8) & 0xFF), int((c >> 16) & 0xFF));
 }
 
+const QVector<QRgb>& GdiPlayer::palette() const {
+    static const QVector<QRgb> standard = {
+        qRgb(0, 0, 0),       qRgb(0x80, 0, 0),    qRgb(0, 0x80, 0),       qRgb(0x80, 0x80, 0),
+        qRgb(0, 0, 0x80),    qRgb(0x80, 0, 0x80), qRgb(0, 0x80, 0x80),    qRgb(0xC0, 0xC0, 0xC0),
+        qRgb(0xC0, 0xDC, 0xC0), qRgb(0xA6, 0xCA, 0xF0), qRgb(0xFF, 0xFB, 0xF0),
+        qRgb(0xA0, 0xA0, 0xA4), qRgb(0x80, 0x80, 0x80), qRgb(0xFF, 0, 0), qRgb(0, 0xFF, 0),
+        qRgb(0xFF, 0xFF, 0), qRgb(0, 0, 0xFF),    qRgb(0xFF, 0, 0xFF),    qRgb(0, 0xFF, 0xFF),
+        qRgb(0xFF, 0xFF, 0xFF)};
+    return dc.palette.isEmpty() ? standard : dc.palette;
+}
+
+QColor GdiPlayer::colorRef(quint32 c) const {
+    if ((c >> 24) != 1)
+        return ColorRef(c);
+    const QVector<QRgb>& pal = palette();
+    const quint32 index = c & 0xFFFF;
+    return QColor(index < quint32(pal.size()) ? pal[index] : pal.value(0, qRgb(0, 0, 0)));
+}
+
 namespace {
 // A device-space rectangle that stands for "everything" where GDI starts from no clip.
 const QRect kUniverse(-10000000, -10000000, 20000000, 20000000);
@@ -100,6 +119,16 @@ bool isAxisRect(const QPolygonF& p, QRectF& out) {
     return true;
 }
 
+double signedArea(const QPolygonF& p) {
+    double a = 0;
+    for (qsizetype i = 0; i < p.size(); ++i) {
+        const QPointF& u = p[i];
+        const QPointF& v = p[(i + 1) % p.size()];
+        a += u.x() * v.y() - v.x() * u.y();
+    }
+    return a / 2;
+}
+
 QString num(double v) {
     if (!std::isfinite(v))
         return QStringLiteral("nan");
@@ -156,11 +185,24 @@ QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detai
     QList<QPolygonF> polys = path.toSubpathPolygons();
     QList<QRegion> parts;
     parts.reserve(polys.size());
+    // Rectangles are joined as the fill rule joins them: the alternate rule makes a hole
+    // where two overlap (a frame drawn as two rectangles), the winding rule only where they
+    // turn opposite ways, which is left to the polygon.
+    const bool alternate = path.fillRule() == Qt::OddEvenFill;
+    int turn = 0;
     for (const QPolygonF& poly : polys) {
         QRectF r;
         if (!isAxisRect(poly, r)) {
             parts.clear();
             break;
+        }
+        if (!alternate) {
+            const int t = signedArea(poly) < 0 ? -1 : 1;
+            if (turn != 0 && t != turn) {
+                parts.clear();
+                break;
+            }
+            turn = t;
         }
         if (parts.size() >= kMaxRegionRects)
             break;
@@ -174,7 +216,7 @@ QRegion RegionFromPath(const QPainterPath& path, const QRectF& window, int detai
         QList<QRegion> next;
         next.reserve(parts.size() / 2 + 1);
         for (qsizetype i = 0; i + 1 < parts.size(); i += 2)
-            next.append(parts[i].united(parts[i + 1]));
+            next.append(alternate ? parts[i].xored(parts[i + 1]) : parts[i].united(parts[i + 1]));
         if (parts.size() % 2)
             next.append(parts.last());
         parts.swap(next);

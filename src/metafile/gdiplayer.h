@@ -58,6 +58,11 @@ public:
     // Scale of one logical unit in the destination, for sizes that are no points.
     double logicalScale() const;
 
+    // A COLORREF: PALETTEINDEX values (high byte 1) are entries of the selected palette.
+    QColor colorRef(quint32 c) const;
+    // The selected palette, or GDI's default palette of twenty colours when none is.
+    const QVector<QRgb>& palette() const;
+
     // --- objects ---
     // The table grows as objects are made. It is not sized from the header's object count:
     // a slot that was never filled is free either way, and a header may claim 65535.
@@ -187,10 +192,15 @@ private:
         QString rawKey;
         QRawFont raw;
     };
+    // Text given as glyph numbers of the selected font, as characters; false where the
+    // glyphs of that font cannot be known here.
+    bool glyphsToText(const QString& glyphs, QString& text);
+    QHash<QString, QHash<quint32, char16_t>> m_glyphToChar; // per installed font
     bool glyphsTooLargeToCache(const QFont& font) const;
     bool drawPlacedGlyphs(const QString& text, const QVector<QPointF>& adv, QPointF start,
                           const QFont& font);
-    const FontCache& fontFor(const QFont& font);
+    // asked: the family the picture names, to know whether another font stands in for it.
+    const FontCache& fontFor(const QFont& font, const QString& asked);
     double cellToEm(const QFont& font);
 
     QPainter& m_painter;

@@ -151,6 +151,61 @@ QString mapSymbolFont(const QString& text) {
     }
     return out;
 }
+bool isSymbolFace(const QString& face) {
+    return face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0;
+}
+
+// The standard Macintosh glyph order, which the TrueType core fonts (Arial, Times New Roman,
+// Courier New, ...) keep for their first 258 glyphs, as Unicode characters. The three glyphs
+// before the space draw nothing.
+const char16_t kMacGlyphOrder[258] = {
+    0x200B, 0x200B, 0x200B, 0x0020, 0x0021, 0x0022, 0x0023, 0x0024,
+    0x0025, 0x0026, 0x0027, 0x0028, 0x0029, 0x002A, 0x002B, 0x002C,
+    0x002D, 0x002E, 0x002F, 0x0030, 0x0031, 0x0032, 0x0033, 0x0034,
+    0x0035, 0x0036, 0x0037, 0x0038, 0x0039, 0x003A, 0x003B, 0x003C,
+    0x003D, 0x003E, 0x003F, 0x0040, 0x0041, 0x0042, 0x0043, 0x0044,
+    0x0045, 0x0046, 0x0047, 0x0048, 0x0049, 0x004A, 0x004B, 0x004C,
+    0x004D, 0x004E, 0x004F, 0x0050, 0x0051, 0x0052, 0x0053, 0x0054,
+    0x0055, 0x0056, 0x0057, 0x0058, 0x0059, 0x005A, 0x005B, 0x005C,
+    0x005D, 0x005E, 0x005F, 0x0060, 0x0061, 0x0062, 0x0063, 0x0064,
+    0x0065, 0x0066, 0x0067, 0x0068, 0x0069, 0x006A, 0x006B, 0x006C,
+    0x006D, 0x006E, 0x006F, 0x0070, 0x0071, 0x0072, 0x0073, 0x0074,
+    0x0075, 0x0076, 0x0077, 0x0078, 0x0079, 0x007A, 0x007B, 0x007C,
+    0x007D, 0x007E, 0x00C4, 0x00C5, 0x00C7, 0x00C9, 0x00D1, 0x00D6,
+    0x00DC, 0x00E1, 0x00E0, 0x00E2, 0x00E4, 0x00E3, 0x00E5, 0x00E7,
+    0x00E9, 0x00E8, 0x00EA, 0x00EB, 0x00ED, 0x00EC, 0x00EE, 0x00EF,
+    0x00F1, 0x00F3, 0x00F2, 0x00F4, 0x00F6, 0x00F5, 0x00FA, 0x00F9,
+    0x00FB, 0x00FC, 0x2020, 0x00B0, 0x00A2, 0x00A3, 0x00A7, 0x2022,
+    0x00B6, 0x00DF, 0x00AE, 0x00A9, 0x2122, 0x00B4, 0x00A8, 0x2260,
+    0x00C6, 0x00D8, 0x221E, 0x00B1, 0x2264, 0x2265, 0x00A5, 0x00B5,
+    0x2202, 0x2211, 0x220F, 0x03C0, 0x222B, 0x00AA, 0x00BA, 0x03A9,
+    0x00E6, 0x00F8, 0x00BF, 0x00A1, 0x00AC, 0x221A, 0x0192, 0x2248,
+    0x2206, 0x00AB, 0x00BB, 0x2026, 0x00A0, 0x00C0, 0x00C3, 0x00D5,
+    0x0152, 0x0153, 0x2013, 0x2014, 0x201C, 0x201D, 0x2018, 0x2019,
+    0x00F7, 0x25CA, 0x00FF, 0x0178, 0x2044, 0x00A4, 0x2039, 0x203A,
+    0xFB01, 0xFB02, 0x2021, 0x00B7, 0x201A, 0x201E, 0x2030, 0x00C2,
+    0x00CA, 0x00C1, 0x00CB, 0x00C8, 0x00CD, 0x00CE, 0x00CF, 0x00CC,
+    0x00D3, 0x00D4, 0xF8FF, 0x00D2, 0x00DA, 0x00DB, 0x00D9, 0x0131,
+    0x02C6, 0x02DC, 0x00AF, 0x02D8, 0x02D9, 0x02DA, 0x00B8, 0x02DD,
+    0x02DB, 0x02C7, 0x0141, 0x0142, 0x0160, 0x0161, 0x017D, 0x017E,
+    0x00A6, 0x00D0, 0x00F0, 0x00DD, 0x00FD, 0x00DE, 0x00FE, 0x2212,
+    0x00D7, 0x00B9, 0x00B2, 0x00B3, 0x00BD, 0x00BC, 0x00BE, 0x20A3,
+    0x011E, 0x011F, 0x0130, 0x015E, 0x015F, 0x0106, 0x0107, 0x010C,
+    0x010D, 0x0111,
+};
+
+// Faces whose glyphs 0-257 are in the standard Macintosh order.
+bool keepsMacGlyphOrder(const QString& face) {
+    static const QStringList faces = {
+        QStringLiteral("Arial"),         QStringLiteral("Arial Narrow"),
+        QStringLiteral("Arial Black"),   QStringLiteral("Times New Roman"),
+        QStringLiteral("Courier New"),   QStringLiteral("Verdana"),
+        QStringLiteral("Georgia"),       QStringLiteral("Trebuchet MS"),
+        QStringLiteral("Tahoma"),        QStringLiteral("Comic Sans MS"),
+        QStringLiteral("Impact")};
+    return faces.contains(face.trimmed(), Qt::CaseInsensitive);
+}
+
 constexpr int kMaxTextChars = 100000;
 
 // While fuzzing, fonts come from a small set (see TMetafilePlayer::SetFewFonts): a family of
@@ -185,6 +240,23 @@ QString alignName(int align) {
 }
 } // namespace
 
+namespace {
+// The average character width of the TrueType core fonts: the lower-case letters and the
+// space, each weighted by how often it occurs in English text (weights per thousand).
+double weightedLowerCaseWidth(const QFontMetricsF& fm) {
+    static constexpr int kWeights[27] = {64, 14, 27, 35, 100, 20, 14, 42, 63, 3, 6, 35, 20, 56,
+                                         56, 17, 4,  49, 56, 71,  31, 10, 18, 3,  18, 2, 166};
+    double sum = 0;
+    for (int i = 0; i < 27; ++i) {
+        const QChar c = i < 26 ? QChar(u'a' + i) : QChar(u' ');
+        if (!fm.inFont(c))
+            return 0;
+        sum += kWeights[i] * fm.horizontalAdvance(c);
+    }
+    return sum / 1000;
+}
+} // namespace
+
 double GdiPlayer::cellToEm(const QFont& font) {
     const QString key = font.key();
     auto it = m_cellToEm.constFind(key);
@@ -199,17 +271,22 @@ double GdiPlayer::cellToEm(const QFont& font) {
     return ratio;
 }
 
-const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font) {
-    const QString key = font.key();
+const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font, const QString& asked) {
+    const QString key = font.key() + QLatin1Char('\n') + asked;
     if (key != m_fontCache.key) {
         QFontMetricsF fm(font);
         m_fontCache.key = key;
         m_fontCache.font = font;
         m_fontCache.ascent = fm.ascent();
         m_fontCache.descent = fm.descent();
-        m_fontCache.averageWidth = fm.averageCharWidth();
         m_fontCache.substituted =
-            QFontInfo(font).family().compare(font.family(), Qt::CaseInsensitive) != 0;
+            QFontInfo(font).family().compare(asked, Qt::CaseInsensitive) != 0;
+        // A LOGFONT's width is given against the average width of the font the picture was
+        // made with. An installed font reports it as Windows does; a replacement's own figure
+        // differs (Liberation Sans counts all of its glyphs and reports 30 % more than
+        // Arial), while its lower-case letters are as wide as the original's.
+        const double lower = m_fontCache.substituted ? weightedLowerCaseWidth(fm) : 0;
+        m_fontCache.averageWidth = lower > 0 ? lower : fm.averageCharWidth();
     }
     return m_fontCache;
 }
@@ -265,6 +342,55 @@ bool GdiPlayer::drawPlacedGlyphs(const QString& text, const QVector<QPointF>& ad
     return true;
 }
 
+bool GdiPlayer::glyphsToText(const QString& glyphs, QString& text) {
+    const QString face = dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face;
+    QFont font(face);
+    font.setWeight(QFont::Weight(dc.font.weight <= 0 ? 400 : qBound(1, dc.font.weight, 1000)));
+    font.setItalic(dc.font.italic);
+    const bool installed =
+        !isSymbolFace(face) && QFontInfo(font).family().compare(face, Qt::CaseInsensitive) == 0;
+    text.clear();
+    text.reserve(glyphs.size());
+    if (installed) {
+        // The font itself is here: its glyphs are found through its own character map.
+        const QString key = font.key();
+        auto it = m_glyphToChar.find(key);
+        if (it == m_glyphToChar.end()) {
+            QHash<quint32, char16_t> map;
+            const QRawFont raw = QRawFont::fromFont(font);
+            if (raw.isValid()) {
+                QList<QChar> chars;
+                for (char32_t c = 0x20; c <= 0xFFFD; ++c)
+                    if (!QChar::isSurrogate(c))
+                        chars << QChar(c);
+                QList<quint32> idx(chars.size());
+                int n = int(chars.size());
+                if (raw.glyphIndexesForChars(chars.constData(), n, idx.data(), &n))
+                    for (int i = n - 1; i >= 0; --i) // the lowest character of a glyph wins
+                        if (idx[i] != 0)
+                            map.insert(idx[i], chars[i].unicode());
+            }
+            it = m_glyphToChar.insert(key, map);
+        }
+        for (QChar g : glyphs) {
+            const auto c = it->constFind(g.unicode());
+            if (c == it->constEnd())
+                return false;
+            text += QChar(*c);
+        }
+        return true;
+    }
+    if (!keepsMacGlyphOrder(face))
+        return false;
+    // Another font stands in: through the order the core fonts share, to characters.
+    for (QChar g : glyphs) {
+        if (g.unicode() >= std::size(kMacGlyphOrder))
+            return false;
+        text += QChar(kMacGlyphOrder[g.unicode()]);
+    }
+    return true;
+}
+
 void GdiPlayer::textOut(const TextRun& run) {
     if (m_fewFonts && run.text.size() > kFewFontsMaxChars) {
         TextRun cut = run;
@@ -272,7 +398,19 @@ void GdiPlayer::textOut(const TextRun& run) {
         textOut(cut);
         return;
     }
-    if (dc.font.face.compare(QLatin1String("Symbol"), Qt::CaseInsensitive) == 0) {
+    if (run.options & ETO_GLYPH_INDEX) {
+        // Glyph numbers of the font the picture was made with (print spoolers write them).
+        TextRun mapped = run;
+        mapped.options &= ~ETO_GLYPH_INDEX;
+        if (!glyphsToText(run.text, mapped.text)) {
+            unsupported(QStringLiteral("Text nach Glyphennummern der Schrift „%1“")
+                            .arg(dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face));
+            return;
+        }
+        drawTextRun(mapped);
+        return;
+    }
+    if (isSymbolFace(dc.font.face)) {
         TextRun mapped = run;
         mapped.text = mapSymbolFont(run.text);
         drawTextRun(mapped);
@@ -308,7 +446,15 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
 
     // Font size: a negative height is the character (em) height, a positive one the cell
     // height (ascent + descent), 0 a default size.
-    QFont font(dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face);
+    const QString asked = dc.font.face.isEmpty() ? QStringLiteral("Arial") : dc.font.face;
+    QFont font(asked);
+    if (isSymbolFace(dc.font.face)) {
+        // The Symbol font's characters were mapped to Unicode; the fonts that stand in for
+        // Symbol here read Latin-1 code points as their own symbol positions (¬ would come out
+        // as an arrow) and know no Greek by its Unicode value. A serif Unicode font has them,
+        // with DejaVu for the pieces of large brackets.
+        font.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    }
     if (m_fewFonts) {
         // No search through the other fonts for characters the family lacks.
         font.setFamily(fewFontsFamily(dc.font.face));
@@ -339,7 +485,7 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     if (m_fewFonts)
         px = fewFontsPixels(px);
     font.setPixelSize(px);
-    const FontCache& fc = fontFor(font);
+    const FontCache& fc = fontFor(font, asked);
     font = fc.font;
     double k = em / px; // font pixels -> logical units
     double stretch = 1.0;

@@ -320,7 +320,9 @@ QImage DecodeDib(ByteReader info, ByteReader bits, const DibOptions& opt, QStrin
                 mr = 0xFF0000, mg = 0xFF00, mb = 0xFF;
         }
         cr = channel(mr), cg = channel(mg), cb = channel(mb);
-        ca = channel(h.hasMasks ? h.masks[3] : (alpha ? 0xFF000000u : 0));
+        // Alpha comes from the fourth byte unless the header names its own mask: the three
+        // colour masks of BI_BITFIELDS say nothing about it, and AlphaBlend reads it anyway.
+        ca = channel(h.hasMasks && h.masks[3] ? h.masks[3] : (alpha ? 0xFF000000u & ~(mr | mg | mb) : 0));
     }
 
     const uchar* src = reinterpret_cast<const uchar*>(bits.data());

@@ -37,8 +37,8 @@ QPolygonF points16(ByteReader& r, int n) {
 void hIgnore(GdiPlayer&, const WmfRecord&) {}
 quint16 first16(const WmfRecord& rec) { return ByteReader(rec.params).u16(); }
 
-void hSetBkColor(GdiPlayer& g, const WmfRecord& rec) { g.dc.bkColor = ColorRef(ByteReader(rec.params).u32()); }
-void hSetTextColor(GdiPlayer& g, const WmfRecord& rec) { g.dc.textColor = ColorRef(ByteReader(rec.params).u32()); }
+void hSetBkColor(GdiPlayer& g, const WmfRecord& rec) { g.dc.bkColor = g.colorRef(ByteReader(rec.params).u32()); }
+void hSetTextColor(GdiPlayer& g, const WmfRecord& rec) { g.dc.textColor = g.colorRef(ByteReader(rec.params).u32()); }
 void hSetBkMode(GdiPlayer& g, const WmfRecord& rec) { g.dc.bkMode = first16(rec); }
 void hSetMapMode(GdiPlayer& g, const WmfRecord& rec) { g.setMapMode(first16(rec)); }
 void hSetRop2(GdiPlayer& g, const WmfRecord& rec) { g.dc.rop2 = first16(rec); }
@@ -134,7 +134,7 @@ void hRoundRect(GdiPlayer& g, const WmfRecord& rec) {
 }
 void hSetPixel(GdiPlayer& g, const WmfRecord& rec) {
     ByteReader r = rec.params;
-    QColor c = ColorRef(r.u32());
+    QColor c = g.colorRef(r.u32());
     QPointF p = yx(r);
     if (!r.failed())
         g.setPixel(p, c);
@@ -183,7 +183,7 @@ void hCreatePen(GdiPlayer& g, const WmfRecord& rec) {
     quint16 style = r.u16();
     qint16 width = r.i16();
     r.i16();
-    o.pen.color = ColorRef(r.u32());
+    o.pen.color = g.colorRef(r.u32());
     o.pen.style = style & 0xF;
     o.pen.endCap = style & 0xF00;
     o.pen.join = style & 0xF000;
@@ -197,7 +197,7 @@ void hCreateBrush(GdiPlayer& g, const WmfRecord& rec) {
     GdiObject o;
     o.kind = GdiObject::Brush;
     quint16 style = r.u16();
-    o.brush.color = ColorRef(r.u32());
+    o.brush.color = g.colorRef(r.u32());
     o.brush.hatch = qMin<int>(r.u16(), 5);
     o.brush.style = style == BS_NULL || style == BS_HATCHED ? int(style) : int(BS_SOLID);
     g.insertLowestFree(o);

@@ -39,7 +39,7 @@ QPointF yx(ByteReader& r) {
 QImage packedDib(GdiPlayer& g, ByteReader r, int usage) {
     DibOptions opt;
     opt.usage = usage;
-    opt.palette = g.dc.palette;
+    opt.palette = g.palette();
     opt.pixelBudget = &g.pixelBudget;
     return DecodePackedDib(r, opt);
 }
@@ -87,7 +87,10 @@ void hExtTextOut(GdiPlayer& g, const WmfRecord& rec) {
     QByteArray bytes = r.bytes(n);
     r.skip(n & 1);
     QVector<int> charBytes;
-    run.text = DecodeAnsi(bytes, g.dc.font.charSet, &charBytes);
+    if (run.options & ETO_GLYPH_INDEX)
+        run.text = QString::fromLatin1(bytes);
+    else
+        run.text = DecodeAnsi(bytes, g.dc.font.charSet, &charBytes);
     if (r.has(qint64(n) * 2)) {
         for (int i = 0; i < n; ++i)
             run.dx << double(r.i16());

@@ -71,6 +71,15 @@ public:
             b.u16(i < face.size() ? face[i].unicode() : 0);
         rec(82, b);
     }
+    // A LOGFONT with everything a test may vary.
+    void logFont(quint32 index, int height, int width, int weight, int charSet, const QString& face) {
+        Bytes b;
+        b.u32(index).i32(height).i32(width).i32(0).i32(0).i32(weight);
+        b.u8(0).u8(0).u8(0).u8(quint8(charSet)).u8(0).u8(0).u8(0).u8(0);
+        for (int i = 0; i < 32; ++i)
+            b.u16(i < face.size() ? face[i].unicode() : 0);
+        rec(82, b);
+    }
     void text(int x, int y, const QString& s, quint32 options = 0, QVector<int> dx = {}) {
         const int fixed = 76;
         Bytes b;

@@ -81,7 +81,8 @@ void TestMetafileDib::bitFieldsAndCoreHeaders() {
     QCOMPARE(img.pixelColor(0, 0), QColor(255, 0, 0));
     QCOMPARE(img.pixelColor(1, 0), QColor(0, 255, 0));
 
-    // 32 bpp with an alpha mask, kept when asked.
+    // 32 bpp bit fields: the three colour masks say nothing about alpha; when it is asked
+    // for (AlphaBlend), the fourth byte is alpha, premultiplied as GDI reads it.
     Bytes info32 = infoHeader(1, 1, 32, 3, 0);
     info32.u32(0x00FF0000).u32(0x0000FF00).u32(0x000000FF);
     Bytes px;
@@ -89,7 +90,9 @@ void TestMetafileDib::bitFieldsAndCoreHeaders() {
     mf::DibOptions alpha;
     alpha.keepAlpha = true;
     QImage a = decode(info32, px, alpha);
-    QCOMPARE(a.pixelColor(0, 0), QColor(0x20, 0x40, 0x60));
+    QCOMPARE(qAlpha(a.pixel(0, 0)), 0x80);
+    QCOMPARE(a.convertToFormat(QImage::Format_ARGB32_Premultiplied).pixel(0, 0), 0x80204060u);
+    QCOMPARE(decode(info32, px).pixelColor(0, 0), QColor(0x20, 0x40, 0x60));
     QImage plain = decode(infoHeader(1, 1, 32, 0, 0), px, alpha);
     QCOMPARE(qAlpha(plain.pixel(0, 0)), 0x80);
     QCOMPARE(qAlpha(decode(infoHeader(1, 1, 32, 0, 0), px).pixel(0, 0)), 255);

@@ -8,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QtEndian>
+#include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
 
@@ -158,6 +159,18 @@ private slots:
     void wmfTextOnlyFrameHoldsTheText();
     void replacedFontKeepsTheDxPlaces();
     void boxesOfMissingCharactersInAHugeFontAreOutlines();
+    void naturalFontWidthStaysNatural_data();
+    void naturalFontWidthStaysNatural();
+    void symbolFontCharactersAreDrawnAsThemselves_data();
+    void symbolFontCharactersAreDrawnAsThemselves();
+    void glyphIndicesAreDrawnAsTheirCharacters_data();
+    void glyphIndicesAreDrawnAsTheirCharacters();
+    void alphaBlendTakesTheFourthByteAsAlpha_data();
+    void alphaBlendTakesTheFourthByteAsAlpha();
+    void clipPathsJoinedByOrClipBitmapsAndFills_data();
+    void clipPathsJoinedByOrClipBitmapsAndFills();
+    void paletteIndexColoursAreThePalettesEntries_data();
+    void paletteIndexColoursAreThePalettesEntries();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -738,6 +751,247 @@ void TestMetafileFidelity::boxesOfMissingCharactersInAHugeFontAreOutlines() {
                             .arg(ink.top())
                             .arg(ink.right())
                             .arg(ink.bottom())));
+}
+
+void TestMetafileFidelity::naturalFontWidthStaysNatural_data() {
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<int>("weight");
+    QTest::addColumn<int>("width"); // for letters 100 units high
+    QTest::addColumn<double>("ratio"); // text width against that of width 0
+    // The widths Windows reports for these fonts at that height (tmAveCharWidth), which
+    // pictures give to ask for the font as it is.
+    QTest::newRow("Arial") << "Arial" << 400 << 44 << 1.0;
+    QTest::newRow("Arial Bold") << "Arial" << 700 << 48 << 1.0;
+    QTest::newRow("Times New Roman") << "Times New Roman" << 400 << 40 << 1.0;
+    QTest::newRow("Courier New") << "Courier New" << 400 << 60 << 1.0;
+    QTest::newRow("Arial twice as wide") << "Arial" << 400 << 88 << 2.0;
+    QTest::newRow("negative width is a width") << "Arial" << 400 << -44 << 1.0;
+}
+
+void TestMetafileFidelity::naturalFontWidthStaysNatural() {
+    QFETCH(QString, face);
+    QFETCH(int, weight);
+    QFETCH(int, width);
+    QFETCH(double, ratio);
+    auto textWidth = [&](int w) {
+        Emf e;
+        e.logFont(1, -100, w, weight, 0, face);
+        e.select(1);
+        e.textAlign(24);
+        e.text(100, 500, "Umsatzsteuer im Juni");
+        QStringList trace;
+        render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace);
+        return textCalls(trace).value(0).box.width();
+    };
+    const double natural = textWidth(0);
+    QVERIFY(natural > 10);
+    const double got = textWidth(width) / natural;
+    QVERIFY2(std::abs(got - ratio) < 0.03 * ratio, qPrintable(QString::number(got)));
+}
+
+void TestMetafileFidelity::symbolFontCharactersAreDrawnAsThemselves_data() {
+    QTest::addColumn<int>("code");  // in the Symbol font
+    QTest::addColumn<int>("other"); // a Symbol character of another shape
+    QTest::newRow("alpha") << 0x61 << 0x62;
+    QTest::newRow("Sigma") << 0x53 << 0x50;
+    QTest::newRow("minus") << 0x2D << 0x2B;
+    QTest::newRow("logical not, not the arrow") << 0xD8 << 0xAC;
+    QTest::newRow("times, not the dot") << 0xB4 << 0xD7;
+    QTest::newRow("upper brace piece") << 0xEC << 0xEE;
+    QTest::newRow("summation") << 0xE5 << 0xD5;
+}
+
+void TestMetafileFidelity::symbolFontCharactersAreDrawnAsThemselves() {
+    QFETCH(int, code);
+    QFETCH(int, other);
+    // WMF TEXTOUT of one byte in the Symbol font, its character set SYMBOL_CHARSET.
+    auto play = [](int byte) {
+        Wmf w;
+        Bytes font;
+        font.i16(-600).i16(0).i16(0).i16(0).i16(400).u8(0).u8(0).u8(0).u8(2).u32(0)
+            .raw("Symbol").u8(0);
+        w.rec(0x02FB, font);
+        w.select(0);
+        w.rec(0x0521, Bytes().i16(1).u8(quint8(byte)).u8(0).i16(150).i16(200));
+        return render(fromBytes(w.finish()), QSize(100, 100));
+    };
+    const QImage img = play(code);
+    const QRect ink = inkBounds(img);
+    QVERIFY2(ink.width() >= 3 || ink.height() >= 8, "the character is drawn");
+    // Two different characters are two different pictures: before, ¬ and × came out as the
+    // arrow and the dot of the font standing in for Symbol.
+    const QImage second = play(other);
+    int differ = 0;
+    for (int y = 0; y < img.height(); ++y)
+        for (int x = 0; x < img.width(); ++x)
+            if ((qGray(img.pixel(x, y)) < 128) != (qGray(second.pixel(x, y)) < 128))
+                ++differ;
+    QVERIFY2(differ > 20, qPrintable(QString::number(differ)));
+}
+
+void TestMetafileFidelity::glyphIndicesAreDrawnAsTheirCharacters_data() {
+    QTest::addColumn<QString>("face");
+    QTest::addColumn<bool>("macOrder"); // glyph numbers of the core fonts, else of the font
+    QTest::addColumn<QString>("text");  // what is drawn; empty: nothing
+    QTest::newRow("Arial, standing in") << "Arial" << true << "Imports";
+    QTest::newRow("Times New Roman, umlauts") << "Times New Roman" << true << QString::fromUtf8("Größe");
+    QTest::newRow("installed font, its own numbers") << "DejaVu Sans" << false << "Imports";
+    QTest::newRow("font of unknown glyph order") << "Qm Face Nobody Has" << true << "";
+}
+
+void TestMetafileFidelity::glyphIndicesAreDrawnAsTheirCharacters() {
+    QFETCH(QString, face);
+    QFETCH(bool, macOrder);
+    QFETCH(QString, text);
+    const QString shown = text.isEmpty() ? QStringLiteral("Imports") : text;
+    QString glyphs;
+    if (macOrder) {
+        for (QChar c : shown) {
+            int g = c.unicode() - 29;
+            if (c == u'ö') g = 124;
+            if (c == u'ß') g = 137;
+            glyphs += QChar(g);
+        }
+    } else {
+        const QRawFont raw = QRawFont::fromFont(QFont(face));
+        QVERIFY(raw.isValid());
+        for (quint32 g : raw.glyphIndexesForString(shown))
+            glyphs += QChar(char16_t(g));
+    }
+    Emf e;
+    e.logFont(1, -100, 0, 400, 0, face);
+    e.select(1);
+    e.textAlign(24);
+    e.text(100, 500, glyphs, 0x10, QVector<int>(glyphs.size(), 50));
+    QStringList trace;
+    TMetafilePlayStats stats;
+    render(fromBytes(e.finish()), QSize(100, 100), QRectF(), &trace, &stats);
+    const QList<TextCall> calls = textCalls(trace);
+    if (text.isEmpty()) {
+        QVERIFY2(calls.isEmpty(), qPrintable(trace.join('\n')));
+        QVERIFY2(stats.unsupported.keys().join(' ').contains(face),
+                 qPrintable(stats.unsupported.keys().join(' ')));
+    } else {
+        QCOMPARE(calls.value(0).text, text);
+        QVERIFY(stats.unsupported.isEmpty());
+    }
+}
+
+void TestMetafileFidelity::alphaBlendTakesTheFourthByteAsAlpha_data() {
+    QTest::addColumn<int>("compression");
+    QTest::addColumn<int>("headerSize");
+    QTest::newRow("BI_RGB") << 0 << 40;
+    QTest::newRow("BI_BITFIELDS, three masks") << 3 << 40;
+    QTest::newRow("BI_BITFIELDS, V5 header without alpha mask") << 3 << 124;
+}
+
+void TestMetafileFidelity::alphaBlendTakesTheFourthByteAsAlpha() {
+    QFETCH(int, compression);
+    QFETCH(int, headerSize);
+    // A 2 x 1 bitmap of 32 bits: a transparent black pixel, then an opaque red one; with
+    // AC_SRC_ALPHA the left half of the picture stays white (icons on black squares before).
+    Bytes bmi;
+    bmi.u32(quint32(headerSize)).i32(2).i32(1).u16(1).u16(32).u32(quint32(compression)).u32(8);
+    bmi.i32(0).i32(0).u32(0).u32(0);
+    if (compression == 3)
+        bmi.u32(0x00FF0000).u32(0x0000FF00).u32(0x000000FF);
+    while (bmi.b.size() < headerSize + (compression == 3 && headerSize == 40 ? 12 : 0))
+        bmi.u8(0);
+    const QByteArray bits = Bytes().u32(0x00000000).u32(0xFFFF0000).b;
+    const int fixed = 8 + 100;
+    Bytes b;
+    b.rect(0, 0, 999, 999).i32(0).i32(0).i32(1000).i32(1000);
+    b.u32(0x01FF0000); // AC_SRC_OVER, constant alpha 255, AC_SRC_ALPHA
+    b.i32(0).i32(0).f32(1).f32(0).f32(0).f32(1).f32(0).f32(0).u32(0).u32(0);
+    b.u32(fixed).u32(quint32(bmi.b.size())).u32(quint32(fixed + bmi.b.size())).u32(quint32(bits.size()));
+    b.i32(2).i32(1).raw(bmi.b).raw(bits);
+    Emf e;
+    e.rec(114, b);
+    const QImage img = render(fromBytes(e.finish()));
+    QCOMPARE(img.pixelColor(25, 50), QColor(Qt::white));
+    QCOMPARE(img.pixelColor(75, 50), QColor(255, 0, 0));
+}
+
+void TestMetafileFidelity::clipPathsJoinedByOrClipBitmapsAndFills_data() {
+    QTest::addColumn<QString>("shape");
+    QTest::addColumn<bool>("bitmap"); // StretchDIBits, else a filled rectangle
+    for (const char* shape : {"rectangles", "diamonds", "frames"}) {
+        QTest::newRow(qPrintable(QStringLiteral("%1, bitmap").arg(shape))) << shape << true;
+        QTest::newRow(qPrintable(QStringLiteral("%1, fill").arg(shape))) << shape << false;
+    }
+}
+
+void TestMetafileFidelity::clipPathsJoinedByOrClipBitmapsAndFills() {
+    QFETCH(QString, shape);
+    QFETCH(bool, bitmap);
+    // Two cells, the first made the clip by RGN_COPY, the second added by RGN_OR; then a
+    // texture or a band covers the whole picture and must show only in the cells.
+    auto cell = [&](Emf& e, int l) {
+        e.rec(59);
+        if (shape == "rectangles") {
+            emfPolygon16(e, box(l, 200, l + 300, 800));
+        } else if (shape == "diamonds") {
+            emfPolygon16(e, QPolygon({{l + 150, 200}, {l + 300, 500}, {l + 150, 800}, {l, 500}}));
+        } else { // a frame: a cell with a hole, by the alternate fill mode
+            emfPolygon16(e, box(l, 200, l + 300, 800));
+            emfPolygon16(e, box(l + 100, 400, l + 200, 600));
+        }
+        e.rec(60);
+    };
+    Emf e;
+    cell(e, 100);
+    e.rec(67, Bytes().u32(5)); // RGN_COPY
+    cell(e, 600);
+    e.rec(67, Bytes().u32(2)); // RGN_OR
+    if (bitmap) {
+        Bytes bmi;
+        bmi.u32(40).i32(1).i32(1).u16(1).u16(24).u32(0).u32(4).i32(0).i32(0).u32(0).u32(0);
+        e.stretchDib(0, 0, 1000, 1000, bmi.b, Bytes().u8(255).u8(0).u8(0).u8(0).b, 1, 1, 0x00CC0020);
+    } else {
+        bluePaint(e);
+        e.rectangle(0, 0, 1000, 1000);
+    }
+    const QImage img = render(fromBytes(e.finish()));
+    const QColor ink = QColor(0, 0, 255), page = QColor(Qt::white);
+    QCOMPARE(img.pixelColor(15, 50), ink);  // first cell
+    QCOMPARE(img.pixelColor(65, 50), ink);  // second cell
+    QCOMPARE(img.pixelColor(50, 50), page); // between them
+    QCOMPARE(img.pixelColor(25, 10), page); // above
+    QCOMPARE(img.pixelColor(75, 90), page); // below
+    // The middle of a cell: the hole of a frame.
+    QCOMPARE(img.pixelColor(25, 50), shape == "frames" ? page : ink);
+    QCOMPARE(img.pixelColor(75, 50), shape == "frames" ? page : ink);
+}
+
+void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries_data() {
+    QTest::addColumn<bool>("palette"); // red, green, blue selected
+    QTest::addColumn<quint32>("color");
+    QTest::addColumn<QColor>("expected");
+    QTest::newRow("entry of the selected palette") << true << quint32(0x01000001) << QColor(0, 255, 0);
+    QTest::newRow("entry of the default palette") << false << quint32(0x01000004) << QColor(0, 0, 128);
+    QTest::newRow("plain COLORREF") << true << quint32(0x00FF00FF) << QColor(255, 0, 255);
+    QTest::newRow("PALETTERGB") << true << quint32(0x020000FF) << QColor(255, 0, 0);
+}
+
+void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries() {
+    QFETCH(bool, palette);
+    QFETCH(quint32, color);
+    QFETCH(QColor, expected);
+    // Molecule drawings fill with PALETTEINDEX colours: black before.
+    Wmf w;
+    if (palette) {
+        w.rec(0x00F7, Bytes().u16(0x300).u16(3).u32(rgb(255, 0, 0)).u32(rgb(0, 255, 0)).u32(rgb(0, 0, 255)));
+        w.select(0); // SelectObject takes a palette too
+        w.rec(0x0234, Bytes().u16(0)); // SELECTPALETTE
+    }
+    w.nullPen();
+    w.brush(color);
+    w.select(palette ? 1 : 0);
+    w.select(palette ? 2 : 1);
+    w.rectangle(200, 200, 800, 800);
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(50, 50), expected);
+    QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
 }
 
 QTEST_MAIN(TestMetafileFidelity)

@@ -85,6 +85,15 @@ void TestRender::initTestCase() {
     QImage raster(37, 23, QImage::Format_RGB888);
     raster.fill(Qt::blue);
     QVERIFY(raster.save(path("raster.bmp"), "BMP"));
+    // Every other picture the editor imports.
+    QVERIFY(raster.save(path("raster.png"), "PNG"));
+    QVERIFY(raster.save(path("raster.jpeg"), "JPEG"));
+    const QByteArray svg = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"40px\" height=\"20px\">"
+                           "<rect width=\"40\" height=\"20\" fill=\"red\"/></svg>";
+    writeFile(path("drawing.svg"), svg);
+    writeFile(path("zipped.svg"), svg);
+    QCOMPARE(QProcess::execute("gzip", {"-f", path("zipped.svg")}), 0);
+    QVERIFY(QFile::rename(path("zipped.svg.gz"), path("drawing.svgz")));
 
     ResetGlobals();
     TAppDocument doc(false);
@@ -185,6 +194,10 @@ void TestRender::pngSizeFollowsTheOptions_data() {
     QTest::newRow("raster, own pixels") << "raster.bmp" << QStringList() << QSize(37, 23);
     QTest::newRow("raster, width") << "raster.bmp" << QStringList{"--width", "74"}
                                    << QSize(74, 46);
+    QTest::newRow("PNG") << "raster.png" << QStringList() << QSize(37, 23);
+    QTest::newRow("JPEG named .jpeg") << "raster.jpeg" << QStringList() << QSize(37, 23);
+    QTest::newRow("SVG, its own size") << "drawing.svg" << QStringList() << QSize(40, 20);
+    QTest::newRow("SVGZ, width") << "drawing.svgz" << QStringList{"--width", "80"} << QSize(80, 40);
     QTest::newRow("document, screen scale") << "doc.qmk" << QStringList() << QSize(788, 1114);
     QTest::newRow("document, width") << "doc.qmk" << QStringList{"--width", "300"}
                                      << QSize(300, 424);

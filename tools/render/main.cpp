@@ -33,8 +33,8 @@ const char* const kUsage =
     "  quillmark-render --info EINGABE\n"
     "  quillmark-render --trace EINGABE [--width PX] [--zoom Z]\n"
     "  quillmark-render --resave EINGABE.qmk AUSGABE.qmk\n"
-    "EINGABE: Dokument (.qmk), Metadatei (.wmf, .emf), Pfadliste (.qmg) oder Rasterbild\n"
-    "(.bmp, .gif, .tif, .jpg).\n"
+    "EINGABE: Dokument (.qmk), Metadatei (.wmf, .emf), Pfadliste (.qmg), Rasterbild\n"
+    "(.bmp, .gif, .tif, .tiff, .jpg, .jpeg, .png) oder SVG-Zeichnung (.svg, .svgz).\n"
     "--out-dir schreibt eine PNG-Datei je Eingabe, mit allen Prozessorkernen.\n"
     "--trace gibt die Zeichenaufrufe eines Bildes aus, eine Zeile je Aufruf, in Pixeln der\n"
     "Ausgabe (Rechtecke als LINKS,OBEN,RECHTS,UNTEN; Winkel in Grad gegen den Uhrzeigersinn):\n"
@@ -164,7 +164,8 @@ int renderAll(const Arguments& a, const QDir& dir) {
                     dir.filePath(QFileInfo(input).completeBaseName() + QStringLiteral(".png"));
                 QImage img;
                 const TInputKind kind = InputKindOf(input);
-                if (kind == TInputKind::Document || kind == TInputKind::PathList) {
+                if (kind == TInputKind::Document || kind == TInputKind::PathList ||
+                    kind == TInputKind::Drawing) {
                     QMutexLocker lock(&documents);
                     img = RenderInput(input, a.options);
                 } else {

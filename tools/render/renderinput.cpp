@@ -9,6 +9,7 @@
 #include "metafile/metafileinfo.h"
 #include "metafile/metafileplayer.h"
 #include "metafile/tmetafile.h"
+#include "metafile/svgpicture.h"
 
 #include <QDir>
 #include <QFile>
@@ -93,6 +94,9 @@ TMetafile loadPicture(const QString& fileName, TInputKind kind, QStringList* pat
         }
         case TInputKind::Raster:
             mf = ImportRasterPicture(fileName);
+            break;
+        case TInputKind::Drawing:
+            mf = ImportSvgPicture(fileName);
             break;
         default:
             fail(fileName, QStringLiteral("ist kein Bild."));
@@ -187,9 +191,12 @@ TInputKind InputKindOf(const QString& fileName) {
         return TInputKind::Metafile;
     if (ext == QLatin1String("qmg"))
         return TInputKind::PathList;
-    static const QStringList raster{"bmp", "dib", "gif", "tif", "tiff", "jpg", "jpeg"};
+    // Every picture the editor imports.
+    static const QStringList raster{"bmp", "dib", "gif", "tif", "tiff", "jpg", "jpeg", "png"};
     if (raster.contains(ext))
         return TInputKind::Raster;
+    if (ext == QLatin1String("svg") || ext == QLatin1String("svgz"))
+        return TInputKind::Drawing;
     return TInputKind::Unknown;
 }
 
@@ -219,7 +226,7 @@ QImage renderPicture(const QString& fileName, TInputKind kind, const TRenderOpti
 static void checkKnown(const QString& fileName, TInputKind kind) {
     if (kind == TInputKind::Unknown)
         fail(fileName, QStringLiteral("hat keine bekannte Endung (.qmk, .wmf, .emf, .qmg, "
-                                      ".bmp, .gif, .tif, .jpg)."));
+                                      ".bmp, .gif, .tif, .tiff, .jpg, .jpeg, .png, .svg, .svgz)."));
 }
 
 QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
@@ -273,6 +280,8 @@ QStringList InputInfo(const QString& fileName) {
         lines << QStringLiteral("Quelle: Pfadliste (%1 Zeilen), aufgezeichnet").arg(pathList.size());
     else if (kind == TInputKind::Raster)
         lines << QStringLiteral("Quelle: Rasterbild, aufgezeichnet");
+    else if (kind == TInputKind::Drawing)
+        lines << QStringLiteral("Quelle: SVG-Zeichnung, aufgezeichnet");
     const TMetafileInfo info = guarded(fileName, [&] { return AnalyseMetafile(mf); });
     return lines + info.ToText().split(QLatin1Char('\n'));
 }

@@ -21,7 +21,7 @@ private:
     QString m_message;
 };
 
-enum class TInputKind { Document, Metafile, PathList, Raster, Unknown };
+enum class TInputKind { Document, Metafile, PathList, Raster, Drawing, Unknown };
 
 // By the file name's extension, any letter case.
 TInputKind InputKindOf(const QString& fileName);
