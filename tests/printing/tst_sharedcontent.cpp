@@ -357,7 +357,7 @@ private slots:
         TPrintMerge merge(doc, list, CurrentPlaceholderValues());
         TPrintRunSettings settings;
         settings.CopyCount = merge.SheetCount(layout);
-        TLosingOutput output(printer);
+        TLosingOutput output(PrintTargetOf(printer));
         output.LoseSide = side;
         TPrintRun run(doc, layout, output, settings);
         merge.Attach(run, layout, 1);
