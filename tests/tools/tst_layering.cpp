@@ -21,9 +21,9 @@ private slots:
         QFETCH(QString, folder);
         // Our own interface folders, and the Qt modules and classes of widgets and printers.
         static const QRegularExpression forbidden(
-            QStringLiteral(R"(^\s*#\s*include\s*[<"]((ui|fileworkspace|editor|inspector|settings|)"
-                           R"(printworkspace|libraries|cdlabel|app)/|QtWidgets|QtPrintSupport|)"
-                           R"(QWidget|QApplication|QDialog|QMessageBox|QPrinter|QPrintDialog))"),
+            QStringLiteral("^\\s*#\\s*include\\s*[<\"]((ui|fileworkspace|editor|inspector|settings|"
+                           "printworkspace|libraries|cdlabel|app)/|QtWidgets|QtPrintSupport|"
+                           "QWidget|QApplication|QDialog|QMessageBox|QPrinter|QPrintDialog)"),
             QRegularExpression::MultilineOption);
         QStringList offenders;
         int files = 0;
