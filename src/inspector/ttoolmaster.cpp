@@ -120,6 +120,12 @@ TToolMaster::TToolMaster(QWidget* parent) : TInspectorLink(parent) {
 }
 
 TToolMaster::~TToolMaster() {
+    // The fields lose the keyboard while the widgets above this one close them; what they
+    // then report must not reach this half-destroyed inspector.
+    m_ready = false;
+    m_reference = nullptr;
+    for (QLineEdit* edit : findChildren<QLineEdit*>())
+        disconnect(edit, nullptr, this, nullptr);
     if (m_ownsFilter && ::Filter) {
         delete ::Filter;
         ::Filter = nullptr;

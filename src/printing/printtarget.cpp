@@ -1,5 +1,6 @@
 #include "printing/printtarget.h"
 
+#include <QLocale>
 #include <cups/cups.h>
 #include <memory>
 
@@ -31,11 +32,18 @@ std::optional<TPrintTarget> SystemPrinterTarget(const QString& name, bool landsc
     TPrintTarget target;
     target.PrinterName = name;
     target.Layout = QPageLayout(QPageSize(QPageSize::A4), orientation, QMarginsF(0, 0, 0, 0));
-    // The printer's default paper and the border it cannot print on, in 1/100 mm.
+    // The paper of the user's region (A4, or Letter where inches rule) when the printer has it,
+    // as Qt's printer set-up takes it, else the printer's default paper; with the border the
+    // printer cannot print on, in 1/100 mm.
     cups_dinfo_t* info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, dest.get());
+    const char* regional = QLocale::system().measurementSystem() == QLocale::ImperialUSSystem
+                               ? "na_letter_8.5x11in"
+                               : "iso_a4_210x297mm";
     cups_size_t size{};
-    if (info && cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info, 0, &size) &&
-        size.width > 0 && size.length > 0) {
+    const bool found =
+        info && (cupsGetDestMediaByName(CUPS_HTTP_DEFAULT, dest.get(), info, regional, 0, &size) ||
+                 cupsGetDestMediaDefault(CUPS_HTTP_DEFAULT, dest.get(), info, 0, &size));
+    if (found && size.width > 0 && size.length > 0) {
         const QPageSize paper(QSizeF(size.width / 100.0, size.length / 100.0),
                               QPageSize::Millimeter, QString(), QPageSize::FuzzyMatch);
         const QMarginsF border(size.left / 100.0, size.top / 100.0, size.right / 100.0,

@@ -142,15 +142,16 @@ private slots:
         }
     }
 
-    // A merge without addresses is refused alike on both paths; a first cell after the last
-    // chosen one (the batch tool's --first-cell) says so.
+    // A merge without addresses is refused alike on both paths; a first cell past the sheet
+    // (the batch tool's --first-cell) says so.
     void mergeRefusals_data() {
         QTest::addColumn<bool>("addresses");
         QTest::addColumn<int>("firstCell");
         QTest::addColumn<QString>("says");
         QTest::newRow("no addresses") << false << 1 << QStringLiteral("Es gibt keine Adressen zum Drucken.");
-        QTest::newRow("first cell after the chosen ones")
-            << true << 2 << QStringLiteral("Ab Zelle 2 ist keine Zelle zum Drucken gewählt.");
+        QTest::newRow("first cell past the sheet")
+            << true << 11
+            << QStringLiteral("Das Druckblatt hat nur 10 Zellen; Zelle 11 gibt es nicht.");
     }
     void mergeRefusals() {
         QFETCH(bool, addresses);
