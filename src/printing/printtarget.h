@@ -27,7 +27,8 @@ struct TPrintTarget {
 // An A4 page without unprintable border for a PDF file, as when no printer is installed.
 TPrintTarget PdfA4Target(const QString& pdfFile, bool landscape, int dpi = 1200);
 
-// A printer of the system with its default paper and printable area; none, with a German
+// A printer of the system with the paper of the user's region (else its default paper) and
+// its printable area; none, with a German
 // reason in *error, when CUPS does not know the printer.
 std::optional<TPrintTarget> SystemPrinterTarget(const QString& name, bool landscape,
                                                 QString* error);

@@ -85,7 +85,8 @@ def generate(out):
             for name, label, sheet in entries:
                 lines.append("#%s:%s" % (name, label))
                 write(os.path.join(out, "Template", folder, name + ".qmk"),
-                      document_bytes(sheet.width, sheet.height, sheet.elements))
+                      document_bytes(sheet.width, sheet.height, sheet.elements,
+                                     sheet=templates.PRODUCT_SHEETS.get(name)))
         write(os.path.join(out, "Template", listfile), text_bytes(lines))
     for title, listfile, folder, kind, groups in CLIPART_LIBRARIES:
         lines = []

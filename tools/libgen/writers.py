@@ -315,16 +315,21 @@ class Barcode:
                 "## BC=%d" % colour(self.back), "## QZ=T", "## HR=T", "## R=0", "##"]
 
 
-def document_bytes(width, height, elements, notes="", skip_empty=True):
+def document_bytes(width, height, elements, notes="", skip_empty=True, sheet=None):
     """A document file. 'elements' are listed bottom first; the file starts with the
     topmost element, as the stack is stored. The templates leave out empty fields
-    ("# LFA=T"), so a card without a fax number shows no bare "Fax"."""
+    ("# LFA=T"), so a card without a fax number shows no bare "Fax". 'sheet' names the
+    label product the document is printed on and its margins and distances:
+    (product, (ML, MT, MR, MB, DH, DV))."""
     lines = ["Quillmark 10000", "# W=" + real(width), "# H=" + real(height)]
-    for key in ("ML", "MT", "MR", "MB", "DH", "DV"):
-        lines.append("# %s=%s" % (key, real(0)))
+    layout = sheet[1] if sheet else (0, 0, 0, 0, 0, 0)
+    for key, value in zip(("ML", "MT", "MR", "MB", "DH", "DV"), layout):
+        lines.append("# %s=%s" % (key, real(value)))
     lines += ["# CC=1", "# PM=F", "# POP"]
     if skip_empty:
         lines.append("# LFA=T")
+    if sheet:
+        lines.append("# BOG=" + sheet[0])
     lines += ["# NTZ=" + notes, ""]
     for e in reversed(elements):
         lines += e.lines()
