@@ -238,23 +238,5 @@ TMetafile ImportRasterPicture(const QString& fileName) {
         const QImage image = DecodePng(file.data(), file.size(), fileName, &mmW, &mmH);
         return RecordImage(image, mmW, mmH);
     }
-    const HDIB dib = DecodeRasterBytes(file.data(), file.size(), kind, fileName);
-    if (kind == TRasterKind::Bmp && file.size() >= 46) {
-        // Pixels taller or wider than they are broad (pels per metre unequal) keep their
-        // shape: the width stays at the 96-dpi reference, the height follows.
-        const auto u32 = [&file](size_t at) {
-            const uint8_t* p = file.data() + at;
-            return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
-                           (uint32_t(p[3]) << 24));
-        };
-        const int32_t headerSize = u32(14), xPerMetre = u32(38), yPerMetre = u32(42);
-        if (headerSize >= 40 && xPerMetre > 0 && yPerMetre > 0 && xPerMetre != yPerMetre) {
-            const int w = GetDIBWidth(dib), h = GetDIBHeight(dib);
-            const double mmH = h * 2540.0 / 96 * double(xPerMetre) / yPerMetre;
-            if (w > 0 && h > 0 && mmH >= 1 && mmH < 1e9)
-                return RecordImage(dib->ToImage(), int(std::lround(w * 2540.0 / 96)),
-                                   int(std::lround(mmH)));
-        }
-    }
-    return RecordDib(dib);
+    return RecordDib(DecodeRasterBytes(file.data(), file.size(), kind, fileName));
 }

@@ -86,8 +86,6 @@ private slots:
     void kindFromContentThenFromName();
     void unusableFilesNameTheFile();
     void converterFunctions();
-    void bmpOfNonSquarePixelsKeepsTheirShape_data();
-    void bmpOfNonSquarePixelsKeepsTheirShape();
 };
 
 void TestDibImport::recordedPictureHasThePixelSize() {
@@ -208,35 +206,6 @@ void TestDibImport::converterFunctions() {
         DrawDIB(p, gif, palette, 0, 0);
     }
     QCOMPARE(canvas.pixel(20, 20), qRgb(9, 9, 9));
-}
-
-void TestDibImport::bmpOfNonSquarePixelsKeepsTheirShape_data() {
-    QTest::addColumn<int>("xPerMetre");
-    QTest::addColumn<int>("yPerMetre");
-    QTest::addColumn<double>("heightPerWidth"); // of the picture, 40 x 20 pixels
-    QTest::newRow("square, 96 dpi") << 3780 << 3780 << 0.5;
-    QTest::newRow("square, 300 dpi") << 11811 << 11811 << 0.5;
-    QTest::newRow("twice as tall") << 2835 << 1417 << 1.0;
-    QTest::newRow("twice as wide") << 1417 << 2835 << 0.25;
-}
-
-void TestDibImport::bmpOfNonSquarePixelsKeepsTheirShape() {
-    QFETCH(int, xPerMetre);
-    QFETCH(int, yPerMetre);
-    QFETCH(double, heightPerWidth);
-    QTemporaryDir dir;
-    QImage img(40, 20, QImage::Format_RGB888);
-    img.fill(Qt::green);
-    img.setDotsPerMeterX(xPerMetre);
-    img.setDotsPerMeterY(yPerMetre);
-    const QString file = dir.filePath("nonsquare.bmp");
-    QVERIFY(img.save(file, "BMP"));
-    const TMetafile mf = ImportRasterPicture(file);
-    QVERIFY(mf.Valid());
-    // The width stays that of the pixels at the 96-dpi reference, as for every picture.
-    QCOMPARE(mf.Width(), 40);
-    const double ratio = double(mf.MMHeight()) / mf.MMWidth();
-    QVERIFY2(std::abs(ratio - heightPerWidth) < 0.01, qPrintable(QString::number(ratio)));
 }
 
 QTEST_MAIN(TestDibImport)
