@@ -420,9 +420,15 @@ private slots:
         // The shared logo is in every cell of every page (top left of the front cards, the
         // middle of the back cards).
         const auto ink = [](QRgb c) { return qGray(c) < 200 && qGray(c) > 0; };
+        // The cards lie where the template's sheet puts them; turned over, the columns
+        // start at the right margin.
+        TAppDocument card(false);
+        card.LoadFromFile(QStringLiteral(QM_DATA_DIR "/Template/Visitenkarten/karte_1.qmk"));
         for (int i = 0; i < 4; ++i) {
+            const double left = i % 2 == 0 ? card.PrintMarginLeft : card.PrintMarginRight;
             for (int cell = 0; cell < 10; ++cell) {
-                const QPointF corner((cell % 2) * 85, (cell / 2) * 55);
+                const QPointF corner(left + (cell % 2) * (85 + card.PrintDistHor),
+                                     card.PrintMarginTop + (cell / 2) * (55 + card.PrintDistVer));
                 const QRectF logo = i % 2 == 0 ? QRectF(corner + QPointF(2, 2), QSizeF(14, 10))
                                                : QRectF(corner + QPointF(30, 5), QSizeF(25, 18));
                 QVERIFY2(!pdfink::InkMm(pages[i], logo, ink).isEmpty(),
