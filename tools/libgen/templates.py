@@ -529,5 +529,5 @@ def libraries():
 # distances that put each cell on its label (as "Drucken" sets them for the product).
 _CARD_SHEET = ("Hama 50400", (13.5, 10.5, 16.5, 11.5, 10.0, 0.0))
 _CD_SHEET = ("Avery L7676", (46.500072, 22.000079, 46.499928, 21.000082, 0.0, 19.999839))
-PRODUCT_SHEETS = {name: _CARD_SHEET for name in ["karte_%d" % i for i in range(1, 9)]}
+PRODUCT_SHEETS = {name: _CARD_SHEET for name in ["karte_%d" % i for i in range(1, 9)] + ["karte_qr"]}
 PRODUCT_SHEETS.update({"cd_etikett_blau": _CD_SHEET, "cd_etikett_rot": _CD_SHEET})
