@@ -622,12 +622,7 @@ void TfrmTabPrinting::ButtonClick() {
                            ? QStringLiteral("Quillmark")
                            : QFileInfo(Document->FileName).completeBaseName()))
         return;
-    if (m_printer.docName().isEmpty() || !Document->FileName.isEmpty())
-        m_printer.setDocName(Document->FileName.isEmpty()
-                                 ? QStringLiteral("Quillmark")
-                                 : QFileInfo(Document->FileName).completeBaseName());
-
-    // The same job the batch tool prints: the cells the user chose, the printer as set up.
+    // The same job the batch tool prints (it names the job after the document): the cells the user chose, the printer as set up.
     TPrintJob job;
     job.Target = PrintTargetOf(m_printer);
     const std::vector<int> order = CellsInReadingOrder(m_layout);
