@@ -62,7 +62,7 @@ if [[ ! -f $build/build.ninja ]]; then
   cc=${CC:-$(command -v clang-14 || echo clang)}
   cxx=${CXX:-$(command -v clang++-14 || echo clang++)}
   CC=$cc CXX=$cxx "${run[@]}" cmake -S "$top" -B "$build" -G Ninja \
-    "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo -DQM_FUZZ=ON -DQM_TESTS=OFF \
+    "${launcher[@]}" -DCMAKE_BUILD_TYPE=RelWithDebInfo "-DCMAKE_CXX_FLAGS_RELWITHDEBINFO=-O2 -gline-tables-only -DNDEBUG" -DQM_FUZZ=ON -DQM_TESTS=OFF \
     -DQM_BENCH=OFF >/dev/null || exit 1
 fi
 "${run[@]}" cmake --build "$build" -j "$jobs" --target "${targets[@]}" >"$build/fuzz-build.log" 2>&1 ||

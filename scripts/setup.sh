@@ -4,7 +4,7 @@ set -euo pipefail
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 PKGS=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config lld
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libglx-dev libvulkan-dev
   libgif-dev libtiff-dev libjpeg62-turbo-dev zlib1g-dev libzint-dev zbar-tools

@@ -7,7 +7,10 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 export QT_QPA_PLATFORM=offscreen
 jobs=$(nproc)
 
-"$top/scripts/build.sh" "$top/build" -DCMAKE_BUILD_TYPE=RelWithDebInfo
+# The normal build carries no debug information: it compiles a third faster, and the sanitizer
+# build below keeps line numbers for the stacks of its findings.
+"$top/scripts/build.sh" "$top/build" -DCMAKE_BUILD_TYPE=Release \
+  "-DCMAKE_CXX_FLAGS_RELEASE=-O2 -DNDEBUG" "-DCMAKE_C_FLAGS_RELEASE=-O2 -DNDEBUG"
 (cd "$top/build" && ctest --output-on-failure -j "$jobs")
 
 "$top/scripts/build.sh" "$top/build-asan" -DCMAKE_BUILD_TYPE=Debug -DQM_SANITIZE=ON -DQM_BENCH=OFF \
