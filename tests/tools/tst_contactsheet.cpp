@@ -60,6 +60,11 @@ void TestContactSheet::gridHoldsEveryPicture() {
     QVERIFY(bad.open(QIODevice::WriteOnly));
     bad.write("not a picture");
     bad.close();
+    // A document whose file ends before its elements: marked, not drawn as an empty sheet.
+    QFile cut(dir.filePath("pics/d.qmk"));
+    QVERIFY(cut.open(QIODevice::WriteOnly));
+    cut.write("Quillmark 10000\r\n");
+    cut.close();
     QFile other(dir.filePath("pics/notes.txt")); // not a picture kind: left out
     QVERIFY(other.open(QIODevice::WriteOnly));
     other.close();
@@ -67,7 +72,7 @@ void TestContactSheet::gridHoldsEveryPicture() {
     QString out;
     const QString sheet = dir.filePath("sheet.png");
     QCOMPARE(run({dir.filePath("pics"), sheet, "--cell", "60", "--columns", "2"}, &out), 0);
-    QVERIFY2(out.startsWith("3 Bilder, 1 nicht darstellbar"), qPrintable(out));
+    QVERIFY2(out.startsWith("4 Bilder, 2 nicht darstellbar"), qPrintable(out));
     const QImage img(sheet);
     QCOMPARE(img.width(), 2 * (60 + 12));
     QVERIFY(img.height() > 2 * (60 + 12));
@@ -77,6 +82,7 @@ void TestContactSheet::gridHoldsEveryPicture() {
     QCOMPARE(img.pixelColor(72 + 6 + 30, 6 + 5), QColor(Qt::white));
     const int row2 = img.height() / 2;
     QCOMPARE(img.pixelColor(6 + 2, row2 + 6 + 2), QColor(255, 225, 225));
+    QCOMPARE(img.pixelColor(72 + 6 + 2, row2 + 6 + 2), QColor(255, 225, 225));
 }
 
 void TestContactSheet::folderWithoutPicturesIsRefused() {

@@ -56,6 +56,8 @@ private slots:
     void init();
     void badInputEndsWithOneLine_data();
     void badInputEndsWithOneLine();
+    void damagedDocumentOnlyWhenAccepted_data();
+    void damagedDocumentOnlyWhenAccepted();
     void infoDescribesAPicture();
     void infoDescribesADocument();
     void pngSizeFollowsTheOptions_data();
@@ -109,6 +111,11 @@ void TestRender::initTestCase() {
     t->Left = 20;
     t->Top = 30;
     doc.SaveToFile(path("doc.qmk"));
+    // The same document, its file ending inside the second element.
+    const QByteArray whole = readFile(path("doc.qmk"));
+    const qsizetype second = whole.indexOf("#WMF");
+    QVERIFY(second > 0);
+    writeFile(path("cut.qmk"), whole.left(second + 12));
 }
 
 void TestRender::init() {
@@ -138,6 +145,11 @@ void TestRender::badInputEndsWithOneLine_data() {
     QTest::newRow("unknown option") << QStringList{path("pic.emf"), out, "--colour"} << "--colour";
     QTest::newRow("one argument") << QStringList{path("pic.emf")} << "";
     QTest::newRow("too large") << QStringList{path("pic.emf"), out, "--zoom", "900"} << "pic.emf";
+    QTest::newRow("damaged document") << QStringList{path("cut.qmk"), out} << "beschädigt";
+    QTest::newRow("resave a damaged document")
+        << QStringList{"--resave", path("cut.qmk"), path("out.png")} << "--accept-damaged";
+    QTest::newRow("damaged document into a folder")
+        << QStringList{"--out-dir", path("out"), path("cut.qmk")} << "cut.qmk";
 }
 
 void TestRender::badInputEndsWithOneLine() {
@@ -150,6 +162,38 @@ void TestRender::badInputEndsWithOneLine() {
     QCOMPARE(lines.size(), 1);
     QVERIFY2(lines[0].contains(named), qPrintable(lines[0]));
     QVERIFY(!QFile::exists(path("out.png")));
+}
+
+void TestRender::damagedDocumentOnlyWhenAccepted_data() {
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<QString>("written");
+    QTest::addColumn<QString>("said"); // on stdout
+    QTest::newRow("render") << QStringList{path("cut.qmk"), path("out.png"), "--accept-damaged"}
+                            << "out.png" << "";
+    QTest::newRow("resave") << QStringList{"--resave", path("cut.qmk"), path("out.qmk"),
+                                           "--accept-damaged"}
+                            << "out.qmk" << "";
+    // --info is for looking into a file: it names the damage instead of refusing.
+    QTest::newRow("info") << QStringList{"--info", path("cut.qmk")} << ""
+                          << "Beschädigt: sie endet mitten im 2. Element";
+}
+
+void TestRender::damagedDocumentOnlyWhenAccepted() {
+    QFETCH(QStringList, args);
+    QFETCH(QString, written);
+    QFETCH(QString, said);
+    QFile::remove(path("out.qmk"));
+    const toolrun::Result r = toolrun::Render(args);
+    QVERIFY2(r.code == 0, qPrintable(r.err));
+    if (!written.isEmpty())
+        QVERIFY(QFileInfo(path(written)).size() > 0);
+    QVERIFY2(r.out.contains(said), qPrintable(r.out));
+    if (written.endsWith(".qmk")) {
+        // What could be read is kept: the picture and the text element cut short.
+        const QByteArray again = readFile(path("out.qmk"));
+        QCOMPARE(again.count("#WMF"), 1);
+        QCOMPARE(again.count("#TXT"), 1);
+    }
 }
 
 void TestRender::infoDescribesAPicture() {

@@ -29,13 +29,16 @@ namespace {
 const char* const kUsage =
     "Aufruf:\n"
     "  quillmark-render EINGABE AUSGABE.png [--width PX] [--side 0|1] [--zoom Z]\n"
+    "                   [--accept-damaged]\n"
     "  quillmark-render --out-dir ORDNER EINGABE... [--width PX] [--side 0|1] [--zoom Z]\n"
+    "                   [--accept-damaged]\n"
     "  quillmark-render --info EINGABE\n"
     "  quillmark-render --trace EINGABE [--width PX] [--zoom Z]\n"
-    "  quillmark-render --resave EINGABE.qmk AUSGABE.qmk\n"
+    "  quillmark-render --resave EINGABE.qmk AUSGABE.qmk [--accept-damaged]\n"
     "EINGABE: Dokument (.qmk), Metadatei (.wmf, .emf), Pfadliste (.qmg), Rasterbild\n"
     "(.bmp, .gif, .tif, .tiff, .jpg, .jpeg, .png) oder SVG-Zeichnung (.svg, .svgz).\n"
     "--out-dir schreibt eine PNG-Datei je Eingabe, mit allen Prozessorkernen.\n"
+    "Ein beschädigtes Dokument wird abgelehnt; --accept-damaged verwendet seinen lesbaren Teil.\n"
     "--trace gibt die Zeichenaufrufe eines Bildes aus, eine Zeile je Aufruf, in Pixeln der\n"
     "Ausgabe (Rechtecke als LINKS,OBEN,RECHTS,UNTEN; Winkel in Grad gegen den Uhrzeigersinn):\n"
     "  text X Y WINKEL \"TEXT\" ...   polygon N RECHTECK ...   polyline N RECHTECK\n"
@@ -87,6 +90,8 @@ QString parse(const QStringList& args, Arguments& a) {
             resave = true;
         } else if (arg == QLatin1String("--trace")) {
             trace = true;
+        } else if (arg == QLatin1String("--accept-damaged")) {
+            a.options.acceptDamaged = true;
         } else if (arg == QLatin1String("--width") || arg == QLatin1String("--side") ||
                    arg == QLatin1String("--zoom") || arg == QLatin1String("--out-dir")) {
             if (!takeValue())
@@ -153,8 +158,9 @@ void savePng(const QImage& img, const QString& fileName) {
 int renderAll(const Arguments& a, const QDir& dir) {
     std::atomic<int> next{0};
     std::atomic<int> failed{0};
-    // Documents and path lists go through the document library, whose state (the side
-    // drawn) is global: one at a time. Metafiles and raster pictures need nothing shared.
+    // Documents, path lists and SVG drawings go through the document library and Qt's SVG
+    // reader, which are not made for use from several threads at once: one at a time.
+    // Metafiles and raster pictures need nothing shared.
     QMutex documents;
     auto work = [&] {
         for (int i = next++; i < a.positional.size(); i = next++) {
@@ -208,7 +214,7 @@ int run(const Arguments& a) {
             printLine(stdout, line);
         return 0;
     case Arguments::Resave:
-        ResaveDocument(a.positional[0], a.positional[1]);
+        ResaveDocument(a.positional[0], a.positional[1], a.options.acceptDamaged);
         return 0;
     case Arguments::Render:
         savePng(RenderInput(a.positional[0], a.options), a.positional[1]);

@@ -59,7 +59,9 @@ void checkReadable(const QString& fileName) {
 
 // The document loader quietly keeps a file without the magic line as an empty document;
 // here such a file is an error, so that nothing empty is rendered or saved in its place.
-void loadDocument(TAppDocument& doc, const QString& fileName) {
+// A damaged document is refused too unless accepted: a picture or copy of its readable part
+// would pass for the whole document.
+void loadDocument(TAppDocument& doc, const QString& fileName, bool acceptDamaged) {
     QFile file(fileName);
     errno = 0;
     if (!file.open(QIODevice::ReadOnly))
@@ -73,6 +75,9 @@ void loadDocument(TAppDocument& doc, const QString& fileName) {
                                       "„Quillmark 10000“)."));
     file.close();
     doc.LoadFromFile(fileName);
+    if (doc.LoadReport.Damaged && !acceptDamaged)
+        throw TRenderError(DamageText(fileName, doc.LoadReport) +
+                           QStringLiteral(" Mit --accept-damaged wird der lesbare Teil verwendet."));
 }
 
 // The picture a metafile, path-list or raster file stands for.
@@ -140,7 +145,7 @@ void addCounts(QMap<QString, int>& sum, const QMap<QString, int>& more) {
 QStringList documentInfo(const QString& fileName) {
     return guarded(fileName, [&] {
         TAppDocument doc(false);
-        loadDocument(doc, fileName);
+        loadDocument(doc, fileName, true);
         int front = 0, back = 0, pictures = 0, texts = 0;
         // All pictures of the document together, as for one picture.
         TMetafileInfo all;
@@ -173,6 +178,11 @@ QStringList documentInfo(const QString& fileName) {
                             .arg(back)
                             .arg(pictures)
                             .arg(texts));
+        if (doc.LoadReport.Damaged)
+            lines.insert(2, QStringLiteral("Beschädigt: %1 (gelesen: %2 von %3 Zeilen)")
+                                .arg(doc.LoadReport.Reason)
+                                .arg(doc.LoadReport.GoodLines)
+                                .arg(doc.LoadReport.Lines));
         return lines;
     });
 }
@@ -238,7 +248,7 @@ QImage RenderInput(const QString& fileName, const TRenderOptions& options) {
     if (kind == TInputKind::Document) {
         return guarded(fileName, [&] {
             TAppDocument doc(false);
-            loadDocument(doc, fileName);
+            loadDocument(doc, fileName, options.acceptDamaged);
             const QSize size = outputSize(fileName, doc.PageWidth / MmPerPixel,
                                           doc.PageHeight / MmPerPixel, options);
             const double zoom = size.width() * MmPerPixel / doc.PageWidth;
@@ -286,11 +296,11 @@ QStringList InputInfo(const QString& fileName) {
     return lines + info.ToText().split(QLatin1Char('\n'));
 }
 
-void ResaveDocument(const QString& inName, const QString& outName) {
+void ResaveDocument(const QString& inName, const QString& outName, bool acceptDamaged) {
     checkReadable(inName);
     if (InputKindOf(inName) != TInputKind::Document)
         fail(inName, QStringLiteral("ist kein Dokument (.qmk)."));
     TAppDocument doc(false);
-    guarded(inName, [&] { loadDocument(doc, inName); });
+    guarded(inName, [&] { loadDocument(doc, inName, acceptDamaged); });
     guarded(outName, [&] { doc.SaveToFile(outName); });
 }

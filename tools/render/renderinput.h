@@ -30,6 +30,7 @@ struct TRenderOptions {
     int width = 0;     // image width in pixels; 0: the input's own size times zoom
     int side = 0;      // side of a document: 0 front, 1 back
     double zoom = 1.0; // scale of the own size (a document's sheet at screen scale)
+    bool acceptDamaged = false; // use what a damaged document still holds instead of refusing it
 };
 
 // Largest image rendered, per side and in all.
@@ -40,9 +41,10 @@ QImage RenderInput(const QString& fileName, const TRenderOptions& options);
 // The drawing calls of a picture's playback at the output size, one line each, in the
 // output's pixels (documents are refused).
 QStringList TraceInput(const QString& fileName, const TRenderOptions& options);
-// "key: value" lines: form, frame, pixel size, record counts, unsupported records, problem.
+// "key: value" lines: form, frame, pixel size, record counts, unsupported records, problem;
+// for a damaged document also what is damaged.
 QStringList InputInfo(const QString& fileName);
-// Loads the document and saves it under outName.
-void ResaveDocument(const QString& inName, const QString& outName);
+// Loads the document and saves it under outName; a damaged one only when accepted.
+void ResaveDocument(const QString& inName, const QString& outName, bool acceptDamaged = false);
 // The exception's message made one line (for any exception type of the program).
 QString OneLine(const QString& message);
