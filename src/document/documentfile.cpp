@@ -11,6 +11,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QThread>
 #include <QCursor>
 #include <cerrno>
 #include <charconv>
@@ -28,7 +29,9 @@ class WaitCursor {
 public:
     WaitCursor()
     {
-        m_active = qobject_cast<QGuiApplication*>(QCoreApplication::instance()) != nullptr;
+        // Only the interface's thread may set the cursor; other threads read files unseen.
+        const auto* app = qobject_cast<QGuiApplication*>(QCoreApplication::instance());
+        m_active = app && QThread::currentThread() == app->thread();
         if (m_active)
             QGuiApplication::setOverrideCursor(QCursor(Qt::WaitCursor));
     }
@@ -258,31 +261,38 @@ QString endsInside(int element)
     return QStringLiteral("sie endet mitten im %1. Element").arg(element);
 }
 
+// Applies an element's key lines up to its closing "##"; false when the file ended first.
+template <class Apply>
+bool readKeyLines(LineReader& in, Apply&& apply)
+{
+    while (!in.AtEnd()) {
+        const QByteArrayView line = in.Next();
+        if (line == "##")
+            return true;
+        apply(line);
+    }
+    return false;
+}
+
+void applyGraphicKey(QByteArrayView line, TDocElementWMF& e)
+{
+    const ElementKey k = elementKey(line);
+    if (k.code == 0 || applyBaseKey(k, e) || k.code != keyCode("PT"))
+        return;
+    if (k.value.startsWith("W"))
+        e.SourceKind = 0;
+    else if (k.value.startsWith("B"))
+        e.SourceKind = 1;
+    else if (k.value.startsWith("P"))
+        e.SourceKind = 2;
+}
+
 // Reads a graphic element; complete is false when the file ended inside it.
 std::unique_ptr<TDocElementWMF> readGraphic(LineReader& in, TLoadReport& report, int element,
                                             bool& complete)
 {
     auto e = std::make_unique<TDocElementWMF>();
-    complete = false;
-    while (!in.AtEnd()) {
-        const QByteArrayView line = in.Next();
-        if (line == "##") {
-            complete = true;
-            break;
-        }
-        const ElementKey k = elementKey(line);
-        if (k.code == 0 || applyBaseKey(k, *e))
-            continue;
-        if (k.code == keyCode("PT")) {
-            const QByteArrayView v = k.value;
-            if (v.startsWith("W"))
-                e->SourceKind = 0;
-            else if (v.startsWith("B"))
-                e->SourceKind = 1;
-            else if (v.startsWith("P"))
-                e->SourceKind = 2;
-        }
-    }
+    complete = readKeyLines(in, [&](QByteArrayView line) { applyGraphicKey(line, *e); });
     QByteArray data;
     complete = readDataBlock(in, data, report, element) && complete;
     e->Metafile.LoadFromBytes(data);
@@ -337,15 +347,7 @@ std::unique_ptr<TDocElementBAR> readBarcode(LineReader& in, TLoadReport& report,
                                             bool& complete)
 {
     auto e = std::make_unique<TDocElementBAR>();
-    complete = false;
-    while (!in.AtEnd()) {
-        const QByteArrayView line = in.Next();
-        if (line == "##") {
-            complete = true;
-            break;
-        }
-        applyBarcodeKey(line, *e);
-    }
+    complete = readKeyLines(in, [&](QByteArrayView line) { applyBarcodeKey(line, *e); });
     if (!complete)
         noteDamage(report, in.Line() + 1, endsInside(element));
     return e;

@@ -107,6 +107,9 @@ private slots:
     void cleanup() {
         MessageHook = nullptr;
         Registry = nullptr;
+        // The settings write their file when they go; after the folder, they would make it again.
+        settings.reset();
+        dir.reset();
     }
 
     void workspaceAndBatchPrintTheSamePages_data() {
