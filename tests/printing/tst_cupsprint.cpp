@@ -3,6 +3,7 @@
 // two-sided document through the workspace's print button as a user who picked that printer,
 // and checks the PDF files cups-pdf writes. Skipped with a message when cupsd cannot start.
 
+#include "common/questionanswer.h"
 #include "common/printfixtures.h"
 #include "qmpaths.h"
 #include "common/pdfink.h"
@@ -10,7 +11,6 @@
 #include "ui/globals.h"
 #include "metafile/emfpaintdevice.h"
 #include "ui/messages.h"
-#include "ui/tfrage.h"
 #include "printworkspace/tfrmtabprinting.h"
 #include <QDateTime>
 #include <QDirIterator>
@@ -233,15 +233,7 @@ private slots:
 
         const QString outDir = cupsPdfOutDir();
         const QDateTime started = QDateTime::currentDateTime().addSecs(-1);
-        QTimer answer;
-        answer.setInterval(20);
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
-                answer.stop();
-                f->ImageRegister->click();
-            }
-        });
-        answer.start();
+        const fixtures::QuestionAnswerer answer;
         QTest::mouseClick(form.Button, Qt::LeftButton);
         QVERIFY2(messages.isEmpty(), qPrintable(messages.join('\n')));
         QVERIFY(waitForJobs());

@@ -3,6 +3,7 @@
 // same pages as the job the batch tool fills, and both refuse the same things with the same
 // words.
 
+#include "common/questionanswer.h"
 #include "common/pdfink.h"
 #include "addresses/addressrecords.h"
 #include "document/appdocument.h"
@@ -14,7 +15,6 @@
 #include "qmpaths.h"
 #include "ui/globals.h"
 #include "ui/messages.h"
-#include "ui/tfrage.h"
 #include <QCheckBox>
 #include <QPushButton>
 #include <QSettings>
@@ -64,13 +64,7 @@ class TestPrintJob : public QObject {
         if (merge != form.MergeCheck->isChecked())
             form.MergeCheck->click();
         // Turning the sheets for the back side: "OK".
-        QTimer answer;
-        answer.setInterval(20);
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget()))
-                f->ImageRegister->click();
-        });
-        answer.start();
+        const fixtures::QuestionAnswerer answer;
         QTest::mouseClick(form.Button, Qt::LeftButton);
         return pdf;
     }

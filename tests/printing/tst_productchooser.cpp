@@ -3,6 +3,7 @@
 // own sheets, the refusal of a too large sheet, typed margins leaving the product, and a
 // print into PDF that lands on the labels.
 
+#include "common/questionanswer.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/labelsheets.h"
 #include "common/pdfink.h"
@@ -11,7 +12,6 @@
 #include "editor/inspectorlink.h"
 #include "editor/tfrmtabeditor.h"
 #include "ui/messages.h"
-#include "ui/tfrage.h"
 #include "printing/labelproducts.h"
 #include "printing/printdocument.h"
 #include "printworkspace/productchooser.h"
@@ -223,15 +223,8 @@ private slots:
         choose(search);
         QVERIFY(!Document->PrintProduct.isEmpty());
         // The sheet has a back: the turning question is answered with its first button.
-        QTimer answer;
-        answer.setInterval(20);
-        connect(&answer, &QTimer::timeout, this, [] {
-            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget()))
-                f->ImageRegister->click();
-        });
-        answer.start();
+        const fixtures::QuestionAnswerer answer;
         QTest::mouseClick(form->CalibrationButton, Qt::LeftButton);
-        answer.stop();
         const QList<QImage> pages = pdfink::Pages(dir->filePath(QStringLiteral("bogen.pdf")));
         QVERIFY(!pages.isEmpty());
         const QRectF page = pdfink::WholePage(pages[0]);

@@ -1,6 +1,7 @@
 // quillmark-batch DOCUMENT.qmk -o OUT.pdf [--back separate|after]: the pages it prints, that
 // they are the pages of the printing workspace's own run, and its refusals.
 
+#include "common/questionanswer.h"
 #include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
@@ -8,7 +9,6 @@
 #include "document/appdocument.h"
 #include "ui/globals.h"
 #include "metafile/emfpaintdevice.h"
-#include "ui/tfrage.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
 #include "printworkspace/tfrmtabprinting.h"
@@ -128,15 +128,7 @@ private slots:
         const QString ws = dir.filePath(QStringLiteral("ws.pdf"));
         form.PdfFileHook = [&ws](const QString&) { return ws; };
         form.Activate();
-        QTimer answer;
-        answer.setInterval(20);
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
-                answer.stop();
-                f->ImageRegister->click();
-            }
-        });
-        answer.start();
+        const fixtures::QuestionAnswerer answer;
         QTest::mouseClick(form.Button, Qt::LeftButton);
         for (const auto& [a, b] :
              {std::pair{out, ws}, std::pair{BackSideFileName(out), BackSideFileName(ws)}}) {

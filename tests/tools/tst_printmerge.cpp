@@ -2,6 +2,7 @@
 // business card (ten cells, 85 x 55 mm, two columns), read back from the PDF's text positions;
 // the back-side modes; outline and fit; every refusal in one line.
 
+#include "common/questionanswer.h"
 #include "common/printfixtures.h"
 #include "printworkspace/qprintertarget.h"
 #include "common/pdfink.h"
@@ -10,7 +11,6 @@
 #include "document/docelement.h"
 #include "ui/globals.h"
 #include "metafile/emfpaintdevice.h"
-#include "ui/tfrage.h"
 #include "addresses/addressrecords.h"
 #include "printing/printdocument.h"
 #include "printing/printeroutput.h"
@@ -331,15 +331,7 @@ private slots:
         QTest::mouseClick(form.SelectAllButton, Qt::LeftButton);
         QCOMPARE(form.MergeCountLabel->text(), QStringLiteral("2 Blätter für 12 Adressen"));
         QVERIFY(form.MergeCountLabel->isVisible());
-        QTimer answer;
-        answer.setInterval(20);
-        connect(&answer, &QTimer::timeout, this, [&] {
-            if (auto* f = qobject_cast<TFrage*>(QApplication::activeModalWidget())) {
-                answer.stop();
-                f->ImageRegister->click();
-            }
-        });
-        answer.start();
+        const fixtures::QuestionAnswerer answer;
         QTest::mouseClick(form.Button, Qt::LeftButton);
         QCOMPARE(texts(), before);
         for (const auto& [a, b] :
