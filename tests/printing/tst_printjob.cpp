@@ -16,6 +16,8 @@
 #include "ui/globals.h"
 #include "ui/messages.h"
 #include <QCheckBox>
+#include <QDir>
+#include <QDirIterator>
 #include <QPushButton>
 #include <QSettings>
 #include <QTemporaryDir>
@@ -109,12 +111,22 @@ private slots:
     void workspaceAndBatchPrintTheSamePages_data() {
         QTest::addColumn<QString>("templateFile");
         QTest::addColumn<bool>("merge");
-        for (const char* t : {"Visitenkarten/karte_1.qmk", "Visitenkarten/karte_6.qmk",
+        QStringList templates{"Visitenkarten/karte_1.qmk", "Visitenkarten/karte_6.qmk",
                               "Briefbogen/brief_klassik.qmk", "CD/cd_etikett_blau.qmk",
-                              "Grusskarten/gruss_danke.qmk"}) {
+                              "Grusskarten/gruss_danke.qmk"};
+        // QM_ALL_TEMPLATES=1 compares every bundled template (about a minute).
+        const QDir root(QStringLiteral(QM_DATA_DIR "/Template"));
+        if (qEnvironmentVariableIntValue("QM_ALL_TEMPLATES")) {
+            templates.clear();
+            QDirIterator it(root.path(), {"*.qmk"}, QDir::Files, QDirIterator::Subdirectories);
+            while (it.hasNext())
+                templates << root.relativeFilePath(it.next());
+            templates.sort();
+        }
+        for (const QString& t : templates) {
             for (const bool merge : {false, true})
-                QTest::addRow("%s%s", t, merge ? ", merged" : "")
-                    << QStringLiteral(QM_DATA_DIR "/Template/") + QLatin1String(t) << merge;
+                QTest::addRow("%s%s", qPrintable(t), merge ? ", merged" : "")
+                    << root.filePath(t) << merge;
         }
     }
     void workspaceAndBatchPrintTheSamePages() {
