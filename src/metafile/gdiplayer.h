@@ -207,6 +207,9 @@ private:
     QPainterPath m_lines; // collected LineTo segments, device space
     FontCache m_fontCache;
     QHash<QString, double> m_cellToEm;
+    // Whether the font standing in for a face (by family) is one of symbols.
+    QHash<QString, bool> m_symbolStandIn;
+    bool standsInWithSymbols(const QFont& font);
     QTransform m_deviceToDest;
     QTransform m_base;
     bool m_baseHasClip = false;

@@ -2,6 +2,7 @@
 // opaque and clipped rectangles, background mode.
 #include "gdiplayer.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -271,6 +272,20 @@ double GdiPlayer::cellToEm(const QFont& font) {
     return ratio;
 }
 
+bool GdiPlayer::standsInWithSymbols(const QFont& font) {
+    const QString face = font.family();
+    auto it = m_symbolStandIn.constFind(face);
+    if (it == m_symbolStandIn.constEnd()) {
+        // Qt names a family that several foundries make as "Family [foundry]".
+        const QString family = QFontInfo(font).family();
+        const QString bare = family.section(QLatin1String(" ["), 0, 0);
+        const bool symbols = bare.compare(face.section(QLatin1String(" ["), 0, 0), Qt::CaseInsensitive) != 0 &&
+                             QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+        it = m_symbolStandIn.insert(face, symbols);
+    }
+    return it.value();
+}
+
 const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font, const QString& asked) {
     const QString key = font.key() + QLatin1Char('\n') + asked;
     if (key != m_fontCache.key) {
@@ -454,6 +469,11 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         // as an arrow) and know no Greek by its Unicode value. A serif Unicode font has them,
         // with DejaVu for the pieces of large brackets.
         font.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    } else if (dc.font.charSet != 2 && standsInWithSymbols(font)) {
+        // Text of a face missing here must not come out as pictures: fontconfig stands its
+        // dingbats in for Impact (through "fantasy"). Windows keeps to fonts of the text's
+        // character set.
+        font.setFamily(QStringLiteral("Arial"));
     }
     if (m_fewFonts) {
         // No search through the other fonts for characters the family lacks.

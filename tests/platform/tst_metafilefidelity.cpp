@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 #include <QtEndian>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
@@ -171,6 +173,8 @@ private slots:
     void clipPathsJoinedByOrClipBitmapsAndFills();
     void paletteIndexColoursAreThePalettesEntries_data();
     void paletteIndexColoursAreThePalettesEntries();
+    void missingTextFaceIsNotStoodInForBySymbols_data();
+    void missingTextFaceIsNotStoodInForBySymbols();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -992,6 +996,55 @@ void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries() {
     const QImage img = render(fromBytes(w.finish()));
     QCOMPARE(img.pixelColor(50, 50), expected);
     QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
+}
+
+namespace {
+bool isSymbolFamily(const QString& family) {
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+}
+
+// Ink that differs between two pictures of the same size.
+int inkDifference(const QImage& a, const QImage& b) {
+    int differ = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((qGray(a.pixel(x, y)) < 128) != (qGray(b.pixel(x, y)) < 128))
+                ++differ;
+    return differ;
+}
+} // namespace
+
+void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols_data() {
+    QTest::addColumn<QByteArray>("face");
+    QTest::addColumn<bool>("symbols"); // drawn in the font of symbols the system resolves it to
+    // fontconfig gives Impact, through its "fantasy" alias, the URW dingbats.
+    QTest::newRow("Impact") << QByteArray("Impact") << false;
+    QTest::newRow("fantasy") << QByteArray("fantasy") << false;
+    // A picture that names an installed font of symbols gets it.
+    QTest::newRow("installed dingbats") << QByteArray("D050000L") << true;
+}
+
+void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols() {
+    QFETCH(QByteArray, face);
+    QFETCH(bool, symbols);
+    const QString standIn = QFontInfo(QFont(QString::fromLatin1(face))).family();
+    if (!isSymbolFamily(standIn))
+        QSKIP("This system stands a text font in for the face.");
+    auto play = [](const QByteArray& f) {
+        Wmf w;
+        w.font(f, -200);
+        w.select(0);
+        w.textOut(20, 300, "Iam a string");
+        return render(fromBytes(w.finish()), QSize(200, 200));
+    };
+    const QImage asked = play(face);
+    const QImage inSymbols = play(standIn.toLatin1());
+    QVERIFY2(!inkBounds(asked).isEmpty(), "the text is drawn");
+    const int differ = inkDifference(asked, inSymbols);
+    if (symbols)
+        QCOMPARE(differ, 0);
+    else // letters, not the pictures the symbol font has at their codes
+        QVERIFY2(differ > 100, qPrintable(QString::number(differ)));
 }
 
 QTEST_MAIN(TestMetafileFidelity)
