@@ -265,15 +265,25 @@ void hCreateRegion(GdiPlayer& g, const WmfRecord& rec) {
     int scans = r.i16();
     r.skip(2 + 8);         // max scan, bounds
     QPainterPath region;
-    for (int s = 0; s < scans && !r.failed(); ++s) {
+    // Each scan repeats its count after its x values. Windows makes no region of scans that
+    // do not check out (odd counts, repeats that differ, more scans than the record holds);
+    // drawing what could be read would paint stray bands.
+    bool valid = scans >= 0;
+    for (int s = 0; s < scans && valid; ++s) {
         int count = r.u16();
         double top = r.i16(), bottom = r.i16();
-        for (int i = 0; i + 1 < count && r.has(4); i += 2) {
+        if (r.failed() || count % 2 != 0 || !r.has(qint64(count) * 2 + 2)) {
+            valid = false;
+            break;
+        }
+        for (int i = 0; i + 1 < count; i += 2) {
             double left = r.i16(), right = r.i16();
             region.addRect(QRectF(QPointF(left, top), QPointF(right, bottom)).normalized());
         }
-        r.u16();
+        valid = r.u16() == count;
     }
+    if (!valid)
+        region = QPainterPath();
     region.setFillRule(Qt::WindingFill);
     o.region = g.logicalToDevice().map(region);
     g.insertLowestFree(o);

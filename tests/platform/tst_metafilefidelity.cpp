@@ -175,6 +175,8 @@ private slots:
     void paletteIndexColoursAreThePalettesEntries();
     void missingTextFaceIsNotStoodInForBySymbols_data();
     void missingTextFaceIsNotStoodInForBySymbols();
+    void wmfRegionIsFilledOnlyWhenItsScansCheckOut_data();
+    void wmfRegionIsFilledOnlyWhenItsScansCheckOut();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -1045,6 +1047,47 @@ void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols() {
         QCOMPARE(differ, 0);
     else // letters, not the pictures the symbol font has at their codes
         QVERIFY2(differ > 100, qPrintable(QString::number(differ)));
+}
+
+void TestMetafileFidelity::wmfRegionIsFilledOnlyWhenItsScansCheckOut_data() {
+    // Scans of a region: count, top, bottom, the x values, the count again.
+    QTest::addColumn<QList<int>>("scans");
+    QTest::addColumn<int>("scanCount");
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("two scans") << QList<int>{2, 100, 500, 100, 900, 2, 4, 500, 900, 100, 400, 600, 900, 4}
+                               << 2 << true;
+    QTest::newRow("closing count differs")
+        << QList<int>{2, 100, 500, 100, 900, 2, 4, 500, 900, 100, 400, 600, 900, 7} << 2 << false;
+    QTest::newRow("odd number of x values") << QList<int>{3, 100, 900, 100, 900, 500, 3} << 1 << false;
+    // A writer's region whose scans run past the record (libUEMF's test picture).
+    QTest::newRow("more scans than the record holds") << QList<int>{2, 100, 900, 100, 900, 2} << 9 << false;
+}
+
+void TestMetafileFidelity::wmfRegionIsFilledOnlyWhenItsScansCheckOut() {
+    QFETCH(QList<int>, scans);
+    QFETCH(int, scanCount);
+    QFETCH(bool, filled);
+    Wmf w;
+    w.brush(rgb(0, 0, 255));
+    Bytes region;
+    region.u16(0).i16(6).u32(0).i16(qint16(22 + 2 * scans.size())).i16(qint16(scanCount)).i16(4);
+    region.i16(100).i16(100).i16(900).i16(900);
+    for (int v : scans)
+        region.i16(qint16(v));
+    w.rec(0x06FF, region);               // CREATEREGION, object 1
+    w.rec(0x0228, Bytes().u16(1).u16(0)); // FILLREGION with the brush
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
+    if (filled) {
+        QVERIFY(isBlue(img, 30, 30));  // first band, all across
+        QVERIFY(isBlue(img, 80, 70));  // second band, its right part
+        QCOMPARE(img.pixelColor(50, 70), QColor(Qt::white)); // the gap between
+    } else {
+        // Windows makes no region of them; nothing is filled instead of stray bands.
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                QCOMPARE(img.pixelColor(x, y), QColor(Qt::white));
+    }
 }
 
 QTEST_MAIN(TestMetafileFidelity)
