@@ -272,18 +272,23 @@ double GdiPlayer::cellToEm(const QFont& font) {
     return ratio;
 }
 
-bool GdiPlayer::standsInWithSymbols(const QFont& font) {
+bool GdiPlayer::standInUnfit(const QFont& font, bool italic) {
     const QString face = font.family();
-    auto it = m_symbolStandIn.constFind(face);
-    if (it == m_symbolStandIn.constEnd()) {
+    auto it = m_standIn.constFind(face);
+    if (it == m_standIn.constEnd()) {
         // Qt names a family that several foundries make as "Family [foundry]".
-        const QString family = QFontInfo(font).family();
-        const QString bare = family.section(QLatin1String(" ["), 0, 0);
-        const bool symbols = bare.compare(face.section(QLatin1String(" ["), 0, 0), Qt::CaseInsensitive) != 0 &&
-                             QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
-        it = m_symbolStandIn.insert(face, symbols);
+        const QFontInfo info(font);
+        const QString family = info.family();
+        StandIn standIn;
+        if (family.section(QLatin1String(" ["), 0, 0)
+                .compare(face.section(QLatin1String(" ["), 0, 0), Qt::CaseInsensitive) != 0) {
+            standIn.symbols = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+            // QFontInfo::italic() echoes the request; the database knows the face found.
+            standIn.italicOnly = QFontDatabase::italic(family, info.styleName()) && !font.italic();
+        }
+        it = m_standIn.insert(face, standIn);
     }
-    return it.value();
+    return it->symbols || (it->italicOnly && !italic);
 }
 
 const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font, const QString& asked) {
@@ -469,10 +474,11 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         // as an arrow) and know no Greek by its Unicode value. A serif Unicode font has them,
         // with DejaVu for the pieces of large brackets.
         font.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
-    } else if (dc.font.charSet != 2 && standsInWithSymbols(font)) {
-        // Text of a face missing here must not come out as pictures: fontconfig stands its
-        // dingbats in for Impact (through "fantasy"). Windows keeps to fonts of the text's
-        // character set.
+    } else if (dc.font.charSet != 2 && standInUnfit(font, dc.font.italic)) {
+        // Text of a face missing here must not come out as pictures, nor slanted when it
+        // stands upright: fontconfig stands its dingbats in for Impact (through "fantasy")
+        // and a chancery italic for Comic Sans MS (through "cursive"). Windows keeps to
+        // fonts of the text's character set and style.
         font.setFamily(QStringLiteral("Arial"));
     }
     if (m_fewFonts) {

@@ -1018,34 +1018,40 @@ int inkDifference(const QImage& a, const QImage& b) {
 
 void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols_data() {
     QTest::addColumn<QByteArray>("face");
-    QTest::addColumn<bool>("symbols"); // drawn in the font of symbols the system resolves it to
-    // fontconfig gives Impact, through its "fantasy" alias, the URW dingbats.
-    QTest::newRow("Impact") << QByteArray("Impact") << false;
-    QTest::newRow("fantasy") << QByteArray("fantasy") << false;
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<bool>("standIn"); // drawn in the font the system resolves the face to
+    // fontconfig gives Impact, through its "fantasy" alias, the URW dingbats, and Comic Sans
+    // MS, through "cursive", a chancery that is italic only.
+    QTest::newRow("Impact") << QByteArray("Impact") << false << false;
+    QTest::newRow("fantasy") << QByteArray("fantasy") << false << false;
+    QTest::newRow("Comic Sans MS, upright") << QByteArray("Comic Sans MS") << false << false;
+    QTest::newRow("Comic Sans MS, italic") << QByteArray("Comic Sans MS") << true << true;
     // A picture that names an installed font of symbols gets it.
-    QTest::newRow("installed dingbats") << QByteArray("D050000L") << true;
+    QTest::newRow("installed dingbats") << QByteArray("D050000L") << false << true;
 }
 
 void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols() {
     QFETCH(QByteArray, face);
-    QFETCH(bool, symbols);
-    const QString standIn = QFontInfo(QFont(QString::fromLatin1(face))).family();
-    if (!isSymbolFamily(standIn))
-        QSKIP("This system stands a text font in for the face.");
-    auto play = [](const QByteArray& f) {
+    QFETCH(bool, italic);
+    QFETCH(bool, standIn);
+    const QFontInfo resolved{QFont(QString::fromLatin1(face))};
+    if (!isSymbolFamily(resolved.family()) &&
+        !QFontDatabase::italic(resolved.family(), resolved.styleName()))
+        QSKIP("This system stands an upright text font in for the face.");
+    auto play = [italic](const QByteArray& f) {
         Wmf w;
-        w.font(f, -200);
+        w.font(f, -200, 0, italic);
         w.select(0);
         w.textOut(20, 300, "Iam a string");
         return render(fromBytes(w.finish()), QSize(200, 200));
     };
     const QImage asked = play(face);
-    const QImage inSymbols = play(standIn.toLatin1());
+    const QImage inStandIn = play(resolved.family().toLatin1());
     QVERIFY2(!inkBounds(asked).isEmpty(), "the text is drawn");
-    const int differ = inkDifference(asked, inSymbols);
-    if (symbols)
+    const int differ = inkDifference(asked, inStandIn);
+    if (standIn)
         QCOMPARE(differ, 0);
-    else // letters, not the pictures the symbol font has at their codes
+    else // upright letters, not pictures or a slanted script
         QVERIFY2(differ > 100, qPrintable(QString::number(differ)));
 }
 
