@@ -91,16 +91,19 @@ void hExtTextOut(GdiPlayer& g, const WmfRecord& rec) {
         run.text = QString::fromLatin1(bytes);
     else
         run.text = DecodeAnsi(bytes, g.dc.font.charSet, &charBytes);
+    // With ETO_PDY each advance comes with a displacement up the font's vertical.
+    const bool pairs = (run.options & ETO_PDY) && r.has(qint64(n) * 4);
+    if (!pairs)
+        run.options &= ~ETO_PDY;
     if (r.has(qint64(n) * 2)) {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n * (pairs ? 2 : 1); ++i)
             run.dx << double(r.i16());
         // Double-byte text has an advance per byte; a character takes those of its bytes.
         if (!charBytes.isEmpty())
-            run.dx = DxPerChar(run.dx, charBytes, false);
+            run.dx = DxPerChar(run.dx, charBytes, pairs);
         else if (run.text.size() != n)
             run.dx.clear();
     }
-    run.options &= ~ETO_PDY;
     g.textOut(run);
 }
 

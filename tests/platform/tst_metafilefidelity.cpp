@@ -177,6 +177,8 @@ private slots:
     void missingTextFaceIsNotStoodInForBySymbols();
     void wmfRegionIsFilledOnlyWhenItsScansCheckOut_data();
     void wmfRegionIsFilledOnlyWhenItsScansCheckOut();
+    void wmfTextAdvancesWithDisplacementsArePairs_data();
+    void wmfTextAdvancesWithDisplacementsArePairs();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -1094,6 +1096,34 @@ void TestMetafileFidelity::wmfRegionIsFilledOnlyWhenItsScansCheckOut() {
             for (int x = 0; x < img.width(); ++x)
                 QCOMPARE(img.pixelColor(x, y), QColor(Qt::white));
     }
+}
+
+void TestMetafileFidelity::wmfTextAdvancesWithDisplacementsArePairs_data() {
+    QTest::addColumn<int>("options");
+    QTest::addColumn<QList<int>>("dx");
+    QTest::addColumn<double>("width"); // of "ABC" in output pixels, a logical unit a tenth
+    QTest::newRow("advances") << 0 << QList<int>{100, 150, 200} << 45.0;
+    QTest::newRow("advances and displacements (ETO_PDY)") << 0x2000
+                                                          << QList<int>{100, 0, 150, 0, 200, 0} << 45.0;
+}
+
+void TestMetafileFidelity::wmfTextAdvancesWithDisplacementsArePairs() {
+    QFETCH(int, options);
+    QFETCH(QList<int>, dx);
+    QFETCH(double, width);
+    Wmf w;
+    w.font("DejaVu Sans", -100);
+    w.select(0);
+    Bytes out;
+    out.i16(500).i16(100).i16(3).u16(quint16(options)).raw("ABC").u8(0);
+    for (int d : dx)
+        out.i16(qint16(d));
+    w.rec(0x0A32, out); // EXTTEXTOUT
+    QStringList trace;
+    render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    const TextCall t = textCalls(trace).value(0);
+    QCOMPARE(t.text, QStringLiteral("ABC"));
+    QVERIFY2(std::abs(t.box.width() - width) < 0.3, qPrintable(trace.join('\n')));
 }
 
 QTEST_MAIN(TestMetafileFidelity)
