@@ -179,6 +179,8 @@ private slots:
     void wmfRegionIsFilledOnlyWhenItsScansCheckOut();
     void wmfTextAdvancesWithDisplacementsArePairs_data();
     void wmfTextAdvancesWithDisplacementsArePairs();
+    void wmfDeviceBitmapsOfEveryDepthAreDrawn_data();
+    void wmfDeviceBitmapsOfEveryDepthAreDrawn();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -1124,6 +1126,30 @@ void TestMetafileFidelity::wmfTextAdvancesWithDisplacementsArePairs() {
     const TextCall t = textCalls(trace).value(0);
     QCOMPARE(t.text, QStringLiteral("ABC"));
     QVERIFY2(std::abs(t.box.width() - width) < 0.3, qPrintable(trace.join('\n')));
+}
+
+void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn_data() {
+    // A device bitmap of two pixels, red and blue, as its rows are stored.
+    QTest::addColumn<int>("bitsPerPixel");
+    QTest::addColumn<QByteArray>("row");
+    QTest::newRow("4 bits, the 16 colours of the VGA palette") << 4 << QByteArray("\x9C\x00", 2);
+    QTest::newRow("16 bits, 5-5-5") << 16 << QByteArray("\x00\x7C\x1F\x00", 4);
+    QTest::newRow("24 bits") << 24 << QByteArray("\x00\x00\xFF\xFF\x00\x00", 6);
+}
+
+void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn() {
+    QFETCH(int, bitsPerPixel);
+    QFETCH(QByteArray, row);
+    Wmf w;
+    Bytes b;
+    b.u32(0x00CC0020); // SRCCOPY
+    b.i16(1).i16(2).i16(0).i16(0);       // source height, width, y, x
+    b.i16(1000).i16(1000).i16(0).i16(0); // destination
+    b.i16(0).i16(2).i16(1).i16(qint16(row.size())).u8(1).u8(quint8(bitsPerPixel)).raw(row);
+    w.rec(0x0B23, b); // STRETCHBLT
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(25, 50), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(75, 50), QColor(0, 0, 255));
 }
 
 QTEST_MAIN(TestMetafileFidelity)
