@@ -230,9 +230,21 @@ void ddbBlt(GdiPlayer& g, const WmfRecord& rec, bool stretch) {
         g.patBlt(QRectF(dst.x(), dst.y(), w, h), rop);
         return;
     }
-    QImage img = ReadWmfBitmap16(r.sub(r.pos(), -1));
-    if (!img.isNull())
-        g.stretchBlt(QRectF(dst.x(), dst.y(), w, h), img, QRectF(src.x(), src.y(), sw, sh), rop);
+    ByteReader bitmap = r.sub(r.pos(), -1);
+    QImage img = ReadWmfBitmap16(bitmap);
+    if (img.isNull())
+        return;
+    bitmap.skip(9);
+    if (bitmap.u8() == 1) {
+        // A monochrome bitmap on a colour device: 0 is the text colour, 1 the background.
+        const QRgb ink = g.dc.textColor.rgb(), paper = g.dc.bkColor.rgb();
+        for (int y = 0; y < img.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                row[x] = qRed(row[x]) ? paper : ink;
+        }
+    }
+    g.stretchBlt(QRectF(dst.x(), dst.y(), w, h), img, QRectF(src.x(), src.y(), sw, sh), rop);
 }
 void hBitBlt(GdiPlayer& g, const WmfRecord& rec) { ddbBlt(g, rec, false); }
 void hStretchBlt(GdiPlayer& g, const WmfRecord& rec) { ddbBlt(g, rec, true); }

@@ -1135,12 +1135,16 @@ void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn_data() {
     QTest::newRow("4 bits, the 16 colours of the VGA palette") << 4 << QByteArray("\x9C\x00", 2);
     QTest::newRow("16 bits, 5-5-5") << 16 << QByteArray("\x00\x7C\x1F\x00", 4);
     QTest::newRow("24 bits") << 24 << QByteArray("\x00\x00\xFF\xFF\x00\x00", 6);
+    // One bit: 0 takes the text colour (red here), 1 the background colour (blue).
+    QTest::newRow("1 bit, in the text and background colours") << 1 << QByteArray("\x40\x00", 2);
 }
 
 void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn() {
     QFETCH(int, bitsPerPixel);
     QFETCH(QByteArray, row);
     Wmf w;
+    w.rec(0x0209, Bytes().u32(rgb(255, 0, 0))); // SETTEXTCOLOR
+    w.rec(0x0201, Bytes().u32(rgb(0, 0, 255))); // SETBKCOLOR
     Bytes b;
     b.u32(0x00CC0020); // SRCCOPY
     b.i16(1).i16(2).i16(0).i16(0);       // source height, width, y, x
