@@ -539,6 +539,9 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     } else {
         if (dc.textCharExtra != 0)
             font.setLetterSpacing(QFont::AbsoluteSpacing, dc.textCharExtra / (k * stretch));
+        // Justification widens the break characters (spaces) of text without advances.
+        if (dc.textBreakCount > 0 && dc.textBreakExtra != 0)
+            font.setWordSpacing(double(dc.textBreakExtra) / dc.textBreakCount / (k * stretch));
         width = QFontMetricsF(font).horizontalAdvance(run.text);
     }
 

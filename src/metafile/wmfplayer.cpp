@@ -46,6 +46,14 @@ void hSetPolyFill(GdiPlayer& g, const WmfRecord& rec) { g.dc.polyFillMode = firs
 void hSetStretch(GdiPlayer& g, const WmfRecord& rec) { g.dc.stretchMode = first16(rec); }
 void hSetTextAlign(GdiPlayer& g, const WmfRecord& rec) { g.dc.textAlign = first16(rec); }
 void hSetCharExtra(GdiPlayer& g, const WmfRecord& rec) { g.dc.textCharExtra = qint16(first16(rec)); }
+void hSetTextJustification(GdiPlayer& g, const WmfRecord& rec) {
+    ByteReader r = rec.params;
+    const int count = r.u16(), extra = r.u16();
+    if (r.failed())
+        return;
+    g.dc.textBreakCount = count;
+    g.dc.textBreakExtra = extra;
+}
 void hSaveDc(GdiPlayer& g, const WmfRecord&) { g.saveDc(); }
 void hRestoreDc(GdiPlayer& g, const WmfRecord& rec) { g.restoreDc(qint16(first16(rec))); }
 
@@ -351,7 +359,7 @@ QVector<WmfRecordType> buildTable() {
         {0x01F0, "META_DELETEOBJECT", hDeleteObject, false},
         {0x0201, "META_SETBKCOLOR", hSetBkColor, false},
         {0x0209, "META_SETTEXTCOLOR", hSetTextColor, false},
-        {0x020A, "META_SETTEXTJUSTIFICATION", nullptr, false},
+        {0x020A, "META_SETTEXTJUSTIFICATION", hSetTextJustification, false},
         {0x020B, "META_SETWINDOWORG", hSetWindowOrg, false},
         {0x020C, "META_SETWINDOWEXT", hSetWindowExt, false},
         {0x020D, "META_SETVIEWPORTORG", hSetViewportOrg, false},

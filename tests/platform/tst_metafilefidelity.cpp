@@ -181,6 +181,8 @@ private slots:
     void wmfTextAdvancesWithDisplacementsArePairs();
     void wmfDeviceBitmapsOfEveryDepthAreDrawn_data();
     void wmfDeviceBitmapsOfEveryDepthAreDrawn();
+    void justifiedTextWidensItsSpaces_data();
+    void justifiedTextWidensItsSpaces();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -1154,6 +1156,44 @@ void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn() {
     const QImage img = render(fromBytes(w.finish()));
     QCOMPARE(img.pixelColor(25, 50), QColor(255, 0, 0));
     QCOMPARE(img.pixelColor(75, 50), QColor(0, 0, 255));
+}
+
+void TestMetafileFidelity::justifiedTextWidensItsSpaces_data() {
+    QTest::addColumn<int>("breakCount");
+    QTest::addColumn<int>("breakExtra"); // logical units, a tenth of an output pixel
+    QTest::addColumn<bool>("dx");
+    QTest::addColumn<double>("wider"); // than the text without, in output pixels
+    QTest::newRow("none") << 0 << 0 << false << 0.0;
+    QTest::newRow("spread over both spaces") << 2 << 200 << false << 20.0;
+    QTest::newRow("given per space, two spaces") << 1 << 100 << false << 20.0;
+    // Advances of their own leave no room for justification.
+    QTest::newRow("text with advances") << 2 << 200 << true << 0.0;
+}
+
+void TestMetafileFidelity::justifiedTextWidensItsSpaces() {
+    QFETCH(int, breakCount);
+    QFETCH(int, breakExtra);
+    QFETCH(bool, dx);
+    QFETCH(double, wider);
+    auto widthOf = [dx](int count, int extra) {
+        Wmf w;
+        w.font("DejaVu Sans", -100);
+        w.select(0);
+        w.rec(0x020A, Bytes().u16(quint16(count)).u16(quint16(extra))); // SETTEXTJUSTIFICATION
+        if (dx)
+            w.rec(0x0A32, Bytes().i16(100).i16(50).i16(5).u16(0).raw("A B C").u8(0)
+                              .i16(60).i16(40).i16(60).i16(40).i16(60));
+        else
+            w.textOut(50, 100, "A B C");
+        QStringList trace;
+        render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+        return textCalls(trace).value(0).box.width();
+    };
+    const double plain = widthOf(0, 0);
+    QVERIFY(plain > 5);
+    const double justified = widthOf(breakCount, breakExtra);
+    QVERIFY2(std::abs(justified - plain - wider) < 0.3,
+             qPrintable(QStringLiteral("%1 against %2").arg(justified).arg(plain)));
 }
 
 QTEST_MAIN(TestMetafileFidelity)
