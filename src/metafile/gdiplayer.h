@@ -207,6 +207,13 @@ private:
     QPainterPath m_lines; // collected LineTo segments, device space
     FontCache m_fontCache;
     QHash<QString, double> m_cellToEm;
+    // What the font standing in for a missing face (by family) cannot draw.
+    struct StandIn {
+        bool symbols = false;    // a font of symbols, no letters
+        bool italicOnly = false; // slanted even where upright text is asked for
+    };
+    QHash<QString, StandIn> m_standIn;
+    bool standInUnfit(const QFont& font, bool italic); // font: not yet made italic
     QTransform m_deviceToDest;
     QTransform m_base;
     bool m_baseHasClip = false;

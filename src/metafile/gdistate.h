@@ -95,6 +95,9 @@ struct DcState {
     int arcDirection = AD_COUNTERCLOCKWISE;
     double miterLimit = 10;
     int textCharExtra = 0;
+    // SetTextJustification: extra logical units spread over this many break characters.
+    int textBreakExtra = 0;
+    int textBreakCount = 0;
     int mapMode = MM_TEXT;
     QPointF windowOrg;
     QSizeF windowExt{1, 1};

@@ -2,6 +2,7 @@
 // opaque and clipped rectangles, background mode.
 #include "gdiplayer.h"
 
+#include <QFontDatabase>
 #include <QFontInfo>
 #include <QFontMetricsF>
 #include <QGlyphRun>
@@ -271,6 +272,25 @@ double GdiPlayer::cellToEm(const QFont& font) {
     return ratio;
 }
 
+bool GdiPlayer::standInUnfit(const QFont& font, bool italic) {
+    const QString face = font.family();
+    auto it = m_standIn.constFind(face);
+    if (it == m_standIn.constEnd()) {
+        // Qt names a family that several foundries make as "Family [foundry]".
+        const QFontInfo info(font);
+        const QString family = info.family();
+        StandIn standIn;
+        if (family.section(QLatin1String(" ["), 0, 0)
+                .compare(face.section(QLatin1String(" ["), 0, 0), Qt::CaseInsensitive) != 0) {
+            standIn.symbols = QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+            // QFontInfo::italic() echoes the request; the database knows the face found.
+            standIn.italicOnly = QFontDatabase::italic(family, info.styleName()) && !font.italic();
+        }
+        it = m_standIn.insert(face, standIn);
+    }
+    return it->symbols || (it->italicOnly && !italic);
+}
+
 const GdiPlayer::FontCache& GdiPlayer::fontFor(const QFont& font, const QString& asked) {
     const QString key = font.key() + QLatin1Char('\n') + asked;
     if (key != m_fontCache.key) {
@@ -454,6 +474,12 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
         // as an arrow) and know no Greek by its Unicode value. A serif Unicode font has them,
         // with DejaVu for the pieces of large brackets.
         font.setFamilies({QStringLiteral("Liberation Serif"), QStringLiteral("DejaVu Serif")});
+    } else if (dc.font.charSet != 2 && standInUnfit(font, dc.font.italic)) {
+        // Text of a face missing here must not come out as pictures, nor slanted when it
+        // stands upright: fontconfig stands its dingbats in for Impact (through "fantasy")
+        // and a chancery italic for Comic Sans MS (through "cursive"). Windows keeps to
+        // fonts of the text's character set and style.
+        font.setFamily(QStringLiteral("Arial"));
     }
     if (m_fewFonts) {
         // No search through the other fonts for characters the family lacks.
@@ -513,6 +539,9 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     } else {
         if (dc.textCharExtra != 0)
             font.setLetterSpacing(QFont::AbsoluteSpacing, dc.textCharExtra / (k * stretch));
+        // Justification widens the break characters (spaces) of text without advances.
+        if (dc.textBreakCount > 0 && dc.textBreakExtra != 0)
+            font.setWordSpacing(double(dc.textBreakExtra) / dc.textBreakCount / (k * stretch));
         width = QFontMetricsF(font).horizontalAdvance(run.text);
     }
 

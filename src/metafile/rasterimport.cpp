@@ -238,5 +238,27 @@ TMetafile ImportRasterPicture(const QString& fileName) {
         const QImage image = DecodePng(file.data(), file.size(), fileName, &mmW, &mmH);
         return RecordImage(image, mmW, mmH);
     }
-    return RecordDib(DecodeRasterBytes(file.data(), file.size(), kind, fileName));
+    const HDIB dib = DecodeRasterBytes(file.data(), file.size(), kind, fileName);
+    if (kind == TRasterKind::Bmp && file.size() >= 46) {
+        // Pixels taller than they are wide, or wider (unequal pels per metre), keep their
+        // shape in the document: the width stays at the 96-dpi reference as for every
+        // picture, the height follows the ratio. The decoded pixels stay as stored.
+        const auto i32 = [&file](size_t at) {
+            const uint8_t* p = file.data() + at;
+            return int32_t(uint32_t(p[0]) | (uint32_t(p[1]) << 8) | (uint32_t(p[2]) << 16) |
+                           (uint32_t(p[3]) << 24));
+        };
+        const int32_t headerSize = i32(14), xPerMetre = i32(38), yPerMetre = i32(42);
+        // Densities wildly apart (BMP Suite's baddens) are damage, not a shape.
+        if (headerSize >= 40 && xPerMetre > 0 && yPerMetre > 0 && xPerMetre != yPerMetre &&
+            xPerMetre / 16 <= yPerMetre && yPerMetre / 16 <= xPerMetre) {
+            const int w = GetDIBWidth(dib), h = GetDIBHeight(dib);
+            // Whole reference pixels, so that a ratio of two doubles each row exactly.
+            const double rows = std::round(h * double(xPerMetre) / yPerMetre);
+            if (w > 0 && h > 0 && rows >= 1 && rows != h)
+                return RecordImage(dib->ToImage(), int(std::lround(w * 2540.0 / 96)),
+                                   int(std::lround(rows * 2540.0 / 96)));
+        }
+    }
+    return RecordDib(dib);
 }

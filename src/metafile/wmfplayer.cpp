@@ -46,6 +46,14 @@ void hSetPolyFill(GdiPlayer& g, const WmfRecord& rec) { g.dc.polyFillMode = firs
 void hSetStretch(GdiPlayer& g, const WmfRecord& rec) { g.dc.stretchMode = first16(rec); }
 void hSetTextAlign(GdiPlayer& g, const WmfRecord& rec) { g.dc.textAlign = first16(rec); }
 void hSetCharExtra(GdiPlayer& g, const WmfRecord& rec) { g.dc.textCharExtra = qint16(first16(rec)); }
+void hSetTextJustification(GdiPlayer& g, const WmfRecord& rec) {
+    ByteReader r = rec.params;
+    const int count = r.u16(), extra = r.u16();
+    if (r.failed())
+        return;
+    g.dc.textBreakCount = count;
+    g.dc.textBreakExtra = extra;
+}
 void hSaveDc(GdiPlayer& g, const WmfRecord&) { g.saveDc(); }
 void hRestoreDc(GdiPlayer& g, const WmfRecord& rec) { g.restoreDc(qint16(first16(rec))); }
 
@@ -265,15 +273,25 @@ void hCreateRegion(GdiPlayer& g, const WmfRecord& rec) {
     int scans = r.i16();
     r.skip(2 + 8);         // max scan, bounds
     QPainterPath region;
-    for (int s = 0; s < scans && !r.failed(); ++s) {
+    // Each scan repeats its count after its x values. Windows makes no region of scans that
+    // do not check out (odd counts, repeats that differ, more scans than the record holds);
+    // drawing what could be read would paint stray bands.
+    bool valid = scans >= 0;
+    for (int s = 0; s < scans && valid; ++s) {
         int count = r.u16();
         double top = r.i16(), bottom = r.i16();
-        for (int i = 0; i + 1 < count && r.has(4); i += 2) {
+        if (r.failed() || count % 2 != 0 || !r.has(qint64(count) * 2 + 2)) {
+            valid = false;
+            break;
+        }
+        for (int i = 0; i + 1 < count; i += 2) {
             double left = r.i16(), right = r.i16();
             region.addRect(QRectF(QPointF(left, top), QPointF(right, bottom)).normalized());
         }
-        r.u16();
+        valid = r.u16() == count;
     }
+    if (!valid)
+        region = QPainterPath();
     region.setFillRule(Qt::WindingFill);
     o.region = g.logicalToDevice().map(region);
     g.insertLowestFree(o);
@@ -341,7 +359,7 @@ QVector<WmfRecordType> buildTable() {
         {0x01F0, "META_DELETEOBJECT", hDeleteObject, false},
         {0x0201, "META_SETBKCOLOR", hSetBkColor, false},
         {0x0209, "META_SETTEXTCOLOR", hSetTextColor, false},
-        {0x020A, "META_SETTEXTJUSTIFICATION", nullptr, false},
+        {0x020A, "META_SETTEXTJUSTIFICATION", hSetTextJustification, false},
         {0x020B, "META_SETWINDOWORG", hSetWindowOrg, false},
         {0x020C, "META_SETWINDOWEXT", hSetWindowExt, false},
         {0x020D, "META_SETVIEWPORTORG", hSetViewportOrg, false},

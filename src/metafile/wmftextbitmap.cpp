@@ -11,18 +11,31 @@ QImage ReadWmfBitmap16(ByteReader r) {
     if (r.failed() || w <= 0 || h <= 0 || planes != 1 || widthBytes <= 0 ||
         qint64(w) * h > MaxDibPixels() || !r.has(qint64(widthBytes) * h))
         return {};
-    if ((bpp != 1 && bpp != 24 && bpp != 32) || qint64(widthBytes) * 8 < qint64(w) * bpp)
+    // An 8-bit device bitmap's colours are those of the device's palette, unknown here.
+    if ((bpp != 1 && bpp != 4 && bpp != 16 && bpp != 24 && bpp != 32) ||
+        qint64(widthBytes) * 8 < qint64(w) * bpp)
         return {};
+    // Four bits: the sixteen colours of the VGA palette, in the order Windows keeps them.
+    static constexpr QRgb kVga[16] = {
+        0xFF000000, 0xFF800000, 0xFF008000, 0xFF808000, 0xFF000080, 0xFF800080, 0xFF008080, 0xFFC0C0C0,
+        0xFF808080, 0xFFFF0000, 0xFF00FF00, 0xFFFFFF00, 0xFF0000FF, 0xFFFF00FF, 0xFF00FFFF, 0xFFFFFFFF};
     QImage img(w, h, QImage::Format_RGB32);
     const uchar* bits = reinterpret_cast<const uchar*>(r.data() + r.pos());
     for (int y = 0; y < h; ++y) {
         const uchar* row = bits + qsizetype(y) * widthBytes;
         QRgb* out = reinterpret_cast<QRgb*>(img.scanLine(y));
         for (int x = 0; x < w; ++x) {
-            if (bpp == 1)
+            if (bpp == 1) {
                 out[x] = ((row[x >> 3] >> (7 - (x & 7))) & 1) ? qRgb(255, 255, 255) : qRgb(0, 0, 0);
-            else
+            } else if (bpp == 4) {
+                out[x] = kVga[(row[x >> 1] >> ((x & 1) ? 0 : 4)) & 0xF];
+            } else if (bpp == 16) { // 5-5-5
+                const int v = row[2 * x] | (row[2 * x + 1] << 8);
+                const auto c = [](int five) { return (five << 3) | (five >> 2); };
+                out[x] = qRgb(c((v >> 10) & 31), c((v >> 5) & 31), c(v & 31));
+            } else {
                 out[x] = qRgb(row[x * (bpp / 8) + 2], row[x * (bpp / 8) + 1], row[x * (bpp / 8)]);
+            }
         }
     }
     return img;
@@ -91,16 +104,19 @@ void hExtTextOut(GdiPlayer& g, const WmfRecord& rec) {
         run.text = QString::fromLatin1(bytes);
     else
         run.text = DecodeAnsi(bytes, g.dc.font.charSet, &charBytes);
+    // With ETO_PDY each advance comes with a displacement up the font's vertical.
+    const bool pairs = (run.options & ETO_PDY) && r.has(qint64(n) * 4);
+    if (!pairs)
+        run.options &= ~ETO_PDY;
     if (r.has(qint64(n) * 2)) {
-        for (int i = 0; i < n; ++i)
+        for (int i = 0; i < n * (pairs ? 2 : 1); ++i)
             run.dx << double(r.i16());
         // Double-byte text has an advance per byte; a character takes those of its bytes.
         if (!charBytes.isEmpty())
-            run.dx = DxPerChar(run.dx, charBytes, false);
+            run.dx = DxPerChar(run.dx, charBytes, pairs);
         else if (run.text.size() != n)
             run.dx.clear();
     }
-    run.options &= ~ETO_PDY;
     g.textOut(run);
 }
 
@@ -214,9 +230,21 @@ void ddbBlt(GdiPlayer& g, const WmfRecord& rec, bool stretch) {
         g.patBlt(QRectF(dst.x(), dst.y(), w, h), rop);
         return;
     }
-    QImage img = ReadWmfBitmap16(r.sub(r.pos(), -1));
-    if (!img.isNull())
-        g.stretchBlt(QRectF(dst.x(), dst.y(), w, h), img, QRectF(src.x(), src.y(), sw, sh), rop);
+    ByteReader bitmap = r.sub(r.pos(), -1);
+    QImage img = ReadWmfBitmap16(bitmap);
+    if (img.isNull())
+        return;
+    bitmap.skip(9);
+    if (bitmap.u8() == 1) {
+        // A monochrome bitmap on a colour device: 0 is the text colour, 1 the background.
+        const QRgb ink = g.dc.textColor.rgb(), paper = g.dc.bkColor.rgb();
+        for (int y = 0; y < img.height(); ++y) {
+            QRgb* row = reinterpret_cast<QRgb*>(img.scanLine(y));
+            for (int x = 0; x < img.width(); ++x)
+                row[x] = qRed(row[x]) ? paper : ink;
+        }
+    }
+    g.stretchBlt(QRectF(dst.x(), dst.y(), w, h), img, QRectF(src.x(), src.y(), sw, sh), rop);
 }
 void hBitBlt(GdiPlayer& g, const WmfRecord& rec) { ddbBlt(g, rec, false); }
 void hStretchBlt(GdiPlayer& g, const WmfRecord& rec) { ddbBlt(g, rec, true); }

@@ -159,6 +159,18 @@ public:
     void windowOrg(int x, int y) { rec(0x020B, Bytes().i16(qint16(y)).i16(qint16(x))); }
     void windowExt(int x, int y) { rec(0x020C, Bytes().i16(qint16(y)).i16(qint16(x))); }
     void mapMode(int m) { rec(0x0103, Bytes().u16(quint16(m))); }
+    // CREATEFONTINDIRECT of a face, a height in logical units and a character set.
+    void font(const QByteArray& face, int height, int charSet = 0, bool italic = false) {
+        rec(0x02FB, Bytes().i16(qint16(height)).i16(0).i16(0).i16(0).i16(400)
+                        .u8(italic).u8(0).u8(0).u8(quint8(charSet)).u32(0).raw(face).u8(0));
+    }
+    void textOut(int x, int y, const QByteArray& text) {
+        Bytes b;
+        b.i16(qint16(text.size())).raw(text);
+        if (text.size() % 2)
+            b.u8(0);
+        rec(0x0521, b.i16(qint16(y)).i16(qint16(x)));
+    }
 
     QByteArray finish(bool placeable = true, int numObjects = 4, int box = 1000, int inch = 1000) {
         rec(0x0000);

@@ -86,6 +86,9 @@ private slots:
     void kindFromContentThenFromName();
     void unusableFilesNameTheFile();
     void converterFunctions();
+    void bmpOfNonSquarePixelsKeepsTheirShape_data();
+    void bmpOfNonSquarePixelsKeepsTheirShape();
+    void suiteSampleOfTallPixelsHasTheShapeOfItsView();
 };
 
 void TestDibImport::recordedPictureHasThePixelSize() {
@@ -206,6 +209,44 @@ void TestDibImport::converterFunctions() {
         DrawDIB(p, gif, palette, 0, 0);
     }
     QCOMPARE(canvas.pixel(20, 20), qRgb(9, 9, 9));
+}
+
+void TestDibImport::bmpOfNonSquarePixelsKeepsTheirShape_data() {
+    QTest::addColumn<int>("xPerMetre");
+    QTest::addColumn<int>("yPerMetre");
+    QTest::addColumn<int>("height"); // at the 96-dpi reference, of 40 x 20 pixels
+    QTest::newRow("square, 96 dpi") << 3780 << 3780 << 20;
+    QTest::newRow("square, 300 dpi") << 11811 << 11811 << 20;
+    QTest::newRow("twice as tall") << 2835 << 1417 << 40;
+    QTest::newRow("twice as wide") << 1417 << 2835 << 10;
+    QTest::newRow("densities wildly apart") << 30000000 << 3 << 20;
+}
+
+void TestDibImport::bmpOfNonSquarePixelsKeepsTheirShape() {
+    QFETCH(int, xPerMetre);
+    QFETCH(int, yPerMetre);
+    QFETCH(int, height);
+    QTemporaryDir dir;
+    QImage img(40, 20, QImage::Format_RGB888);
+    img.fill(Qt::green);
+    img.setDotsPerMeterX(xPerMetre);
+    img.setDotsPerMeterY(yPerMetre);
+    const QString file = dir.filePath("nonsquare.bmp");
+    QVERIFY(img.save(file, "BMP"));
+    const TMetafile mf = ImportRasterPicture(file);
+    QVERIFY(mf.Valid());
+    // The width stays that of the pixels at the 96-dpi reference, as for every picture.
+    QCOMPARE(mf.Width(), 40);
+    QCOMPARE(mf.Height(), height);
+}
+
+void TestDibImport::suiteSampleOfTallPixelsHasTheShapeOfItsView() {
+    // BMP Suite's view of its picture of pixels twice as tall has the same shape.
+    if (!haveCorpus(QStringLiteral("bmp/g")))
+        QSKIP("BMP Suite not available");
+    const TMetafile suite = ImportRasterPicture(corpus(QStringLiteral("bmp/g/pal8nonsquare.bmp")));
+    const QImage view(corpus(QStringLiteral("bmp/ref/pal8nonsquare-v.png")));
+    QCOMPARE(QSize(suite.Width(), suite.Height()), view.size());
 }
 
 QTEST_MAIN(TestDibImport)

@@ -8,6 +8,8 @@
 
 #include <QFileInfo>
 #include <QtEndian>
+#include <QFontDatabase>
+#include <QFontInfo>
 #include <QRawFont>
 #include <QRegularExpression>
 #include <QTest>
@@ -171,6 +173,16 @@ private slots:
     void clipPathsJoinedByOrClipBitmapsAndFills();
     void paletteIndexColoursAreThePalettesEntries_data();
     void paletteIndexColoursAreThePalettesEntries();
+    void missingTextFaceIsNotStoodInForBySymbols_data();
+    void missingTextFaceIsNotStoodInForBySymbols();
+    void wmfRegionIsFilledOnlyWhenItsScansCheckOut_data();
+    void wmfRegionIsFilledOnlyWhenItsScansCheckOut();
+    void wmfTextAdvancesWithDisplacementsArePairs_data();
+    void wmfTextAdvancesWithDisplacementsArePairs();
+    void wmfDeviceBitmapsOfEveryDepthAreDrawn_data();
+    void wmfDeviceBitmapsOfEveryDepthAreDrawn();
+    void justifiedTextWidensItsSpaces_data();
+    void justifiedTextWidensItsSpaces();
 };
 
 void TestMetafileFidelity::escapementTurnsWithAFlippedAxis_data() {
@@ -992,6 +1004,196 @@ void TestMetafileFidelity::paletteIndexColoursAreThePalettesEntries() {
     const QImage img = render(fromBytes(w.finish()));
     QCOMPARE(img.pixelColor(50, 50), expected);
     QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
+}
+
+namespace {
+bool isSymbolFamily(const QString& family) {
+    return QFontDatabase::writingSystems(family).contains(QFontDatabase::Symbol);
+}
+
+// Ink that differs between two pictures of the same size.
+int inkDifference(const QImage& a, const QImage& b) {
+    int differ = 0;
+    for (int y = 0; y < a.height(); ++y)
+        for (int x = 0; x < a.width(); ++x)
+            if ((qGray(a.pixel(x, y)) < 128) != (qGray(b.pixel(x, y)) < 128))
+                ++differ;
+    return differ;
+}
+} // namespace
+
+void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols_data() {
+    QTest::addColumn<QByteArray>("face");
+    QTest::addColumn<bool>("italic");
+    QTest::addColumn<bool>("standIn"); // drawn in the font the system resolves the face to
+    // fontconfig gives Impact, through its "fantasy" alias, the URW dingbats, and Comic Sans
+    // MS, through "cursive", a chancery that is italic only.
+    QTest::newRow("Impact") << QByteArray("Impact") << false << false;
+    QTest::newRow("fantasy") << QByteArray("fantasy") << false << false;
+    QTest::newRow("Comic Sans MS, upright") << QByteArray("Comic Sans MS") << false << false;
+    QTest::newRow("Comic Sans MS, italic") << QByteArray("Comic Sans MS") << true << true;
+    // A picture that names an installed font of symbols gets it.
+    QTest::newRow("installed dingbats") << QByteArray("D050000L") << false << true;
+}
+
+void TestMetafileFidelity::missingTextFaceIsNotStoodInForBySymbols() {
+    QFETCH(QByteArray, face);
+    QFETCH(bool, italic);
+    QFETCH(bool, standIn);
+    const QFontInfo resolved{QFont(QString::fromLatin1(face))};
+    if (!isSymbolFamily(resolved.family()) &&
+        !QFontDatabase::italic(resolved.family(), resolved.styleName()))
+        QSKIP("This system stands an upright text font in for the face.");
+    auto play = [italic](const QByteArray& f) {
+        Wmf w;
+        w.font(f, -200, 0, italic);
+        w.select(0);
+        w.textOut(20, 300, "Iam a string");
+        return render(fromBytes(w.finish()), QSize(200, 200));
+    };
+    const QImage asked = play(face);
+    const QImage inStandIn = play(resolved.family().toLatin1());
+    QVERIFY2(!inkBounds(asked).isEmpty(), "the text is drawn");
+    const int differ = inkDifference(asked, inStandIn);
+    if (standIn)
+        QCOMPARE(differ, 0);
+    else // upright letters, not pictures or a slanted script
+        QVERIFY2(differ > 100, qPrintable(QString::number(differ)));
+}
+
+void TestMetafileFidelity::wmfRegionIsFilledOnlyWhenItsScansCheckOut_data() {
+    // Scans of a region: count, top, bottom, the x values, the count again.
+    QTest::addColumn<QList<int>>("scans");
+    QTest::addColumn<int>("scanCount");
+    QTest::addColumn<bool>("filled");
+    QTest::newRow("two scans") << QList<int>{2, 100, 500, 100, 900, 2, 4, 500, 900, 100, 400, 600, 900, 4}
+                               << 2 << true;
+    QTest::newRow("closing count differs")
+        << QList<int>{2, 100, 500, 100, 900, 2, 4, 500, 900, 100, 400, 600, 900, 7} << 2 << false;
+    QTest::newRow("odd number of x values") << QList<int>{3, 100, 900, 100, 900, 500, 3} << 1 << false;
+    // A writer's region whose scans run past the record (libUEMF's test picture).
+    QTest::newRow("more scans than the record holds") << QList<int>{2, 100, 900, 100, 900, 2} << 9 << false;
+}
+
+void TestMetafileFidelity::wmfRegionIsFilledOnlyWhenItsScansCheckOut() {
+    QFETCH(QList<int>, scans);
+    QFETCH(int, scanCount);
+    QFETCH(bool, filled);
+    Wmf w;
+    w.brush(rgb(0, 0, 255));
+    Bytes region;
+    region.u16(0).i16(6).u32(0).i16(qint16(22 + 2 * scans.size())).i16(qint16(scanCount)).i16(4);
+    region.i16(100).i16(100).i16(900).i16(900);
+    for (int v : scans)
+        region.i16(qint16(v));
+    w.rec(0x06FF, region);               // CREATEREGION, object 1
+    w.rec(0x0228, Bytes().u16(1).u16(0)); // FILLREGION with the brush
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(5, 5), QColor(Qt::white));
+    if (filled) {
+        QVERIFY(isBlue(img, 30, 30));  // first band, all across
+        QVERIFY(isBlue(img, 80, 70));  // second band, its right part
+        QCOMPARE(img.pixelColor(50, 70), QColor(Qt::white)); // the gap between
+    } else {
+        // Windows makes no region of them; nothing is filled instead of stray bands.
+        for (int y = 0; y < img.height(); ++y)
+            for (int x = 0; x < img.width(); ++x)
+                QCOMPARE(img.pixelColor(x, y), QColor(Qt::white));
+    }
+}
+
+void TestMetafileFidelity::wmfTextAdvancesWithDisplacementsArePairs_data() {
+    QTest::addColumn<int>("options");
+    QTest::addColumn<QList<int>>("dx");
+    QTest::addColumn<double>("width"); // of "ABC" in output pixels, a logical unit a tenth
+    QTest::newRow("advances") << 0 << QList<int>{100, 150, 200} << 45.0;
+    QTest::newRow("advances and displacements (ETO_PDY)") << 0x2000
+                                                          << QList<int>{100, 0, 150, 0, 200, 0} << 45.0;
+}
+
+void TestMetafileFidelity::wmfTextAdvancesWithDisplacementsArePairs() {
+    QFETCH(int, options);
+    QFETCH(QList<int>, dx);
+    QFETCH(double, width);
+    Wmf w;
+    w.font("DejaVu Sans", -100);
+    w.select(0);
+    Bytes out;
+    out.i16(500).i16(100).i16(3).u16(quint16(options)).raw("ABC").u8(0);
+    for (int d : dx)
+        out.i16(qint16(d));
+    w.rec(0x0A32, out); // EXTTEXTOUT
+    QStringList trace;
+    render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+    const TextCall t = textCalls(trace).value(0);
+    QCOMPARE(t.text, QStringLiteral("ABC"));
+    QVERIFY2(std::abs(t.box.width() - width) < 0.3, qPrintable(trace.join('\n')));
+}
+
+void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn_data() {
+    // A device bitmap of two pixels, red and blue, as its rows are stored.
+    QTest::addColumn<int>("bitsPerPixel");
+    QTest::addColumn<QByteArray>("row");
+    QTest::newRow("4 bits, the 16 colours of the VGA palette") << 4 << QByteArray("\x9C\x00", 2);
+    QTest::newRow("16 bits, 5-5-5") << 16 << QByteArray("\x00\x7C\x1F\x00", 4);
+    QTest::newRow("24 bits") << 24 << QByteArray("\x00\x00\xFF\xFF\x00\x00", 6);
+    // One bit: 0 takes the text colour (red here), 1 the background colour (blue).
+    QTest::newRow("1 bit, in the text and background colours") << 1 << QByteArray("\x40\x00", 2);
+}
+
+void TestMetafileFidelity::wmfDeviceBitmapsOfEveryDepthAreDrawn() {
+    QFETCH(int, bitsPerPixel);
+    QFETCH(QByteArray, row);
+    Wmf w;
+    w.rec(0x0209, Bytes().u32(rgb(255, 0, 0))); // SETTEXTCOLOR
+    w.rec(0x0201, Bytes().u32(rgb(0, 0, 255))); // SETBKCOLOR
+    Bytes b;
+    b.u32(0x00CC0020); // SRCCOPY
+    b.i16(1).i16(2).i16(0).i16(0);       // source height, width, y, x
+    b.i16(1000).i16(1000).i16(0).i16(0); // destination
+    b.i16(0).i16(2).i16(1).i16(qint16(row.size())).u8(1).u8(quint8(bitsPerPixel)).raw(row);
+    w.rec(0x0B23, b); // STRETCHBLT
+    const QImage img = render(fromBytes(w.finish()));
+    QCOMPARE(img.pixelColor(25, 50), QColor(255, 0, 0));
+    QCOMPARE(img.pixelColor(75, 50), QColor(0, 0, 255));
+}
+
+void TestMetafileFidelity::justifiedTextWidensItsSpaces_data() {
+    QTest::addColumn<int>("breakCount");
+    QTest::addColumn<int>("breakExtra"); // logical units, a tenth of an output pixel
+    QTest::addColumn<bool>("dx");
+    QTest::addColumn<double>("wider"); // than the text without, in output pixels
+    QTest::newRow("none") << 0 << 0 << false << 0.0;
+    QTest::newRow("spread over both spaces") << 2 << 200 << false << 20.0;
+    QTest::newRow("given per space, two spaces") << 1 << 100 << false << 20.0;
+    // Advances of their own leave no room for justification.
+    QTest::newRow("text with advances") << 2 << 200 << true << 0.0;
+}
+
+void TestMetafileFidelity::justifiedTextWidensItsSpaces() {
+    QFETCH(int, breakCount);
+    QFETCH(int, breakExtra);
+    QFETCH(bool, dx);
+    QFETCH(double, wider);
+    auto widthOf = [dx](int count, int extra) {
+        Wmf w;
+        w.font("DejaVu Sans", -100);
+        w.select(0);
+        w.rec(0x020A, Bytes().u16(quint16(count)).u16(quint16(extra))); // SETTEXTJUSTIFICATION
+        if (dx)
+            w.rec(0x0A32, Bytes().i16(100).i16(50).i16(5).u16(0).raw("A B C").u8(0)
+                              .i16(60).i16(40).i16(60).i16(40).i16(60));
+        else
+            w.textOut(50, 100, "A B C");
+        QStringList trace;
+        render(fromBytes(w.finish()), QSize(100, 100), QRectF(), &trace);
+        return textCalls(trace).value(0).box.width();
+    };
+    const double plain = widthOf(0, 0);
+    QVERIFY(plain > 5);
+    const double justified = widthOf(breakCount, breakExtra);
+    QVERIFY2(std::abs(justified - plain - wider) < 0.3,
+             qPrintable(QStringLiteral("%1 against %2").arg(justified).arg(plain)));
 }
 
 QTEST_MAIN(TestMetafileFidelity)
