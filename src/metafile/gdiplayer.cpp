@@ -458,6 +458,14 @@ QPen GdiPlayer::makePen() const {
     if (p.style == PS_NULL)
         return Qt::NoPen;
     double devWidth = p.cosmetic ? 0 : p.width * logicalScale();
+    if (!p.cosmetic && minPenWidth > 0) {
+        // The least width is one of the page's device pixels as the world transform draws
+        // it: programs that place through a shrinking world transform (GDI+ in sixteenths
+        // of a pixel) count widths in its units and mean a hairline by one pixel's worth.
+        const double world = std::sqrt(std::abs(dc.world.determinant()));
+        if (std::isfinite(world))
+            devWidth = std::max(devWidth, minPenWidth * std::min(world, 1.0));
+    }
     double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
     QPen pen(p.color);
     pen.setWidthF(devWidth * destScale < 1.0 ? 0.0 : devWidth);
