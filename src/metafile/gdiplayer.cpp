@@ -543,6 +543,15 @@ void GdiPlayer::applyClip() {
     m_clipDirty = false;
 }
 
+QPen GdiPlayer::seamPen(const QBrush& brush) const {
+    // GDI fills without smoothing, so shapes that share an edge tile the area. Smoothed,
+    // each covers the edge's pixels only in part and the page shows through the seam (a
+    // light grid over surface plots); a hairline of the fill's own colour closes it.
+    if (brush.style() != Qt::SolidPattern || !m_painter.testRenderHint(QPainter::Antialiasing))
+        return Qt::NoPen;
+    return QPen(brush.color(), 0);
+}
+
 void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
     if (m_stopped || path.isEmpty())
         return;
@@ -554,6 +563,8 @@ void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
     QBrush brush = fill ? makeBrush(dc.brush) : QBrush(Qt::NoBrush);
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return;
+    if (pen.style() == Qt::NoPen && dc.rop2 == R2_COPYPEN)
+        pen = seamPen(brush);
     applyClip();
     QPainterPath p = path;
     p.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
@@ -1052,6 +1063,9 @@ void GdiPlayer::fillDevice(const QPainterPath& path, const QBrush& brush, const 
     if (tracing())
         trace(QStringLiteral("polygon ") + tracePath(path) + QStringLiteral(" fill ") + what);
     m_painter.fillPath(path, brush);
+    const QPen seam = seamPen(brush);
+    if (seam.style() != Qt::NoPen)
+        m_painter.strokePath(path, seam);
 }
 
 void GdiPlayer::invertRegion(const QPainterPath& region) {

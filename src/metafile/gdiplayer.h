@@ -173,6 +173,7 @@ private:
     void addToPathOrDraw(const QPainterPath& logicalPath, bool closedShape);
     QPen makePen() const;
     QBrush makeBrush(const LogBrush& b) const;
+    QPen seamPen(const QBrush& brush) const; // closes the seams of smoothed fills
     QBrush patternBrush() const; // the selected brush as blits use it
     void applyClip();
     void applyRop2(bool& skip, QColor* forcedColor);

@@ -44,6 +44,10 @@ class TestEmfPlayback : public QObject {
 private slots:
     void penIsNoThinnerThanAReferencePixel_data();
     void penIsNoThinnerThanAReferencePixel();
+    void bitmapStaysInsideItsClipPath_data();
+    void bitmapStaysInsideItsClipPath();
+    void adjacentFillsLeaveNoSeam_data();
+    void adjacentFillsLeaveNoSeam();
 };
 
 void TestEmfPlayback::penIsNoThinnerThanAReferencePixel_data() {
@@ -91,6 +95,76 @@ void TestEmfPlayback::penIsNoThinnerThanAReferencePixel() {
     const int thickness = lineThickness(img);
     QVERIFY2(thickness >= minThickness && thickness <= maxThickness,
              qPrintable(QStringLiteral("%1 px").arg(thickness)));
+}
+
+void TestEmfPlayback::bitmapStaysInsideItsClipPath_data() {
+    QTest::addColumn<int>("side");
+    QTest::addColumn<int>("imagePixels");
+    QTest::newRow("as large as the reference device") << 100 << 1;
+    QTest::newRow("eight times larger") << 800 << 1;
+    // GDI+ writes the shading of a round button as a 7 x 7 bitmap clipped to the circle;
+    // enlarged it came out as a dark square.
+    QTest::newRow("eight times larger, 7 x 7 bitmap") << 800 << 7;
+}
+
+void TestEmfPlayback::bitmapStaysInsideItsClipPath() {
+    QFETCH(int, side);
+    QFETCH(int, imagePixels);
+    Emf e;
+    e.rec(59); // BEGINPATH
+    e.rec(42, Bytes().rect(20, 20, 80, 80)); // ELLIPSE, reference pixels
+    e.rec(60); // ENDPATH
+    e.rec(67, Bytes().u32(1)); // SELECTCLIPPATH, RGN_AND
+    Bytes bmi;
+    bmi.u32(40).i32(imagePixels).i32(imagePixels).u16(1).u16(24).u32(0).u32(0);
+    bmi.i32(0).i32(0).u32(0).u32(0);
+    Bytes bits;
+    for (int y = 0; y < imagePixels; ++y) {
+        for (int x = 0; x < imagePixels; ++x)
+            bits.u8(255).u8(0).u8(0);
+        bits.pad4();
+    }
+    e.stretchDib(20, 20, 60, 60, bmi.b, bits.b, imagePixels, imagePixels, 0x00CC0020);
+    const QImage img = render(fromBytes(e.finish(4, 1000)), QSize(side, side));
+    const int c = side / 2, corner = side * 25 / 100;
+    QCOMPARE(img.pixelColor(c, c), QColor(0, 0, 255));
+    QCOMPARE(img.pixelColor(corner, corner), QColor(Qt::white));
+    QCOMPARE(img.pixelColor(side - corner, side - corner), QColor(Qt::white));
+}
+
+void TestEmfPlayback::adjacentFillsLeaveNoSeam_data() {
+    QTest::addColumn<int>("side");
+    // Surface plots and shaded clip art tile an area with polygons without outline; drawn
+    // smoothed, each edge let the page show through as a grid of light lines.
+    QTest::newRow("edge between two pixels") << 333;
+    QTest::newRow("edge on a pixel boundary") << 300;
+    QTest::newRow("drawn smaller") << 77;
+}
+
+void TestEmfPlayback::adjacentFillsLeaveNoSeam() {
+    QFETCH(int, side);
+    Emf e;
+    e.nullPen(1);
+    e.select(1);
+    e.brush(2, rgb(0, 0, 255));
+    e.select(2);
+    auto quad = [&e](int l, int r) {
+        Bytes b;
+        b.rect(l, 10, r, 90).u32(4);
+        for (QPoint p : {QPoint(l, 10), QPoint(r, 10), QPoint(r, 90), QPoint(l, 90)})
+            b.i16(qint16(p.x())).i16(qint16(p.y()));
+        e.rec(86, b); // POLYGON16
+    };
+    quad(10, 50);
+    quad(50, 90);
+    QImage img(side, side, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    TMetafilePlayer::Play(fromBytes(e.finish(4, 1000)), p, QRectF(0, 0, side, side));
+    p.end();
+    for (int x = side * 45 / 100; x <= side * 55 / 100; ++x)
+        QVERIFY2(img.pixelColor(x, side / 2) == QColor(0, 0, 255), qPrintable(QString::number(x)));
 }
 
 QTEST_MAIN(TestEmfPlayback)
