@@ -48,6 +48,8 @@ private slots:
     void bitmapStaysInsideItsClipPath();
     void adjacentFillsLeaveNoSeam_data();
     void adjacentFillsLeaveNoSeam();
+    void shrunkBitmapKeepsItsThinLines_data();
+    void shrunkBitmapKeepsItsThinLines();
 };
 
 void TestEmfPlayback::penIsNoThinnerThanAReferencePixel_data() {
@@ -165,6 +167,36 @@ void TestEmfPlayback::adjacentFillsLeaveNoSeam() {
     p.end();
     for (int x = side * 45 / 100; x <= side * 55 / 100; ++x)
         QVERIFY2(img.pixelColor(x, side / 2) == QColor(0, 0, 255), qPrintable(QString::number(x)));
+}
+
+void TestEmfPlayback::shrunkBitmapKeepsItsThinLines_data() {
+    QTest::addColumn<quint32>("rop");
+    // Scanned tables lost their strokes drawn at a quarter of their size: every fourth
+    // pixel was taken, and the lines fell between.
+    QTest::newRow("SRCCOPY") << quint32(0x00CC0020);
+    QTest::newRow("SRCAND") << quint32(0x008800C6);
+}
+
+void TestEmfPlayback::shrunkBitmapKeepsItsThinLines() {
+    QFETCH(quint32, rop);
+    // 80 x 80 pixels, a black column every fourth one, on the 80 reference pixels of the
+    // picture; drawn 20 pixels wide.
+    const int n = 80;
+    Bytes bmi;
+    bmi.u32(40).i32(n).i32(n).u16(1).u16(24).u32(0).u32(0).i32(0).i32(0).u32(0).u32(0);
+    Bytes bits;
+    for (int y = 0; y < n; ++y)
+        for (int x = 0; x < n; ++x) {
+            const quint8 v = x % 4 == 1 ? 0 : 255;
+            bits.u8(v).u8(v).u8(v);
+        }
+    Emf e;
+    e.stretchDib(0, 0, n, n, bmi.b, bits.b, n, n, rop);
+    const QImage img = render(fromBytes(e.finish(4, 800)), QSize(20, 20));
+    for (int x = 2; x < 18; ++x) {
+        const int grey = qGray(img.pixel(x, 10));
+        QVERIFY2(grey > 150 && grey < 230, qPrintable(QStringLiteral("x %1: %2").arg(x).arg(grey)));
+    }
 }
 
 QTEST_MAIN(TestEmfPlayback)
