@@ -468,7 +468,15 @@ QPen GdiPlayer::makePen() const {
     }
     double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
     QPen pen(p.color);
-    pen.setWidthF(devWidth * destScale < 1.0 ? 0.0 : devWidth);
+    // GDI draws a pen narrower than a pixel of the output one pixel wide. Smoothed output
+    // shows such a pen fainter, down to half a pixel, so that a picture drawn much smaller
+    // than its device does not turn heavy where it is drawn with fine pens.
+    if (devWidth * destScale >= 1.0)
+        pen.setWidthF(devWidth);
+    else if (m_painter.testRenderHint(QPainter::Antialiasing) && devWidth > 0)
+        pen.setWidthF(std::max(devWidth, 0.5 / destScale));
+    else
+        pen.setWidthF(0);
     switch (p.style) {
     case PS_DASH: pen.setStyle(Qt::DashLine); break;
     case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;

@@ -50,6 +50,8 @@ private slots:
     void adjacentFillsLeaveNoSeam();
     void shrunkBitmapKeepsItsThinLines_data();
     void shrunkBitmapKeepsItsThinLines();
+    void finePenDrawnSmallStaysFine_data();
+    void finePenDrawnSmallStaysFine();
 };
 
 void TestEmfPlayback::penIsNoThinnerThanAReferencePixel_data() {
@@ -197,6 +199,34 @@ void TestEmfPlayback::shrunkBitmapKeepsItsThinLines() {
         const int grey = qGray(img.pixel(x, 10));
         QVERIFY2(grey > 150 && grey < 230, qPrintable(QStringLiteral("x %1: %2").arg(x).arg(grey)));
     }
+}
+
+void TestEmfPlayback::finePenDrawnSmallStaysFine_data() {
+    QTest::addColumn<Bytes>("pen");
+    QTest::addColumn<int>("minGrey");
+    QTest::addColumn<int>("maxGrey");
+    // One reference pixel drawn a quarter of an output pixel wide: half a pixel, grey.
+    // Diagrams drawn at a fraction of their size turned heavy and black before.
+    QTest::newRow("geometric pen of one reference pixel")
+        << Bytes().u32(1).u32(0).i32(10).i32(0).u32(0) << 80 << 200;
+    // A cosmetic pen stays a whole pixel of the output.
+    QTest::newRow("cosmetic pen") << Bytes().u32(1).u32(0).i32(0).i32(0).u32(0) << 0 << 60;
+}
+
+void TestEmfPlayback::finePenDrawnSmallStaysFine() {
+    QFETCH(Bytes, pen);
+    QFETCH(int, minGrey);
+    QFETCH(int, maxGrey);
+    QImage img(25, 25, QImage::Format_RGB32);
+    img.fill(Qt::white);
+    QPainter p(&img);
+    p.setRenderHint(QPainter::Antialiasing);
+    TMetafilePlayer::Play(fromBytes(lineWithPen(pen, 38, false)), p, QRectF(0, 0, 25, 25));
+    p.end();
+    int darkest = 255;
+    for (int y = 0; y < img.height(); ++y)
+        darkest = std::min(darkest, qGray(img.pixel(12, y)));
+    QVERIFY2(darkest >= minGrey && darkest <= maxGrey, qPrintable(QString::number(darkest)));
 }
 
 QTEST_MAIN(TestEmfPlayback)
