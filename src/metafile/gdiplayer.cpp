@@ -541,7 +541,10 @@ void GdiPlayer::applyClip() {
         m_painter.setTransform(m_deviceToDest * m_base);
     } else if (dc.hasClip) {
         // Replacing directly: switching clipping off first loses a following region clip
-        // in Qt's raster engine.
+        // in Qt's raster engine. Where it was switched off for drawing without clip, it is
+        // switched on again first: the engine reuses its switched-off clip for the region.
+        if (!m_painter.hasClipping())
+            m_painter.setClipping(true);
         m_painter.setTransform(grid * m_deviceToDest * m_base);
         m_painter.setClipRegion(dc.clip, Qt::ReplaceClip);
         m_painter.setTransform(m_deviceToDest * m_base);
