@@ -557,10 +557,15 @@ void GdiPlayer::applyClip() {
 QPen GdiPlayer::seamPen(const QBrush& brush) const {
     // GDI fills without smoothing, so shapes that share an edge tile the area. Smoothed,
     // each covers the edge's pixels only in part and the page shows through the seam (a
-    // light grid over surface plots); a hairline of the fill's own colour closes it.
+    // light grid over surface plots); a line of the fill's own colour closes it. It is one
+    // pixel of the device wide, no wider than one of the output: a picture drawn small keeps
+    // its thin filled shapes thin.
     if (brush.style() != Qt::SolidPattern || !m_painter.testRenderHint(QPainter::Antialiasing))
         return Qt::NoPen;
-    return QPen(brush.color(), 0);
+    const double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    if (!(destScale > 0) || !std::isfinite(destScale))
+        return Qt::NoPen;
+    return QPen(brush.color(), std::min(1.0, 1.0 / destScale));
 }
 
 void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {

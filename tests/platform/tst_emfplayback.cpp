@@ -179,8 +179,12 @@ void TestEmfPlayback::adjacentFillsLeaveNoSeam() {
     p.setRenderHint(QPainter::Antialiasing);
     TMetafilePlayer::Play(fromBytes(e.finish(4, 1000)), p, QRectF(0, 0, side, side));
     p.end();
-    for (int x = side * 45 / 100; x <= side * 55 / 100; ++x)
-        QVERIFY2(img.pixelColor(x, side / 2) == QColor(0, 0, 255), qPrintable(QString::number(x)));
+    // The two halves alone leave a quarter of the page in the seam's pixel.
+    for (int x = side * 45 / 100; x <= side * 55 / 100; ++x) {
+        const QColor c = img.pixelColor(x, side / 2);
+        QVERIFY2(c.red() < 40 && c.green() < 40 && c.blue() == 255,
+                 qPrintable(QStringLiteral("x %1: %2").arg(x).arg(c.name())));
+    }
 }
 
 void TestEmfPlayback::shrunkBitmapKeepsItsThinLines_data() {
