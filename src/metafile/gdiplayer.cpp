@@ -470,10 +470,10 @@ QPen GdiPlayer::makePen() const {
     QPen pen(p.color);
     // GDI draws a pen narrower than a pixel of the output one pixel wide. Smoothed output
     // shows such a pen fainter, down to half a pixel, so that a picture drawn much smaller
-    // than its device does not turn heavy where it is drawn with fine pens.
+    // than its device (an EMF's screen) does not turn heavy where it is drawn with fine pens.
     if (devWidth * destScale >= 1.0)
         pen.setWidthF(devWidth);
-    else if (m_painter.testRenderHint(QPainter::Antialiasing) && devWidth > 0)
+    else if (m_painter.testRenderHint(QPainter::Antialiasing) && devWidth > 0 && minPenWidth > 0)
         pen.setWidthF(std::max(devWidth, 0.5 / destScale));
     else
         pen.setWidthF(0);
