@@ -4,6 +4,7 @@
 
 #include <QCache>
 #include <QMutex>
+#include <QPaintEngine>
 #include <cmath>
 
 namespace mf {
@@ -94,6 +95,28 @@ QImage shared(const QImage& img) {
     return img;
 }
 
+// A bitmap drawn smaller on a raster device, upright, is averaged down to the
+// pixels it lands on first: sampled, the thin strokes of scans and screenshots fall between
+// the samples and break up. imageToOutput and src are changed to the smaller image.
+QImage averagedDown(const QImage& img, QTransform& imageToOutput, QRectF& src) {
+    const QTransform& t = imageToOutput;
+    if (t.m12() != 0 || t.m21() != 0 || !t.isAffine())
+        return img;
+    const double sx = std::abs(t.m11()), sy = std::abs(t.m22());
+    const QRect px = src.toRect();
+    if (!(sx < 0.9 && sy < 0.9) || QRectF(px) != src || !img.rect().contains(px))
+        return img;
+    const QSize size(std::max(1, int(std::ceil(px.width() * sx))),
+                     std::max(1, int(std::ceil(px.height() * sy))));
+    const QImage small =
+        img.copy(px).scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    imageToOutput = QTransform::fromScale(double(px.width()) / size.width(),
+                                          double(px.height()) / size.height()) *
+                    QTransform::fromTranslate(px.x(), px.y()) * t;
+    src = QRectF(QPointF(0, 0), QSizeF(size));
+    return small;
+}
+
 } // namespace
 
 void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcImg, QRectF src,
@@ -150,7 +173,11 @@ void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcI
     // Raster ops would also combine the alpha of undefined (transparent) RLE pixels.
     if (mode != QPainter::CompositionMode_SourceOver && img.hasAlphaChannel())
         img = img.convertToFormat(QImage::Format_RGB32);
-    m_painter.setTransform(imageToDevice * m_deviceToDest * m_base);
+    QTransform toOutput = imageToDevice * m_deviceToDest * m_base;
+    const QPaintEngine* engine = m_painter.paintEngine();
+    if (engine && engine->type() == QPaintEngine::Raster)
+        img = averagedDown(img, toOutput, src);
+    m_painter.setTransform(toOutput);
     m_painter.setCompositionMode(mode);
     m_painter.drawImage(src.topLeft(), shared(img), src);
     m_painter.setCompositionMode(QPainter::CompositionMode_SourceOver);

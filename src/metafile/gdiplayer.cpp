@@ -458,9 +458,25 @@ QPen GdiPlayer::makePen() const {
     if (p.style == PS_NULL)
         return Qt::NoPen;
     double devWidth = p.cosmetic ? 0 : p.width * logicalScale();
+    if (!p.cosmetic && minPenWidth > 0) {
+        // The least width is one of the page's device pixels as the world transform draws
+        // it: programs that place through a shrinking world transform (GDI+ in sixteenths
+        // of a pixel) count widths in its units and mean a hairline by one pixel's worth.
+        const double world = std::sqrt(std::abs(dc.world.determinant()));
+        if (std::isfinite(world))
+            devWidth = std::max(devWidth, minPenWidth * std::min(world, 1.0));
+    }
     double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
     QPen pen(p.color);
-    pen.setWidthF(devWidth * destScale < 1.0 ? 0.0 : devWidth);
+    // GDI draws a pen narrower than a pixel of the output one pixel wide. Smoothed output
+    // shows such a pen fainter, down to half a pixel, so that a picture drawn much smaller
+    // than its device (an EMF's screen) does not turn heavy where it is drawn with fine pens.
+    if (devWidth * destScale >= 1.0)
+        pen.setWidthF(devWidth);
+    else if (m_painter.testRenderHint(QPainter::Antialiasing) && devWidth > 0 && minPenWidth > 0)
+        pen.setWidthF(std::max(devWidth, 0.5 / destScale));
+    else
+        pen.setWidthF(0);
     switch (p.style) {
     case PS_DASH: pen.setStyle(Qt::DashLine); break;
     case PS_DOT: case PS_ALTERNATE: pen.setStyle(Qt::DotLine); break;
@@ -525,7 +541,10 @@ void GdiPlayer::applyClip() {
         m_painter.setTransform(m_deviceToDest * m_base);
     } else if (dc.hasClip) {
         // Replacing directly: switching clipping off first loses a following region clip
-        // in Qt's raster engine.
+        // in Qt's raster engine. Where it was switched off for drawing without clip, it is
+        // switched on again first: the engine reuses its switched-off clip for the region.
+        if (!m_painter.hasClipping())
+            m_painter.setClipping(true);
         m_painter.setTransform(grid * m_deviceToDest * m_base);
         m_painter.setClipRegion(dc.clip, Qt::ReplaceClip);
         m_painter.setTransform(m_deviceToDest * m_base);
@@ -533,6 +552,20 @@ void GdiPlayer::applyClip() {
         m_painter.setClipping(false);
     }
     m_clipDirty = false;
+}
+
+QPen GdiPlayer::seamPen(const QBrush& brush) const {
+    // GDI fills without smoothing, so shapes that share an edge tile the area. Smoothed,
+    // each covers the edge's pixels only in part and the page shows through the seam (a
+    // light grid over surface plots); a line of the fill's own colour closes it. It is one
+    // pixel of the device wide, no wider than one of the output: a picture drawn small keeps
+    // its thin filled shapes thin.
+    if (brush.style() != Qt::SolidPattern || !m_painter.testRenderHint(QPainter::Antialiasing))
+        return Qt::NoPen;
+    const double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    if (!(destScale > 0) || !std::isfinite(destScale))
+        return Qt::NoPen;
+    return QPen(brush.color(), std::min(1.0, 1.0 / destScale));
 }
 
 void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
@@ -546,6 +579,8 @@ void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
     QBrush brush = fill ? makeBrush(dc.brush) : QBrush(Qt::NoBrush);
     if (pen.style() == Qt::NoPen && brush.style() == Qt::NoBrush)
         return;
+    if (pen.style() == Qt::NoPen && dc.rop2 == R2_COPYPEN)
+        pen = seamPen(brush);
     applyClip();
     QPainterPath p = path;
     p.setFillRule(dc.polyFillMode == WINDING ? Qt::WindingFill : Qt::OddEvenFill);
@@ -1044,6 +1079,9 @@ void GdiPlayer::fillDevice(const QPainterPath& path, const QBrush& brush, const 
     if (tracing())
         trace(QStringLiteral("polygon ") + tracePath(path) + QStringLiteral(" fill ") + what);
     m_painter.fillPath(path, brush);
+    const QPen seam = seamPen(brush);
+    if (seam.style() != Qt::NoPen)
+        m_painter.strokePath(path, seam);
 }
 
 void GdiPlayer::invertRegion(const QPainterPath& region) {

@@ -30,6 +30,10 @@ public:
     // Reference-device units per millimetre, for the metric mapping modes.
     double devPerMmX = 96 / 25.4;
     double devPerMmY = 96 / 25.4;
+    // Geometric pens are drawn no thinner than this many device units (under the world
+    // transform). An EMF's device is the screen it was made on, where no line is thinner
+    // than a pixel; enlarged, the picture keeps the outlines its author saw there.
+    double minPenWidth = 0;
 
     // Limits instead of trusting the file.
     static constexpr int kMaxDcDepth = 1024;
@@ -169,6 +173,7 @@ private:
     void addToPathOrDraw(const QPainterPath& logicalPath, bool closedShape);
     QPen makePen() const;
     QBrush makeBrush(const LogBrush& b) const;
+    QPen seamPen(const QBrush& brush) const; // closes the seams of smoothed fills
     QBrush patternBrush() const; // the selected brush as blits use it
     void applyClip();
     void applyRop2(bool& skip, QColor* forcedColor);

@@ -93,6 +93,7 @@ void TMetafilePlayer::Play(const TMetafile& mf, QPainter& painter, const QRectF&
         mf::GdiPlayer g(painter, rectToRect(frame, dest), options);
         g.devPerMmX = pxX;
         g.devPerMmY = pxY;
+        g.minPenWidth = 1;
         mf::PlayEmfRecords(g, emf);
         return;
     }
