@@ -8,7 +8,7 @@ PKGS=(
   qt6-base-dev qt6-base-dev-tools libqt6svg6-dev qt6-tools-dev qt6-tools-dev-tools qt6-l10n-tools
   libgl-dev libglx-dev libvulkan-dev
   libgif-dev libtiff-dev libjpeg62-turbo-dev zlib1g-dev libzint-dev zbar-tools
-  fonts-liberation fonts-liberation2 fonts-dejavu-core
+  fonts-liberation fonts-liberation2 fonts-dejavu-core fonts-crosextra-carlito fonts-crosextra-caladea
   xvfb xauth imagemagick
   python3
   clang-14 libclang-rt-14-dev
