@@ -6,6 +6,7 @@
 // Pictures that cannot be rendered get a red cell with the reason.
 
 #include "platform/safefile.h"
+#include "pngwrite.h"
 #include "renderinput.h"
 
 #include <QGuiApplication>
@@ -157,7 +158,8 @@ int main(int argc, char** argv) {
     }
     p.end();
     TSafeFile out(o.output);
-    if (!out.open() || !sheet.save(&out, "PNG") || !out.commit())
+    // The tools' own PNG writer: Qt's leaves libpng's raw "Write Error" line on stderr.
+    if (!out.open() || !WritePngFast(sheet, out) || !out.commit())
         return failure(out.ErrorMessage());
     std::printf("%lld Bilder, %d nicht darstellbar: %s\n", static_cast<long long>(files.size()),
                 failed, o.output.toUtf8().constData());
