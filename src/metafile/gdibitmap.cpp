@@ -175,12 +175,7 @@ void GdiPlayer::drawImageRop(const QTransform& imageToDevice, const QImage& srcI
         img = img.convertToFormat(QImage::Format_RGB32);
     QTransform toOutput = imageToDevice * m_deviceToDest * m_base;
     const QPaintEngine* engine = m_painter.paintEngine();
-    // Copies and masks ANDed onto the page (scans) are averaged; not the other raster ops:
-    // XOR or OR of averaged greys (a sprite's image over its mask) leaves coloured noise
-    // along every edge.
-    if (engine && engine->type() == QPaintEngine::Raster &&
-        (mode == QPainter::CompositionMode_SourceOver ||
-         mode == QPainter::RasterOp_SourceAndDestination))
+    if (engine && engine->type() == QPaintEngine::Raster)
         img = averagedDown(img, toOutput, src);
     m_painter.setTransform(toOutput);
     m_painter.setCompositionMode(mode);
