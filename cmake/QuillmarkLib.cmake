@@ -44,6 +44,11 @@ function(qm_add_folder_tests folder lib)
     qm_test_settings(${target})
     if(QM_PCH)
       target_precompile_headers(${target} REUSE_FROM qm_testpch)
+      # A test's moc output is included by its own source, so the collection file of its
+      # automoc is all but empty: loading the precompiled header for it took longer than
+      # compiling it without (a sixth of a test's build time).
+      set_source_files_properties(${CMAKE_CURRENT_BINARY_DIR}/${target}_autogen/mocs_compilation.cpp
+        PROPERTIES SKIP_PRECOMPILE_HEADERS ON)
     endif()
     add_test(NAME ${target} COMMAND ${target})
     set_tests_properties(${target} PROPERTIES
