@@ -1,5 +1,9 @@
 # A folder's sources (all .cpp, .h and .qrc below it) make one static library.
+#   qm_folder_library(NAME FOLDER [PCH_FROM LIBRARY] DEPENDENCIES...)
+# PCH_FROM takes the precompiled header of a library compiled with the same Qt modules
+# (the same definitions), instead of building one more.
 function(qm_folder_library name dir)
+  cmake_parse_arguments(L "" "PCH_FROM" "" ${ARGN})
   file(GLOB_RECURSE srcs CONFIGURE_DEPENDS
     ${CMAKE_SOURCE_DIR}/${dir}/*.cpp ${CMAKE_SOURCE_DIR}/${dir}/*.h ${CMAKE_SOURCE_DIR}/${dir}/*.qrc)
   list(FILTER srcs EXCLUDE REGEX ".*/main\\.cpp$")
@@ -8,8 +12,10 @@ function(qm_folder_library name dir)
   endif()
   add_library(${name} STATIC ${srcs})
   target_include_directories(${name} PUBLIC ${CMAKE_SOURCE_DIR}/src ${CMAKE_BINARY_DIR}/generated)
-  target_link_libraries(${name} PUBLIC ${ARGN})
-  if(QM_PCH)
+  target_link_libraries(${name} PUBLIC ${L_UNPARSED_ARGUMENTS})
+  if(QM_PCH AND L_PCH_FROM)
+    target_precompile_headers(${name} REUSE_FROM ${L_PCH_FROM})
+  elseif(QM_PCH)
     target_precompile_headers(${name} PRIVATE ${CMAKE_SOURCE_DIR}/cmake/pch.h)
   endif()
 endfunction()
