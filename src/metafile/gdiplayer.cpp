@@ -466,7 +466,7 @@ QPen GdiPlayer::makePen() const {
         if (std::isfinite(world))
             devWidth = std::max(devWidth, minPenWidth * std::min(world, 1.0));
     }
-    double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    double destScale = deviceToDestScale();
     QPen pen(p.color);
     // GDI draws a pen narrower than a pixel of the output one pixel wide. Smoothed output
     // shows such a pen fainter, down to half a pixel, so that a picture drawn much smaller
@@ -562,7 +562,7 @@ QPen GdiPlayer::seamPen(const QBrush& brush) const {
     // its thin filled shapes thin.
     if (brush.style() != Qt::SolidPattern || !m_painter.testRenderHint(QPainter::Antialiasing))
         return Qt::NoPen;
-    const double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    const double destScale = deviceToDestScale();
     if (!(destScale > 0) || !std::isfinite(destScale))
         return Qt::NoPen;
     return QPen(brush.color(), std::min(1.0, 1.0 / destScale));
@@ -588,7 +588,7 @@ void GdiPlayer::emitPath(const QPainterPath& path, bool fill, bool stroke) {
     // A dashed pen along a path that is very long for its dash length would take the dasher
     // ages; such lines are drawn solid.
     if (pen.style() != Qt::SolidLine && pen.style() != Qt::NoPen) {
-        double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+        double destScale = deviceToDestScale();
         double unit = qMax(1.0, pen.widthF() * destScale);
         if (p.length() * destScale / unit > 200000)
             pen.setStyle(Qt::SolidLine);

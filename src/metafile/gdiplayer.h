@@ -7,6 +7,7 @@
 #include "metafileplayer.h"
 #include "mfdib.h"
 
+#include <cmath>
 #include <QFont>
 #include <QHash>
 #include <QPainter>
@@ -174,6 +175,8 @@ private:
     QPen makePen() const;
     QBrush makeBrush(const LogBrush& b) const;
     QPen seamPen(const QBrush& brush) const; // closes the seams of smoothed fills
+    // How much larger than a device unit the output draws it (the mean of both axes).
+    double deviceToDestScale() const { return std::sqrt(std::abs(m_deviceToDest.determinant())); }
     QBrush patternBrush() const; // the selected brush as blits use it
     void applyClip();
     void applyRop2(bool& skip, QColor* forcedColor);

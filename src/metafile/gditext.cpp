@@ -495,7 +495,7 @@ void GdiPlayer::drawTextRun(const TextRun& run) {
     font.setWeight(QFont::Weight(weight));
     font.setHintingPreference(QFont::PreferNoHinting);
     double glyphScale = std::sqrt(std::abs(G.determinant()));
-    double destScale = std::sqrt(std::abs(m_deviceToDest.determinant()));
+    double destScale = deviceToDestScale();
     if (glyphScale <= 0 || destScale <= 0 || !std::isfinite(glyphScale))
         return;
     double em; // logical units
